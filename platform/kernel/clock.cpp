@@ -1,0 +1,86 @@
+#include "platform/kernel/clock.h"
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "platform/kernel/device_root.h"
+#include "platform/kernel/device_store.h"
+
+namespace kernel {
+namespace {
+
+constexpr const char* kClockOffsetKey = "clock_offset_ms";
+
+class RealClock final : public ClockSource {
+ public:
+  bool IsVirtual() const override { return false; }
+  std::uint64_t MonotonicMs() override {
+    auto now = std::chrono::steady_clock::now() - m_start;
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  }
+  std::int64_t BaseUtcMs() override {
+    auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+  }
+  void Sleep(DWORD ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+ private:
+  std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+class VirtualClock final : public ClockSource {
+ public:
+  explicit VirtualClock(std::int64_t startUtcMs) : m_startUtc(startUtcMs) {}
+  bool IsVirtual() const override { return true; }
+  std::uint64_t MonotonicMs() override { return m_elapsed.load(); }
+  std::int64_t BaseUtcMs() override { return m_startUtc + static_cast<std::int64_t>(m_elapsed.load()); }
+  void Sleep(DWORD ms) override { m_elapsed.fetch_add(ms); }
+
+ private:
+  std::int64_t m_startUtc;
+  std::atomic<std::uint64_t> m_elapsed{0};
+};
+
+std::mutex g_clockLock;
+std::unique_ptr<ClockSource> g_clock;
+
+}  // namespace
+
+std::unique_ptr<ClockSource> MakeRealClock() { return std::make_unique<RealClock>(); }
+
+std::unique_ptr<ClockSource> MakeVirtualClock(std::int64_t startUtcMs) {
+  return std::make_unique<VirtualClock>(startUtcMs);
+}
+
+void SetClockSource(std::unique_ptr<ClockSource> clock) {
+  std::lock_guard guard(g_clockLock);
+  g_clock = std::move(clock);
+}
+
+ClockSource& Clock() {
+  std::lock_guard guard(g_clockLock);
+  if (!g_clock) g_clock = MakeRealClock();
+  return *g_clock;
+}
+
+void AdvanceVirtualTime(DWORD ms) {
+  auto& clock = Clock();
+  if (clock.IsVirtual()) clock.Sleep(ms);
+}
+
+std::int64_t DeviceUtcMs() {
+  std::int64_t offset = CurrentDevice().Store().GetInt(kClockOffsetKey).value_or(0);
+  return Clock().BaseUtcMs() + offset;
+}
+
+void SetDeviceUtcMs(std::int64_t utcMs) {
+  CurrentDevice().Store().SetInt(kClockOffsetKey, utcMs - Clock().BaseUtcMs());
+}
+
+}  // namespace kernel
+
+DWORD GetTickCount() { return static_cast<DWORD>(kernel::Clock().MonotonicMs()); }
+
+void Sleep(DWORD ms) { kernel::Clock().Sleep(ms); }

@@ -1,0 +1,45 @@
+// The one clock service of the device: monotonic time for ticks, waits and timers, and the
+// device's universal time. It is either real (the host's clocks) or virtual (time moves only when
+// someone sleeps, waits or advances it, so a 66 s wait completes at once). The device clock is the
+// clock base plus an offset kept in the device store; setting it never touches the host clock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/kernel/win32_types.h"
+
+namespace kernel {
+
+class ClockSource {
+ public:
+  virtual ~ClockSource() = default;
+  virtual bool IsVirtual() const = 0;
+  // Milliseconds since an arbitrary start, never going back.
+  virtual std::uint64_t MonotonicMs() = 0;
+  // The base universal time in milliseconds since 1970-01-01 (before the device's offset).
+  virtual std::int64_t BaseUtcMs() = 0;
+  // Blocks the calling thread for ms (real), or moves time forward by ms (virtual).
+  virtual void Sleep(DWORD ms) = 0;
+};
+
+std::unique_ptr<ClockSource> MakeRealClock();
+// Virtual time starting at the given universal time (ms since 1970).
+std::unique_ptr<ClockSource> MakeVirtualClock(std::int64_t startUtcMs);
+
+// The process's clock; real until a front end or test installs another.
+void SetClockSource(std::unique_ptr<ClockSource> clock);
+ClockSource& Clock();
+
+// Moves virtual time forward (no effect on a real clock): a script's "wait MS".
+void AdvanceVirtualTime(DWORD ms);
+
+// Device universal time in ms since 1970: the clock base plus the device's clock offset.
+std::int64_t DeviceUtcMs();
+// Sets the device universal time by changing the stored offset.
+void SetDeviceUtcMs(std::int64_t utcMs);
+
+}  // namespace kernel
+
+DWORD GetTickCount();
+void Sleep(DWORD ms);

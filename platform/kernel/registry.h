@@ -1,0 +1,76 @@
+// The device registry: hives HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER kept in "registry.db".
+// Key and value names compare case-insensitively; a leading backslash in a key path is ignored
+// ("\ControlPanel\Volume" names the same key as "ControlPanel\Volume"). String values are stored
+// as UTF-16LE bytes with their terminator, exactly as written, so byte counts stay exact.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/kernel/win32_types.h"
+
+inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000001));
+inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000002));
+
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;
+
+constexpr DWORD KEY_QUERY_VALUE = 0x0001;
+constexpr DWORD KEY_SET_VALUE = 0x0002;
+constexpr DWORD KEY_READ = 0x20019;
+constexpr DWORD KEY_WRITE = 0x20006;
+constexpr DWORD KEY_ALL_ACCESS = 0xF003F;
+
+// Opens an existing key (never creates one). ERROR_FILE_NOT_FOUND when it does not exist.
+LONG RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, DWORD access, HKEY* result);
+// Win32 buffer rules: with data null only the size (and type) is reported; with too small a
+// buffer the call fails with ERROR_MORE_DATA and reports the size needed; the type is reported
+// whenever the value exists.
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
+LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
+LONG RegCloseKey(HKEY key);
+// Deletes a key with all its sub-keys and values.
+LONG RegDeleteKeyW(HKEY root, LPCWSTR subKey);
+LONG RegDeleteValueW(HKEY key, LPCWSTR valueName);
+
+namespace kernel {
+
+// Tool-side access for devicectl, the default image and tests: keys by full path such as
+// "HKLM\System\CurrentControlSet\Control\Power\Timeouts" (HKEY_LOCAL_MACHINE, HKLM,
+// HKEY_CURRENT_USER, HKCU). Unlike the program's calls, these may create keys.
+struct RegistryValue {
+  std::u16string name;
+  DWORD type = REG_NONE;
+  std::vector<std::uint8_t> data;
+};
+
+struct RegistryPath {
+  HKEY hive = nullptr;
+  std::u16string key;  // without the hive, without leading or trailing backslashes
+};
+
+// Splits "HKLM\Key\Sub" into hive and key; nullopt for an unknown hive.
+std::optional<RegistryPath> ParseRegistryPath(std::u16string_view fullPath);
+// "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
+std::u16string HiveName(HKEY hive);
+
+// Creates the key and every missing parent; true when it exists afterwards.
+bool RegistryCreateKey(const RegistryPath& path);
+bool RegistryKeyExists(const RegistryPath& path);
+// Sets a value, creating the key when needed.
+bool RegistrySetValue(const RegistryPath& path, const RegistryValue& value);
+std::optional<RegistryValue> RegistryGetValue(const RegistryPath& path, std::u16string_view name);
+bool RegistryDeleteValue(const RegistryPath& path, std::u16string_view name);
+bool RegistryDeleteKey(const RegistryPath& path);
+// The key's values, ordered by name, and the full names of its direct sub-keys, ordered.
+std::vector<RegistryValue> RegistryListValues(const RegistryPath& path);
+std::vector<std::u16string> RegistryListSubKeys(const RegistryPath& path);
+
+}  // namespace kernel

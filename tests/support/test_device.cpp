@@ -1,0 +1,75 @@
+#include "tests/support/test_device.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/kernel/clock.h"
+
+extern char** environ;
+
+namespace testing_support {
+namespace {
+
+std::string ReadWhole(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+TestDevice::TestDevice() {
+  char pattern[] = "/tmp/quorvane-test-XXXXXX";
+  if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  m_root = pattern;
+  m_device = std::make_shared<kernel::Device>(m_root);
+  kernel::SetCurrentDevice(m_device);
+  kernel::SetClockSource(kernel::MakeVirtualClock(kTestStartUtcMs));
+}
+
+TestDevice::~TestDevice() {
+  kernel::SetCurrentDevice(nullptr);
+  m_device.reset();
+  std::error_code ec;
+  std::filesystem::permissions(m_root, std::filesystem::perms::owner_all, ec);
+  std::filesystem::remove_all(m_root, ec);
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input) {
+  char pattern[] = "/tmp/quorvane-run-XXXXXX";
+  if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  std::filesystem::path dir = pattern;
+  {
+    std::ofstream(dir / "in", std::ios::binary) << input;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, (dir / "in").c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  ProgramResult result;
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  result.out = ReadWhole(dir / "out");
+  result.err = ReadWhole(dir / "err");
+  std::filesystem::remove_all(dir);
+  return result;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,42 @@
+// A fresh, empty device for one test: a temporary root folder opened as the process's current
+// device, on a virtual clock; removed again when the test ends.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/kernel/device_root.h"
+
+namespace testing_support {
+
+// 2026-03-01 12:00:00 UTC, the virtual clock's start in tests.
+constexpr std::int64_t kTestStartUtcMs = 1772366400000;
+
+class TestDevice {
+ public:
+  TestDevice();
+  ~TestDevice();
+  TestDevice(const TestDevice&) = delete;
+  TestDevice& operator=(const TestDevice&) = delete;
+
+  const std::filesystem::path& Root() const { return m_root; }
+  kernel::Device& Device() { return *m_device; }
+  // The host path under the root for a relative host path such as "My Flash Disk/Setting.dat".
+  std::filesystem::path Host(const std::string& relative) const { return m_root / relative; }
+
+ private:
+  std::filesystem::path m_root;
+  std::shared_ptr<kernel::Device> m_device;
+};
+
+// Runs a program to its end and returns its exit status and what it printed.
+struct ProgramResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input = "");
+
+}  // namespace testing_support
