@@ -42,6 +42,23 @@ bool IsInside(const std::filesystem::path& root, const std::filesystem::path& ca
   return true;
 }
 
+// Where a link finally leads. weakly_canonical leaves a link whose target does not exist
+// unresolved, so such a link is read by hand and its target followed in turn: a dangling link must
+// not let a later create land outside the root. Loops and long chains resolve nowhere.
+std::optional<std::filesystem::path> FinalTarget(std::filesystem::path link) {
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code ec;
+    auto full = std::filesystem::weakly_canonical(link, ec);
+    if (ec) return std::nullopt;
+    struct stat st{};
+    if (::lstat(full.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return full;
+    auto next = std::filesystem::read_symlink(full, ec);
+    if (ec) return std::nullopt;
+    link = next.is_absolute() ? next : full.parent_path() / next;
+  }
+  return std::nullopt;
+}
+
 // Finds the host entry of one component in a folder: exact name first, then a case-insensitive
 // match. Returns the host name, or nothing.
 std::optional<std::string> MatchEntry(const std::filesystem::path& folder, std::u16string_view name) {
@@ -127,9 +144,8 @@ std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16stri
     // A link is followed only while its target stays inside the root.
     struct stat st{};
     if (::lstat(result.host.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-      std::error_code ec;
-      auto target = std::filesystem::weakly_canonical(result.host, ec);
-      if (ec || !IsInside(device.Root(), target)) return fail(ERROR_INVALID_NAME);
+      auto target = FinalTarget(result.host);
+      if (!target || !IsInside(device.Root(), *target)) return fail(ERROR_INVALID_NAME);
     }
     if (!last && !std::filesystem::is_directory(result.host)) return fail(ERROR_PATH_NOT_FOUND);
   }
