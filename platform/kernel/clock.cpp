@@ -6,12 +6,13 @@
 #include <thread>
 
 #include "platform/kernel/device_root.h"
+#include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
 
 namespace kernel {
 namespace {
 
-constexpr const char* kClockOffsetKey = "clock_offset_ms";
+
 
 class RealClock final : public ClockSource {
  public:
@@ -71,12 +72,12 @@ void AdvanceVirtualTime(DWORD ms) {
 }
 
 std::int64_t DeviceUtcMs() {
-  std::int64_t offset = CurrentDevice().Store().GetInt(kClockOffsetKey).value_or(0);
+  std::int64_t offset = CurrentDevice().Store().GetInt(state::kClockOffset).value_or(0);
   return Clock().BaseUtcMs() + offset;
 }
 
 void SetDeviceUtcMs(std::int64_t utcMs) {
-  CurrentDevice().Store().SetInt(kClockOffsetKey, utcMs - Clock().BaseUtcMs());
+  CurrentDevice().Store().SetInt(state::kClockOffset, utcMs - Clock().BaseUtcMs());
 }
 
 }  // namespace kernel

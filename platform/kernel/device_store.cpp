@@ -142,11 +142,26 @@ DeviceStore::~DeviceStore() { sqlite3_close(m_db); }
 
 void DeviceStore::Transaction(const char* begin, const std::function<void(sqlite3*)>& fn) {
   std::lock_guard guard(m_lock);
+  // A transaction opened inside another joins it: the outer one commits or rolls back the whole.
+  if (m_depth > 0) {
+    ++m_depth;
+    try {
+      fn(m_db);
+    } catch (...) {
+      --m_depth;
+      throw;
+    }
+    --m_depth;
+    return;
+  }
   Exec(m_db, begin);
+  m_depth = 1;
   try {
     fn(m_db);
+    m_depth = 0;
     Exec(m_db, "COMMIT");
   } catch (...) {
+    m_depth = 0;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }

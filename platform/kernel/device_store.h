@@ -53,7 +53,9 @@ class DeviceStore {
   DeviceStore& operator=(const DeviceStore&) = delete;
 
   // Runs fn inside one immediate (write-locking) transaction, committed when fn returns and rolled
-  // back when it throws. Calls from several threads of the process are serialised.
+  // back when it throws. Calls from several threads of the process are serialised; a Write or Read
+  // inside another joins the outer transaction. Open a Write, not a Read, around anything that
+  // writes.
   void Write(const std::function<void(sqlite3*)>& fn);
   // Runs fn inside one read transaction: a consistent snapshot.
   void Read(const std::function<void(sqlite3*)>& fn);
@@ -69,6 +71,7 @@ class DeviceStore {
 
   std::recursive_mutex m_lock;
   sqlite3* m_db = nullptr;
+  int m_depth = 0;
 };
 
 }  // namespace kernel

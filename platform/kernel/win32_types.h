@@ -25,6 +25,8 @@ using HKEY = HKEY__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
+struct HWND__;
+using HWND = HWND__*;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;

@@ -1,4 +1,5 @@
 #include "tests/support/test_device.h"
+#include "tests/support/device_fixture.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -41,6 +42,17 @@ TestDevice::~TestDevice() {
   std::error_code ec;
   std::filesystem::permissions(m_root, std::filesystem::perms::owner_all, ec);
   std::filesystem::remove_all(m_root, ec);
+}
+
+std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& file) {
+  std::string text = ReadWhole(file);
+  return {text.begin(), text.end()};
+}
+
+void WriteHostFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input) {

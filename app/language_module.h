@@ -1,0 +1,19 @@
+// The language resource module and the system's default language id.
+#pragma once
+
+#include <string>
+
+#include "platform/kernel/win32_types.h"
+
+inline constexpr const char16_t* kNlsKey = u"nls";
+inline constexpr const char16_t* kDefaultLcidValue = u"DefaultLCID";
+
+// The loaded language module, or none; set once at start, freed at exit.
+extern HMODULE LanguageModule;
+
+// "DefaultLCID" of HKEY_LOCAL_MACHINE "nls", 0 when it cannot be read.
+DWORD GetDefaultLanguageId();
+
+// The module's name: the program path, a dot, the id as at least four lower-case hexadecimal
+// digits, ".mui" ("\Windows\Utility.exe" and 0x0407 give "\Windows\Utility.exe.0407.mui").
+std::u16string LanguageModuleName(std::u16string_view programPath, DWORD languageId);

@@ -1,0 +1,28 @@
+// The default device image: what a fresh device holds, laid into a device root on first use.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/kernel/device_root.h"
+
+namespace device {
+
+// The device root used when none is named: $QUORVANE_DEVICE, else ~/.local/share/quorvane/device.
+std::filesystem::path DefaultDeviceRoot();
+
+// Lays the image into the current device: the folders "\Windows", "\My Flash Disk",
+// "\Storage Card\Installation" and "\SD Card"; the registry seed; the hardware defaults (backlight
+// 5, platform type 9, battery on line and full, the volume at its middle step, the Pacific time
+// zone, an empty store block, resets allowed). Existing files are left alone.
+void LayDefaultImage();
+
+// Puts the registry and hardware state back to the image's, clearing the device's logs; files are
+// kept. Safe while other processes use the device.
+void ResetToDefaultImage();
+
+// Opens the device at root and makes it current. A missing root (or one without "registry.db") is
+// created and the image laid. Throws std::runtime_error when the root cannot be made or opened.
+std::shared_ptr<kernel::Device> OpenDevice(const std::filesystem::path& root, bool* created = nullptr);
+
+}  // namespace device

@@ -1,0 +1,65 @@
+// utility: runs the settings utility on a simulated device.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/screen_host.h"
+#include "app/utility_app.h"
+#include "device/default_image.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/time_zone.h"
+#include "platform/kernel/wide_string.h"
+#include "sim/options.h"
+
+namespace {
+
+constexpr int kStatusBadOptions = 2;
+constexpr int kStatusDeviceFailure = 1;
+
+int Fail(int status, const std::string& reason) {
+  std::fprintf(stderr, "utility: %s\n", reason.c_str());
+  return status;
+}
+
+void SetDeviceClock(const sim::LocalDateTime& t) {
+  SYSTEMTIME local{};
+  local.wYear = static_cast<WORD>(t.year);
+  local.wMonth = static_cast<WORD>(t.month);
+  local.wDay = static_cast<WORD>(t.day);
+  local.wHour = static_cast<WORD>(t.hour);
+  local.wMinute = static_cast<WORD>(t.minute);
+  local.wSecond = static_cast<WORD>(t.second);
+  SetLocalTime(&local);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  auto options = sim::ParseUtilityOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
+  if (!options) return Fail(kStatusBadOptions, error);
+  if (options->script && *options->script != "-" && !std::ifstream(*options->script)) {
+    return Fail(kStatusBadOptions, "cannot read the script " + *options->script);
+  }
+  if (options->shots) {
+    std::error_code ec;
+    std::filesystem::create_directories(*options->shots, ec);
+    if (ec) return Fail(kStatusBadOptions, "cannot create the shots folder " + *options->shots + ": " + ec.message());
+  }
+
+  // The headless runner keeps virtual time, starting at the host's present; a window runs in real time.
+  if (options->headless) kernel::SetClockSource(kernel::MakeVirtualClock(kernel::MakeRealClock()->BaseUtcMs()));
+  try {
+    device::OpenDevice(options->device ? std::filesystem::path(*options->device) : device::DefaultDeviceRoot());
+  } catch (const std::exception& e) {
+    return Fail(kStatusDeviceFailure, e.what());
+  }
+  if (options->clock) SetDeviceClock(*sim::ParseLocalDateTime(*options->clock));
+
+  CImmediateScreenHost host;
+  CUtilityApp app(host);
+  return AfxWinMain(app, kernel::Utf8ToWide(options->commandLine));
+}

@@ -1,0 +1,31 @@
+// The utility's command line on the host: front-end options first, then the device command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct UtilityOptions {
+  std::optional<std::string> device;      // --device DIR
+  bool headless = false;                  // --headless
+  std::optional<std::string> script;      // --script FILE, or "-" for standard input
+  std::optional<std::string> shots;       // --shots DIR
+  std::optional<std::string> clock;       // --clock LOCAL-ISO-TIME
+  int scale = 2;                          // --scale N (SDL window)
+  std::string commandLine;                // the device command line
+};
+
+// Parses argv (without the program name). Words beginning with "--" are options until "--" or the
+// first other word; the remaining words, joined by single spaces, are the device command line.
+// On a bad option, returns nothing and sets error to a one-line reason.
+std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>& args, std::string* error);
+
+// Parses a local date and time "YYYY-MM-DDTHH:MM[:SS]" (a space may stand for the T).
+struct LocalDateTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+std::optional<LocalDateTime> ParseLocalDateTime(const std::string& text);
+
+}  // namespace sim

@@ -1,0 +1,158 @@
+#include "app/settings_snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/kernel/device_state_names.h"
+#include "platform/kernel/device_store.h"
+#include "platform/kernel/files.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/registry.h"
+#include "tests/support/device_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testing_support::ReadHostFile;
+using testing_support::WriteHostFile;
+
+const kernel::RegistryPath kTimeouts{HKEY_LOCAL_MACHINE, u"System\\CurrentControlSet\\Control\\Power\\Timeouts"};
+
+class SnapshotTest : public ::testing::Test {
+ protected:
+  std::filesystem::path File() const { return device.Host("My Flash Disk/Setting.dat"); }
+  std::int64_t Backlight() { return device.Device().Store().GetInt(kernel::state::kBacklight).value_or(-1); }
+  void SetBacklight(int level) { device.Device().Store().SetInt(kernel::state::kBacklight, level); }
+  std::optional<DWORD> BattSuspend() {
+    auto value = kernel::RegistryGetValue(kTimeouts, u"BattSuspend");
+    if (!value || value->data.size() != 4) return std::nullopt;
+    return value->data[0] | (value->data[1] << 8) | (value->data[2] << 16) | (DWORD{value->data[3]} << 24);
+  }
+  void SetBattSuspend(DWORD seconds) {
+    kernel::RegistryValue value{u"BattSuspend", REG_DWORD, {}};
+    for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(seconds >> (8 * i)));
+    ASSERT_TRUE(kernel::RegistrySetValue(kTimeouts, value));
+  }
+
+  testing_support::ImagedDevice device;
+};
+
+TEST_F(SnapshotTest, SaveWritesTheTagThenBacklightThenTimeout) {
+  SetBacklight(5);
+  SetBattSuspend(600);
+  ASSERT_TRUE(SaveSnapshot());
+  EXPECT_EQ(ReadHostFile(File()), (Bytes{0xFF, 0xFE, 0xFF, 0x03, 0x4D, 0x00, 0x53, 0x00, 0x44, 0x00, 0x05, 0x00,
+                                         0x00, 0x00, 0x58, 0x02, 0x00, 0x00}));
+
+  // Without the value (or its key) the time-out is stored as zero, and the file is rewritten whole.
+  ASSERT_TRUE(kernel::RegistryDeleteKey(kTimeouts));
+  SetBacklight(8);
+  ASSERT_TRUE(SaveSnapshot());
+  Bytes bytes = ReadHostFile(File());
+  ASSERT_EQ(bytes.size(), 18u);
+  EXPECT_EQ(bytes[10], 8);
+  EXPECT_EQ(Bytes(bytes.begin() + 14, bytes.end()), (Bytes{0, 0, 0, 0}));
+}
+
+TEST_F(SnapshotTest, SaveFailsWithoutTouchingAFileItCannotOpen) {
+  WriteHostFile(File(), {1, 2, 3});
+  ASSERT_TRUE(SetFileAttributesW(kSnapshotPath, FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(SaveSnapshot());
+  EXPECT_EQ(ReadHostFile(File()), (Bytes{1, 2, 3}));
+
+  ASSERT_TRUE(SetFileAttributesW(kSnapshotPath, FILE_ATTRIBUTE_NORMAL));
+  HANDLE open = CreateFileW(kSnapshotPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(SaveSnapshot());
+  CloseHandle(open);
+  EXPECT_EQ(ReadHostFile(File()), (Bytes{1, 2, 3}));
+}
+
+TEST_F(SnapshotTest, RestorePutsBothValuesBackAndKeepsTheFile) {
+  SetBacklight(3);
+  SetBattSuspend(1200);
+  ASSERT_TRUE(SaveSnapshot());
+  SetBacklight(7);
+  SetBattSuspend(0);
+  EXPECT_TRUE(RestoreSnapshot());
+  EXPECT_EQ(Backlight(), 3);
+  EXPECT_EQ(BattSuspend(), 1200u);
+  EXPECT_TRUE(std::filesystem::exists(File()));
+}
+
+TEST_F(SnapshotTest, RestoreReadsTheNarrowFormOfTheTag) {
+  WriteHostFile(File(), {0x03, 'M', 'S', 'D', 0x02, 0, 0, 0, 0x08, 0x07, 0, 0});
+  EXPECT_TRUE(RestoreSnapshot());
+  EXPECT_EQ(Backlight(), 2);
+  EXPECT_EQ(BattSuspend(), 1800u);
+}
+
+TEST_F(SnapshotTest, RestoreWritesNoTimeoutWhenItsKeyIsMissing) {
+  WriteHostFile(File(), {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 4, 0, 0, 0, 0x58, 0x02, 0, 0});
+  ASSERT_TRUE(kernel::RegistryDeleteKey(kTimeouts));
+  EXPECT_TRUE(RestoreSnapshot());
+  EXPECT_EQ(Backlight(), 4);
+  EXPECT_FALSE(kernel::RegistryKeyExists(kTimeouts));
+}
+
+TEST_F(SnapshotTest, DamagedFilesAreDeletedAndNothingIsRestored) {
+  const std::pair<const char*, Bytes> kDamaged[] = {
+      {"nine bytes", {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D'}},
+      {"another wide tag", {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'X', 0, 3, 0, 0, 0, 1, 0, 0, 0}},
+      {"another narrow tag", {0x03, 'A', 'B', 'C', 3, 0, 0, 0, 1, 0, 0, 0}},
+      {"a longer tag", {0x04, 'M', 'S', 'D', 'X', 3, 0, 0, 0, 1, 0, 0, 0}},
+      {"tag without values", {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0}},
+      {"values cut short", {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 1, 0}},
+      {"huge length prefix", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'M', 0, 'S', 0}},
+  };
+  for (const auto& [what, bytes] : kDamaged) {
+    SCOPED_TRACE(what);
+    SetBacklight(6);
+    SetBattSuspend(600);
+    WriteHostFile(File(), bytes);
+    EXPECT_TRUE(RestoreSnapshot());
+    EXPECT_FALSE(std::filesystem::exists(File()));
+    EXPECT_EQ(Backlight(), 6);
+    EXPECT_EQ(BattSuspend(), 600u);
+  }
+
+  // A read-only damaged file loses its read-only attribute and goes too.
+  WriteHostFile(File(), {0x03, 'X', 'Y', 'Z', 3, 0, 0, 0, 1, 0, 0, 0});
+  ASSERT_TRUE(SetFileAttributesW(kSnapshotPath, FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(RestoreSnapshot());
+  EXPECT_FALSE(std::filesystem::exists(File()));
+  EXPECT_EQ(Backlight(), 6);
+}
+
+TEST_F(SnapshotTest, RestoreLeavesAFileOpenElsewhereAlone) {
+  WriteHostFile(File(), {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 2, 0, 0, 0, 0x58, 0x02, 0, 0});
+  SetBacklight(6);
+  HANDLE open = CreateFileW(kSnapshotPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(RestoreSnapshot());
+  CloseHandle(open);
+  EXPECT_EQ(Backlight(), 6);
+  EXPECT_TRUE(std::filesystem::exists(File()));
+}
+
+TEST(SnapshotBytes, LengthPrefixForms) {
+  // A 16-bit length after 0xFF, and the wide marker followed by a 16-bit length.
+  Bytes narrow16 = {0xFF, 0x03, 0x00, 'M', 'S', 'D', 1, 0, 0, 0, 2, 0, 0, 0};
+  auto reading = ReadSnapshotBytes(narrow16);
+  EXPECT_EQ(reading.tag, u"MSD");
+  ASSERT_TRUE(reading.values);
+  EXPECT_EQ(reading.values->backlightLevel, 1u);
+  EXPECT_EQ(reading.values->battSuspend, 2u);
+
+  Bytes wide16 = {0xFF, 0xFE, 0xFF, 0xFF, 0x01, 0x00, 'A', 0};
+  reading = ReadSnapshotBytes(wide16);
+  EXPECT_TRUE(reading.tagComplete);
+  EXPECT_EQ(reading.tag, u"A");
+  EXPECT_FALSE(reading.values);
+
+  // A 32-bit length that runs past the end is incomplete, not a crash.
+  Bytes wide32 = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x00, 0x00, 0x00, 'M', 0};
+  EXPECT_FALSE(ReadSnapshotBytes(wide32).tagComplete);
+  EXPECT_FALSE(ReadSnapshotBytes({}).tagComplete);
+}
+
+}  // namespace

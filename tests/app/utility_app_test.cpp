@@ -1,0 +1,223 @@
+#include "app/utility_app.h"
+
+#include <gtest/gtest.h>
+
+#include "app/battery_hold.h"
+#include "app/language_module.h"
+#include "app/settings_snapshot.h"
+#include "platform/kernel/device_state_names.h"
+#include "platform/kernel/device_store.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/registry.h"
+#include "platform/kernel/sync_objects.h"
+#include "tests/support/device_fixture.h"
+
+namespace {
+
+using testing_support::WriteHostFile;
+
+HWND const kForeground = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x1234));
+
+// Records what start-up asked of the window system, and what held while each screen ran.
+class RecordingHost final : public CScreenHost {
+ public:
+  struct Run {
+    ScreenRequest request;
+    bool mutexHeld = false;
+    bool languageModuleLoaded = false;
+  };
+
+  HWND ForegroundWindow() override {
+    ++foregroundLookups;
+    return kForeground;
+  }
+  void RunScreen(CUtilityApp& app, const ScreenRequest& request) override {
+    Run run{request};
+    HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+    run.mutexHeld = GetLastError() == ERROR_ALREADY_EXISTS;
+    CloseHandle(probe);
+    run.languageModuleLoaded = LanguageModule != nullptr;
+    runs.push_back(run);
+    if (closeWithDeviceKey) app.m_bResendExitKey = TRUE;
+  }
+
+  int foregroundLookups = 0;
+  bool closeWithDeviceKey = false;
+  std::vector<Run> runs;
+};
+
+class UtilityAppTest : public ::testing::Test {
+ protected:
+  int Start(const std::u16string& commandLine) {
+    CUtilityApp app(host);
+    return AfxWinMain(app, commandLine);
+  }
+  std::vector<std::string> InjectedKeys() {
+    std::vector<std::string> keys;
+    device.Device().Store().Read([&](sqlite3* db) {
+      kernel::SqlStatement q(db, "SELECT vk, scan, flags, extra FROM key_log ORDER BY seq");
+      while (q.Step()) {
+        keys.push_back(std::to_string(q.Int(0)) + "/" + std::to_string(q.Int(1)) + "/" + std::to_string(q.Int(2)) +
+                       "/" + std::to_string(q.Int(3)));
+      }
+    });
+    return keys;
+  }
+  void WriteSnapshot(BYTE level) {
+    WriteHostFile(device.Host("My Flash Disk/Setting.dat"),
+                  {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, level, 0, 0, 0, 0x08, 0x07, 0, 0});
+  }
+  std::int64_t Backlight() { return device.Device().Store().GetInt(kernel::state::kBacklight).value_or(-1); }
+
+  testing_support::ImagedDevice device;
+  RecordingHost host;
+};
+
+TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
+  struct Case {
+    std::u16string commandLine;
+    UtilityScreen screen;
+    UINT textId;
+    bool owned;
+    bool mutex;
+  };
+  const Case kCases[] = {
+      {u"", UtilityScreen::MainMenu, 0, false, true},
+      {u"-SelLang", UtilityScreen::LanguagePage, 0, true, true},
+      {u"-NoDataMsg", UtilityScreen::MessageDialog, 136, true, false},
+      {u"-LowPowerMsg", UtilityScreen::MessageDialog, 132, true, false},
+      {u"-SelTimezone", UtilityScreen::DateTimePage, 0, true, true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.commandLine.begin(), c.commandLine.end()));
+    host.runs.clear();
+    host.foregroundLookups = 0;
+    EXPECT_EQ(Start(c.commandLine), 0);
+    ASSERT_EQ(host.runs.size(), 1u);
+    const auto& run = host.runs[0];
+    EXPECT_EQ(run.request.screen, c.screen);
+    EXPECT_EQ(run.request.textId, c.textId);
+    EXPECT_FALSE(run.request.installPackage);
+    EXPECT_EQ(run.request.owner, c.owned ? kForeground : nullptr);
+    EXPECT_EQ(host.foregroundLookups, c.owned ? 1 : 0);
+    EXPECT_EQ(run.mutexHeld, c.mutex);
+    EXPECT_TRUE(run.languageModuleLoaded == false);
+  }
+  // The mutex went with the program each time: a new instance can take it.
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  EXPECT_EQ(GetLastError(), 0u);
+  CloseHandle(mutex);
+}
+
+TEST_F(UtilityAppTest, OnlyTheWholeCommandLineIsASwitch) {
+  for (std::u16string line : {u"-SelLang ", u" -SelLang", u"-SelLang -SelTimezone", u"-LowPowerMsgX", u"SelLang"}) {
+    host.runs.clear();
+    host.foregroundLookups = 0;
+    EXPECT_EQ(Start(line), 0);
+    EXPECT_TRUE(host.runs.empty());
+    // The foreground window is looked up (and not used) for every non-empty command line.
+    EXPECT_EQ(host.foregroundLookups, 1);
+  }
+  // No mutex was taken along the way, and no snapshot written.
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  EXPECT_EQ(GetLastError(), 0u);
+  CloseHandle(mutex);
+  EXPECT_FALSE(std::filesystem::exists(device.Host("My Flash Disk/Setting.dat")));
+}
+
+TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessages) {
+  HANDLE other = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  ASSERT_NE(other, nullptr);
+  WriteSnapshot(3);
+  for (std::u16string line : {u"", u"-SelLang", u"-SelTimezone"}) {
+    device.Device().Store().SetInt(kernel::state::kBacklight, 7);
+    EXPECT_EQ(Start(line), 0);
+    EXPECT_TRUE(host.runs.empty());
+    // The snapshot was restored all the same, before the single-instance check.
+    EXPECT_EQ(Backlight(), 3);
+  }
+  device.Device().Store().SetInt(kernel::state::kBacklight, 7);
+  Start(u"-LowPowerMsg");
+  ASSERT_EQ(host.runs.size(), 1u);
+  EXPECT_EQ(host.runs[0].request.textId, 132u);
+  EXPECT_EQ(Backlight(), 3);
+  // The other instance's mutex is untouched.
+  HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  CloseHandle(probe);
+  CloseHandle(other);
+}
+
+TEST_F(UtilityAppTest, TheStandAloneLanguagePageSavesTheSnapshotAfterwards) {
+  device.Device().Store().SetInt(kernel::state::kBacklight, 4);
+  Start(u"-SelLang");
+  auto bytes = testing_support::ReadHostFile(device.Host("My Flash Disk/Setting.dat"));
+  ASSERT_EQ(bytes.size(), 18u);
+  EXPECT_EQ(bytes[10], 4);
+  EXPECT_EQ(bytes[14] | (bytes[15] << 8), 600);
+  // The other modes write nothing.
+  std::filesystem::remove(device.Host("My Flash Disk/Setting.dat"));
+  Start(u"-SelTimezone");
+  Start(u"");
+  EXPECT_FALSE(std::filesystem::exists(device.Host("My Flash Disk/Setting.dat")));
+}
+
+TEST_F(UtilityAppTest, TheLanguageModuleIsNamedAfterTheDefaultLanguageAndFreedAtExit) {
+  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x0409), u"\\Windows\\Utility.exe.0409.mui");
+  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x1A), u"\\Windows\\Utility.exe.001a.mui");
+  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0), u"\\Windows\\Utility.exe.0000.mui");
+  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x12345), u"\\Windows\\Utility.exe.12345.mui");
+
+  // An empty resource file is a loadable module.
+  std::vector<std::uint8_t> emptyRes = {0, 0, 0, 0, 32, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0,
+                                        0, 0, 0, 0, 0,  0, 0, 0, 0,    0,    0, 0, 0,    0,    0, 0};
+  WriteHostFile(device.Host("Windows/Utility.exe.0407.mui"), emptyRes);
+  EXPECT_EQ(GetDefaultLanguageId(), 0x0409u);
+  Start(u"");
+  EXPECT_FALSE(host.runs.back().languageModuleLoaded);
+
+  kernel::RegistryValue german{u"DefaultLCID", REG_DWORD, {0x07, 0x04, 0, 0}};
+  ASSERT_TRUE(kernel::RegistrySetValue({HKEY_LOCAL_MACHINE, u"nls"}, german));
+  EXPECT_EQ(GetDefaultLanguageId(), 0x0407u);
+  Start(u"");
+  EXPECT_TRUE(host.runs.back().languageModuleLoaded);
+  EXPECT_EQ(LanguageModule, nullptr);
+
+  // A missing "nls" key reads as language 0.
+  ASSERT_TRUE(kernel::RegistryDeleteKey({HKEY_LOCAL_MACHINE, u"nls"}));
+  EXPECT_EQ(GetDefaultLanguageId(), 0u);
+}
+
+TEST_F(UtilityAppTest, TheDeviceCloseKeyIsPassedOnOnlyWhenTheMenuAskedForIt) {
+  Start(u"");
+  Start(u"-LowPowerMsg");
+  EXPECT_TRUE(InjectedKeys().empty());
+
+  host.closeWithDeviceKey = true;
+  Start(u"");
+  EXPECT_EQ(InjectedKeys(), (std::vector<std::string>{"197/0/4/0", "197/0/6/0"}));
+}
+
+TEST_F(UtilityAppTest, BatteryWarningHoldCountsItsHolders) {
+  // The observer keeps the event alive between the holders' calls.
+  HANDLE observer = CreateEventW(nullptr, TRUE, FALSE, kHoldBatteryWarningEvent);
+  ASSERT_NE(observer, nullptr);
+  auto state = [&] {
+    bool signalled = WaitForSingleObject(observer, 0) == WAIT_OBJECT_0;
+    return std::to_string(GetEventData(observer)) + (signalled ? " set" : " clear");
+  };
+  EXPECT_TRUE(HoldBatteryWarning(true));
+  EXPECT_EQ(state(), "1 set");
+  EXPECT_TRUE(HoldBatteryWarning(true));
+  EXPECT_EQ(state(), "2 set");
+  EXPECT_TRUE(HoldBatteryWarning(false));
+  EXPECT_EQ(state(), "1 set");
+  EXPECT_TRUE(HoldBatteryWarning(false));
+  EXPECT_EQ(state(), "0 clear");
+  EXPECT_TRUE(HoldBatteryWarning(false));
+  EXPECT_EQ(state(), "0 clear");
+  CloseHandle(observer);
+}
+
+}  // namespace

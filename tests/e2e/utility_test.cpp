@@ -1,0 +1,124 @@
+// The utility as its callers start it: on a device root, with options and a device command line.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <future>
+
+#include "app/utility_app.h"
+#include "device/default_image.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/sync_objects.h"
+#include "tests/support/programs.h"
+
+namespace {
+
+using testing_support::Devicectl;
+using testing_support::ScratchRoot;
+using testing_support::Utility;
+
+const std::vector<std::uint8_t> kSnapshotLevel3 = {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D',
+                                                   0,    3,    0,    0,    0,   0xB0, 0x04, 0, 0};
+
+void WriteSnapshot(const ScratchRoot& root) {
+  std::ofstream out(root.Path() / "My Flash Disk" / "Setting.dat", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(kSnapshotLevel3.data()), static_cast<std::streamsize>(kSnapshotLevel3.size()));
+}
+
+// Another instance: a process that holds the single-instance mutex until told to go.
+class OtherInstance {
+ public:
+  explicit OtherInstance(const ScratchRoot& root) {
+    int ready[2], go[2];
+    if (pipe(ready) != 0 || pipe(go) != 0) throw std::runtime_error("pipe failed");
+    m_pid = fork();
+    if (m_pid == 0) {
+      device::OpenDevice(root.Path());
+      HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+      char byte = mutex != nullptr ? 'y' : 'n';
+      if (write(ready[1], &byte, 1) != 1) _exit(1);
+      if (read(go[0], &byte, 1) < 0) _exit(1);
+      _exit(0);
+    }
+    close(ready[1]);
+    close(go[0]);
+    m_go = go[1];
+    char byte = 0;
+    if (read(ready[0], &byte, 1) != 1 || byte != 'y') throw std::runtime_error("the other instance did not start");
+    close(ready[0]);
+  }
+  ~OtherInstance() {
+    close(m_go);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+  }
+
+ private:
+  pid_t m_pid = -1;
+  int m_go = -1;
+};
+
+TEST(Utility, AMissingDeviceIsCreatedFromTheDefaultImage) {
+  ScratchRoot root;
+  auto result = Utility(root, {"--headless"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(std::filesystem::exists(root.Path() / "registry.db"));
+  EXPECT_TRUE(std::filesystem::is_directory(root.Path() / "Storage Card" / "Installation"));
+  EXPECT_EQ(Devicectl(root, {"backlight"}).out, "5\n");
+}
+
+TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
+  ScratchRoot root;
+  const std::vector<std::vector<std::string>> kBad = {
+      {"--scale", "0"}, {"--scale", "x"}, {"--clock", "yesterday"}, {"--frob"}, {"--device"},
+      {"--script", "/nonexistent/script.txt"},
+  };
+  for (const auto& words : kBad) {
+    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN};
+    argv.insert(argv.end(), words.begin(), words.end());
+    auto result = testing_support::RunProgram(argv);
+    EXPECT_EQ(result.status, 2) << words[0];
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_EQ(result.err.rfind("utility: ", 0), 0u) << result.err;
+  }
+}
+
+TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  OtherInstance other(root);
+  for (const char* line : {"", "-SelTimezone", "-LowPowerMsg", "-SelLang "}) {
+    ASSERT_EQ(Devicectl(root, {"backlight", "7"}).status, 0);
+    WriteSnapshot(root);
+    std::vector<std::string> words = {"--headless", "--"};
+    if (*line) words.push_back(line);
+    auto result = Utility(root, words);
+    EXPECT_EQ(result.status, 0) << line << result.err;
+    EXPECT_EQ(Devicectl(root, {"backlight"}).out, "3\n") << line;
+    EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts",
+                               "BattSuspend"})
+                  .out,
+              "1200\n");
+  }
+  EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
+}
+
+TEST(Utility, ClockOptionSetsTheDeviceClockNotTheHosts) {
+  ScratchRoot root;
+  auto result = Utility(root, {"--headless", "--clock", "2030-01-02T03:04:05", "-NoDataMsg"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Devicectl(root, {"clock"}).out.substr(0, 13), "2030-01-02T03");
+}
+
+TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  auto a = std::async(std::launch::async, [&] { return Utility(root, {"--headless"}); });
+  auto b = std::async(std::launch::async, [&] { return Utility(root, {"--headless", "-SelLang"}); });
+  EXPECT_EQ(a.get().status, 0);
+  EXPECT_EQ(b.get().status, 0);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#include "tests/support/programs.h"
+
+#include <stdlib.h>
+
+#include <stdexcept>
+
+namespace testing_support {
+
+ScratchRoot::ScratchRoot() {
+  char pattern[] = "/tmp/quorvane-root-XXXXXX";
+  if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  m_path = std::filesystem::path(pattern) / "device";
+}
+
+ScratchRoot::~ScratchRoot() {
+  std::error_code ec;
+  std::filesystem::remove_all(m_path.parent_path(), ec);
+}
+
+ProgramResult Devicectl(const ScratchRoot& root, const std::vector<std::string>& words, const std::string& input) {
+  std::vector<std::string> argv = {QUORVANE_DEVICECTL_BIN, "--device", root.String()};
+  argv.insert(argv.end(), words.begin(), words.end());
+  return RunProgram(argv, input);
+}
+
+ProgramResult Utility(const ScratchRoot& root, const std::vector<std::string>& words, const std::string& input) {
+  std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String()};
+  argv.insert(argv.end(), words.begin(), words.end());
+  return RunProgram(argv, input);
+}
+
+}  // namespace testing_support

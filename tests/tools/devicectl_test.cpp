@@ -1,0 +1,152 @@
+// devicectl as a person or a test script uses it.
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "tests/support/programs.h"
+
+namespace {
+
+using testing_support::Devicectl;
+using testing_support::ScratchRoot;
+
+std::string Out(const testing_support::ProgramResult& r) { return r.out; }
+
+TEST(Devicectl, InitLaysTheDefaultImageOnceAndForceResetsIt) {
+  ScratchRoot root;
+  auto first = Devicectl(root, {"init"});
+  EXPECT_EQ(first.status, 0) << first.err;
+  for (const char* folder : {"Windows", "My Flash Disk", "Storage Card/Installation", "SD Card", "registry.db"}) {
+    EXPECT_TRUE(std::filesystem::exists(root.Path() / folder)) << folder;
+  }
+  EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "5\n");
+  EXPECT_EQ(Out(Devicectl(root, {"platform-type"})), "9\n");
+  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac on flag 1 percent 100 fail off\n");
+  EXPECT_EQ(Out(Devicectl(root, {"volume"})), "0x99999999\n");
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\nls", "DefaultLCID"})), "1033\n");
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts",
+                                 "BattSuspend"})),
+            "600\n");
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKCU\\ControlPanel\\Volume", "Volume"})), "2576980377\n");
+
+  auto again = Devicectl(root, {"init"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("already exists"), std::string::npos);
+
+  ASSERT_EQ(Devicectl(root, {"backlight", "2"}).status, 0);
+  ASSERT_EQ(Devicectl(root, {"reg", "delete", "HKLM\\nls"}).status, 0);
+  std::filesystem::create_directories(root.Path() / "My Flash Disk" / "kept");
+  EXPECT_EQ(Devicectl(root, {"init", "--force"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "5\n");
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\nls", "DefaultLCID"})), "1033\n");
+  EXPECT_TRUE(std::filesystem::exists(root.Path() / "My Flash Disk" / "kept"));
+}
+
+TEST(Devicectl, RegistryRoundTrips) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"reg", "set", "HKLM\\Software\\Test", "Count", "dword:0x10"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"reg", "set", "hklm\\software\\TEST", "Name", "sz:Grüße"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"reg", "set", "HKLM\\Software\\Test", "Blob", "binary:00ff10"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\Software\\Test", "count"})), "16\n");
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\Software\\Test"})),
+            "Blob = binary:00ff10\nCount = dword:16\nName = sz:Grüße\n");
+
+  auto exported = Devicectl(root, {"reg", "export", "HKLM\\Software\\Test"});
+  ASSERT_EQ(exported.status, 0);
+  EXPECT_EQ(Devicectl(root, {"reg", "delete", "HKLM\\Software\\Test"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\Software\\Test"}).status, 1);
+  auto imported = Devicectl(root, {"reg", "import", "-"}, exported.out);
+  EXPECT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "export", "HKLM\\Software\\Test"})), exported.out);
+
+  EXPECT_EQ(Devicectl(root, {"reg", "delete", "HKLM\\Software\\Test", "Blob"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\Software\\Test", "Blob"}).status, 1);
+}
+
+TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  const std::vector<std::vector<std::string>> kBad = {
+      {"backlight", "0"},        {"backlight", "9"},          {"backlight", "bright"},
+      {"battery", "--ac", "maybe"}, {"battery", "--percent", "101"}, {"volume", "0x1FFFFFFFF"},
+      {"reg", "set", "HKLM\\nls", "DefaultLCID", "dword:4294967296"},
+      {"reg", "set", "HKLM\\nls", "DefaultLCID", "word:1"},
+      {"reg", "set", "HKXX\\nls", "DefaultLCID", "dword:1"},
+      {"clock", "--set", "2026-02-30T10:00:00"}, {"frobnicate"}, {"reset", "--fail", "yes"},
+  };
+  for (const auto& words : kBad) {
+    auto result = Devicectl(root, words);
+    EXPECT_EQ(result.status, 2) << words[0];
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  }
+  auto missing = Devicectl(root, {"reg", "get", "HKLM\\No\\Such\\Key"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "devicectl: no such key: HKLM\\No\\Such\\Key\n");
+
+  auto badFile = Devicectl(root, {"reg", "import", "-"}, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\nls]\n\"DefaultLCID\"=dword:1\n");
+  EXPECT_EQ(badFile.status, 1);
+  EXPECT_NE(badFile.err.find("line 4"), std::string::npos) << badFile.err;
+
+  EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "5\n");
+  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac on flag 1 percent 100 fail off\n");
+  EXPECT_EQ(Out(Devicectl(root, {"volume"})), "0x99999999\n");
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\nls", "DefaultLCID"})), "1033\n");
+}
+
+TEST(Devicectl, HardwareStateAndLogs) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"backlight", "8"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "8\n");
+  EXPECT_EQ(Devicectl(root, {"battery", "--ac", "off", "--flag", "8", "--percent", "40", "--fail"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac off flag 8 percent 40 fail on\n");
+  EXPECT_EQ(Devicectl(root, {"battery", "--fail", "off"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac off flag 8 percent 40 fail off\n");
+  EXPECT_EQ(Devicectl(root, {"volume", "0x33333333"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"volume"})), "0x33333333\n");
+  EXPECT_EQ(Devicectl(root, {"platform-type", "8"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"platform-type"})), "8\n");
+  EXPECT_EQ(Devicectl(root, {"reset", "--fail", "on"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"reset"})), "fail on\n");
+  EXPECT_EQ(Out(Devicectl(root, {"store-block", "--bytes", "20"})),
+            "00000000  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n00000010  00 00 00 00\n");
+  EXPECT_EQ(Out(Devicectl(root, {"keys"})), "");
+  EXPECT_EQ(Out(Devicectl(root, {"sounds"})), "");
+  EXPECT_EQ(Out(Devicectl(root, {"event", "EVENT_HOLD_BATT_WARNING"})), "absent\n");
+  EXPECT_EQ(Devicectl(root, {"event", "EVENT_HOLD_BATT_WARNING", "--set"}).status, 1);
+  EXPECT_EQ(Devicectl(root, {"event", "SetupFinishedEvent", "--wait", "10"}).status, 1);
+}
+
+TEST(Devicectl, ClockAndTimeZone) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ASSERT_EQ(Devicectl(root, {"clock", "--set", "2026-07-04T09:30:00"}).status, 0);
+  EXPECT_EQ(Out(Devicectl(root, {"clock"})).substr(0, 16), "2026-07-04T09:30");
+  EXPECT_EQ(Out(Devicectl(root, {"tz"})),
+            "bias 480\n"
+            "standard \"Pacific Standard Time\" bias 0 from month 11 week 1 weekday 0 at 02:00\n"
+            "daylight \"Pacific Daylight Time\" bias -60 from month 3 week 2 weekday 0 at 02:00\n"
+            "now daylight\n");
+}
+
+TEST(Devicectl, ConcurrentWritersLoseNothing) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  constexpr int kWriters = 6;
+  std::vector<std::future<int>> writers;
+  for (int i = 0; i < kWriters; ++i) {
+    writers.push_back(std::async(std::launch::async, [&root, i] {
+      return Devicectl(root, {"reg", "set", "HKLM\\Software\\Race", "Writer" + std::to_string(i),
+                              "dword:" + std::to_string(i)})
+          .status;
+    }));
+  }
+  for (auto& w : writers) EXPECT_EQ(w.get(), 0);
+  for (int i = 0; i < kWriters; ++i) {
+    EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\Software\\Race", "Writer" + std::to_string(i)})),
+              std::to_string(i) + "\n");
+  }
+}
+
+}  // namespace

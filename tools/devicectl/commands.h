@@ -1,0 +1,42 @@
+// devicectl's commands: each reads or changes one part of a device's state. A command throws
+// UsageError for words it cannot understand (exit 2) and CommandError when the device refuses
+// (exit 1); either way it has changed nothing.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace devicectl {
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+struct CommandError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+using Args = std::vector<std::string>;
+
+void RegistryCommand(const Args& args, std::ostream& out);
+void BacklightCommand(const Args& args, std::ostream& out);
+void BatteryCommand(const Args& args, std::ostream& out);
+void VolumeCommand(const Args& args, std::ostream& out);
+void PlatformTypeCommand(const Args& args, std::ostream& out);
+void ResetCommand(const Args& args, std::ostream& out);
+void StoreBlockCommand(const Args& args, std::ostream& out);
+void ClockCommand(const Args& args, std::ostream& out);
+void TimeZoneCommand(const Args& args, std::ostream& out);
+void KeysCommand(const Args& args, std::ostream& out);
+void SoundsCommand(const Args& args, std::ostream& out);
+void EventCommand(const Args& args, std::ostream& out);
+
+// Shared word parsing. Numbers are decimal or 0x-hexadecimal and must fit the range.
+std::uint64_t ParseNumber(const std::string& text, std::uint64_t max, const std::string& what);
+bool ParseOnOff(const std::string& text, const std::string& what);
+// Expects args to be exactly the given count (after the command word).
+void ExpectAtMost(const Args& args, std::size_t count, const std::string& usage);
+
+}  // namespace devicectl

@@ -1,0 +1,127 @@
+// devicectl's hardware commands: the simulated hardware state as the device's drivers keep it.
+#include <cstdio>
+#include <iomanip>
+
+#include "platform/kernel/device_root.h"
+#include "platform/kernel/device_state_names.h"
+#include "platform/kernel/device_store.h"
+#include "platform/kernel/hardware.h"
+#include "tools/devicectl/commands.h"
+
+namespace devicectl {
+namespace {
+
+kernel::DeviceStore& Store() { return kernel::CurrentDevice().Store(); }
+
+std::int64_t StateInt(const char* name, std::int64_t fallback) { return Store().GetInt(name).value_or(fallback); }
+
+std::string Hex32(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", value);
+  return text;
+}
+
+}  // namespace
+
+void BacklightCommand(const Args& args, std::ostream& out) {
+  ExpectAtMost(args, 1, "backlight [N]");
+  if (args.empty()) {
+    out << StateInt(kernel::state::kBacklight, 5) << "\n";
+    return;
+  }
+  auto level = ParseNumber(args[0], 8, "the backlight level");
+  if (level < 1) throw UsageError("the backlight level must be from 1 to 8, not '" + args[0] + "'");
+  Store().SetInt(kernel::state::kBacklight, static_cast<std::int64_t>(level));
+}
+
+void BatteryCommand(const Args& args, std::ostream& out) {
+  std::optional<bool> ac;
+  std::optional<bool> fail;
+  std::optional<std::uint64_t> flag;
+  std::optional<std::uint64_t> percent;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    auto next = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value");
+      return args[++i];
+    };
+    if (args[i] == "--ac") {
+      ac = ParseOnOff(next(), "--ac");
+    } else if (args[i] == "--flag") {
+      flag = ParseNumber(next(), 255, "the battery flag");
+    } else if (args[i] == "--percent") {
+      percent = ParseNumber(next(), 255, "the battery percentage");
+      if (*percent > 100 && *percent != 255) throw UsageError("the battery percentage must be 0 to 100, or 255 (unknown)");
+    } else if (args[i] == "--fail") {
+      fail = true;
+      if (i + 1 < args.size() && (args[i + 1] == "on" || args[i + 1] == "off")) fail = ParseOnOff(args[++i], "--fail");
+    } else {
+      throw UsageError("usage: battery [--ac on|off] [--flag N] [--percent N] [--fail [on|off]]");
+    }
+  }
+  if (!ac && !flag && !percent && !fail) {
+    out << "ac " << (StateInt(kernel::state::kBatteryAc, 1) ? "on" : "off") << " flag "
+        << StateInt(kernel::state::kBatteryFlag, 1) << " percent " << StateInt(kernel::state::kBatteryPercent, 100)
+        << " fail " << (StateInt(kernel::state::kBatteryFail, 0) ? "on" : "off") << "\n";
+    return;
+  }
+  Store().Write([&](sqlite3*) {
+    if (ac) Store().SetInt(kernel::state::kBatteryAc, *ac ? 1 : 0);
+    if (flag) Store().SetInt(kernel::state::kBatteryFlag, static_cast<std::int64_t>(*flag));
+    if (percent) Store().SetInt(kernel::state::kBatteryPercent, static_cast<std::int64_t>(*percent));
+    if (fail) Store().SetInt(kernel::state::kBatteryFail, *fail ? 1 : 0);
+  });
+}
+
+void VolumeCommand(const Args& args, std::ostream& out) {
+  ExpectAtMost(args, 1, "volume [WORD]");
+  if (args.empty()) {
+    out << Hex32(static_cast<std::uint32_t>(StateInt(kernel::state::kWaveVolume, 0x99999999))) << "\n";
+    return;
+  }
+  Store().SetInt(kernel::state::kWaveVolume, static_cast<std::int64_t>(ParseNumber(args[0], 0xFFFFFFFFu, "the volume word")));
+}
+
+void PlatformTypeCommand(const Args& args, std::ostream& out) {
+  ExpectAtMost(args, 1, "platform-type [N]");
+  if (args.empty()) {
+    out << StateInt(kernel::state::kPlatformType, 9) << "\n";
+    return;
+  }
+  Store().SetInt(kernel::state::kPlatformType,
+                 static_cast<std::int64_t>(ParseNumber(args[0], 0xFFFFFFFFu, "the platform type")));
+}
+
+void ResetCommand(const Args& args, std::ostream& out) {
+  if (!args.empty()) {
+    if (args.size() != 2 || args[0] != "--fail") throw UsageError("usage: reset [--fail on|off]");
+    Store().SetInt(kernel::state::kResetFail, ParseOnOff(args[1], "--fail") ? 1 : 0);
+    return;
+  }
+  out << "fail " << (StateInt(kernel::state::kResetFail, 0) ? "on" : "off") << "\n";
+  Store().Read([&](sqlite3* db) {
+    kernel::SqlStatement q(db, "SELECT device_time, failed FROM reset_log ORDER BY seq");
+    while (q.Step()) out << q.Text(0) << (q.Int(1) ? " failed" : " reset") << "\n";
+  });
+}
+
+void StoreBlockCommand(const Args& args, std::ostream& out) {
+  std::uint64_t count = 64;
+  if (!args.empty()) {
+    if (args.size() != 2 || args[0] != "--bytes") throw UsageError("usage: store-block [--bytes N]");
+    count = ParseNumber(args[1], kStoreBlockSize, "the byte count");
+  }
+  auto block = Store().GetBlob(kernel::state::kStoreBlock).value_or(std::vector<std::uint8_t>(kStoreBlockSize, 0));
+  count = std::min<std::uint64_t>(count, block.size());
+  for (std::uint64_t row = 0; row < count; row += 16) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%08llX ", static_cast<unsigned long long>(row));
+    out << line;
+    for (std::uint64_t i = row; i < std::min<std::uint64_t>(row + 16, count); ++i) {
+      std::snprintf(line, sizeof line, " %02X", block[i]);
+      out << line;
+    }
+    out << "\n";
+  }
+}
+
+}  // namespace devicectl

@@ -1,0 +1,96 @@
+// devicectl keys, sounds and event: what programs injected, played and signalled.
+#include <cstdio>
+
+#include "platform/kernel/device_root.h"
+#include "platform/kernel/device_store.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/keyboard.h"
+#include "platform/kernel/sync_objects.h"
+#include "platform/kernel/wide_string.h"
+#include "tools/devicectl/commands.h"
+
+namespace devicectl {
+namespace {
+
+bool ClearRequested(const Args& args, const std::string& usage) {
+  ExpectAtMost(args, 1, usage);
+  if (args.empty()) return false;
+  if (args[0] != "--clear") throw UsageError("usage: " + usage);
+  return true;
+}
+
+void ClearTable(const char* table) {
+  kernel::CurrentDevice().Store().Write(
+      [&](sqlite3* db) { kernel::SqlStatement(db, std::string("DELETE FROM ") + table).Run(); });
+}
+
+}  // namespace
+
+void KeysCommand(const Args& args, std::ostream& out) {
+  if (ClearRequested(args, "keys [--clear]")) return ClearTable("key_log");
+  kernel::CurrentDevice().Store().Read([&](sqlite3* db) {
+    kernel::SqlStatement q(db, "SELECT vk, flags FROM key_log ORDER BY seq");
+    while (q.Step()) {
+      char line[64];
+      auto flags = static_cast<unsigned>(q.Int(1));
+      std::snprintf(line, sizeof line, "%s 0x%02X flags %u", (flags & KEYEVENTF_KEYUP) ? "up" : "down",
+                    static_cast<unsigned>(q.Int(0)), flags);
+      out << line << "\n";
+    }
+  });
+}
+
+void SoundsCommand(const Args& args, std::ostream& out) {
+  if (ClearRequested(args, "sounds [--clear]")) return ClearTable("sound_log");
+  kernel::CurrentDevice().Store().Read([&](sqlite3* db) {
+    kernel::SqlStatement q(db, "SELECT bytes, duration_ms, flags, checksum FROM sound_log ORDER BY seq");
+    while (q.Step()) {
+      char line[96];
+      std::snprintf(line, sizeof line, "sound %lld bytes %lld ms flags %lld checksum 0x%08llX",
+                    static_cast<long long>(q.Int(0)), static_cast<long long>(q.Int(1)), static_cast<long long>(q.Int(2)),
+                    static_cast<unsigned long long>(q.Int(3)));
+      out << line << "\n";
+    }
+  });
+}
+
+void EventCommand(const Args& args, std::ostream& out) {
+  constexpr const char* kUsage = "event NAME [--set|--reset|--wait MS]";
+  if (args.empty() || args.size() > 3) throw UsageError(std::string("usage: ") + kUsage);
+  std::u16string name = kernel::Utf8ToWide(args[0]);
+  if (args.size() == 1) {
+    kernel::EventInfo info = kernel::InspectNamedEvent(name);
+    if (!info.exists) {
+      out << "absent\n";
+    } else {
+      out << (info.signalled ? "signalled" : "not signalled") << " data " << info.data << " "
+          << (info.manualReset ? "manual" : "auto") << "\n";
+    }
+    return;
+  }
+  const std::string& action = args[1];
+  if ((action == "--set" || action == "--reset") && args.size() == 2) {
+    // Setting an event nobody holds would vanish with this process, so only a held one is touched.
+    if (!kernel::InspectNamedEvent(name).exists) {
+      throw CommandError("no event '" + args[0] + "' (an event exists only while a program holds it)");
+    }
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
+    if (event == nullptr) throw CommandError("cannot open the event '" + args[0] + "'");
+    action == "--set" ? SetEvent(event) : ResetEvent(event);
+    CloseHandle(event);
+    return;
+  }
+  if (action == "--wait" && args.size() == 3) {
+    auto ms = static_cast<DWORD>(ParseNumber(args[2], 0xFFFFFFFEu, "the wait time"));
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
+    if (event == nullptr) throw CommandError("cannot open the event '" + args[0] + "'");
+    DWORD result = WaitForSingleObject(event, ms);
+    CloseHandle(event);
+    if (result != WAIT_OBJECT_0) throw CommandError("timed out after " + args[2] + " ms waiting for '" + args[0] + "'");
+    out << "signalled\n";
+    return;
+  }
+  throw UsageError(std::string("usage: ") + kUsage);
+}
+
+}  // namespace devicectl

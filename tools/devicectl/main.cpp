@@ -1,0 +1,109 @@
+// devicectl: reads and changes a simulated device's state (registry, hardware, clock, logs, events)
+// while the utility runs or before it starts.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "device/default_image.h"
+#include "platform/kernel/clock.h"
+#include "tools/devicectl/commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: devicectl [--device DIR] COMMAND\n"
+    "  init [--force]                         lay the default image (--force: reset registry and state)\n"
+    "  reg get KEY [VALUE]                    show a key's values and sub-keys, or one value\n"
+    "  reg set KEY VALUE dword:N|sz:TEXT|binary:HEX\n"
+    "  reg delete KEY [VALUE]\n"
+    "  reg export [KEY]                       REGEDIT4 text on standard output\n"
+    "  reg import FILE                        REGEDIT4 text (- for standard input)\n"
+    "  backlight [N]                          level 1 to 8\n"
+    "  battery [--ac on|off] [--flag N] [--percent N] [--fail [on|off]]\n"
+    "  volume [WORD]                          wave-out volume word of device 0\n"
+    "  clock [--set LOCAL-ISO-TIME]\n"
+    "  tz                                     the time-zone record\n"
+    "  platform-type [N]\n"
+    "  reset [--fail on|off]                  the reset log; whether resets fail\n"
+    "  store-block [--bytes N]                the persistent store block (first N bytes)\n"
+    "  keys [--clear]                         injected key events\n"
+    "  sounds [--clear]                       played sounds\n"
+    "  event NAME [--set|--reset|--wait MS]\n";
+
+int Usage(const std::string& reason) {
+  std::fprintf(stderr, "devicectl: %s\n", reason.c_str());
+  return 2;
+}
+
+void InitCommand(const devicectl::Args& args, bool created, std::ostream& out) {
+  devicectl::ExpectAtMost(args, 1, "init [--force]");
+  bool force = !args.empty();
+  if (force && args[0] != "--force") throw devicectl::UsageError("init takes only --force");
+  if (created) {
+    out << "created the default device at " << kernel::CurrentDevice().Root().string() << "\n";
+  } else if (force) {
+    device::ResetToDefaultImage();
+    out << "reset the registry and hardware state of " << kernel::CurrentDevice().Root().string() << "\n";
+  } else {
+    throw devicectl::CommandError("a device already exists at " + kernel::CurrentDevice().Root().string() +
+                                  " (init --force resets it)");
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> words(argv + 1, argv + argc);
+  std::filesystem::path root;
+  std::size_t i = 0;
+  if (!words.empty() && (words[0] == "--help" || words[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!words.empty() && words[0] == "--device") {
+    if (words.size() < 2) return Usage("--device needs a folder");
+    root = words[1];
+    i = 2;
+  } else {
+    root = device::DefaultDeviceRoot();
+  }
+  if (i >= words.size()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::string command = words[i];
+  devicectl::Args args(words.begin() + static_cast<long>(i) + 1, words.end());
+
+  using Handler = std::function<void(const devicectl::Args&, std::ostream&)>;
+  static const std::map<std::string, Handler> kCommands = {
+      {"reg", devicectl::RegistryCommand},          {"backlight", devicectl::BacklightCommand},
+      {"battery", devicectl::BatteryCommand},       {"volume", devicectl::VolumeCommand},
+      {"platform-type", devicectl::PlatformTypeCommand}, {"reset", devicectl::ResetCommand},
+      {"store-block", devicectl::StoreBlockCommand}, {"clock", devicectl::ClockCommand},
+      {"tz", devicectl::TimeZoneCommand},           {"keys", devicectl::KeysCommand},
+      {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
+  };
+  auto handler = kCommands.find(command);
+  if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + command + "'");
+
+  try {
+    bool created = false;
+    device::OpenDevice(root, &created);
+    if (command == "init") {
+      InitCommand(args, created, std::cout);
+    } else {
+      handler->second(args, std::cout);
+    }
+  } catch (const devicectl::UsageError& e) {
+    return Usage(e.what());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "devicectl: %s\n", e.what());
+    return 1;
+  }
+  std::cout.flush();
+  return 0;
+}
