@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,13 +23,20 @@ constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_MULTI_SZ = 7;
 
+// Registry failures beyond the common error codes: a call through a handle whose key has been
+// deleted since it was opened, and a store that could not be read or written.
+constexpr DWORD ERROR_REGISTRY_IO_FAILED = 1016;
+constexpr DWORD ERROR_KEY_DELETED = 1018;
+
 constexpr DWORD KEY_QUERY_VALUE = 0x0001;
 constexpr DWORD KEY_SET_VALUE = 0x0002;
 constexpr DWORD KEY_READ = 0x20019;
 constexpr DWORD KEY_WRITE = 0x20006;
 constexpr DWORD KEY_ALL_ACCESS = 0xF003F;
 
-// Opens an existing key (never creates one). ERROR_FILE_NOT_FOUND when it does not exist.
+// Opens an existing key (never creates one). ERROR_FILE_NOT_FOUND when it does not exist. A handle
+// names its key by path: once the key is deleted, calls through the handle fail with
+// ERROR_KEY_DELETED. Options and access rights are ignored, as on the device.
 LONG RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, DWORD access, HKEY* result);
 // Win32 buffer rules: with data null only the size (and type) is reported; with too small a
 // buffer the call fails with ERROR_MORE_DATA and reports the size needed; the type is reported
@@ -49,6 +57,8 @@ struct RegistryValue {
   std::u16string name;
   DWORD type = REG_NONE;
   std::vector<std::uint8_t> data;
+
+  bool operator==(const RegistryValue&) const = default;
 };
 
 struct RegistryPath {
@@ -61,6 +71,13 @@ std::optional<RegistryPath> ParseRegistryPath(std::u16string_view fullPath);
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
 std::u16string HiveName(HKEY hive);
 
+// Runs fn as one write transaction: every registry call fn makes on this thread (tool-side or
+// Win32-shaped) joins it, so a read-modify-write cannot lose another process's update and a
+// failure (an exception) leaves nothing half-done. Nested calls join the outer transaction.
+void RegistryTransaction(const std::function<void()>& fn);
+
+// The tool-side functions return false or nothing for a missing key or value and for a path
+// without a known hive; they throw std::runtime_error when the store itself fails.
 // Creates the key and every missing parent; true when it exists afterwards.
 bool RegistryCreateKey(const RegistryPath& path);
 bool RegistryKeyExists(const RegistryPath& path);
@@ -69,8 +86,18 @@ bool RegistrySetValue(const RegistryPath& path, const RegistryValue& value);
 std::optional<RegistryValue> RegistryGetValue(const RegistryPath& path, std::u16string_view name);
 bool RegistryDeleteValue(const RegistryPath& path, std::u16string_view name);
 bool RegistryDeleteKey(const RegistryPath& path);
-// The key's values, ordered by name, and the full names of its direct sub-keys, ordered.
+// The key's values, ordered by name, and the full paths (under the hive, as RegistryPath::key) of
+// its direct sub-keys, ordered by name.
 std::vector<RegistryValue> RegistryListValues(const RegistryPath& path);
 std::vector<std::u16string> RegistryListSubKeys(const RegistryPath& path);
+
+// A key and everything below it, read as one consistent snapshot: the key first, then its
+// sub-keys depth-first, each level ordered by name; values ordered by name. Empty when the key
+// does not exist.
+struct RegistryTreeKey {
+  std::u16string key;  // path under the hive, as RegistryPath::key
+  std::vector<RegistryValue> values;
+};
+std::vector<RegistryTreeKey> RegistryReadTree(const RegistryPath& path);
 
 }  // namespace kernel
