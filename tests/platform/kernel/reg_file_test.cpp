@@ -1,0 +1,241 @@
+#include "platform/kernel/reg_file.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "platform/kernel/wide_string.h"
+#include "tests/support/test_device.h"
+
+namespace {
+
+using kernel::RegFileKey;
+using kernel::RegistryValue;
+
+std::vector<RegFileKey> Parse(std::string_view text) {
+  auto result = kernel::ParseRegFile(text);
+  if (auto* error = std::get_if<kernel::RegFileError>(&result)) {
+    ADD_FAILURE() << "line " << error->line << ": " << error->message;
+    return {};
+  }
+  return std::get<std::vector<RegFileKey>>(result);
+}
+
+std::vector<std::uint8_t> Wide(std::u16string_view text) {
+  std::vector<std::uint8_t> out;
+  for (char16_t c : text) {
+    out.push_back(static_cast<std::uint8_t>(c));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  out.insert(out.end(), {0, 0});
+  return out;
+}
+
+TEST(RegFileParse, ReadsEveryValueForm) {
+  auto keys = Parse(
+      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+      "\r\n"
+      "; a comment\r\n"
+      "[hklm\\\\Software\\Tavix\\]\r\n"
+      "\"Text\"=\"a \\\"quoted\\\" C:\\\\path \xC3\xA4\"\r\n"
+      "@=\"\"\r\n"
+      "  \"Index\" = dword:0000001d\r\n"
+      "\"Short\"=DWORD:7\r\n"
+      "\"Blob\"=hex:01,ff,\\\r\n"
+      "  0a , 0B\r\n"
+      "\"Multi\"=hex(7):61,00,00,00,00,00\r\n"
+      "\"None\"=hex(0):\r\n"
+      "\"Gone\"=-\r\n"
+      "[-HKEY_CURRENT_USER\\Old]\r\n");
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].path, u"HKEY_LOCAL_MACHINE\\Software\\Tavix");
+  EXPECT_FALSE(keys[0].remove);
+  std::vector<RegistryValue> expected = {
+      {u"Text", REG_SZ, Wide(u"a \"quoted\" C:\\path ä")},
+      {u"", REG_SZ, Wide(u"")},
+      {u"Index", REG_DWORD, {0x1d, 0, 0, 0}},
+      {u"Short", REG_DWORD, {7, 0, 0, 0}},
+      {u"Blob", REG_BINARY, {0x01, 0xff, 0x0a, 0x0b}},
+      {u"Multi", REG_MULTI_SZ, {0x61, 0, 0, 0, 0, 0}},
+      {u"None", REG_NONE, {}},
+  };
+  EXPECT_EQ(keys[0].values, expected);
+  EXPECT_EQ(keys[0].removedValues, std::vector<std::u16string>{u"Gone"});
+  EXPECT_EQ(keys[1].path, u"HKEY_CURRENT_USER\\Old");
+  EXPECT_TRUE(keys[1].remove);
+
+  EXPECT_TRUE(Parse("REGEDIT4").empty());
+}
+
+TEST(RegFileParse, LaterLineWinsBetweenWriteAndDeletion) {
+  auto keys = Parse(
+      "REGEDIT4\n[HKCU\\K]\n\"a\"=\"1\"\n\"A\"=-\n\"b\"=-\n\"B\"=dword:00000002\n\"c\"=-\n\"C\"=-\n");
+  ASSERT_EQ(keys.size(), 1u);
+  ASSERT_EQ(keys[0].values.size(), 1u);
+  EXPECT_EQ(keys[0].values[0].name, u"B");
+  EXPECT_EQ(keys[0].removedValues, (std::vector<std::u16string>{u"A", u"C"}));
+}
+
+TEST(RegFileParse, ErrorsNameTheLine) {
+  struct Case {
+    const char* text;
+    int line;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"", 1, "first line"},
+      {"REGEDIT5\n[HKLM\\A]\n", 1, "first line"},
+      {"REGEDIT4\n\"a\"=\"b\"\n", 2, "[key]"},
+      {"REGEDIT4\n[HKLM\\A\n", 2, "end with ']'"},
+      {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\A]\n", 3, "unknown root key"},
+      {"REGEDIT4\n[]\n", 2, "unknown root key"},
+      {"REGEDIT4\n[-HKLM]\n", 2, "whole hive"},
+      {"REGEDIT4\n[-HKLM\\A]\n\"a\"=\"b\"\n", 3, "[-key]"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\n", 3, "closing quote"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\\n\"\n", 3, "unknown escape"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\" x\n", 3, "after the closing quote"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\" \"b\"\n", 3, "'='"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=dword:123456789\n", 3, "dword"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=dword:\n", 3, "dword"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex(x):00\n", 3, "hex(N)"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex(2)00\n", 3, "':'"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,,03\n", 4, "empty byte"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,\\\n  1g\n", 5, "\"1g\""},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:100\n", 3, "bad byte"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=42\n", 3, "unrecognised"},
+      {"REGEDIT4\r\n[HKLM\\A]\r\n\r\nvalue=1\r\n", 4, "unexpected line"},
+  };
+  for (const auto& c : cases) {
+    auto result = kernel::ParseRegFile(c.text);
+    auto* error = std::get_if<kernel::RegFileError>(&result);
+    ASSERT_NE(error, nullptr) << c.text;
+    EXPECT_EQ(error->line, c.line) << c.text;
+    EXPECT_NE(error->message.find(c.message), std::string::npos) << c.text << " -> " << error->message;
+  }
+}
+
+TEST(RegFileFormat, WritesTextReadablyAndAnythingElseExactly) {
+  std::vector<RegFileKey> keys = {
+      {u"HKEY_LOCAL_MACHINE\\nls",
+       false,
+       {{u"DefaultLCID", REG_DWORD, {0x09, 0x04, 0, 0}},
+        {u"Path \"x\"", REG_SZ, Wide(u"C:\\dir")},
+        {u"", REG_SZ, {'h', 0, 'i', 0}},               // no terminator
+        {u"Odd", REG_SZ, {'h', 0, 0}},                 // odd length
+        {u"Lone", REG_SZ, {0x00, 0xD8, 0, 0}},         // unpaired surrogate
+        {u"Break", REG_SZ, Wide(u"a\nb")},             // a line break cannot sit inside quotes
+        {u"Dword3", REG_DWORD, {1, 2, 3}},
+        {u"Long", REG_BINARY, std::vector<std::uint8_t>(100, 0xAB)}},
+       {u"Old"}},
+      {u"HKEY_CURRENT_USER\\Gone", true, {}, {}},
+  };
+  std::string text = kernel::FormatRegFile(keys);
+  EXPECT_EQ(text.rfind("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\nls]\n\"DefaultLCID\"=dword:00000409\n"
+                       "\"Path \\\"x\\\"\"=\"C:\\\\dir\"\n@=hex(1):68,00,69,00\n",
+                       0),
+            0u)
+      << text;
+  EXPECT_NE(text.find("\"Dword3\"=hex(4):01,02,03\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Old\"=-\n\n[-HKEY_CURRENT_USER\\Gone]\n"), std::string::npos);
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  EXPECT_EQ(Parse(text), keys);
+}
+
+// Random keys of every shape survive Format then Parse unchanged.
+TEST(RegFileFormat, RoundTripsRandomKeys) {
+  std::mt19937 random(20260301);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const std::u16string alphabet = u"aZ09 \\\"'=;[]@-\tä\u0416\u00df\u20ac";
+  auto randomName = [&](int maxLength) {
+    std::u16string name;
+    for (int i = pick(maxLength + 1); i > 0; --i) name.push_back(alphabet[pick(static_cast<int>(alphabet.size()))]);
+    return name;
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::vector<RegFileKey> keys;
+    for (int k = pick(4); k >= 0; --k) {
+      RegFileKey key;
+      key.path = pick(2) ? u"HKEY_LOCAL_MACHINE" : u"HKEY_CURRENT_USER";
+      for (int depth = pick(4); depth > 0; --depth) {
+        std::u16string part = randomName(8);
+        std::erase(part, u'\\');
+        if (!part.empty()) key.path += u"\\" + part;
+      }
+      key.remove = pick(6) == 0 && key.path.find(u'\\') != std::u16string::npos;
+      std::vector<std::u16string> used;
+      for (int v = key.remove ? 0 : pick(6); v > 0; --v) {
+        std::u16string name = randomName(6);
+        bool taken = false;
+        for (const auto& other : used) taken = taken || kernel::EqualsNoCase(other, name);
+        if (taken) continue;
+        used.push_back(name);
+        if (pick(5) == 0) {
+          key.removedValues.push_back(name);
+          continue;
+        }
+        RegistryValue value{name, static_cast<DWORD>(pick(3) ? pick(8) : random()), {}};
+        if (value.type == REG_SZ && pick(2)) {
+          value.data = Wide(randomName(20));
+        } else {
+          for (int n = pick(120); n > 0; --n) value.data.push_back(static_cast<std::uint8_t>(pick(3) ? random() : 0));
+        }
+        key.values.push_back(std::move(value));
+      }
+      keys.push_back(std::move(key));
+    }
+    std::string text = kernel::FormatRegFile(keys);
+    ASSERT_EQ(Parse(text), keys) << text;
+  }
+}
+
+TEST(RegFileRegistry, ExportsDepthFirstAndImportsBack) {
+  std::string exported;
+  {
+    testing_support::TestDevice device;
+    kernel::ImportRegistry(Parse(
+        "REGEDIT4\n"
+        "[HKLM\\Software\\Tavix\\MultiLang]\n\"LangID1\"=dword:00000409\n\"Blob\"=hex:00,01\n"
+        "[HKLM\\Software\\Tavix B]\n@=\"top\"\n"
+        "[HKLM\\Software\\Tavix\\CurrentVoice]\n\"VoiceID\"=dword:00000409\n"
+        "[HKCU\\ControlPanel\\Volume]\n\"Volume\"=dword:99999999\n\"Stale\"=\"x\"\n"
+        "[HKLM\\Software\\Old\\Deep]\n"
+        "[-HKLM\\Software\\Old]\n"
+        "[HKCU\\ControlPanel\\Volume]\n\"Stale\"=-\n"));
+    auto tavix = kernel::ExportRegistry(kernel::ParseRegistryPath(u"HKLM\\software\\tavix"));
+    std::vector<std::u16string> paths;
+    for (const auto& key : tavix) paths.push_back(key.path);
+    EXPECT_EQ(paths, (std::vector<std::u16string>{u"HKEY_LOCAL_MACHINE\\Software\\Tavix",
+                                                  u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\CurrentVoice",
+                                                  u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\MultiLang"}));
+    EXPECT_EQ(tavix[2].values.size(), 2u);
+    EXPECT_EQ(tavix[2].values[0].name, u"Blob");  // values ordered by name
+
+    auto all = kernel::ExportRegistry(std::nullopt);
+    paths.clear();
+    for (const auto& key : all) paths.push_back(key.path);
+    EXPECT_EQ(paths, (std::vector<std::u16string>{
+                         u"HKEY_CURRENT_USER", u"HKEY_CURRENT_USER\\ControlPanel",
+                         u"HKEY_CURRENT_USER\\ControlPanel\\Volume", u"HKEY_LOCAL_MACHINE",
+                         u"HKEY_LOCAL_MACHINE\\Software", u"HKEY_LOCAL_MACHINE\\Software\\Tavix",
+                         u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\CurrentVoice",
+                         u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\MultiLang", u"HKEY_LOCAL_MACHINE\\Software\\Tavix B"}));
+    EXPECT_EQ(all[2].values.size(), 1u);  // "Stale" was deleted again
+    EXPECT_TRUE(kernel::ExportRegistry(kernel::ParseRegistryPath(u"HKLM\\Missing")).empty());
+    exported = kernel::FormatRegFile(all);
+  }
+  testing_support::TestDevice fresh;
+  kernel::ImportRegistry(Parse(exported));
+  EXPECT_EQ(kernel::FormatRegFile(kernel::ExportRegistry(std::nullopt)), exported);
+}
+
+TEST(RegFileRegistry, ImportIsAllOrNothing) {
+  testing_support::TestDevice device;
+  std::vector<RegFileKey> keys = {{u"HKLM\\Applied", false, {{u"v", REG_DWORD, {1, 0, 0, 0}}}, {}},
+                                  {u"HKEY_USERS\\Nowhere", false, {}, {}}};
+  EXPECT_THROW(kernel::ImportRegistry(keys), std::runtime_error);
+  EXPECT_FALSE(kernel::RegistryKeyExists(*kernel::ParseRegistryPath(u"HKLM\\Applied")));
+}
+
+}  // namespace
