@@ -128,13 +128,6 @@ TEST(ParseWave, RefusesImagesWhoseFieldsDoNotAddUp) {
   trailing[4] += 3;  // three stray bytes inside the form
   bad.push_back({"stray bytes in the form", trailing});
   for (const auto& [what, image] : bad) EXPECT_FALSE(Parses(image)) << what;
-
-  // Every shorter image fails, read from an exactly sized copy so that an over-read shows.
-  Bytes image = Click();
-  for (std::size_t size = 0; size < image.size(); ++size) {
-    Bytes cut(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
-    ASSERT_FALSE(Parses(cut)) << size;
-  }
 }
 
 TEST(WaveOutVolume, KeepsDeviceZerosWord) {
@@ -151,8 +144,6 @@ TEST(WaveOutVolume, KeepsDeviceZerosWord) {
   EXPECT_EQ(waveOutSetVolume(other, 0), MMSYSERR_BADDEVICEID);
   EXPECT_EQ(waveOutGetVolume(other, &volume), MMSYSERR_BADDEVICEID);
   EXPECT_EQ(waveOutGetVolume(nullptr, nullptr), MMSYSERR_INVALPARAM);
-  EXPECT_EQ(waveOutGetVolume(nullptr, &volume), MMSYSERR_NOERROR);
-  EXPECT_EQ(volume, 0x80008000u);
 }
 
 TEST(SndPlaySound, SynchronousPlayReturnsWhenTheSoundHasFinished) {
