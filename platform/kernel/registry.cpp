@@ -211,26 +211,33 @@ std::vector<KeyRow> KeysBelow(sqlite3* db, int hive, const std::string& fold) {
 
 // --- Win32-shaped calls. ---
 
-// The hive and folded path a root handle names, or the error for a bad handle.
-LONG ResolveRoot(HKEY root, int* hive, std::string* fold, bool* opened) {
+// A key as a Win32-shaped call names it: a hive and a folded path ("" for the hive itself).
+struct KeyRef {
+  int hive = 0;
+  std::string fold;
+};
+
+LONG ResolveRoot(HKEY root, KeyRef* ref) {
   if (int id = HiveId(root)) {
-    *hive = id;
-    fold->clear();
-    *opened = false;
+    *ref = {id, ""};
     return ERROR_SUCCESS;
   }
   auto key = LookupHandle<RegistryKey>(reinterpret_cast<HANDLE>(root));
   if (!key) return ERROR_INVALID_HANDLE;
-  *hive = key->m_hive;
-  *fold = key->m_fold;
-  *opened = true;
+  *ref = {key->m_hive, key->m_fold};
   return ERROR_SUCCESS;
 }
 
-std::string ChildFold(const std::string& parent, LPCWSTR subKey) {
+KeyRef ChildKey(const KeyRef& parent, LPCWSTR subKey) {
   std::string child = FoldKey(NormalizeKeyPath(WideView(subKey)));
-  if (parent.empty()) return child;
-  return child.empty() ? parent : parent + "\\" + child;
+  if (parent.fold.empty() || child.empty()) return {parent.hive, parent.fold.empty() ? child : parent.fold};
+  return {parent.hive, parent.fold + "\\" + child};
+}
+
+// A call through a handle whose key has gone since it was opened fails with ERROR_KEY_DELETED (a
+// hive itself always exists).
+LONG CheckNotDeleted(sqlite3* db, const KeyRef& key) {
+  return KeyExists(db, key.hive, key.fold) ? ERROR_SUCCESS : static_cast<LONG>(ERROR_KEY_DELETED);
 }
 
 // Runs a Win32-shaped call; a store failure becomes an error code instead of an exception.
@@ -241,12 +248,6 @@ LONG Guarded(Fn&& fn) {
   } catch (const std::exception&) {
     return static_cast<LONG>(ERROR_REGISTRY_IO_FAILED);
   }
-}
-
-// A value call reaches its key through a handle: ERROR_KEY_DELETED when the key has gone since the
-// handle was opened (a hive itself always exists).
-LONG KeyForValues(sqlite3* db, int hive, const std::string& fold) {
-  return KeyExists(db, hive, fold) ? ERROR_SUCCESS : static_cast<LONG>(ERROR_KEY_DELETED);
 }
 
 }  // namespace
@@ -390,26 +391,22 @@ std::vector<RegistryTreeKey> RegistryReadTree(const RegistryPath& path) {
 }  // namespace kernel
 
 using kernel::Guarded;
+using kernel::KeyRef;
 
 LONG RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD /*options*/, DWORD /*access*/, HKEY* result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   return Guarded([&]() -> LONG {
-    int hive = 0;
-    std::string parent;
-    bool opened = false;
-    if (LONG error = kernel::ResolveRoot(root, &hive, &parent, &opened)) return error;
-    std::string fold = kernel::ChildFold(parent, subKey);
+    KeyRef parent;
+    if (LONG error = kernel::ResolveRoot(root, &parent)) return error;
+    KeyRef target = kernel::ChildKey(parent, subKey);
     LONG error = ERROR_SUCCESS;
     kernel::WithRead([&](sqlite3* db) {
-      if (opened && !kernel::KeyExists(db, hive, parent)) {
-        error = ERROR_KEY_DELETED;
-      } else if (!kernel::KeyExists(db, hive, fold)) {
-        error = ERROR_FILE_NOT_FOUND;
-      }
+      error = kernel::CheckNotDeleted(db, parent);
+      if (error == ERROR_SUCCESS && !kernel::KeyExists(db, target.hive, target.fold)) error = ERROR_FILE_NOT_FOUND;
     });
     if (error != ERROR_SUCCESS) return error;
-    HANDLE handle = kernel::InsertHandle(std::make_shared<kernel::RegistryKey>(hive, std::move(fold)));
+    HANDLE handle = kernel::InsertHandle(std::make_shared<kernel::RegistryKey>(target.hive, std::move(target.fold)));
     *result = reinterpret_cast<HKEY>(handle);
     return ERROR_SUCCESS;
   });
@@ -418,15 +415,13 @@ LONG RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD /*options*/, DWORD /*access*
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize) {
   if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) return ERROR_INVALID_PARAMETER;
   return Guarded([&]() -> LONG {
-    int hive = 0;
-    std::string fold;
-    bool opened = false;
-    if (LONG error = kernel::ResolveRoot(key, &hive, &fold, &opened)) return error;
+    KeyRef ref;
+    if (LONG error = kernel::ResolveRoot(key, &ref)) return error;
     LONG error = ERROR_SUCCESS;
     std::optional<kernel::RegistryValue> value;
     kernel::WithRead([&](sqlite3* db) {
-      error = kernel::KeyForValues(db, hive, fold);
-      if (error == ERROR_SUCCESS) value = kernel::GetValue(db, hive, fold, kernel::WideView(valueName));
+      error = kernel::CheckNotDeleted(db, ref);
+      if (error == ERROR_SUCCESS) value = kernel::GetValue(db, ref.hive, ref.fold, kernel::WideView(valueName));
     });
     if (error != ERROR_SUCCESS) return error;
     if (!value) return ERROR_FILE_NOT_FOUND;
@@ -451,14 +446,14 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD /*reserved*/, DWORD type,
     return ERROR_INVALID_PARAMETER;
   }
   return Guarded([&]() -> LONG {
-    int hive = 0;
-    std::string fold;
-    bool opened = false;
-    if (LONG error = kernel::ResolveRoot(key, &hive, &fold, &opened)) return error;
+    KeyRef ref;
+    if (LONG error = kernel::ResolveRoot(key, &ref)) return error;
     LONG error = ERROR_SUCCESS;
     kernel::WithWrite([&](sqlite3* db) {
-      error = kernel::KeyForValues(db, hive, fold);
-      if (error == ERROR_SUCCESS) kernel::SetValue(db, hive, fold, kernel::WideView(valueName), type, data, dataSize);
+      error = kernel::CheckNotDeleted(db, ref);
+      if (error == ERROR_SUCCESS) {
+        kernel::SetValue(db, ref.hive, ref.fold, kernel::WideView(valueName), type, data, dataSize);
+      }
     });
     return error;
   });
@@ -476,21 +471,19 @@ LONG RegCloseKey(HKEY key) {
 LONG RegDeleteKeyW(HKEY root, LPCWSTR subKey) {
   if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
   return Guarded([&]() -> LONG {
-    int hive = 0;
-    std::string parent;
-    bool opened = false;
-    if (LONG error = kernel::ResolveRoot(root, &hive, &parent, &opened)) return error;
-    std::string fold = kernel::ChildFold(parent, subKey);
+    KeyRef parent;
+    if (LONG error = kernel::ResolveRoot(root, &parent)) return error;
+    KeyRef target = kernel::ChildKey(parent, subKey);
     // A hive cannot be deleted.
-    if (fold.empty()) return ERROR_ACCESS_DENIED;
+    if (target.fold.empty()) return ERROR_ACCESS_DENIED;
     LONG error = ERROR_SUCCESS;
     kernel::WithWrite([&](sqlite3* db) {
-      if (opened && !kernel::KeyExists(db, hive, parent)) {
-        error = ERROR_KEY_DELETED;
-      } else if (!kernel::KeyExists(db, hive, fold)) {
+      error = kernel::CheckNotDeleted(db, parent);
+      if (error != ERROR_SUCCESS) return;
+      if (!kernel::KeyExists(db, target.hive, target.fold)) {
         error = ERROR_FILE_NOT_FOUND;
       } else {
-        kernel::DeleteKey(db, hive, fold);
+        kernel::DeleteKey(db, target.hive, target.fold);
       }
     });
     return error;
@@ -499,14 +492,12 @@ LONG RegDeleteKeyW(HKEY root, LPCWSTR subKey) {
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
   return Guarded([&]() -> LONG {
-    int hive = 0;
-    std::string fold;
-    bool opened = false;
-    if (LONG error = kernel::ResolveRoot(key, &hive, &fold, &opened)) return error;
+    KeyRef ref;
+    if (LONG error = kernel::ResolveRoot(key, &ref)) return error;
     LONG error = ERROR_SUCCESS;
     kernel::WithWrite([&](sqlite3* db) {
-      error = kernel::KeyForValues(db, hive, fold);
-      if (error == ERROR_SUCCESS && !kernel::DeleteValue(db, hive, fold, kernel::WideView(valueName))) {
+      error = kernel::CheckNotDeleted(db, ref);
+      if (error == ERROR_SUCCESS && !kernel::DeleteValue(db, ref.hive, ref.fold, kernel::WideView(valueName))) {
         error = ERROR_FILE_NOT_FOUND;
       }
     });
