@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <stdexcept>
 
