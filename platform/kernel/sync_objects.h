@@ -3,6 +3,18 @@
 // process that dies while holding it never wedges another. A named object exists while some
 // process has a handle to it; handles of a process that died are dropped the next time the table
 // is touched. Events carry a 32-bit data word.
+//
+// Names are compared case-sensitively, as the device's kernel does. Mutexes and events share one
+// namespace, as in desktop Windows and the device kernels before 5.0: a name held by the other
+// kind fails with ERROR_INVALID_HANDLE. A name holds at most 64 characters
+// (ERROR_INVALID_PARAMETER beyond) and no backslash (ERROR_INVALID_NAME); "" is a name. A null
+// name makes an object that only this process can reach.
+//
+// Waits: with a time-out of 0 the object is looked at once. On a real clock a wait blocks for up to
+// the time-out. On a virtual clock a bounded wait looks once, moves virtual time forward by the
+// whole time-out and looks once more, so a 2000 ms wait returns at once; an INFINITE wait under
+// virtual time blocks in real time until a peer signals. A mutex whose owning thread or process
+// ended is handed to the next waiter with WAIT_ABANDONED.
 #pragma once
 
 #include <string_view>
