@@ -55,13 +55,13 @@ Tree& TheTree() {
     fs::create_directories(outside);
     std::ofstream(root / "F" / "S.dat") << "x";
     std::ofstream(outside / "secret") << "outside";
-    fs::create_directory_symlink(outside, root / "o");                   // out, absolute
-    fs::create_symlink(outside / "planted", root / "F" / "d");           // out, dangling
-    fs::create_symlink("../../outside/secret", root / "F" / "r");        // out, relative
-    fs::create_symlink("d", root / "F" / "h");                           // out, through a dangling hop
-    fs::create_symlink("F", root / "i");                                 // inside
-    fs::create_symlink("..", root / "u");                                // out, parent
-    fs::create_symlink("l", root / "l");                                 // a loop
+    fs::create_directory_symlink(outside, root / "o");             // out, absolute
+    fs::create_symlink(outside / "planted", root / "F" / "d");     // out, dangling
+    fs::create_symlink("../../outside/secret", root / "F" / "r");  // out, relative
+    fs::create_symlink("d", root / "F" / "h");                     // out, through a dangling hop
+    fs::create_symlink("F", root / "i");                           // inside
+    fs::create_symlink("..", root / "u");                          // out, parent
+    fs::create_symlink("l", root / "l");                           // a loop
     t.device = std::make_unique<kernel::Device>(root);
     return t;
   }();

@@ -86,9 +86,9 @@ DWORD AttributesOfHostFile(const struct stat& st) {
 FILETIME FileTimeFromHost(const struct timespec& time) {
   constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
   std::int64_t seconds = static_cast<std::int64_t>(time.tv_sec) + kSecondsFrom1601To1970;
-  std::uint64_t ticks = seconds < 0 ? 0
-                                    : static_cast<std::uint64_t>(seconds) * 10000000u +
-                                          static_cast<std::uint64_t>(time.tv_nsec / 100);
+  std::uint64_t ticks =
+      seconds < 0 ? 0
+                  : static_cast<std::uint64_t>(seconds) * 10000000u + static_cast<std::uint64_t>(time.tv_nsec / 100);
   return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
@@ -135,7 +135,8 @@ bool TakeLock(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
 // True when the path still names the file open on fd: a file replaced by a rename after it was
 // opened must not be deleted or overwritten under another's lock.
 bool StillNames(int fd, const std::filesystem::path& host) {
-  struct stat open{}, named{};
+  struct stat open{};
+  struct stat named{};
   return ::fstat(fd, &open) == 0 && ::stat(host.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
          open.st_ino == named.st_ino;
 }
@@ -208,8 +209,8 @@ BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
   return TRUE;
 }
 
-HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD /*shareMode*/, SECURITY_ATTRIBUTES* /*security*/,
-                   DWORD creation, DWORD flags, HANDLE /*templateFile*/) {
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD /*shareMode*/, SECURITY_ATTRIBUTES* /*security*/, DWORD creation,
+                   DWORD flags, HANDLE /*templateFile*/) {
   if (creation < CREATE_NEW || creation > TRUNCATE_EXISTING) return kernel::FailHandle(ERROR_INVALID_PARAMETER);
   bool writes = (access & GENERIC_WRITE) != 0;
   if (creation == TRUNCATE_EXISTING && !writes) return kernel::FailHandle(ERROR_INVALID_PARAMETER);
@@ -217,7 +218,11 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD /*shareMode*/, SECURITY_ATT
   if (!resolved) return INVALID_HANDLE_VALUE;
   const char* host = resolved->host.c_str();
 
-  int base = (writes ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  // CREATE_ALWAYS cuts an existing file whatever access was asked for, so the host descriptor can
+  // write; what the handle may do is still checked against the access given.
+  bool hostWrites = writes || creation == CREATE_ALWAYS;
+  int hostAccess = hostWrites ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  int base = hostAccess | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   bool creates = creation == CREATE_NEW || creation == CREATE_ALWAYS || creation == OPEN_ALWAYS;
   // Never O_TRUNC: a file is cut only after its lock is held, so a refused open leaves it intact.
   // Creation is tried exclusively first so that "did it exist" is exact even with other processes.
@@ -252,7 +257,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD /*shareMode*/, SECURITY_ATT
 
   HANDLE handle = kernel::InsertHandle(std::make_shared<kernel::FileObject>(std::move(fd), access));
   SetLastError(existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
-                                                                                    : ERROR_SUCCESS);
+                                                                                 : ERROR_SUCCESS);
   return handle;
 }
 
@@ -317,11 +322,12 @@ DWORD GetFileSize(HANDLE file, DWORD* sizeHigh) {
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) {
   auto object = kernel::LookupFile(file);
   if (!object) return INVALID_SET_FILE_POINTER;
-  std::int64_t move = distanceHigh ? static_cast<std::int64_t>((static_cast<std::uint64_t>(
-                                                                    static_cast<std::uint32_t>(*distanceHigh))
-                                                                << 32) |
-                                                               static_cast<std::uint32_t>(distance))
-                                   : static_cast<std::int64_t>(distance);
+  // With a high part the distance is 64-bit; without one it is the signed 32-bit value alone.
+  std::int64_t move = distance;
+  if (distanceHigh) {
+    auto bits = (std::uint64_t{static_cast<std::uint32_t>(*distanceHigh)} << 32) | static_cast<std::uint32_t>(distance);
+    move = static_cast<std::int64_t>(bits);
+  }
   std::int64_t base = 0;
   if (method == FILE_CURRENT) {
     base = ::lseek(object->Fd(), 0, SEEK_CUR);
@@ -335,8 +341,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD metho
   // Checked before moving: a position before the start, or one that the 32-bit form cannot
   // report, fails and leaves the pointer where it was.
   std::int64_t target = base + move;
-  if (base < 0 || target < 0 || (!distanceHigh && target > 0xFFFFFFFE) ||
-      ::lseek(object->Fd(), target, SEEK_SET) < 0) {
+  if (base < 0 || target < 0 || (!distanceHigh && target > 0xFFFFFFFE) || ::lseek(object->Fd(), target, SEEK_SET) < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }

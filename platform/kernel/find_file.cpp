@@ -88,7 +88,8 @@ void FillFindData(const FoundEntry& entry, WIN32_FIND_DATAW* data) {
   }
   // The host name as stored, cut to fit with its terminator; a cut never splits a surrogate pair.
   std::size_t length = std::min<std::size_t>(entry.name.size(), MAX_PATH - 1);
-  if (length < entry.name.size() && length > 0 && entry.name[length - 1] >= 0xD800 && entry.name[length - 1] <= 0xDBFF) {
+  if (length < entry.name.size() && length > 0 && entry.name[length - 1] >= 0xD800 &&
+      entry.name[length - 1] <= 0xDBFF) {
     --length;
   }
   std::copy_n(entry.name.begin(), length, data->cFileName);

@@ -93,8 +93,8 @@ class ProcessObject final : public WaitableObject {
     if (done == m_pid) {
       m_ended = true;
       // A program killed by a signal reports 128 + the signal, as a shell would.
-      m_exitCode = WIFEXITED(status) ? static_cast<DWORD>(WEXITSTATUS(status))
-                                     : 128u + static_cast<DWORD>(WTERMSIG(status));
+      m_exitCode =
+          WIFEXITED(status) ? static_cast<DWORD>(WEXITSTATUS(status)) : 128u + static_cast<DWORD>(WTERMSIG(status));
     } else if (done < 0 && errno == ECHILD) {
       m_ended = true;  // collected elsewhere; its code is unknown
     }

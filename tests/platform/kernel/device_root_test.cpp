@@ -87,8 +87,8 @@ TEST(DeviceRootTest, NamesThatCouldLeaveTheRootAreRefused) {
   TestDevice device;
   fs::create_directories(device.Host("Windows"));
   for (std::u16string_view path :
-       {u"\\..", u"..\\etc\\passwd", u"\\Windows\\..\\..\\etc", u"\\Windows\\..", u"/etc/passwd",
-        u"\\Windows/..", u"C:\\Windows", u"\\\\?\\C:\\x", u"\\Windows\\a|b", u"\\Windows\\a<b", u"\\Windows\\\"q\""}) {
+       {u"\\..", u"..\\etc\\passwd", u"\\Windows\\..\\..\\etc", u"\\Windows\\..", u"/etc/passwd", u"\\Windows/..",
+        u"C:\\Windows", u"\\\\?\\C:\\x", u"\\Windows\\a|b", u"\\Windows\\a<b", u"\\Windows\\\"q\""}) {
     EXPECT_EQ(ErrorOf(device.Device(), path), ERROR_INVALID_NAME) << kernel::WideToUtf8(path);
   }
   std::u16string withNul = u"\\Windows";
@@ -133,9 +133,9 @@ TEST(DeviceRootTest, LinksAreFollowedOnlyWhileTheyStayInsideTheRoot) {
                      device.Host("My Flash Disk/relative-out"));
   fs::create_symlink("out", device.Host("chain"));
   fs::create_symlink("..", device.Host("parent"));
-  for (std::u16string_view path : {u"\\out", u"\\OUT\\secret.txt", u"\\out\\new.txt", u"\\My Flash Disk\\secret",
-                                   u"\\My Flash Disk\\relative-out", u"\\chain\\secret.txt", u"\\parent",
-                                   u"\\parent\\etc"}) {
+  for (std::u16string_view path :
+       {u"\\out", u"\\OUT\\secret.txt", u"\\out\\new.txt", u"\\My Flash Disk\\secret", u"\\My Flash Disk\\relative-out",
+        u"\\chain\\secret.txt", u"\\parent", u"\\parent\\etc"}) {
     EXPECT_EQ(ErrorOf(device.Device(), path), ERROR_INVALID_NAME) << kernel::WideToUtf8(path);
   }
 }

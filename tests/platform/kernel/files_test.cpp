@@ -39,6 +39,17 @@ HANDLE Open(LPCWSTR path, DWORD access, DWORD creation) {
   return CreateFileW(path, access, 0, nullptr, creation, 0, nullptr);
 }
 
+// The last error an open leaves, closing what it opened: 0 or ERROR_ALREADY_EXISTS on success.
+DWORD OpenError(LPCWSTR path, DWORD access, DWORD creation) {
+  HANDLE h = Open(path, access, creation);
+  DWORD error = GetLastError();
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return error;
+}
+
+// 0 for success, else the last error.
+DWORD ErrorOf(BOOL ok) { return ok ? 0 : GetLastError(); }
+
 // Names of the folder's entries, to prove a failed copy left nothing behind.
 std::vector<std::string> Listing(const fs::path& folder) {
   std::vector<std::string> names;
@@ -66,8 +77,7 @@ TEST(FilesTest, AttributesReportReadOnlyFoldersAndMissingFiles) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(GetFileAttributesW(u"\\No Disk\\Setting.dat"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_FALSE(SetFileAttributesW(u"\\My Flash Disk\\missing.dat", FILE_ATTRIBUTE_NORMAL));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(SetFileAttributesW(u"\\My Flash Disk\\missing.dat", FILE_ATTRIBUTE_NORMAL)), ERROR_FILE_NOT_FOUND);
 }
 
 // The tests run as root, whom the host would let write anything: the device's rule must hold anyway.
@@ -77,20 +87,14 @@ TEST(FilesTest, ReadOnlyFilesRefuseWritingReplacingAndDeletingUntilMadeNormal) {
   WriteHost(device.Host("My Flash Disk/new.dat"), "new");
   ASSERT_TRUE(SetFileAttributesW(kSetting, FILE_ATTRIBUTE_READONLY));
 
-  for (auto [access, creation] : {std::pair{GENERIC_WRITE, OPEN_EXISTING}, {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS},
-                                  {GENERIC_READ, CREATE_ALWAYS}, {GENERIC_WRITE, TRUNCATE_EXISTING}}) {
-    EXPECT_EQ(Open(kSetting, access, creation), INVALID_HANDLE_VALUE) << creation;
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  }
-  EXPECT_FALSE(CopyFileW(u"\\My Flash Disk\\new.dat", kSetting, FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(DeleteFileW(kSetting));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_WRITE, OPEN_EXISTING), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ, CREATE_ALWAYS), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_WRITE, TRUNCATE_EXISTING), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(CopyFileW(u"\\My Flash Disk\\new.dat", kSetting, FALSE)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(DeleteFileW(kSetting)), ERROR_ACCESS_DENIED);
   EXPECT_EQ(ReadHost(device.Host("My Flash Disk/Setting.dat")), "keep");
-
-  HANDLE reader = Open(kSetting, GENERIC_READ, OPEN_EXISTING);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  CloseHandle(reader);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ, OPEN_EXISTING), 0u);
 
   ASSERT_TRUE(SetFileAttributesW(kSetting, FILE_ATTRIBUTE_NORMAL));
   EXPECT_TRUE(DeleteFileW(kSetting));
@@ -102,40 +106,23 @@ TEST(FilesTest, CreationDispositionsAndTheirLastErrors) {
   fs::create_directories(device.Host("My Flash Disk"));
   auto host = device.Host("My Flash Disk/Setting.dat");
 
-  HANDLE h = Open(kSetting, GENERIC_WRITE, CREATE_NEW);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), 0u);
-  CloseHandle(h);
-  EXPECT_EQ(Open(kSetting, GENERIC_WRITE, CREATE_NEW), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-
+  EXPECT_EQ(OpenError(kSetting, GENERIC_WRITE, CREATE_NEW), 0u);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_WRITE, CREATE_NEW), ERROR_FILE_EXISTS);
   WriteHost(host, "old contents");
-  h = Open(kSetting, GENERIC_READ, OPEN_ALWAYS);
-  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  CloseHandle(h);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ, OPEN_ALWAYS), ERROR_ALREADY_EXISTS);
   EXPECT_EQ(ReadHost(host), "old contents");
-  h = Open(kSetting, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
-  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  CloseHandle(h);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ, CREATE_ALWAYS), ERROR_ALREADY_EXISTS);  // cuts even for reading
   EXPECT_EQ(ReadHost(host), "");
-
   WriteHost(host, "again");
-  CloseHandle(Open(kSetting, GENERIC_WRITE, TRUNCATE_EXISTING));
+  EXPECT_EQ(OpenError(kSetting, GENERIC_WRITE, TRUNCATE_EXISTING), 0u);
   EXPECT_EQ(ReadHost(host), "");
-  EXPECT_EQ(Open(kSetting, GENERIC_READ, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER);
 
-  for (DWORD creation : {OPEN_EXISTING, TRUNCATE_EXISTING}) {
-    EXPECT_EQ(Open(u"\\My Flash Disk\\missing", GENERIC_WRITE, creation), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  }
-  EXPECT_EQ(Open(u"\\No Disk\\x", GENERIC_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(Open(u"\\My Flash Disk", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  h = Open(u"\\My Flash Disk\\fresh", GENERIC_WRITE, CREATE_ALWAYS);
-  EXPECT_EQ(GetLastError(), 0u);
-  CloseHandle(h);
+  EXPECT_EQ(OpenError(u"\\My Flash Disk\\missing", GENERIC_WRITE, OPEN_EXISTING), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenError(u"\\My Flash Disk\\missing", GENERIC_WRITE, TRUNCATE_EXISTING), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenError(u"\\No Disk\\x", GENERIC_WRITE, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(OpenError(u"\\My Flash Disk", GENERIC_READ, OPEN_EXISTING), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenError(u"\\My Flash Disk\\fresh", GENERIC_WRITE, CREATE_ALWAYS), 0u);
 }
 
 TEST(FilesTest, ReadWriteSeekSizeAndAccessChecks) {
@@ -168,17 +155,14 @@ TEST(FilesTest, ReadWriteSeekSizeAndAccessChecks) {
   CloseHandle(h);
 
   HANDLE reader = Open(kSetting, GENERIC_READ, OPEN_EXISTING);
-  EXPECT_FALSE(WriteFile(reader, "x", 1, &done, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(WriteFile(reader, "x", 1, &done, nullptr)), ERROR_ACCESS_DENIED);
   EXPECT_FALSE(FlushFileBuffers(reader));
   CloseHandle(reader);
   HANDLE writer = Open(kSetting, GENERIC_WRITE, OPEN_EXISTING);
-  EXPECT_FALSE(ReadFile(writer, buffer, 1, &done, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(ReadFile(writer, buffer, 1, &done, nullptr)), ERROR_ACCESS_DENIED);
   CloseHandle(writer);
 
-  EXPECT_FALSE(ReadFile(writer, buffer, 1, &done, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(ReadFile(writer, buffer, 1, &done, nullptr)), ERROR_INVALID_HANDLE);
   EXPECT_EQ(kernel::OpenHandleCount(), handlesBefore);
 }
 
@@ -190,22 +174,18 @@ TEST(FilesTest, AnOpenFileRefusesEveryOtherUseUntilClosed) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
   for (DWORD creation : {OPEN_EXISTING, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
-    EXPECT_EQ(Open(u"\\MY FLASH DISK\\setting.dat", GENERIC_WRITE, creation), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(OpenError(u"\\MY FLASH DISK\\setting.dat", GENERIC_WRITE, creation), ERROR_SHARING_VIOLATION);
   }
   // A refused CREATE_ALWAYS or TRUNCATE_EXISTING must not have cut the file.
   EXPECT_EQ(ReadHost(device.Host("My Flash Disk/Setting.dat")), "held");
-  EXPECT_FALSE(DeleteFileW(kSetting));
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-  EXPECT_FALSE(CopyFileW(kSetting, u"\\My Flash Disk\\copy.dat", FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-  EXPECT_FALSE(CopyFileW(u"\\My Flash Disk\\other.dat", kSetting, FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ErrorOf(DeleteFileW(kSetting)), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ErrorOf(CopyFileW(kSetting, u"\\My Flash Disk\\copy.dat", FALSE)), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ErrorOf(CopyFileW(u"\\My Flash Disk\\other.dat", kSetting, FALSE)), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(ReadHost(device.Host("My Flash Disk/Setting.dat")), "held");
 
   CloseHandle(held);
-  EXPECT_FALSE(CopyFileW(kSetting, kSetting, FALSE));  // onto itself: its own source is open
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ErrorOf(CopyFileW(kSetting, kSetting, FALSE)),
+            ERROR_SHARING_VIOLATION);  // onto itself: its own source is open
   EXPECT_TRUE(CopyFileW(u"\\My Flash Disk\\other.dat", kSetting, FALSE));
   EXPECT_TRUE(DeleteFileW(kSetting));
   EXPECT_EQ(Listing(device.Host("My Flash Disk")), (std::vector<std::string>{"other.dat"}));
@@ -255,16 +235,13 @@ TEST(FilesTest, SharingHoldsAcrossProcesses) {
   CloseHandle(held);
   Signal(toChild[1]);  // the child opens it now
   Await(toParent[0]);
-  EXPECT_EQ(Open(kSetting, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ, OPEN_EXISTING), ERROR_SHARING_VIOLATION);
   Signal(toChild[1]);
   int status = 0;
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  HANDLE again = Open(kSetting, GENERIC_READ, OPEN_EXISTING);
-  EXPECT_NE(again, INVALID_HANDLE_VALUE);
-  CloseHandle(again);
+  EXPECT_EQ(OpenError(kSetting, GENERIC_READ, OPEN_EXISTING), 0u);
   ::close(toChild[1]);
   ::close(toParent[0]);
 }
@@ -276,21 +253,24 @@ TEST(FilesTest, CopyReplacesAndKeepsTheSourceModes) {
   fs::permissions(device.Host("Storage Card/Installation/autorunce.exe"), fs::perms::owner_exec, fs::perm_options::add);
   WriteHost(device.Host("My Flash Disk/Pelora_english.cab"), "an older, longer package");
 
-  ASSERT_TRUE(CopyFileW(u"\\storage card\\installation\\PELORA_ENGLISH.CAB", u"\\My Flash Disk\\Pelora_english.cab", FALSE));
+  ASSERT_TRUE(
+      CopyFileW(u"\\storage card\\installation\\PELORA_ENGLISH.CAB", u"\\My Flash Disk\\Pelora_english.cab", FALSE));
   EXPECT_EQ(ReadHost(device.Host("My Flash Disk/Pelora_english.cab")), "package");
-  EXPECT_FALSE(CopyFileW(u"\\Storage Card\\Installation\\Pelora_english.cab", u"\\My Flash Disk\\Pelora_english.cab", TRUE));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  EXPECT_EQ(ErrorOf(CopyFileW(u"\\Storage Card\\Installation\\Pelora_english.cab",
+                              u"\\My Flash Disk\\Pelora_english.cab", TRUE)),
+            ERROR_FILE_EXISTS);
 
   ASSERT_TRUE(CopyFileW(u"\\Storage Card\\Installation\\autorunce.exe", u"\\My Flash Disk\\autorunce.exe", TRUE));
-  EXPECT_NE(fs::status(device.Host("My Flash Disk/autorunce.exe")).permissions() & fs::perms::owner_exec, fs::perms::none);
+  EXPECT_NE(fs::status(device.Host("My Flash Disk/autorunce.exe")).permissions() & fs::perms::owner_exec,
+            fs::perms::none);
   ASSERT_TRUE(SetFileAttributesW(u"\\Storage Card\\Installation\\Pelora_english.cab", FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(CopyFileW(u"\\Storage Card\\Installation\\Pelora_english.cab", u"\\My Flash Disk\\ro.cab", FALSE));
   EXPECT_EQ(GetFileAttributesW(u"\\My Flash Disk\\ro.cab"), FILE_ATTRIBUTE_READONLY);
 
-  EXPECT_FALSE(CopyFileW(u"\\Storage Card\\Installation\\missing.cab", u"\\My Flash Disk\\x.cab", FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(CopyFileW(u"\\Storage Card\\Installation\\autorunce.exe", u"\\No Disk\\x.exe", FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(CopyFileW(u"\\Storage Card\\Installation\\missing.cab", u"\\My Flash Disk\\x.cab", FALSE)),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(CopyFileW(u"\\Storage Card\\Installation\\autorunce.exe", u"\\No Disk\\x.exe", FALSE)),
+            ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(Listing(device.Host("My Flash Disk")),
             (std::vector<std::string>{"Pelora_english.cab", "autorunce.exe", "ro.cab"}));
 }
@@ -319,18 +299,13 @@ TEST(FilesTest, ACopyThatFailsHalfwayLeavesTheOldDestinationAndNoTemporary) {
 TEST(FilesTest, DeleteAndCreateDirectoryErrors) {
   TestDevice device;
   fs::create_directories(device.Host("My Flash Disk"));
-  EXPECT_FALSE(DeleteFileW(u"\\My Flash Disk\\missing.cab"));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(DeleteFileW(u"\\My Flash Disk"));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(DeleteFileW(u"\\My Flash Disk\\missing.cab")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(DeleteFileW(u"\\My Flash Disk")), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(CreateDirectoryW(u"\\My Flash Disk\\Sub", nullptr));
   EXPECT_TRUE(fs::is_directory(device.Host("My Flash Disk/Sub")));
-  EXPECT_FALSE(CreateDirectoryW(u"\\my flash disk\\SUB", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  EXPECT_FALSE(CreateDirectoryW(u"\\No Disk\\Sub", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_FALSE(CreateDirectoryW(u"\\..\\escape", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
+  EXPECT_EQ(ErrorOf(CreateDirectoryW(u"\\my flash disk\\SUB", nullptr)), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(ErrorOf(CreateDirectoryW(u"\\No Disk\\Sub", nullptr)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(CreateDirectoryW(u"\\..\\escape", nullptr)), ERROR_INVALID_NAME);
 }
 
 TEST(FilesTest, WildcardRule) {
@@ -375,11 +350,9 @@ TEST(FilesTest, FindListsMatchesInNameOrderWithTheirStoredNames) {
   EXPECT_EQ(attributes, (std::vector<DWORD>{FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL,
                                             FILE_ATTRIBUTE_READONLY}));
   EXPECT_EQ(sizes, (std::vector<DWORD>{0, 2, 1, 5}));
-  EXPECT_FALSE(FindNextFileW(search, &data));
-  EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+  EXPECT_EQ(ErrorOf(FindNextFileW(search, &data)), ERROR_NO_MORE_FILES);
   EXPECT_TRUE(FindClose(search));
-  EXPECT_FALSE(FindNextFileW(search, &data));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(FindNextFileW(search, &data)), ERROR_INVALID_HANDLE);
 
   search = FindFirstFileW(u"\\my flash disk\\*.*", &data);
   ASSERT_NE(search, INVALID_HANDLE_VALUE);
@@ -391,16 +364,18 @@ TEST(FilesTest, FindFailuresAndHiddenEscapes) {
   TestDevice device;
   WriteHost(device.Host("My Flash Disk/Setting.dat"), "x");
   fs::create_symlink("/etc/hostname", device.Host("My Flash Disk/Pelora_out.cab"));
-  WIN32_FIND_DATAW data;
-  EXPECT_EQ(FindFirstFileW(u"\\My Flash Disk\\Pelora*.cab", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(FindFirstFileW(u"\\Storage Card\\Installation\\Pelora*.cab", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(FindFirstFileW(u"\\My Flash Disk\\Setting.dat\\*", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  auto findError = [](LPCWSTR pattern) {
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern, &data);
+    DWORD error = GetLastError();
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return error;
+  };
+  EXPECT_EQ(findError(u"\\My Flash Disk\\Pelora*.cab"), ERROR_FILE_NOT_FOUND);  // the link out is not listed
+  EXPECT_EQ(findError(u"\\Storage Card\\Installation\\Pelora*.cab"), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(findError(u"\\My Flash Disk\\Setting.dat\\*"), ERROR_PATH_NOT_FOUND);
   for (LPCWSTR pattern : {u"\\..\\*", u"\\My Flash Disk\\..", u"\\My Flash Disk\\a:b*", u"\\My*\\*"}) {
-    EXPECT_EQ(FindFirstFileW(pattern, &data), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME) << kernel::WideToUtf8(pattern);
+    EXPECT_EQ(findError(pattern), ERROR_INVALID_NAME) << kernel::WideToUtf8(pattern);
   }
 }
 

@@ -46,9 +46,7 @@ DWORD WaitFor(HANDLE process, DWORD timeoutMs) {
 }
 
 // The calling thread's children as the host lists them.
-std::string Children() {
-  return ReadHost("/proc/self/task/" + std::to_string(::gettid()) + "/children");
-}
+std::string Children() { return ReadHost("/proc/self/task/" + std::to_string(::gettid()) + "/children"); }
 
 TEST(ProcessTest, StartsTheProgramInTheDeviceWithItsEnvironmentAndReadsItsExitCode) {
   TestDevice device;
@@ -183,8 +181,8 @@ TEST(ProcessTest, ResourceModulesLoadOnlyWithTheResourceFileHeader) {
   EXPECT_FALSE(FreeLibrary(module));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 
-  for (LPCWSTR bad : {u"\\Windows\\Utility.exe.0407.mui", u"\\Windows\\Utility.exe.0410.mui",
-                      u"\\Windows\\Utility.exe.040c.mui"}) {
+  for (LPCWSTR bad :
+       {u"\\Windows\\Utility.exe.0407.mui", u"\\Windows\\Utility.exe.0410.mui", u"\\Windows\\Utility.exe.040c.mui"}) {
     EXPECT_EQ(LoadLibraryW(bad), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_BAD_FORMAT) << kernel::WideToUtf8(bad);
   }
