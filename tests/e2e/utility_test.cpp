@@ -34,6 +34,8 @@ class OtherInstance {
     if (pipe(ready) != 0 || pipe(go) != 0) throw std::runtime_error("pipe failed");
     m_pid = fork();
     if (m_pid == 0) {
+      close(ready[0]);
+      close(go[1]);
       device::OpenDevice(root.Path());
       HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
       char byte = mutex != nullptr ? 'y' : 'n';

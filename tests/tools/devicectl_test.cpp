@@ -84,9 +84,11 @@ TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "devicectl: no such key: HKLM\\No\\Such\\Key\n");
 
-  auto badFile = Devicectl(root, {"reg", "import", "-"}, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\nls]\n\"DefaultLCID\"=dword:1\n");
+  // A file with one bad line is refused whole: the good line before it is not applied either.
+  auto badFile = Devicectl(root, {"reg", "import", "-"},
+                           "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\nls]\n\"DefaultLCID\"=dword:00000001\n\"Other\"=dword:xyz\n");
   EXPECT_EQ(badFile.status, 1);
-  EXPECT_NE(badFile.err.find("line 4"), std::string::npos) << badFile.err;
+  EXPECT_NE(badFile.err.find("line 5"), std::string::npos) << badFile.err;
 
   EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "5\n");
   EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac on flag 1 percent 100 fail off\n");
