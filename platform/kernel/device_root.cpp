@@ -118,6 +118,7 @@ std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16stri
     if (!part.empty() && part != u".") parts.push_back(part);
     start = end + 1;
   }
+  if (!parts.empty() && IsDeviceStoreName(parts[0])) return fail(ERROR_ACCESS_DENIED);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     bool last = i + 1 == parts.size();
     if (parts[i] == u"..") return fail(ERROR_INVALID_NAME);
@@ -150,6 +151,11 @@ std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16stri
     if (!last && !std::filesystem::is_directory(result.host)) return fail(ERROR_PATH_NOT_FOUND);
   }
   return result;
+}
+
+bool IsDeviceStoreName(std::u16string_view name) {
+  std::u16string folded = FoldCase(name);
+  return folded == u"REGISTRY.DB" || folded.rfind(u"REGISTRY.DB-", 0) == 0;
 }
 
 std::optional<std::u16string> DevicePathOf(const Device& device, const std::filesystem::path& host) {

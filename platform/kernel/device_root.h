@@ -54,6 +54,10 @@ struct ResolvedPath {
 std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16string_view devicePath,
                                               DWORD* error, bool allowWildcards = false);
 
+// Whether a name in the root folder is one of the device store's own files ("registry.db" and its
+// journal files). Device programs can neither open nor list them.
+bool IsDeviceStoreName(std::u16string_view name);
+
 // The device path of a host path inside the root ("\" for the root itself); nullopt outside it.
 std::optional<std::u16string> DevicePathOf(const Device& device, const std::filesystem::path& host);
 

@@ -105,6 +105,7 @@ std::vector<FoundEntry> MatchingEntries(const Device& device, const std::filesys
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::u16string name = Utf8ToWide(it->path().filename().string());
     if (!MatchesWildcard(pattern, name)) continue;
+    if (folder == device.Root() && IsDeviceStoreName(name)) continue;
     FoundEntry entry{std::move(name), {}};
     if (::lstat(it->path().c_str(), &entry.st) != 0) continue;
     if (S_ISLNK(entry.st.st_mode)) {

@@ -379,4 +379,23 @@ TEST(FilesTest, FindFailuresAndHiddenEscapes) {
   }
 }
 
+TEST(FilesTest, TheDeviceStoreIsNeitherListedNorReachable) {
+  TestDevice device;
+  WriteHost(device.Host("Registry.db.txt"), "a file of the device's own");
+  std::vector<std::string> listed;
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW(u"\\*", &data);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  do listed.push_back(kernel::WideToUtf8(data.cFileName));
+  while (FindNextFileW(search, &data));
+  FindClose(search);
+  EXPECT_EQ(listed, std::vector<std::string>{"Registry.db.txt"});
+  for (LPCWSTR path : {u"\\registry.db", u"\\REGISTRY.DB-wal", u"\\Registry.db-shm"}) {
+    EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(DeleteFileW(path));
+  }
+  EXPECT_TRUE(std::filesystem::exists(device.Root() / "registry.db"));
+}
+
 }  // namespace
