@@ -10,7 +10,7 @@ namespace devicectl {
 namespace {
 
 std::string DateTimeText(const SYSTEMTIME& t) {
-  char text[32];
+  char text[64];
   std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
                 t.wSecond);
   return text;
@@ -24,7 +24,7 @@ std::string ZoneName(const WCHAR* name) {
 
 std::string TransitionText(const SYSTEMTIME& date) {
   if (date.wMonth == 0) return "none";
-  char text[96];
+  char text[128];
   if (date.wYear == 0) {
     std::snprintf(text, sizeof text, "month %u week %u weekday %u at %02u:%02u", date.wMonth, date.wDay,
                   date.wDayOfWeek, date.wHour, date.wMinute);

@@ -16,7 +16,7 @@ kernel::DeviceStore& Store() { return kernel::CurrentDevice().Store(); }
 std::int64_t StateInt(const char* name, std::int64_t fallback) { return Store().GetInt(name).value_or(fallback); }
 
 std::string Hex32(std::uint32_t value) {
-  char text[16];
+  char text[24];
   std::snprintf(text, sizeof text, "0x%08X", value);
   return text;
 }
@@ -113,7 +113,7 @@ void StoreBlockCommand(const Args& args, std::ostream& out) {
   auto block = Store().GetBlob(kernel::state::kStoreBlock).value_or(std::vector<std::uint8_t>(kStoreBlockSize, 0));
   count = std::min<std::uint64_t>(count, block.size());
   for (std::uint64_t row = 0; row < count; row += 16) {
-    char line[16];
+    char line[32];
     std::snprintf(line, sizeof line, "%08llX ", static_cast<unsigned long long>(row));
     out << line;
     for (std::uint64_t i = row; i < std::min<std::uint64_t>(row + 16, count); ++i) {
