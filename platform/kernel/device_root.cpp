@@ -15,7 +15,9 @@ namespace {
 std::mutex g_currentLock;
 std::shared_ptr<Device> g_current;
 
-bool IsForbiddenChar(char16_t c, bool wildcards) {
+}  // namespace
+
+bool IsForbiddenNameChar(char16_t c, bool wildcards) {
   if (c < 0x20) return true;
   switch (c) {
     case u'/':
@@ -32,6 +34,8 @@ bool IsForbiddenChar(char16_t c, bool wildcards) {
       return false;
   }
 }
+
+namespace {
 
 bool IsInside(const std::filesystem::path& root, const std::filesystem::path& candidate) {
   auto r = root.begin();
@@ -123,7 +127,7 @@ std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16stri
     bool last = i + 1 == parts.size();
     if (parts[i] == u"..") return fail(ERROR_INVALID_NAME);
     for (char16_t c : parts[i]) {
-      if (IsForbiddenChar(c, allowWildcards && last)) return fail(ERROR_INVALID_NAME);
+      if (IsForbiddenNameChar(c, allowWildcards && last)) return fail(ERROR_INVALID_NAME);
     }
   }
 

@@ -54,6 +54,10 @@ struct ResolvedPath {
 std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16string_view devicePath,
                                               DWORD* error, bool allowWildcards = false);
 
+// Characters a device file name cannot hold: controls, "/", "<", ">", ":", '"', "|", and the
+// wildcards "*" and "?" unless they are allowed.
+bool IsForbiddenNameChar(char16_t c, bool wildcards);
+
 // Whether a name in the root folder is one of the device store's own files ("registry.db" and its
 // journal files). Device programs can neither open nor list them.
 bool IsDeviceStoreName(std::u16string_view name);

@@ -60,21 +60,6 @@ class FindSearch final : public KernelObject {
   std::size_t m_next = 0;
 };
 
-bool IsValidPatternChar(char16_t c) {
-  if (c < 0x20) return false;
-  switch (c) {
-    case u'/':
-    case u'<':
-    case u'>':
-    case u':':
-    case u'"':
-    case u'|':
-      return false;
-    default:
-      return true;
-  }
-}
-
 void FillFindData(const FoundEntry& entry, WIN32_FIND_DATAW* data) {
   *data = WIN32_FIND_DATAW{};
   data->dwFileAttributes = AttributesOfHostFile(entry.st);
@@ -139,7 +124,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data) {
     return INVALID_HANDLE_VALUE;
   }
   for (char16_t c : leaf) {
-    if (!kernel::IsValidPatternChar(c)) {
+    if (kernel::IsForbiddenNameChar(c, true)) {
       SetLastError(ERROR_INVALID_NAME);
       return INVALID_HANDLE_VALUE;
     }

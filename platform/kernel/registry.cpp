@@ -63,32 +63,15 @@ class RegistryKey : public KernelObject {
   std::string m_fold;
 };
 
-// The transaction the calling thread runs inside RegistryTransaction, if any.
-thread_local sqlite3* t_transaction = nullptr;
-
-class TransactionScope {
- public:
-  explicit TransactionScope(sqlite3* db) { t_transaction = db; }
-  ~TransactionScope() { t_transaction = nullptr; }
-  TransactionScope(const TransactionScope&) = delete;
-  TransactionScope& operator=(const TransactionScope&) = delete;
-};
-
+// Each call is its own transaction; inside RegistryTransaction (or any other store transaction of
+// this thread) it joins the outer one.
 template <typename Fn>
 void WithWrite(Fn&& fn) {
-  if (t_transaction != nullptr) {
-    fn(t_transaction);
-    return;
-  }
   CurrentDevice().Store().Write([&](sqlite3* db) { fn(db); });
 }
 
 template <typename Fn>
 void WithRead(Fn&& fn) {
-  if (t_transaction != nullptr) {
-    fn(t_transaction);
-    return;
-  }
   CurrentDevice().Store().Read([&](sqlite3* db) { fn(db); });
 }
 
@@ -254,14 +237,7 @@ LONG Guarded(Fn&& fn) {
 // --- Tool-side API. ---
 
 void RegistryTransaction(const std::function<void()>& fn) {
-  if (t_transaction != nullptr) {
-    fn();
-    return;
-  }
-  CurrentDevice().Store().Write([&](sqlite3* db) {
-    TransactionScope scope(db);
-    fn();
-  });
+  CurrentDevice().Store().Write([&](sqlite3*) { fn(); });
 }
 
 std::optional<RegistryPath> ParseRegistryPath(std::u16string_view fullPath) {
