@@ -1,0 +1,85 @@
+// Resource ids of the utility. Bitmap file names under res/bitmaps/ are the names below without
+// the IDB_ prefix, in lower case (IDB_MENU_BACKGROUND is bitmaps/menu_background.bmp).
+#pragma once
+
+// Program icon: a group of two images (32 x 32 and 16 x 16).
+#define IDI_UTILITY 128
+
+// Custom resources: the volume page's click and the time-zone names, one per line.
+#define IDR_CLICK_SOUND 134
+#define IDR_ZONE_NAMES 137
+
+// Screen backgrounds, 320 x 240.
+#define IDB_MENU_BACKGROUND 161
+#define IDB_VOLUME_BACKGROUND 171
+#define IDB_PLAIN_BACKGROUND 172
+#define IDB_DATE_TIME_BACKGROUND 173
+#define IDB_POWER_BACKGROUND 174
+#define IDB_CALIBRATION_BACKGROUND 175
+#define IDB_BACKLIGHT_BACKGROUND 176
+#define IDB_LANGUAGE_BACKGROUND 190
+
+// Round main-menu buttons, 54 x 59: grey normal faces and violet selected faces.
+#define IDB_MENU_BACKLIGHT_NORMAL 146
+#define IDB_MENU_POWER_NORMAL 147
+#define IDB_MENU_CALIBRATION_NORMAL 148
+#define IDB_MENU_DATE_TIME_NORMAL 149
+#define IDB_MENU_BACK_NORMAL 150
+#define IDB_MENU_VOLUME_NORMAL 165
+#define IDB_MENU_LANGUAGE_NORMAL 169
+#define IDB_MENU_BACKLIGHT_SELECTED 152
+#define IDB_MENU_POWER_SELECTED 153
+#define IDB_MENU_CALIBRATION_SELECTED 154
+#define IDB_MENU_DATE_TIME_SELECTED 155
+#define IDB_MENU_BACK_SELECTED 156
+#define IDB_MENU_VOLUME_SELECTED 166
+#define IDB_MENU_LANGUAGE_SELECTED 168
+
+// Blue buttons, 58 x 28 (24-bit): OK tick, Cancel cross, and the message dialog's OK tick.
+#define IDB_BUTTON_OK_NORMAL 181
+#define IDB_BUTTON_OK_FOCUS 182
+#define IDB_BUTTON_CANCEL_NORMAL 183
+#define IDB_BUTTON_CANCEL_FOCUS 184
+#define IDB_MESSAGE_OK_PRESSED 207
+#define IDB_MESSAGE_OK_NORMAL 208
+
+// Blue arrow buttons, 27 x 27 (24-bit).
+#define IDB_ARROW_RIGHT_NORMAL 185
+#define IDB_ARROW_LEFT_NORMAL 186
+#define IDB_ARROW_RIGHT_FOCUS 187
+#define IDB_ARROW_LEFT_FOCUS 188
+#define IDB_ARROW_DOWN_NORMAL 210
+#define IDB_ARROW_DOWN_FOCUS 211
+#define IDB_ARROW_UP_FOCUS 212
+#define IDB_ARROW_UP_NORMAL 213
+
+// Blue bars, 185 x 27, and blue pill buttons, 75 x 30.
+#define IDB_BLUE_BAR 144
+#define IDB_BLUE_BAR_LIGHT 145
+#define IDB_PILL_NORMAL 203
+#define IDB_PILL_PRESSED 204
+#define IDB_PILL_ALT_NORMAL 205
+#define IDB_PILL_ALT_PRESSED 206
+
+// Slider: thumb 27 x 31 (24-bit, surround RGB(200, 200, 200)) and groove frame 203 x 34 (24-bit).
+#define IDB_SLIDER_THUMB 151
+#define IDB_SLIDER_TRACK 158
+
+// Battery gauge: light fill 235 x 6 drawn inside the dark track 237 x 8.
+#define IDB_BATTERY_BAR_FILL 160
+#define IDB_BATTERY_BAR_TRACK 162
+
+// Cards and panels.
+#define IDB_CALIBRATION_CARD 159
+#define IDB_MESSAGE_PANEL 199
+
+// Wait animation, 120 x 41: frame N lights dot N of the ring (0 at the top, clockwise).
+#define IDB_WAIT_FRAME_0 223
+#define IDB_WAIT_FRAME_1 221
+#define IDB_WAIT_FRAME_2 222
+#define IDB_WAIT_FRAME_3 220
+#define IDB_WAIT_FRAME_4 228
+#define IDB_WAIT_FRAME_5 229
+#define IDB_WAIT_FRAME_6 230
+#define IDB_WAIT_FRAME_7 231
+#define IDB_WAIT_FRAME_8 232

@@ -1,0 +1,203 @@
+// Checks the committed skin files against the resource table: every bitmap's id, size and depth,
+// the slider thumb's key colour, the message panel's missing key colour, the click's wave header,
+// the zone-name text and the icon group.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::filesystem::path kRes = std::filesystem::path(QUORVANE_SOURCE_DIR) / "res";
+
+// File bytes with bounds-checked little-endian reads; a read past the end throws.
+struct Bytes {
+  std::vector<std::uint8_t> d;
+  std::uint32_t U(std::size_t at, int n) const {
+    if (at + n > d.size()) throw std::out_of_range("read past the end of the file");
+    std::uint32_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | d[at + i];
+    return v;
+  }
+  std::uint32_t U16(std::size_t at) const { return U(at, 2); }
+  std::uint32_t U32(std::size_t at) const { return U(at, 4); }
+  std::string Tag(std::size_t at) const { return {char(U(at, 1)), char(U(at + 1, 1)), char(U(at + 2, 1)), char(U(at + 3, 1))}; }
+};
+
+Bytes Read(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + path.string());
+  return {std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {})};
+}
+
+// A parsed BMP: its header fields and a reader of 24-bit colours (0xRRGGBB) by position.
+struct Bitmap {
+  Bytes b;
+  int w = 0, h = 0, depth = 0;
+  std::uint32_t Pixel(int x, int y) const {
+    std::uint32_t offset = b.U32(10);
+    std::size_t stride = (std::size_t(w) * depth / 8 + 3) & ~std::size_t{3};
+    std::size_t at = offset + std::size_t(h - 1 - y) * stride;  // rows are stored bottom-up
+    if (depth == 24) return b.U(at + x * 3, 3);
+    return b.U(14 + 40 + 4 * b.U(at + x, 1), 3);
+  }
+};
+
+Bitmap LoadBitmap(const std::filesystem::path& path) {
+  Bitmap bmp{Read(path)};
+  const Bytes& b = bmp.b;
+  EXPECT_EQ(b.Tag(0).substr(0, 2), "BM") << path;
+  EXPECT_EQ(b.U32(2), b.d.size()) << path;
+  EXPECT_EQ(b.U32(14), 40u) << path << ": BITMAPINFOHEADER";
+  bmp.w = int(b.U32(18));
+  bmp.h = int(b.U32(22));  // positive: bottom-up
+  bmp.depth = int(b.U16(28));
+  EXPECT_EQ(b.U16(26), 1u) << path;
+  EXPECT_EQ(b.U32(30), 0u) << path << ": BI_RGB";
+  EXPECT_EQ(b.U32(10), 54u + (bmp.depth == 8 ? 1024u : 0u)) << path;
+  bmp.Pixel(bmp.w - 1, 0);  // the last row stored is inside the file
+  return bmp;
+}
+
+// Bitmap ids of the resource script, with the file each one names.
+std::map<int, std::string> BitmapFiles() {
+  std::map<std::string, int> ids;
+  Bytes h = Read(kRes / "resource.h");
+  std::istringstream header(std::string(h.d.begin(), h.d.end()));
+  for (std::string line; std::getline(header, line);) {
+    std::istringstream words(line);
+    std::string define, name;
+    int id = 0;
+    if (words >> define >> name >> id && define == "#define") ids[name] = id;
+  }
+  std::map<int, std::string> files;
+  Bytes rc = Read(kRes / "utility.rc");
+  std::istringstream script(std::string(rc.d.begin(), rc.d.end()));
+  for (std::string line; std::getline(script, line);) {
+    std::istringstream words(line);
+    std::string name, type, file;
+    if (words >> name >> type >> file && type == "BITMAP" && ids.count(name)) files[ids[name]] = file.substr(1, file.size() - 2);
+  }
+  return files;
+}
+
+struct Expected {
+  int id, w, h, depth;
+};
+
+const Expected kBitmaps[] = {
+    {161, 320, 240, 8}, {171, 320, 240, 8}, {172, 320, 240, 8}, {173, 320, 240, 8}, {174, 320, 240, 8},
+    {175, 320, 240, 8}, {176, 320, 240, 8}, {190, 320, 240, 8}, {146, 54, 59, 8},   {147, 54, 59, 8},
+    {148, 54, 59, 8},   {149, 54, 59, 8},   {150, 54, 59, 8},   {165, 54, 59, 8},   {169, 54, 59, 8},
+    {152, 54, 59, 8},   {153, 54, 59, 8},   {154, 54, 59, 8},   {155, 54, 59, 8},   {156, 54, 59, 8},
+    {166, 54, 59, 8},   {168, 54, 59, 8},   {144, 185, 27, 8},  {145, 185, 27, 8},  {151, 27, 31, 24},
+    {158, 203, 34, 24}, {159, 255, 115, 8}, {160, 235, 6, 8},   {162, 237, 8, 8},   {181, 58, 28, 24},
+    {182, 58, 28, 24},  {183, 58, 28, 24},  {184, 58, 28, 24},  {207, 58, 28, 24},  {208, 58, 28, 24},
+    {185, 27, 27, 24},  {186, 27, 27, 24},  {187, 27, 27, 24},  {188, 27, 27, 24},  {210, 27, 27, 24},
+    {211, 27, 27, 24},  {212, 27, 27, 24},  {213, 27, 27, 24},  {199, 280, 130, 8}, {203, 75, 30, 8},
+    {204, 75, 30, 8},   {205, 75, 30, 8},   {206, 75, 30, 8},   {220, 120, 41, 8},  {221, 120, 41, 8},
+    {222, 120, 41, 8},  {223, 120, 41, 8},  {228, 120, 41, 8},  {229, 120, 41, 8},  {230, 120, 41, 8},
+    {231, 120, 41, 8},  {232, 120, 41, 8},
+};
+
+TEST(SkinAssets, EveryBitmapIdNamesAFileOfItsSizeAndDepth) {
+  std::map<int, std::string> files = BitmapFiles();
+  EXPECT_EQ(files.size(), std::size(kBitmaps));
+  for (const Expected& e : kBitmaps) {
+    ASSERT_TRUE(files.count(e.id)) << "bitmap " << e.id << " is not in the resource script";
+    Bitmap bmp = LoadBitmap(kRes / files[e.id]);
+    EXPECT_EQ(bmp.w, e.w) << e.id;
+    EXPECT_EQ(bmp.h, e.h) << e.id;
+    EXPECT_EQ(bmp.depth, e.depth) << e.id;
+  }
+}
+
+TEST(SkinAssets, SliderThumbIsSurroundedByItsKeyColourAndDrawnInside) {
+  Bitmap thumb = LoadBitmap(kRes / BitmapFiles()[151]);
+  int key = 0;
+  for (int y = 0; y < thumb.h; ++y)
+    for (int x = 0; x < thumb.w; ++x) {
+      bool border = x == 0 || y == 0 || x == thumb.w - 1 || y == thumb.h - 1;
+      if (border) {
+        EXPECT_EQ(thumb.Pixel(x, y), 0xC8C8C8u) << x << "," << y;
+      }
+      key += thumb.Pixel(x, y) == 0xC8C8C8u;
+    }
+  EXPECT_NE(thumb.Pixel(13, 10), 0xC8C8C8u);  // the arrow's body
+  EXPECT_NE(thumb.Pixel(13, 26), 0xC8C8C8u);  // its point
+  EXPECT_GT(key, 2 * (thumb.w + thumb.h));
+}
+
+TEST(SkinAssets, MessagePanelNeverUsesItsTransparentColour) {
+  Bitmap panel = LoadBitmap(kRes / BitmapFiles()[199]);
+  for (int y = 0; y < panel.h; ++y)
+    for (int x = 0; x < panel.w; ++x) ASSERT_NE(panel.Pixel(x, y), 0x010000u) << x << "," << y;
+}
+
+TEST(SkinAssets, ClickIsMonoEightBitPcmAt22050Hz) {
+  Bytes wav = Read(kRes / "click.wav");
+  ASSERT_EQ(wav.d.size(), 1154u);
+  EXPECT_EQ(wav.Tag(0), "RIFF");
+  EXPECT_EQ(wav.U32(4), 1146u);
+  EXPECT_EQ(wav.Tag(8), "WAVE");
+  EXPECT_EQ(wav.Tag(12), "fmt ");
+  EXPECT_EQ(wav.U32(16), 16u);
+  EXPECT_EQ(wav.U16(20), 1u);  // PCM
+  EXPECT_EQ(wav.U16(22), 1u);
+  EXPECT_EQ(wav.U32(24), 22050u);
+  EXPECT_EQ(wav.U32(28), 22050u);
+  EXPECT_EQ(wav.U16(32), 1u);
+  EXPECT_EQ(wav.U16(34), 8u);
+  EXPECT_EQ(wav.Tag(36), "data");
+  EXPECT_EQ(wav.U32(40), 1109u);  // odd, so one pad byte ends the file
+}
+
+TEST(SkinAssets, ZoneNamesTextHoldsTheSeventyFiveNamesSeparatedByCrLf) {
+  const char* names[] = {
+      "GMT-12 Kwajalein", "GMT-11 Samoa, Midway", "GMT-10 Hawaii", "GMT-9 Alaska", "GMT-8 Pacific US",
+      "GMT-7 Mountain US", "GMT-7 Chihuahua, La Paz", "GMT-7 Arizona", "GMT-6 Central US", "GMT-6 Saskatchewan",
+      "GMT-6 Mexico City, Montana", "GMT-6 Cent, America", "GMT-5 Eastern US", "GMT-5 Indiana (USA)",
+      "GMT-5 Bogota, Lima", "GMT-4 Atlantic", "GMT-4 Caracas, La Paz", "GMT-4 Santiago", "GMT-3:30 Newfoundland",
+      "GMT-3 Brasilia", "GMT-3 Buenos Aires", "GMT-3 Greenland", "GMT-2 Mid-Altlantic", "GMT-1 Azores",
+      "GMT-1 Cape Verde", "GMT London, Dublin", "GMT Casablanca", "GMT+1 Prague, Budapest", "GMT+1 Warsaw, Sofija",
+      "GMT+1 Paris, Madrid", "GMT+1 Berlin, Rome", "GMT+1 W Cent Africa", "GMT+2 Bucharest", "GMT+2 Cairo",
+      "GMT+2 Helsinki, Riga", "GMT+2 Athens, Istarbul", "GMT+2 Jerusalem", "GMT+2 Pretoria", "GMT+3 Moscow",
+      "GMT+3 Riyadh, Kuwait", "GMT+3 Nairobi", "GMT+3 Baghdad", "GMT+3:30 Tehran", "GMT+4 Abu Dhabi",
+      "GMT+4 Baku, Tbilisi", "GMT+4:30 Kabul", "GMT+5 Yekaterinburg", "GMT+5 Islamabad", "GMT+5:30 New Delhi",
+      "GMT+5:45 Kathmandu", "GMT+6 Astana, Dhaka", "GMT+6 Sri Landa", "GMT+6 Almaty", "GMT+6:30 Yangoon",
+      "GMT+7 Bangkok, Hanoi", "GMT+7 Krasnoyarsk", "GMT+8 Beijing, HK", "GMT+8 Malaysia, Singapore",
+      "GMT+8 Taipei", "GMT+8 Perth", "GMT+8 Ulaanbataar", "GMT+9 Seoul", "GMT+9 Tokyo, Osaka", "GMT+9 Yakutsk",
+      "GMT+9:30 Darwin", "GMT+9:30 Adelaide", "GMT+10 Sydney", "GMT+10 Brisbane", "GMT+10 Hobart",
+      "GMT+10 Vladivostok", "GMT+10 Guam", "GMT+11 Magadan", "GMT+12 Fiji Islands", "GMT+12 New Zealand",
+      "GMT+13 Tonga"};
+  ASSERT_EQ(std::size(names), 75u);
+  std::string expected;
+  for (const char* name : names) expected += (expected.empty() ? "" : "\r\n") + std::string(name);
+  Bytes text = Read(kRes / "zone_names.txt");
+  EXPECT_EQ(text.d.size(), 1380u);
+  EXPECT_EQ(std::string(text.d.begin(), text.d.end()), expected);
+}
+
+TEST(SkinAssets, IconHoldsA32And16PixelImage) {
+  Bytes ico = Read(kRes / "utility.ico");
+  EXPECT_EQ(ico.U16(0), 0u);
+  EXPECT_EQ(ico.U16(2), 1u);  // icon, not cursor
+  ASSERT_EQ(ico.U16(4), 2u);
+  for (int i = 0; i < 2; ++i) {
+    std::size_t entry = 6 + 16 * i;
+    std::uint32_t size = ico.U32(entry + 8), offset = ico.U32(entry + 12);
+    EXPECT_EQ(ico.U(entry, 1), i == 0 ? 32u : 16u);
+    ASSERT_LE(std::uint64_t{offset} + size, ico.d.size());
+    EXPECT_EQ(ico.U32(offset), 40u);                // a DIB with its AND mask: double height
+    EXPECT_EQ(ico.U32(offset + 8), 2 * ico.U32(offset + 4));
+  }
+}
+
+}  // namespace
