@@ -64,6 +64,14 @@ def click_samples():
     return np.clip(np.round(128 + 127 * wave), 0, 255).astype(np.uint8).tolist()
 
 
+def check_label_areas(written):
+    menu = written[161]
+    for bid, rects in skin_art.LABEL_AREAS.items():
+        for x, y, w, h in rects:
+            same = np.array_equal(written[bid][y:y + h, x:x + w], menu[y:y + h, x:x + w])
+            assert same, "background %d differs from 161 under the label at %d,%d" % (bid, x, y)
+
+
 def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
@@ -79,12 +87,20 @@ def main():
     for old in os.listdir(bmp_dir):
         if old.endswith(".bmp"):
             os.remove(os.path.join(bmp_dir, old))
+    # The backgrounds share one palette, so that equal pixels stay equal after the reduction:
+    # labels show the main menu background's pixels on every page.
+    shared = skin_files.make_palette([finish(p) for p in backgrounds.values()])
     manifest = []
+    written = {}
     for bid in sorted(bitmaps):
         name, pic, depth = bitmaps[bid]
         rgb = finish(pic)
-        write(os.path.join(bmp_dir, name + ".bmp"), skin_files.bmp_bytes(rgb, depth))
+        palette = shared if bid in backgrounds else None
+        data = skin_files.bmp_bytes(rgb, depth, palette)
+        write(os.path.join(bmp_dir, name + ".bmp"), data)
+        written[bid] = skin_files.decode_bmp(data)
         manifest.append((bid, name, rgb.shape[1], rgb.shape[0], depth))
+    check_label_areas(written)
     write(os.path.join(RES, "utility.ico"),
           skin_files.ico_bytes([skin_art.app_icon(32), skin_art.app_icon(16)]))
     wave = skin_files.wave_bytes(click_samples(), CLICK_RATE)

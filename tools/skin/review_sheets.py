@@ -6,11 +6,10 @@ the platform's own controls (edit boxes, the time picker) are outlined in cyan.
 """
 
 import os
-import textwrap
-
 import numpy as np
 from PIL import Image, ImageDraw, ImageFont
 
+import skin_art
 import skin_files
 
 FONT_DIR = "/usr/share/fonts/truetype/dejavu/"
@@ -42,7 +41,15 @@ class Screen:
         d = ImageDraw.Draw(self.im)
         lines = []
         for para in text.split("\n"):
-            lines += textwrap.wrap(para, width=max(1, int(w / (size * 0.62)))) or [""]
+            line = ""
+            for word in para.split(" "):
+                wider = (line + " " + word) if line else word
+                if line and f.getlength(wider) > w:
+                    lines.append(line)
+                    line = word
+                else:
+                    line = wider
+            lines.append(line)
         asc, desc = f.getmetrics()
         total = len(lines) * (asc + desc)
         ty = y + (h - total) // 2 if centre_v else y
@@ -78,15 +85,6 @@ def title(s, text, width=235, centre_v=False):
     s.label(85, 15, width, 40, text, 22, centre_v=centre_v)
 
 
-def impact_units():
-    """Dialog base units of the Impact 13 templates (drawn with DejaVu Sans Condensed Bold)."""
-    f = ImageFont.truetype(FONT_DIR + "DejaVuSansCondensed-Bold.ttf", 17)
-    letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-    cx = (round(f.getlength(letters)) // 26 + 1) // 2
-    asc, desc = f.getmetrics()
-    return cx, asc + desc
-
-
 def mocks(bitmaps):
     out = {}
     s = Screen(bitmaps)
@@ -112,9 +110,7 @@ def mocks(bitmaps):
     s = Screen(bitmaps)
     s.blit(174, 0, 0)
     title(s, "Power")
-    cx, cy = impact_units()
-    s.label(8 * cx // 4, 25 * cy // 8, 127 * cx // 4, 8 * cy // 8,
-            "Battery Power Remaining: 85%", 12)
+    s.label(*skin_art.power_status_rect(), "Battery Power Remaining: 85%", 12)
     s.blit(162, 38, 87)
     fill = int(np.float32(np.float32(85) * np.float32(0.01)) * np.float32(237))
     s.im.paste(Image.fromarray(bitmaps[160][:, :fill]), (39, 88))
@@ -181,11 +177,14 @@ def mocks(bitmaps):
     return out
 
 
-def contact_sheet(bitmaps, manifest, path, width=1500):
-    pad, cap = 14, 30
+def contact_sheet(bitmaps, manifest, path, width=2000):
+    pad, cap = 16, 32
     cells = []
+    # Full screens first, two to a row, then the smaller pictures by id.
+    manifest = sorted(manifest, key=lambda m: (m[2] != 320, m[0]))
     for bid, name, w, h, depth in manifest:
-        cells.append((bid, name, depth, w * 3 + pad, h * 2 + cap))
+        caption = font(12).getlength("%d  %s" % (bid, name))
+        cells.append((bid, name, depth, max(w * 3 + 6, int(caption) + 4), h * 2 + cap))
     x = y = pad
     row_h = 0
     places = []

@@ -32,6 +32,28 @@ MESSAGE_OK_PLACE = (110, 85)
 FOOTER_Y = 183
 
 
+def power_status_rect():
+    """Pixel rectangle of the power page's status line, which keeps its template rectangle
+    (8, 25, 127, 8 dialog units of an Impact 13 template, drawn with DejaVu Sans Condensed Bold)."""
+    from PIL import ImageFont
+    from skin_paint import FONT_DIR
+    f = ImageFont.truetype(FONT_DIR + "DejaVuSansCondensed-Bold.ttf", 17)
+    cx = (round(f.getlength("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) // 26 + 1) // 2
+    cy = sum(f.getmetrics())
+    return (8 * cx // 4, 25 * cy // 8, 127 * cx // 4, 8 * cy // 8)
+
+
+TITLE = (85, 15, 235, 40)
+# Label rectangles of each page: there the page's background must equal the main menu's.
+LABEL_AREAS = {
+    171: [TITLE], 176: [TITLE], 172: [],
+    174: [TITLE, power_status_rect(), (20, 120, 300, 20)],
+    175: [TITLE, (30, 70, 200, 30), (30, 100, 260, 80)],
+    173: [TITLE, (38, 67, 246, 20), (30, 125, 80, 17), (150, 125, 144, 17)],
+    190: [(85, 15, 205, 40), (40, 75, 140, 20)],
+}
+
+
 # ---------------------------------------------------------------- backgrounds
 
 def metal_sheet():
@@ -104,17 +126,23 @@ def engraved_glyph(pic, glyph, x, y, s, colour=INK, alpha=0.85):
     return over(pic, colour, m * alpha)
 
 
-def wedge(pic, x0, x1, ybase, height, left, right):
-    """A rising wedge between the slider's end marks: the level grows to the right."""
+def wedge(pic, x0, x1, ybase, height, left, right, steps):
+    """A rising wedge of `steps` flat segments between the slider's end marks, one per level."""
     h, w = pic.shape[:2]
-    m = mask(w, h, lambda p: p.poly([(x0, ybase), (x1, ybase), (x1, ybase - height)]))
-    xs = np.clip((np.arange(w, dtype=np.float32) - x0) / (x1 - x0), 0, 1)[None, :, None]
-    fill = np.array(left, np.float32) * (1 - xs) + np.array(right, np.float32) * xs
-    fill = np.broadcast_to(fill, (h, w, 3))
-    pic = over(pic, WHITE, shift(m, 1, 1) * 0.8)
-    pic = over(pic, fill, m * 0.9)
-    lit, dark = edges(m, 1)
-    return over(pic, BLACK, lit * 0.15)
+    gap = 3.0
+    seg = (x1 - x0 - gap * (steps - 1)) / steps
+    for i in range(steps):
+        a = x0 + i * (seg + gap)
+        b = a + seg
+        top = lambda x: ybase - 2 - (height - 2) * (x - x0) / (x1 - x0)
+        m = mask(w, h, lambda p: p.poly([(a, ybase), (b, ybase), (b, top(b)), (a, top(a))]))
+        t = i / (steps - 1)
+        colour = np.array(left, np.float32) * (1 - t) + np.array(right, np.float32) * t
+        pic = over(pic, WHITE, shift(m, 1, 1) * 0.8)
+        pic = over(pic, colour, m)
+        lit, dark = edges(m, 1)
+        pic = over(pic, BLACK, lit * 0.18)
+    return pic
 
 
 def slider_well(pic):
@@ -123,9 +151,9 @@ def slider_well(pic):
 
 def volume_background():
     pic = slider_well(page_background(lambda p, x, y, s: g.speaker(p, x, y, s, 3)))
-    pic = engraved_glyph(pic, lambda p, x, y, s: g.speaker(p, x, y, s, 1), 31, 78, 22)
+    pic = engraved_glyph(pic, lambda p, x, y, s: g.speaker(p, x, y, s, 1), 28, 76, 26)
     pic = engraved_glyph(pic, lambda p, x, y, s: g.speaker(p, x, y, s, 3), 256, 72, 32)
-    return wedge(pic, 64, 246, 98, 14, (196, 200, 208), (60, 126, 210))
+    return wedge(pic, 64, 246, 99, 16, (176, 196, 222), (38, 112, 206), 6)
 
 
 def backlight_background():
@@ -136,12 +164,12 @@ def backlight_background():
     glow = radial(w, h, 272, 86, 22, (255, 238, 150), (255, 238, 150))
     pic = over(pic, glow, blur(mask(w, h, lambda p: p.circle(272, 84, 9)), 6) * 0.9)
     pic = engraved_glyph(pic, g.bulb, 254, 66, 36, colour=(236, 164, 24), alpha=1.0)
-    return wedge(pic, 64, 246, 98, 14, (120, 124, 132), (255, 216, 92))
+    return wedge(pic, 64, 246, 99, 16, (132, 134, 138), (255, 206, 60), 8)
 
 
 def power_background():
-    pic = page_background(lambda p, x, y, s: g.battery(p, x, y, s, 3))
-    return engraved_outline(pic, 35, 84, 279, 99, 4)
+    # The band from the title rule to the gauge stays plain: the status line sits there.
+    return page_background(lambda p, x, y, s: g.battery(p, x, y, s, 3))
 
 
 BACKGROUNDS = {
@@ -387,20 +415,20 @@ def wait_frame(lit_dot):
     pic[:, -1] = (120, 124, 134)
     pic[1, 1:-1] = over(pic[1:2, 1:-1], WHITE, np.full((1, w - 2), 0.7))[0]
     pic[1:-1, 1] = over(pic[1:-1, 1:2], WHITE, np.full((h - 2, 1), 0.5))[:, 0]
-    cx, cy, rr, dr = 18.0, 20.5, 11.0, 2.5
+    cx, cy, rr, dr = 19.0, 20.5, 12.5, 2.7
     for i in range(9):
         a = math.radians(-90 + 40 * i)
         x, y = cx + rr * math.cos(a), cy + rr * math.sin(a)
         dot = mask(w, h, lambda p: p.circle(x, y, dr))
         if i == lit_dot:
-            glow = blur(dot, 2.2)
-            pic = over(pic, (176, 120, 250), np.clip(glow * 1.6, 0, 1) * 0.65)
-            pic = over(pic, radial(w, h, x - 0.8, y - 0.8, dr * 1.6, (246, 226, 255),
-                                   (132, 70, 214)), dot)
+            glow = blur(mask(w, h, lambda p: p.circle(x, y, dr + 1.0)), 2.0)
+            pic = over(pic, (150, 96, 236), np.clip(glow * 1.5, 0, 1) * 0.75)
+            pic = over(pic, radial(w, h, x - 1.0, y - 1.0, dr * 1.7, (252, 240, 255),
+                                   (140, 76, 226)), dot)
         else:
-            pic = over(pic, WHITE, shift(dot, 1, 1) * 0.8)
-            pic = over(pic, radial(w, h, x - 0.8, y - 0.8, dr * 1.8, (128, 132, 142),
-                                   (164, 168, 176)), dot)
+            pic = over(pic, WHITE, shift(dot, 1, 1) * 0.9)
+            pic = over(pic, radial(w, h, x - 0.8, y - 0.8, dr * 1.8, (108, 112, 124),
+                                   (150, 154, 164)), dot)
     return pic
 
 

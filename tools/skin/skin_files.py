@@ -6,22 +6,37 @@ import numpy as np
 from PIL import Image
 
 
-def quantise(rgb, dither=False):
-    """Reduces an RGB picture to at most 256 colours; exact when it has no more than that."""
-    im = Image.fromarray(rgb, "RGB")
+def make_palette(pictures, weight=8):
+    """A 256-colour palette for one or more pictures, by median cut and k-means.
+
+    Coloured pixels count `weight` times, so the few colourful gradients of a mostly grey
+    picture get enough entries not to band."""
+    flat = np.concatenate([p.reshape(-1, 3) for p in pictures])
+    sat = flat.max(1).astype(np.int32) - flat.min(1)
+    train = np.concatenate([flat, np.repeat(flat[sat > 14], weight, axis=0)])
+    width = 1024
+    rows = -(-len(train) // width)
+    train = np.concatenate([train, np.repeat(train[:1], rows * width - len(train), axis=0)])
+    return Image.fromarray(train.reshape(rows, width, 3), "RGB").quantize(
+        256, method=Image.Quantize.MEDIANCUT, kmeans=4)
+
+
+def quantise(rgb, palette=None):
+    """Reduces an RGB picture to 256 colours without dithering; exact when it has no more.
+
+    Without dithering, equal pixels of pictures that share a palette stay equal."""
     packed = (rgb[..., 0].astype(np.uint32) << 16) | (rgb[..., 1].astype(np.uint32) << 8) | rgb[..., 2]
     uniq, inverse = np.unique(packed.ravel(), return_inverse=True)
-    if len(uniq) <= 256:
-        palette = [(int(c >> 16), int(c >> 8) & 255, int(c) & 255) for c in uniq]
-        return inverse.astype(np.uint8).reshape(rgb.shape[:2]), palette
-    q = im.quantize(colors=256, method=Image.Quantize.MEDIANCUT, kmeans=3,
-                    dither=Image.Dither.FLOYDSTEINBERG if dither else Image.Dither.NONE)
+    if palette is None and len(uniq) <= 256:
+        colours = [(int(c >> 16), int(c >> 8) & 255, int(c) & 255) for c in uniq]
+        return inverse.astype(np.uint8).reshape(rgb.shape[:2]), colours
+    palette = palette or make_palette([rgb])
+    q = Image.fromarray(rgb, "RGB").quantize(palette=palette, dither=Image.Dither.NONE)
     pal = q.getpalette()[:768]
-    palette = [tuple(pal[i:i + 3]) for i in range(0, 768, 3)]
-    return np.asarray(q, np.uint8), palette
+    return np.asarray(q, np.uint8), [tuple(pal[i:i + 3]) for i in range(0, len(pal), 3)]
 
 
-def bmp_bytes(rgb, depth, dither=False):
+def bmp_bytes(rgb, depth, palette=None):
     """A bottom-up BMP with a BITMAPINFOHEADER: 8-bit with a 256-entry palette, or 24-bit."""
     h, w = rgb.shape[:2]
     if depth == 24:
@@ -29,7 +44,7 @@ def bmp_bytes(rgb, depth, dither=False):
         rows = [rgb[y, :, ::-1].tobytes().ljust(stride, b"\0") for y in range(h - 1, -1, -1)]
         palette = b""
     else:
-        idx, pal = quantise(rgb, dither)
+        idx, pal = quantise(rgb, palette)
         pal = pal + [(0, 0, 0)] * (256 - len(pal))
         stride = (w + 3) & ~3
         rows = [idx[y].tobytes().ljust(stride, b"\0") for y in range(h - 1, -1, -1)]
