@@ -415,7 +415,7 @@ def wait_frame(lit_dot):
     pic[:, -1] = (120, 124, 134)
     pic[1, 1:-1] = over(pic[1:2, 1:-1], WHITE, np.full((1, w - 2), 0.7))[0]
     pic[1:-1, 1] = over(pic[1:-1, 1:2], WHITE, np.full((h - 2, 1), 0.5))[:, 0]
-    cx, cy, rr, dr = 19.0, 20.5, 12.5, 2.7
+    cx, cy, rr, dr = 16.5, 20.5, 11.0, 2.5
     for i in range(9):
         a = math.radians(-90 + 40 * i)
         x, y = cx + rr * math.cos(a), cy + rr * math.sin(a)
@@ -496,12 +496,15 @@ def app_icon(size):
     pic = over(pic, WHITE, gloss * 0.25)
     ring = np.clip(body - mask(s, s, lambda p: p.rrect(1.5, 1.5, s - 1.5, s - 1.5, r - 1)), 0, 1)
     pic = over(pic, (10, 40, 100), ring)
-    gm = mask(s, s, lambda p: g.gear(p, s * 0.1, s * 0.1, s * 0.8, 8))
+    gm = mask(s, s, lambda p: g.gear(p, s * 0.08, s * 0.08, s * 0.84, 8, 0.25))
     pic = over(pic, BLUE_DARK, shift(gm, 0, 1) * 0.5)
     pic = over(pic, WHITE, gm)
     if size >= 24:
-        nm = mask(s, s, lambda p: g.needle(p, s * 0.28, s * 0.28, s * 0.44))
-        pic = over(pic, VIOLET, nm)
+        c, n = s / 2, s * 0.19
+        north = mask(s, s, lambda p: g.needle_half(p, c, c, n, n * 0.36, True))
+        south = mask(s, s, lambda p: g.needle_half(p, c, c, n, n * 0.36, False))
+        pic = over(pic, (255, 196, 48), north)
+        pic = over(pic, (226, 232, 244), south)
     rgba = np.zeros((s, s, 4), np.uint8)
     rgba[..., :3] = finish(pic)
     rgba[..., 3] = np.clip(np.round(body * 255), 0, 255).astype(np.uint8)

@@ -159,7 +159,7 @@ def exclamation(p, x, y, s):
     p.circle(*f(0.5, 0.80), 0.095 * s)
 
 
-def gear(p, x, y, s, teeth=8):
+def gear(p, x, y, s, teeth=8, hole=0.19):
     f = _u(x, y, s)
     cx, cy = f(0.5, 0.5)
     p.circle(cx, cy, 0.34 * s)
@@ -168,12 +168,16 @@ def gear(p, x, y, s, teeth=8):
         c, sn = math.cos(a), math.sin(a)
         p.line([(cx + c * 0.30 * s, cy + sn * 0.30 * s), (cx + c * 0.42 * s, cy + sn * 0.42 * s)],
                0.14 * s, caps=False)
-    p.circle(cx, cy, 0.19 * s, fill=0)
+    p.circle(cx, cy, hole * s, fill=0)
 
 
-def needle(p, x, y, s):
-    f = _u(x, y, s)
-    p.poly([f(0.5, 0.16), f(0.60, 0.5), f(0.5, 0.84), f(0.40, 0.5)])
+def needle_half(p, cx, cy, length, width, north):
+    """One half of a compass needle leaning to the upper right: the north or the south half."""
+    d = 1 if north else -1
+    ux, uy = 0.7071 * d, -0.7071 * d
+    tip = (cx + ux * length, cy + uy * length)
+    side = (-uy * width, ux * width)
+    p.poly([tip, (cx + side[0], cy + side[1]), (cx - side[0], cy - side[1])])
 
 
 MENU_GLYPHS = {
