@@ -12,7 +12,7 @@ import math
 import numpy as np
 
 import skin_glyphs as g
-from skin_paint import (BLACK, BLUE, BLUE_DARK, INK, VIOLET, VIOLET_DARK, VIOLET_LIGHT,
+from skin_paint import (BLACK, BLUE_DARK, INK, VIOLET, VIOLET_DARK, VIOLET_LIGHT,
                         WHITE, blur, brushed_metal, drop_shadow, edges, finish, mask, over,
                         radial, shift, solid, text_mask, vgrad)
 
@@ -92,8 +92,7 @@ def tile(pic, x, y, size, glyph, base=VIOLET, light=VIOLET_LIGHT, dark=VIOLET_DA
     pic = over(pic, fill, body)
     gloss = mask(w, h, lambda p: p.ellipse(x - size * 0.2, y - size * 0.55, x + size * 1.2,
                                             y + size * 0.48))
-    gl = vgrad(w, h, (0, 0, 0), (0, 0, 0), 0, 1)[..., 0] + np.clip(
-        1 - (np.arange(h)[:, None] - y) / (size * 0.5), 0, 1)
+    gl = np.broadcast_to(np.clip(1 - (np.arange(h)[:, None] - y) / (size * 0.5), 0, 1), (h, w))
     pic = over(pic, WHITE, gloss * body * gl * 0.28)
     glyph_m = mask(w, h, lambda p: glyph(p, x + size * 0.16, y + size * 0.16, size * 0.68))
     pic = over(pic, dark, shift(glyph_m, 0, 1) * 0.55)

@@ -80,10 +80,6 @@ class Pen:
     def pieslice(self, cx, cy, r, start, end, fill=255):
         self.d.pieslice(self._box(cx - r, cy - r, cx + r, cy + r), start, end, fill=fill)
 
-    def text(self, x, y, text, font_file, size, fill=255, anchor="la"):
-        font = ImageFont.truetype(FONT_DIR + font_file, round(size * self.s))
-        self.d.text((x * self.s, y * self.s), text, font=font, fill=fill, anchor=anchor)
-
 
 def mask(w, h, paint):
     """Coverage mask of what `paint(pen)` draws, anti-aliased by supersampling."""
@@ -175,6 +171,3 @@ def brushed_metal(w, h, seed, top=METAL_TOP, bottom=METAL_BOTTOM, amp=2.6, sheen
 def finish(pic):
     return np.clip(np.round(pic), 0, 255).astype(np.uint8)
 
-
-def to_image(pic):
-    return Image.fromarray(finish(pic), "RGB")
