@@ -15,122 +15,82 @@ using kernel::RegistryValue;
 
 std::vector<RegFileKey> Parse(std::string_view text) {
   auto result = kernel::ParseRegFile(text);
-  if (auto* error = std::get_if<kernel::RegFileError>(&result)) {
-    ADD_FAILURE() << "line " << error->line << ": " << error->message;
-    return {};
-  }
-  return std::get<std::vector<RegFileKey>>(result);
+  if (auto* keys = std::get_if<std::vector<RegFileKey>>(&result)) return *keys;
+  ADD_FAILURE() << "line " << std::get<1>(result).line << ": " << std::get<1>(result).message;
+  return {};
 }
 
+// UTF-16LE bytes with a terminator, as a REG_SZ value holds them.
 std::vector<std::uint8_t> Wide(std::u16string_view text) {
   std::vector<std::uint8_t> out;
-  for (char16_t c : text) {
-    out.push_back(static_cast<std::uint8_t>(c));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
+  for (char16_t c : text) out.insert(out.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8)});
   out.insert(out.end(), {0, 0});
   return out;
 }
 
-TEST(RegFileParse, ReadsEveryValueForm) {
+TEST(RegFileParse, ReadsEveryValueFormAndTheLaterLineWins) {
   auto keys = Parse(
-      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-      "\r\n"
-      "; a comment\r\n"
+      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n; a comment\r\n"
       "[hklm\\\\Software\\Tavix\\]\r\n"
-      "\"Text\"=\"a \\\"quoted\\\" C:\\\\path \xC3\xA4\"\r\n"
-      "@=\"\"\r\n"
-      "  \"Index\" = dword:0000001d\r\n"
-      "\"Short\"=DWORD:7\r\n"
-      "\"Blob\"=hex:01,ff,\\\r\n"
-      "  0a , 0B\r\n"
-      "\"Multi\"=hex(7):61,00,00,00,00,00\r\n"
-      "\"None\"=hex(0):\r\n"
-      "\"Gone\"=-\r\n"
-      "[-HKEY_CURRENT_USER\\Old]\r\n");
-  ASSERT_EQ(keys.size(), 2u);
-  EXPECT_EQ(keys[0].path, u"HKEY_LOCAL_MACHINE\\Software\\Tavix");
-  EXPECT_FALSE(keys[0].remove);
-  std::vector<RegistryValue> expected = {
-      {u"Text", REG_SZ, Wide(u"a \"quoted\" C:\\path ä")},
-      {u"", REG_SZ, Wide(u"")},
-      {u"Index", REG_DWORD, {0x1d, 0, 0, 0}},
-      {u"Short", REG_DWORD, {7, 0, 0, 0}},
-      {u"Blob", REG_BINARY, {0x01, 0xff, 0x0a, 0x0b}},
-      {u"Multi", REG_MULTI_SZ, {0x61, 0, 0, 0, 0, 0}},
-      {u"None", REG_NONE, {}},
+      "\"Text\"=\"a \\\"quoted\\\" C:\\\\path \xC3\xA4\"\r\n@=\"\"\r\n  \"Index\" = dword:0000001d\r\n"
+      "\"Short\"=DWORD:7\r\n\"Blob\"=hex:01,ff,\\\r\n  0a , 0B\r\n"
+      "\"Multi\"=hex(7):61,00,00,00,00,00\r\n\"None\"=hex(0):\r\n\"Gone\"=-\r\n"
+      "[-HKEY_CURRENT_USER\\Old]\r\n"
+      "[HKCU\\K]\n\"a\"=\"1\"\n\"A\"=-\n\"b\"=-\n\"B\"=dword:00000002\n\"c\"=-\n\"C\"=-\n");
+  const std::vector<RegFileKey> expected = {
+      {u"HKEY_LOCAL_MACHINE\\Software\\Tavix", false,
+       {{u"Text", REG_SZ, Wide(u"a \"quoted\" C:\\path ä")}, {u"", REG_SZ, Wide(u"")},
+        {u"Index", REG_DWORD, {0x1d, 0, 0, 0}}, {u"Short", REG_DWORD, {7, 0, 0, 0}},
+        {u"Blob", REG_BINARY, {0x01, 0xff, 0x0a, 0x0b}}, {u"Multi", REG_MULTI_SZ, {0x61, 0, 0, 0, 0, 0}},
+        {u"None", REG_NONE, {}}},
+       {u"Gone"}},
+      {u"HKEY_CURRENT_USER\\Old", true, {}, {}},
+      {u"HKEY_CURRENT_USER\\K", false, {{u"B", REG_DWORD, {2, 0, 0, 0}}}, {u"A", u"C"}},
   };
-  EXPECT_EQ(keys[0].values, expected);
-  EXPECT_EQ(keys[0].removedValues, std::vector<std::u16string>{u"Gone"});
-  EXPECT_EQ(keys[1].path, u"HKEY_CURRENT_USER\\Old");
-  EXPECT_TRUE(keys[1].remove);
-
+  EXPECT_EQ(keys, expected);
   EXPECT_TRUE(Parse("REGEDIT4").empty());
 }
 
-TEST(RegFileParse, LaterLineWinsBetweenWriteAndDeletion) {
-  auto keys = Parse(
-      "REGEDIT4\n[HKCU\\K]\n\"a\"=\"1\"\n\"A\"=-\n\"b\"=-\n\"B\"=dword:00000002\n\"c\"=-\n\"C\"=-\n");
-  ASSERT_EQ(keys.size(), 1u);
-  ASSERT_EQ(keys[0].values.size(), 1u);
-  EXPECT_EQ(keys[0].values[0].name, u"B");
-  EXPECT_EQ(keys[0].removedValues, (std::vector<std::u16string>{u"A", u"C"}));
-}
-
 TEST(RegFileParse, ErrorsNameTheLine) {
-  struct Case {
-    const char* text;
-    int line;
-    const char* message;
-  };
-  const Case cases[] = {
-      {"", 1, "first line"},
-      {"REGEDIT5\n[HKLM\\A]\n", 1, "first line"},
-      {"REGEDIT4\n\"a\"=\"b\"\n", 2, "[key]"},
-      {"REGEDIT4\n[HKLM\\A\n", 2, "end with ']'"},
-      {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\A]\n", 3, "unknown root key"},
-      {"REGEDIT4\n[-HKLM]\n", 2, "whole hive"},
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"", 1, "first line"},                                    {"REGEDIT5\n[HKLM\\A]\n", 1, "first line"},
+      {"REGEDIT4\n\"a\"=\"b\"\n", 2, "[key]"},                  {"REGEDIT4\n[HKLM\\A\n", 2, "end with ']'"},
+      {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\A]\n", 3, "unknown root key"}, {"REGEDIT4\n[-HKLM]\n", 2, "whole hive"},
       {"REGEDIT4\n[-HKLM\\A]\n\"a\"=\"b\"\n", 3, "[-key]"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\n", 3, "closing quote"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\\n\"\n", 3, "unknown escape"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\" x\n", 3, "after the closing quote"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\" \"b\"\n", 3, "'='"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\" \"b\"\n", 3, "'='"},         {"REGEDIT4\n[HKLM\\A]\n\"a\"=42\n", 3, "unrecognised"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=dword:123456789\n", 3, "dword"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex(x):00\n", 3, "hex(N)"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,,03\n", 4, "empty byte"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,\\\n  1g\n", 5, "\"1g\""},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=42\n", 3, "unrecognised"},
       {"REGEDIT4\r\n[HKLM\\A]\r\n\r\nvalue=1\r\n", 4, "unexpected line"},
   };
-  for (const auto& c : cases) {
-    auto result = kernel::ParseRegFile(c.text);
+  for (const auto& [text, line, message] : cases) {
+    auto result = kernel::ParseRegFile(text);
     auto* error = std::get_if<kernel::RegFileError>(&result);
-    ASSERT_NE(error, nullptr) << c.text;
-    EXPECT_EQ(error->line, c.line) << c.text;
-    EXPECT_NE(error->message.find(c.message), std::string::npos) << c.text << " -> " << error->message;
+    EXPECT_TRUE(error && error->line == line && error->message.find(message) != std::string::npos)
+        << text << " -> " << (error ? std::to_string(error->line) + ": " + error->message : "no error");
   }
 }
 
 TEST(RegFileFormat, WritesTextReadablyAndAnythingElseExactly) {
   std::vector<RegFileKey> keys = {
-      {u"HKEY_LOCAL_MACHINE\\nls",
-       false,
+      {u"HKEY_LOCAL_MACHINE\\nls", false,
        {{u"DefaultLCID", REG_DWORD, {0x09, 0x04, 0, 0}},
         {u"Path \"x\"", REG_SZ, Wide(u"C:\\dir")},
-        {u"", REG_SZ, {'h', 0, 'i', 0}},               // no terminator
-        {u"Odd", REG_SZ, {'h', 0, 0}},                 // odd length
-        {u"Lone", REG_SZ, {0x00, 0xD8, 0, 0}},         // unpaired surrogate
-        {u"Break", REG_SZ, Wide(u"a\nb")},             // a line break cannot sit inside quotes
-        {u"Dword3", REG_DWORD, {1, 2, 3}},
-        {u"Long", REG_BINARY, std::vector<std::uint8_t>(100, 0xAB)}},
+        {u"", REG_SZ, {'h', 0, 'i', 0}},        // no terminator
+        {u"Odd", REG_SZ, {'h', 0, 0}},          // odd length
+        {u"Lone", REG_SZ, {0x00, 0xD8, 0, 0}},  // unpaired surrogate
+        {u"Break", REG_SZ, Wide(u"a\nb")},      // a line break cannot sit inside quotes
+        {u"Dword3", REG_DWORD, {1, 2, 3}}, {u"Long", REG_BINARY, std::vector<std::uint8_t>(100, 0xAB)}},
        {u"Old"}},
       {u"HKEY_CURRENT_USER\\Gone", true, {}, {}},
   };
   std::string text = kernel::FormatRegFile(keys);
-  EXPECT_EQ(text.rfind("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\nls]\n\"DefaultLCID\"=dword:00000409\n"
-                       "\"Path \\\"x\\\"\"=\"C:\\\\dir\"\n@=hex(1):68,00,69,00\n",
-                       0),
-            0u)
+  EXPECT_TRUE(text.starts_with("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\nls]\n\"DefaultLCID\"=dword:00000409\n"
+                               "\"Path \\\"x\\\"\"=\"C:\\\\dir\"\n@=hex(1):68,00,69,00\n"))
       << text;
   EXPECT_NE(text.find("\"Dword3\"=hex(4):01,02,03\n"), std::string::npos);
   EXPECT_NE(text.find("\"Old\"=-\n\n[-HKEY_CURRENT_USER\\Gone]\n"), std::string::npos);
@@ -143,50 +103,38 @@ TEST(RegFileFormat, WritesTextReadablyAndAnythingElseExactly) {
 TEST(RegFileFormat, RoundTripsRandomKeys) {
   std::mt19937 random(20260301);
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  const std::u16string alphabet = u"aZ09 \\\"'=;[]@-\tä\u0416\u00df\u20ac";
-  auto randomName = [&](int maxLength) {
-    std::u16string name;
-    for (int i = pick(maxLength + 1); i > 0; --i) name.push_back(alphabet[pick(static_cast<int>(alphabet.size()))]);
-    return name;
+  // Path parts leave out the alphabet's first character, the backslash.
+  auto name = [&](int maxLength, int first = 0) {
+    const std::u16string alphabet = u"\\aZ09 \"'=;[]@-\tä\u0416\u00df\u20ac";
+    std::u16string out;
+    for (int i = pick(maxLength + 1); i > 0; --i) out.push_back(alphabet[first + pick(int(alphabet.size()) - first)]);
+    return out;
   };
   for (int round = 0; round < 200; ++round) {
-    std::vector<RegFileKey> keys;
-    for (int k = pick(4); k >= 0; --k) {
-      RegFileKey key;
+    std::vector<RegFileKey> keys(pick(4) + 1);
+    for (auto& key : keys) {
       key.path = pick(2) ? u"HKEY_LOCAL_MACHINE" : u"HKEY_CURRENT_USER";
-      for (int depth = pick(4); depth > 0; --depth) {
-        std::u16string part = randomName(8);
-        std::erase(part, u'\\');
-        if (!part.empty()) key.path += u"\\" + part;
-      }
+      for (int depth = pick(4); depth > 0; --depth) key.path += u"\\k" + name(8, 1);
       key.remove = pick(6) == 0 && key.path.find(u'\\') != std::u16string::npos;
-      std::vector<std::u16string> used;
+      // Names differ by their first digit, so none repeats in any case; the last may be the default.
       for (int v = key.remove ? 0 : pick(6); v > 0; --v) {
-        std::u16string name = randomName(6);
-        bool taken = false;
-        for (const auto& other : used) taken = taken || kernel::EqualsNoCase(other, name);
-        if (taken) continue;
-        used.push_back(name);
+        std::u16string valueName = v == 1 && pick(2) ? u"" : char16_t(u'0' + v) + name(5);
         if (pick(5) == 0) {
-          key.removedValues.push_back(name);
+          key.removedValues.push_back(valueName);
           continue;
         }
-        RegistryValue value{name, static_cast<DWORD>(pick(3) ? pick(8) : random()), {}};
-        if (value.type == REG_SZ && pick(2)) {
-          value.data = Wide(randomName(20));
-        } else {
-          for (int n = pick(120); n > 0; --n) value.data.push_back(static_cast<std::uint8_t>(pick(3) ? random() : 0));
-        }
+        RegistryValue value{valueName, static_cast<DWORD>(pick(3) ? pick(8) : random()), {}};
+        if (value.type == REG_SZ && pick(2)) value.data = Wide(name(20));
+        for (int n = value.data.empty() ? pick(120) : 0; n > 0; --n) value.data.push_back(pick(3) ? random() : 0);
         key.values.push_back(std::move(value));
       }
-      keys.push_back(std::move(key));
     }
     std::string text = kernel::FormatRegFile(keys);
     ASSERT_EQ(Parse(text), keys) << text;
   }
 }
 
-TEST(RegFileRegistry, ExportsDepthFirstAndImportsBack) {
+TEST(RegFileRegistry, ExportsBothHivesAndImportsBackWholeOrNotAtAll) {
   std::string exported;
   {
     testing_support::TestDevice device;
@@ -196,42 +144,27 @@ TEST(RegFileRegistry, ExportsDepthFirstAndImportsBack) {
         "[HKLM\\Software\\Tavix B]\n@=\"top\"\n"
         "[HKLM\\Software\\Tavix\\CurrentVoice]\n\"VoiceID\"=dword:00000409\n"
         "[HKCU\\ControlPanel\\Volume]\n\"Volume\"=dword:99999999\n\"Stale\"=\"x\"\n"
-        "[HKLM\\Software\\Old\\Deep]\n"
-        "[-HKLM\\Software\\Old]\n"
+        "[HKLM\\Software\\Old\\Deep]\n[-HKLM\\Software\\Old]\n"
         "[HKCU\\ControlPanel\\Volume]\n\"Stale\"=-\n"));
-    auto tavix = kernel::ExportRegistry(kernel::ParseRegistryPath(u"HKLM\\software\\tavix"));
-    std::vector<std::u16string> paths;
-    for (const auto& key : tavix) paths.push_back(key.path);
-    EXPECT_EQ(paths, (std::vector<std::u16string>{u"HKEY_LOCAL_MACHINE\\Software\\Tavix",
-                                                  u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\CurrentVoice",
-                                                  u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\MultiLang"}));
-    EXPECT_EQ(tavix[2].values.size(), 2u);
-    EXPECT_EQ(tavix[2].values[0].name, u"Blob");  // values ordered by name
-
-    auto all = kernel::ExportRegistry(std::nullopt);
-    paths.clear();
-    for (const auto& key : all) paths.push_back(key.path);
-    EXPECT_EQ(paths, (std::vector<std::u16string>{
-                         u"HKEY_CURRENT_USER", u"HKEY_CURRENT_USER\\ControlPanel",
-                         u"HKEY_CURRENT_USER\\ControlPanel\\Volume", u"HKEY_LOCAL_MACHINE",
-                         u"HKEY_LOCAL_MACHINE\\Software", u"HKEY_LOCAL_MACHINE\\Software\\Tavix",
-                         u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\CurrentVoice",
-                         u"HKEY_LOCAL_MACHINE\\Software\\Tavix\\MultiLang", u"HKEY_LOCAL_MACHINE\\Software\\Tavix B"}));
-    EXPECT_EQ(all[2].values.size(), 1u);  // "Stale" was deleted again
+    EXPECT_EQ(kernel::ExportRegistry(kernel::ParseRegistryPath(u"HKLM\\software\\tavix")).size(), 3u);
     EXPECT_TRUE(kernel::ExportRegistry(kernel::ParseRegistryPath(u"HKLM\\Missing")).empty());
+    auto all = kernel::ExportRegistry(std::nullopt);
+    // Both hives, HKEY_CURRENT_USER first, each key under its full path; "Old" is gone again.
+    ASSERT_EQ(all.size(), 9u);
+    EXPECT_EQ(all[0].path, u"HKEY_CURRENT_USER");
+    EXPECT_EQ(all[3].path, u"HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(all[8].path, u"HKEY_LOCAL_MACHINE\\Software\\Tavix B");
+    EXPECT_EQ(all[2].values.size(), 1u);           // "Stale" was deleted again
+    EXPECT_EQ(all[7].values[0].name, u"Blob");     // values ordered by name
     exported = kernel::FormatRegFile(all);
   }
+  // A failing import applies nothing: "Applied" must not show in the final export.
   testing_support::TestDevice fresh;
+  const std::vector<RegFileKey> failing = {{u"HKLM\\Applied", false, {{u"v", REG_DWORD, {1, 0, 0, 0}}}, {}},
+                                           {u"HKEY_USERS\\Nowhere", false, {}, {}}};
+  EXPECT_THROW(kernel::ImportRegistry(failing), std::runtime_error);
   kernel::ImportRegistry(Parse(exported));
   EXPECT_EQ(kernel::FormatRegFile(kernel::ExportRegistry(std::nullopt)), exported);
-}
-
-TEST(RegFileRegistry, ImportIsAllOrNothing) {
-  testing_support::TestDevice device;
-  std::vector<RegFileKey> keys = {{u"HKLM\\Applied", false, {{u"v", REG_DWORD, {1, 0, 0, 0}}}, {}},
-                                  {u"HKEY_USERS\\Nowhere", false, {}, {}}};
-  EXPECT_THROW(kernel::ImportRegistry(keys), std::runtime_error);
-  EXPECT_FALSE(kernel::RegistryKeyExists(*kernel::ParseRegistryPath(u"HKLM\\Applied")));
 }
 
 }  // namespace
