@@ -1,0 +1,61 @@
+// Resources of the program's own module and of loaded resource-only modules (language modules):
+// compiled Win32 resource files (.res), parsed with bounds checks on every field. The program's
+// own resources are handed in at start by the front end (they are embedded in the executable).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/kernel/win32_types.h"
+
+struct HRSRC__;
+using HRSRC = HRSRC__*;
+using HGLOBAL = void*;
+
+inline LPCWSTR MAKEINTRESOURCEW(ULONG_PTR id) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(id))); }
+inline bool IS_INTRESOURCE(LPCWSTR name) { return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0; }
+
+inline LPCWSTR const RT_ICON = MAKEINTRESOURCEW(3);
+inline LPCWSTR const RT_BITMAP = MAKEINTRESOURCEW(2);
+inline LPCWSTR const RT_DIALOG = MAKEINTRESOURCEW(5);
+inline LPCWSTR const RT_STRING = MAKEINTRESOURCEW(6);
+inline LPCWSTR const RT_RCDATA = MAKEINTRESOURCEW(10);
+inline LPCWSTR const RT_GROUP_ICON = MAKEINTRESOURCEW(14);
+inline LPCWSTR const RT_VERSION = MAKEINTRESOURCEW(16);
+
+// A null name gives the program's own module.
+HMODULE GetModuleHandleW(LPCWSTR name);
+// Names and types are integer ids (MAKEINTRESOURCEW) or strings ("WAVE", "TXT"; compared without
+// regard to letter case). The first resource of that type and name is found, whatever its language.
+HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL data);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+// Copies at most capacity - 1 characters and a terminating NUL; returns the number copied, 0 when
+// the id is absent.
+int LoadStringW(HMODULE module, UINT id, LPWSTR buffer, int capacity);
+
+namespace kernel {
+
+// A resource name or type: an integer id or a string.
+using ResourceName = std::variant<WORD, std::u16string>;
+
+struct ResourceEntry {
+  ResourceName type;
+  ResourceName name;
+  WORD language = 0;
+  std::span<const std::uint8_t> data;  // inside the parsed bytes
+};
+
+// Parses a .res file (a sequence of resource headers and data, each aligned to 4 bytes, beginning
+// with the empty entry). nullopt when any header or size runs past the end.
+std::optional<std::vector<ResourceEntry>> ParseResourceFile(std::span<const std::uint8_t> bytes);
+
+// The program's own resources (the embedded .res); the bytes must outlive the process's use.
+void SetProgramResources(std::span<const std::uint8_t> bytes);
+
+}  // namespace kernel
