@@ -27,16 +27,24 @@ inline LPCWSTR const RT_RCDATA = MAKEINTRESOURCEW(10);
 inline LPCWSTR const RT_GROUP_ICON = MAKEINTRESOURCEW(14);
 inline LPCWSTR const RT_VERSION = MAKEINTRESOURCEW(16);
 
-// A null name gives the program's own module.
+constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+
+// A null name (or the program's file name) gives the program's own module: a fixed value that no
+// loaded module shares.
 HMODULE GetModuleHandleW(LPCWSTR name);
 // Names and types are integer ids (MAKEINTRESOURCEW) or strings ("WAVE", "TXT"; compared without
-// regard to letter case). The first resource of that type and name is found, whatever its language.
+// regard to letter case; "#123" is the id 123). A null module is the program's own. The first
+// resource of that type and name is found, whatever its language; an HRSRC is only good with the
+// module it came from.
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL data);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 // Copies at most capacity - 1 characters and a terminating NUL; returns the number copied, 0 when
-// the id is absent.
+// the id is absent. A null module is the program's own. Windows answers a zero capacity with a
+// read-only pointer written over the buffer; here a zero capacity or null buffer returns 0 with
+// ERROR_INVALID_PARAMETER and writes nothing.
 int LoadStringW(HMODULE module, UINT id, LPWSTR buffer, int capacity);
 
 namespace kernel {

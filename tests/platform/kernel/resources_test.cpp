@@ -1,0 +1,246 @@
+#include "platform/kernel/resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/process.h"
+#include "tests/support/test_device.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void PutWord(Bytes& out, std::uint32_t value) {
+  out.push_back(static_cast<std::uint8_t>(value));
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+void PutDword(Bytes& out, std::uint32_t value) {
+  PutWord(out, value & 0xFFFF);
+  PutWord(out, value >> 16);
+}
+void PutName(Bytes& out, const kernel::ResourceName& name) {
+  if (const WORD* id = std::get_if<WORD>(&name)) {
+    PutWord(out, 0xFFFF);
+    PutWord(out, *id);
+    return;
+  }
+  for (char16_t c : std::get<std::u16string>(name)) PutWord(out, c);
+  PutWord(out, 0);
+}
+void Pad4(Bytes& out) {
+  while (out.size() % 4) out.push_back(0);
+}
+
+// Writes .res bytes the way the resource compiler lays them out.
+struct ResWriter {
+  Bytes bytes;
+  ResWriter() { Add(WORD{0}, WORD{0}, 0, {}); }
+  ResWriter& Add(const kernel::ResourceName& type, const kernel::ResourceName& name, WORD language, const Bytes& data) {
+    Bytes header;
+    PutName(header, type);
+    PutName(header, name);
+    Pad4(header);
+    PutDword(header, 0);         // DataVersion
+    PutWord(header, data.empty() ? 0 : 0x1030);  // MemoryFlags
+    PutWord(header, language);
+    PutDword(header, 0);         // Version
+    PutDword(header, 0);         // Characteristics
+    PutDword(bytes, static_cast<std::uint32_t>(data.size()));
+    PutDword(bytes, static_cast<std::uint32_t>(header.size() + 8));
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    Pad4(bytes);
+    return *this;
+  }
+};
+
+// A string-table block: sixteen length-prefixed strings, the ones not given empty.
+Bytes StringBlock(const std::vector<std::pair<int, std::u16string>>& strings) {
+  std::u16string slots[16];
+  for (const auto& [slot, text] : strings) slots[slot] = text;
+  Bytes out;
+  for (const auto& text : slots) {
+    PutWord(out, static_cast<std::uint32_t>(text.size()));
+    for (char16_t c : text) PutWord(out, c);
+  }
+  return out;
+}
+
+std::u16string Load(HMODULE module, UINT id, int capacity = 256) {
+  std::u16string buffer(static_cast<std::size_t>(std::max(capacity, 1)), u'?');
+  int count = LoadStringW(module, id, buffer.data(), capacity);
+  EXPECT_EQ(buffer[static_cast<std::size_t>(count)], u'\0') << "id " << id;
+  return buffer.substr(0, static_cast<std::size_t>(count));
+}
+
+std::string Text(const void* data, DWORD size) { return {static_cast<const char*>(data), size}; }
+
+// Program resources for the lookups: a wave by string type, a text, a bitmap, strings 1 to 17.
+const Bytes& ProgramRes() {
+  static const Bytes bytes =
+      ResWriter()
+          .Add(u"WAVE", WORD{134}, 1033, Bytes{'R', 'I', 'F', 'F', 'x'})
+          .Add(u"TXT", WORD{137}, 2052, Bytes{'z', 'o', 'n', 'e', 's', '\r', '\n'})
+          .Add(WORD{2}, u"LOGO", 2052, Bytes(7, 0xAB))
+          .Add(WORD{6}, WORD{1}, 1033, StringBlock({{1, u"Utility"}, {5, u"Date && Time"}, {9, u"Line\nbreak"}}))
+          .Add(WORD{6}, WORD{2}, 1033, StringBlock({{0, u"Sixteen"}, {1, u"Seventeen"}}))
+          .bytes;
+  return bytes;
+}
+
+TEST(ResourceFileTest, ParsesEntriesWithOrdinalAndStringNamesAndSkipsTheEmptyEntry) {
+  auto entries = kernel::ParseResourceFile(ProgramRes());
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), 5u);
+  const auto& wave = (*entries)[0];
+  EXPECT_EQ(std::get<std::u16string>(wave.type), u"WAVE");
+  EXPECT_EQ(std::get<WORD>(wave.name), 134);
+  EXPECT_EQ(wave.language, 1033);
+  EXPECT_EQ(std::string(wave.data.begin(), wave.data.end()), "RIFFx");
+  const auto& logo = (*entries)[2];
+  EXPECT_EQ(std::get<WORD>(logo.type), 2);
+  EXPECT_EQ(std::get<std::u16string>(logo.name), u"LOGO");
+  EXPECT_EQ(logo.language, 2052);
+  EXPECT_EQ(Bytes(logo.data.begin(), logo.data.end()), Bytes(7, 0xAB));
+
+  // The last entry's padding may be missing.
+  Bytes unpadded = ResWriter().Add(WORD{10}, WORD{1}, 0, Bytes{1, 2, 3}).bytes;
+  unpadded.pop_back();
+  auto last = kernel::ParseResourceFile(unpadded);
+  ASSERT_TRUE(last);
+  EXPECT_EQ(last->at(0).data.size(), 3u);
+}
+
+TEST(ResourceFileTest, RejectsEveryOverrunAndAFileWithoutTheEmptyEntry) {
+  const Bytes& full = ProgramRes();
+  // Any cut either ends exactly between entries (a shorter, still valid file) or fails.
+  auto whole = kernel::ParseResourceFile(full);
+  for (std::size_t size = 0; size < full.size(); ++size) {
+    auto cut = kernel::ParseResourceFile(std::span(full.data(), size));
+    if (!cut) continue;
+    ASSERT_LT(cut->size(), whole->size()) << size;
+    for (std::size_t i = 0; i < cut->size(); ++i) EXPECT_EQ((*cut)[i].data.size(), (*whole)[i].data.size());
+  }
+  EXPECT_FALSE(kernel::ParseResourceFile({}));
+
+  Bytes noEmpty(full.begin() + 32, full.end());
+  EXPECT_FALSE(kernel::ParseResourceFile(noEmpty));
+
+  // Data size past the end, header size past the end, header too small for its names, and a
+  // string name with no terminator inside the header.
+  Bytes big = ResWriter().Add(WORD{10}, WORD{1}, 0, Bytes{1, 2, 3, 4}).bytes;
+  big[32] = 0xFF;
+  EXPECT_FALSE(kernel::ParseResourceFile(big));
+  Bytes longHeader = ResWriter().Add(WORD{10}, WORD{1}, 0, {}).bytes;
+  longHeader[36] = 0x40;
+  EXPECT_FALSE(kernel::ParseResourceFile(longHeader));
+  Bytes shortHeader = ResWriter().Add(u"TXT", WORD{1}, 0, {}).bytes;
+  shortHeader[36] = 12;
+  EXPECT_FALSE(kernel::ParseResourceFile(shortHeader));
+  Bytes huge = ResWriter().Add(WORD{10}, WORD{1}, 0, {}).bytes;
+  std::memset(&huge[32], 0xFF, 8);
+  EXPECT_FALSE(kernel::ParseResourceFile(huge));
+}
+
+TEST(ResourcesTest, FindsProgramResourcesByIdStringAndHashNumber) {
+  kernel::SetProgramResources(ProgramRes());
+  HMODULE self = GetModuleHandleW(nullptr);
+  ASSERT_NE(self, nullptr);
+  EXPECT_EQ(GetModuleHandleW(u"utility.EXE"), self);
+  EXPECT_EQ(GetModuleHandleW(u"Other.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+
+  for (HMODULE module : {self, HMODULE{}}) {
+    HRSRC wave = FindResourceW(module, MAKEINTRESOURCEW(134), u"wave");
+    ASSERT_NE(wave, nullptr);
+    EXPECT_EQ(SizeofResource(module, wave), 5u);
+    EXPECT_EQ(Text(LockResource(LoadResource(module, wave)), 5), "RIFFx");
+  }
+  HRSRC text = FindResourceW(nullptr, u"#137", u"TXT");
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(Text(LockResource(LoadResource(nullptr, text)), SizeofResource(nullptr, text)), "zones\r\n");
+  EXPECT_NE(FindResourceW(nullptr, u"logo", RT_BITMAP), nullptr);
+
+  EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(135), u"WAVE"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(134), RT_DIALOG), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);
+  EXPECT_EQ(FindResourceW(nullptr, u"#70000", u"TXT"), nullptr);
+
+  // A made-up HRSRC fails cleanly.
+  HRSRC bogus = reinterpret_cast<HRSRC>(ULONG_PTR{99});
+  EXPECT_EQ(LoadResource(nullptr, bogus), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(SizeofResource(nullptr, bogus), 0u);
+}
+
+TEST(ResourcesTest, LoadStringCopiesWithinCapacityAndReportsAbsentIds) {
+  kernel::SetProgramResources(ProgramRes());
+  EXPECT_EQ(Load(nullptr, 1), u"Utility");
+  EXPECT_EQ(Load(nullptr, 5), u"Date && Time");
+  EXPECT_EQ(Load(nullptr, 9), u"Line\nbreak");
+  EXPECT_EQ(Load(nullptr, 16), u"Sixteen");  // first string of the second block
+  EXPECT_EQ(Load(nullptr, 17), u"Seventeen");
+  EXPECT_EQ(Load(nullptr, 1, 4), u"Uti");  // capacity - 1 characters and a NUL
+  EXPECT_EQ(Load(nullptr, 1, 1), u"");
+
+  EXPECT_EQ(Load(nullptr, 2), u"");  // an empty slot
+  EXPECT_EQ(Load(nullptr, 40), u"");  // no block at all
+  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  EXPECT_EQ(Load(nullptr, 0x10001), u"");
+
+  char16_t untouched[2] = {u'x', u'y'};
+  EXPECT_EQ(LoadStringW(nullptr, 1, untouched, 0), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(untouched[0], u'x');
+
+  // A block whose length word runs past its data yields nothing for that slot or after it.
+  Bytes block = StringBlock({{0, u"Ok"}, {1, u"Cut"}});
+  block.resize(2 + 4 + 2 + 2);
+  const Bytes cutFile = ResWriter().Add(WORD{6}, WORD{1}, 0, block).bytes;
+  kernel::SetProgramResources(cutFile);
+  EXPECT_EQ(Load(nullptr, 0), u"Ok");
+  EXPECT_EQ(Load(nullptr, 1), u"");
+  EXPECT_EQ(Load(nullptr, 2), u"");
+
+  // Without program resources every lookup fails.
+  kernel::SetProgramResources({});
+  EXPECT_EQ(Load(nullptr, 1), u"");
+  EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(134), u"WAVE"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
+}
+
+TEST(ResourcesTest, LoadedModulesAreReadLikeTheProgramAndFailOnceFreed) {
+  testing_support::TestDevice device;
+  kernel::SetProgramResources(ProgramRes());
+  Bytes module = ResWriter().Add(WORD{6}, WORD{1}, 1031, StringBlock({{1, u"Dienstprogramm"}})).bytes;
+  std::filesystem::path file = device.Host("Windows/Utility.exe.0407.mui");
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(module.data()),
+                                              static_cast<std::streamsize>(module.size()));
+
+  HMODULE german = LoadLibraryW(u"\\Windows\\Utility.exe.0407.mui");
+  ASSERT_NE(german, nullptr);
+  EXPECT_NE(german, GetModuleHandleW(nullptr));
+  EXPECT_EQ(Load(german, 1), u"Dienstprogramm");
+  EXPECT_EQ(Load(german, 1), u"Dienstprogramm");  // from the cached parse
+  EXPECT_EQ(Load(german, 5), u"");                 // the module's table only
+  EXPECT_EQ(Load(nullptr, 1), u"Utility");
+  HRSRC block = FindResourceW(german, MAKEINTRESOURCEW(1), RT_STRING);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(SizeofResource(german, block), 2u * 16 + 2 * 14);
+
+  ASSERT_TRUE(FreeLibrary(german));
+  EXPECT_EQ(Load(german, 1), u"");
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(FindResourceW(german, MAKEINTRESOURCEW(1), RT_STRING), nullptr);
+  EXPECT_EQ(LoadResource(german, block), nullptr);
+}
+
+}  // namespace
