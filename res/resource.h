@@ -2,6 +2,20 @@
 // the IDB_ prefix, in lower case (IDB_MENU_BACKGROUND is bitmaps/menu_background.bmp).
 #pragma once
 
+// Dialog templates of the screens (sizes in dialog units).
+#define IDD_MAIN_MENU 102
+#define IDD_BACKLIGHT 129
+#define IDD_POWER 130
+#define IDD_DATE_TIME 131
+#define IDD_CALIBRATION 132
+#define IDD_VOLUME 133
+#define IDD_MESSAGE 138
+#define IDD_LOW_POWER 200
+#define IDD_LANGUAGE 1072
+
+// The version record.
+#define VS_VERSION_INFO 1
+
 // Program icon: a group of two images (32 x 32 and 16 x 16).
 #define IDI_UTILITY 128
 

@@ -10,8 +10,10 @@
 #include "app/utility_app.h"
 #include "device/default_image.h"
 #include "platform/kernel/clock.h"
+#include "platform/kernel/resources.h"
 #include "platform/kernel/time_zone.h"
 #include "platform/kernel/wide_string.h"
+#include "res/program_resources.h"
 #include "sim/options.h"
 
 namespace {
@@ -50,6 +52,7 @@ int main(int argc, char** argv) {
     if (ec) return Fail(kStatusBadOptions, "cannot create the shots folder " + *options->shots + ": " + ec.message());
   }
 
+  kernel::SetProgramResources(ProgramResourceBytes());
   // The headless runner keeps virtual time, starting at the host's present; a window runs in real time.
   if (options->headless) kernel::SetClockSource(kernel::MakeVirtualClock(kernel::MakeRealClock()->BaseUtcMs()));
   try {
