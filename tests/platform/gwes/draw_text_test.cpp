@@ -1,0 +1,175 @@
+#include "platform/gwes/gdi/draw_text.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/gwes/gdi/device_context.h"
+#include "platform/gwes/gdi/font_engine.h"
+#include "platform/gwes/gdi/text.h"
+
+namespace {
+
+using gwes::LayoutText;
+
+// One pixel per character, so widths are character counts.
+int Count(std::u16string_view text) { return static_cast<int>(text.size()); }
+
+std::vector<std::u16string> Texts(const std::vector<gwes::TextLine>& lines) {
+  std::vector<std::u16string> texts;
+  for (const auto& line : lines) texts.push_back(line.text);
+  return texts;
+}
+
+using Lines = std::vector<std::u16string>;
+
+TEST(DrawTextLayout, WordBreaksFillLinesGreedilyAndDropTheBreakingSpaces) {
+  EXPECT_EQ(Texts(LayoutText(u"one two three", DT_WORDBREAK, 7, Count)), (Lines{u"one two", u"three"}));
+  EXPECT_EQ(Texts(LayoutText(u"ab   cd", DT_WORDBREAK, 3, Count)), (Lines{u"ab", u"cd"}));
+  EXPECT_EQ(Texts(LayoutText(u"ab  cd", DT_WORDBREAK, 10, Count)), (Lines{u"ab  cd"}));
+  // A word wider than the line stands alone and is not split.
+  EXPECT_EQ(Texts(LayoutText(u"a verylongword b", DT_WORDBREAK, 5, Count)), (Lines{u"a", u"verylongword", u"b"}));
+  const auto lines = LayoutText(u"one two three", DT_WORDBREAK, 7, Count);
+  EXPECT_EQ(lines[0].width, 7);
+  EXPECT_EQ(lines[1].width, 5);
+  // Without DT_WORDBREAK, or with DT_SINGLELINE, nothing breaks.
+  EXPECT_EQ(Texts(LayoutText(u"one two three", 0, 7, Count)), (Lines{u"one two three"}));
+  EXPECT_EQ(Texts(LayoutText(u"one two three", DT_WORDBREAK | DT_SINGLELINE, 7, Count)), (Lines{u"one two three"}));
+}
+
+TEST(DrawTextLayout, LineEndsBreakUnlessSingleLine) {
+  EXPECT_EQ(Texts(LayoutText(u"a\nb\r\nc\rd", 0, 100, Count)), (Lines{u"a", u"b", u"c", u"d"}));
+  EXPECT_EQ(Texts(LayoutText(u"a\n\nb\n", 0, 100, Count)), (Lines{u"a", u"", u"b", u""}));
+  EXPECT_EQ(Texts(LayoutText(u"Switch failed!\nThe device will be reseted.", DT_WORDBREAK, 20, Count)),
+            (Lines{u"Switch failed!", u"The device will be", u"reseted."}));
+  EXPECT_EQ(LayoutText(u"a\nb", DT_SINGLELINE, 100, Count).size(), 1u);
+}
+
+TEST(DrawTextLayout, PrefixesShowDoubledAmpersandsAndUnderlineTheMarkedCharacter) {
+  auto lines = LayoutText(u"Save && &Exit", 0, 100, Count);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, u"Save & Exit");
+  EXPECT_EQ(lines[0].underline, 7);
+  EXPECT_EQ(lines[0].width, 11);
+  lines = LayoutText(u"Save && &Exit", DT_NOPREFIX, 100, Count);
+  EXPECT_EQ(lines[0].text, u"Save && &Exit");
+  EXPECT_EQ(lines[0].underline, -1);
+  EXPECT_EQ(LayoutText(u"a&", 0, 100, Count)[0].text, u"a");
+  // The underline index counts within its own line.
+  lines = LayoutText(u"one t&wo", DT_WORDBREAK, 4, Count);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].underline, -1);
+  EXPECT_EQ(lines[1].underline, 1);
+}
+
+constexpr std::uint32_t kPaper = 0x000000;
+
+// A surface of kPaper with a context drawing white, transparent text in 13-pixel bold.
+struct Page {
+  Page(int w, int h) : surface(std::make_shared<gwes::Surface>(w, h)) {
+    dc = gwes::CreateSurfaceDC(surface, {0, 0}, {RECT{0, 0, w, h}});
+    LOGFONTW description = gwes::SystemLogFont();
+    description.lfWeight = FW_BOLD;
+    font = CreateFontIndirectW(&description);
+    old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    TEXTMETRICW m{};
+    GetTextMetricsW(dc, &m);
+    lineHeight = m.tmHeight;
+  }
+  ~Page() {
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+  }
+  int Draw(const char16_t* text, RECT rect, UINT format) { return DrawTextW(dc, text, -1, &rect, format); }
+  // The rows [top, top + count) as they are.
+  std::vector<std::uint32_t> Rows(int top, int count) const {
+    const auto first = surface->pixels.begin() + static_cast<std::ptrdiff_t>(top) * surface->width;
+    return {first, first + static_cast<std::ptrdiff_t>(count) * surface->width};
+  }
+  bool InkIn(RECT r) const {
+    for (LONG y = r.top; y < r.bottom; ++y)
+      for (LONG x = r.left; x < r.right; ++x)
+        if (surface->At(x, y) != kPaper) return true;
+    return false;
+  }
+  std::shared_ptr<gwes::Surface> surface;
+  HDC dc;
+  HFONT font;
+  HGDIOBJ old;
+  int lineHeight = 0;
+};
+
+TEST(DrawText, VerticalCentringAppliesToSingleLinesOnly) {
+  Page top(80, 40), centred(80, 40);
+  top.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_SINGLELINE);
+  const int offset = (40 - top.lineHeight) / 2;
+  EXPECT_EQ(centred.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_SINGLELINE | DT_VCENTER), offset + top.lineHeight);
+  EXPECT_EQ(centred.Rows(offset, top.lineHeight), top.Rows(0, top.lineHeight));
+  EXPECT_FALSE(centred.InkIn(RECT{0, 0, 80, offset}));
+
+  Page bottom(80, 40), ignored(80, 40);
+  bottom.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_SINGLELINE | DT_BOTTOM);
+  EXPECT_EQ(bottom.Rows(40 - top.lineHeight, top.lineHeight), top.Rows(0, top.lineHeight));
+  // Without DT_SINGLELINE the text stays at the top, as on the device.
+  EXPECT_EQ(ignored.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_VCENTER), top.lineHeight);
+  EXPECT_EQ(ignored.Rows(0, 40), top.Rows(0, 40));
+}
+
+TEST(DrawText, HorizontalAlignmentPlacesEachLineInTheRectangle) {
+  Page reference(100, 40), centred(100, 40), right(100, 40);
+  SIZE one{}, two{};
+  GetTextExtentPoint32W(reference.dc, u"Menu", 4, &one);
+  GetTextExtentPoint32W(reference.dc, u"Back", 4, &two);
+  reference.Draw(u"Menu", RECT{(10 + 90 - one.cx) / 2, 0, 100, 40}, 0);
+  reference.Draw(u"Back", RECT{90 - two.cx, reference.lineHeight, 100, 40}, DT_NOCLIP);
+  centred.Draw(u"Menu", RECT{10, 0, 90, 40}, DT_CENTER);
+  right.Draw(u"\nBack", RECT{10, 0, 90, 40}, DT_RIGHT);
+  EXPECT_EQ(centred.Rows(0, reference.lineHeight), reference.Rows(0, reference.lineHeight));
+  EXPECT_EQ(right.Rows(reference.lineHeight, reference.lineHeight),
+            reference.Rows(reference.lineHeight, reference.lineHeight));
+}
+
+TEST(DrawText, CalcRectMeasuresWrappedTextAndDrawsNothing) {
+  Page page(200, 60);
+  SIZE full{};
+  const char16_t* text = u"Battery capacity is too low!";
+  GetTextExtentPoint32W(page.dc, text, static_cast<int>(std::char_traits<char16_t>::length(text)), &full);
+  RECT rect{5, 5, 5 + full.cx - 1, 6};
+  EXPECT_EQ(DrawTextW(page.dc, text, -1, &rect, DT_WORDBREAK | DT_CALCRECT), 2 * page.lineHeight);
+  EXPECT_EQ(rect.bottom, 5 + 2 * page.lineHeight);
+  EXPECT_LE(rect.right, 5 + full.cx - 1);
+  EXPECT_GT(rect.right, 5);
+  EXPECT_FALSE(page.InkIn(RECT{0, 0, 200, 60}));
+  RECT single{0, 0, 1, 1};
+  DrawTextW(page.dc, text, -1, &single, DT_CALCRECT);
+  EXPECT_EQ(single.right, full.cx);
+  EXPECT_EQ(single.bottom, page.lineHeight);
+}
+
+TEST(DrawText, OutputIsClippedToTheRectangleUnlessNoClip) {
+  Page clipped(120, 20), free(120, 20);
+  clipped.Draw(u"WWWWWWWW", RECT{0, 0, 30, 20}, 0);
+  free.Draw(u"WWWWWWWW", RECT{0, 0, 30, 20}, DT_NOCLIP);
+  EXPECT_TRUE(clipped.InkIn(RECT{0, 0, 30, 20}));
+  EXPECT_FALSE(clipped.InkIn(RECT{30, 0, 120, 20}));
+  EXPECT_TRUE(free.InkIn(RECT{30, 0, 120, 20}));
+}
+
+TEST(DrawText, AmpersandsDrawAsTheDeviceShowsThem) {
+  Page doubled(60, 20), plain(60, 20), marked(60, 20), unmarked(60, 20);
+  doubled.Draw(u"A&&B", RECT{0, 0, 60, 20}, 0);
+  plain.Draw(u"A&B", RECT{0, 0, 60, 20}, DT_NOPREFIX);
+  EXPECT_EQ(doubled.Rows(0, 20), plain.Rows(0, 20));
+  // "&x" hides the "&" and underlines x below the baseline.
+  marked.Draw(u"&x", RECT{0, 0, 60, 20}, 0);
+  unmarked.Draw(u"x", RECT{0, 0, 60, 20}, 0);
+  EXPECT_NE(marked.Rows(0, 20), unmarked.Rows(0, 20));
+  TEXTMETRICW m{};
+  GetTextMetricsW(marked.dc, &m);
+  EXPECT_EQ(marked.Rows(0, m.tmAscent), unmarked.Rows(0, m.tmAscent));
+}
+
+}  // namespace

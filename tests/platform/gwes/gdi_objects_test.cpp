@@ -1,0 +1,135 @@
+#include "platform/gwes/gdi/gdi_objects.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "platform/gwes/gdi/bitmap.h"
+#include "platform/gwes/gdi/device_context.h"
+#include "platform/gwes/gdi/fill.h"
+#include "platform/gwes/gdi/text.h"
+#include "platform/kernel/last_error.h"
+
+namespace {
+
+TEST(GdiObjects, SelectObjectReturnsThePreviousObjectOfTheSameKind) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_TRUE(dc);
+  HBITMAP first = CreateCompatibleBitmap(dc, 4, 3);
+  HBITMAP second = CreateBitmap(2, 2, 1, 32, nullptr);
+  HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+
+  HGDIOBJ initial = SelectObject(dc, first);
+  BITMAP description{};
+  ASSERT_EQ(GetObjectW(initial, sizeof description, &description), static_cast<int>(sizeof description));
+  EXPECT_EQ(description.bmWidth, 1);  // the default 1 x 1 monochrome bitmap
+  EXPECT_EQ(description.bmBitsPixel, 1);
+  EXPECT_EQ(SelectObject(dc, brush), GetStockObject(WHITE_BRUSH));  // other kinds are untouched
+  EXPECT_EQ(SelectObject(dc, second), first);
+  EXPECT_EQ(SelectObject(dc, GetStockObject(SYSTEM_FONT)), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(SelectObject(dc, initial), second);
+
+  SetLastError(0);
+  EXPECT_EQ(SelectObject(dc, reinterpret_cast<HGDIOBJ>(0x1234)), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(SelectObject(dc, reinterpret_cast<HGDIOBJ>(dc)), nullptr);  // a context is no object to select
+
+  EXPECT_TRUE(DeleteDC(dc));
+  for (HGDIOBJ object : {first, second, brush}) EXPECT_TRUE(DeleteObject(object));
+}
+
+TEST(GdiObjects, GetObjectDescribesBitmapsFontsAndBrushes) {
+  HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 7, 5);
+  BITMAP b{};
+  EXPECT_EQ(GetObjectW(bitmap, 0, nullptr), static_cast<int>(sizeof(BITMAP)));
+  ASSERT_EQ(GetObjectW(bitmap, sizeof b, &b), static_cast<int>(sizeof b));
+  EXPECT_EQ(b.bmType, 0);
+  EXPECT_EQ(b.bmWidth, 7);
+  EXPECT_EQ(b.bmHeight, 5);
+  EXPECT_EQ(b.bmWidthBytes, 28);
+  EXPECT_EQ(b.bmPlanes, 1);
+  EXPECT_EQ(b.bmBitsPixel, 32);
+  EXPECT_EQ(b.bmBits, nullptr);
+
+  LOGFONTW system{};
+  ASSERT_EQ(GetObjectW(GetStockObject(SYSTEM_FONT), sizeof system, &system), static_cast<int>(sizeof system));
+  EXPECT_LT(system.lfHeight, 0);
+  EXPECT_EQ(system.lfWeight, FW_NORMAL);
+  EXPECT_EQ(std::u16string(system.lfFaceName), u"System");
+  system.lfHeight = -22;
+  system.lfWeight = FW_BOLD;
+  HFONT font = CreateFontIndirectW(&system);
+  LOGFONTW back{};
+  GetObjectW(font, sizeof back, &back);
+  EXPECT_EQ(back.lfHeight, -22);
+  EXPECT_EQ(back.lfWeight, FW_BOLD);
+
+  LOGBRUSH brush{};
+  GetObjectW(GetStockObject(NULL_BRUSH), sizeof brush, &brush);
+  EXPECT_EQ(brush.lbStyle, BS_NULL);
+  GetObjectW(GetSysColorBrush(COLOR_WINDOW), sizeof brush, &brush);
+  EXPECT_EQ(brush.lbColor, RGB(255, 255, 255));
+
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteObject(font));
+  EXPECT_EQ(GetObjectW(bitmap, sizeof b, &b), 0);  // a deleted object is an invalid handle
+}
+
+TEST(GdiObjects, SelectedObjectsCannotBeDeletedUntilReleased) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 2, 2);
+  HBRUSH brush = CreateSolidBrush(RGB(9, 9, 9));
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  SelectObject(dc, brush);
+
+  SetLastError(0);
+  EXPECT_FALSE(DeleteObject(bitmap));
+  EXPECT_EQ(GetLastError(), ERROR_BUSY);
+  EXPECT_FALSE(DeleteObject(brush));
+  EXPECT_EQ(GetObjectType(bitmap), OBJ_BITMAP);  // still valid
+
+  // One memory context at a time may hold a bitmap.
+  HDC other = CreateCompatibleDC(dc);
+  EXPECT_EQ(SelectObject(other, bitmap), nullptr);
+
+  SelectObject(dc, oldBitmap);
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteDC(dc));  // releases the brush
+  EXPECT_TRUE(DeleteObject(brush));
+  EXPECT_FALSE(DeleteObject(brush));
+  EXPECT_FALSE(DeleteDC(dc));
+  EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(other)));  // contexts go through DeleteDC
+  EXPECT_TRUE(DeleteDC(other));
+
+  // Stock objects survive deletion.
+  EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(GetObjectType(GetStockObject(BLACK_BRUSH)), OBJ_BRUSH);
+}
+
+TEST(GdiObjects, HandleTableIsSafeAcrossThreadsAndLeavesNothingBehind) {
+  GetStockObject(SYSTEM_FONT);
+  GetSysColorBrush(COLOR_WINDOW);
+  HDC warm = CreateCompatibleDC(nullptr);  // builds the default bitmap
+  DeleteDC(warm);
+  const std::size_t before = gwes::GdiObjectCount();
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([] {
+      for (int i = 0; i < 200; ++i) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, 3, 3);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT all{0, 0, 3, 3};
+        FillRect(dc, &all, GetStockObject(BLACK_BRUSH));
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(gwes::GdiObjectCount(), before);
+}
+
+}  // namespace
