@@ -1,0 +1,129 @@
+// The SDL display server: a window showing the device's framebuffer at an integer scale, dimmed by
+// the backlight level, with the mouse as the stylus and a small key map for the device keys.
+#include <SDL.h>
+
+#include <cstring>
+#include <vector>
+
+#include "sim/display.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+constexpr Uint32 kPollMs = 8;
+
+unsigned DeviceKey(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return 0x0D;
+    case SDLK_TAB: return 0x09;
+    case SDLK_LEFT: return 0x25;
+    case SDLK_UP: return 0x26;
+    case SDLK_RIGHT: return 0x27;
+    case SDLK_DOWN: return 0x28;
+    case SDLK_F6: return 0x75;
+    case SDLK_F7: return 0x76;
+    case SDLK_F10: return 0x79;
+    case SDLK_BACKSPACE: return 0xC3;
+    case SDLK_END: return 0xC5;
+    default: return 0;
+  }
+}
+
+// The backlight shows as brightness: level 1 is dim, level 8 full.
+Uint8 Brightness(int level) {
+  if (level < 1) level = 1;
+  if (level > 8) level = 8;
+  return static_cast<Uint8>(96 + (255 - 96) * (level - 1) / 7);
+}
+
+struct SdlSession {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  ~SdlSession() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+  }
+};
+
+}  // namespace
+
+extern "C" int QuorvaneRunDisplay(const sim::DisplayConfig& config, sim::FrameSource& frames, sim::InputTarget& input,
+                                  const std::atomic<bool>& programEnded) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    SDL_Log("cannot open a window: %s", SDL_GetError());
+    return 1;
+  }
+  SdlSession sdl;
+  sdl.window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth * config.scale,
+                                kHeight * config.scale, SDL_WINDOW_SHOWN);
+  if (sdl.window) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, 0);
+  if (sdl.renderer) {
+    SDL_RenderSetLogicalSize(sdl.renderer, kWidth, kHeight);
+    SDL_RenderSetIntegerScale(sdl.renderer, SDL_TRUE);
+    sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
+  }
+  if (!sdl.texture) {
+    SDL_Log("cannot open a window: %s", SDL_GetError());
+    return 1;
+  }
+
+  std::vector<std::uint32_t> frame(kWidth * kHeight);
+  std::uint64_t shownVersion = ~std::uint64_t{0};
+  int shownLevel = -1;
+  bool pressed = false;
+  while (!programEnded.load()) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      switch (event.type) {
+        case SDL_QUIT:
+          input.CloseRequested();
+          break;
+        case SDL_MOUSEBUTTONDOWN:
+          if (event.button.button == SDL_BUTTON_LEFT) {
+            pressed = true;
+            input.Stylus(sim::StylusAction::Down, event.button.x, event.button.y);
+          }
+          break;
+        case SDL_MOUSEMOTION:
+          if (pressed) input.Stylus(sim::StylusAction::Move, event.motion.x, event.motion.y);
+          break;
+        case SDL_MOUSEBUTTONUP:
+          if (event.button.button == SDL_BUTTON_LEFT && pressed) {
+            pressed = false;
+            input.Stylus(sim::StylusAction::Up, event.button.x, event.button.y);
+          }
+          break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+          if (unsigned vk = DeviceKey(event.key.keysym.sym); vk != 0) input.Key(vk, event.type == SDL_KEYDOWN);
+          break;
+        case SDL_WINDOWEVENT:
+          if (event.window.event == SDL_WINDOWEVENT_EXPOSED) shownVersion = ~std::uint64_t{0};
+          break;
+        default:
+          break;
+      }
+    }
+    std::uint64_t version = frames.FrameVersion();
+    int level = frames.BacklightLevel();
+    if (version != shownVersion || level != shownLevel) {
+      frames.CopyFrame(frame.data());
+      SDL_UpdateTexture(sdl.texture, nullptr, frame.data(), kWidth * 4);
+      Uint8 light = Brightness(level);
+      SDL_SetTextureColorMod(sdl.texture, light, light, light);
+      SDL_RenderClear(sdl.renderer);
+      SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
+      SDL_RenderPresent(sdl.renderer);
+      shownVersion = version;
+      shownLevel = level;
+    }
+    SDL_WaitEventTimeout(nullptr, kPollMs);
+  }
+  return 0;
+}

@@ -1,0 +1,78 @@
+// The SDL display module on SDL's dummy video driver: it shows frames and turns host input into
+// stylus and device keys.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/display_loader.h"
+
+namespace {
+
+class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
+ public:
+  std::uint64_t FrameVersion() override { return 1; }
+  int BacklightLevel() override { return 5; }
+  void CopyFrame(std::uint32_t* pixels) override {
+    pixels[0] = 0x00FF0000;
+    ++copies;
+    // The window is up: act as the person would, from the display's own thread.
+    SDL_Event event{};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.x = 10;
+    event.button.y = 20;
+    SDL_PushEvent(&event);
+    event.type = SDL_MOUSEBUTTONUP;
+    SDL_PushEvent(&event);
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+      SDL_Event key{};
+      key.type = type;
+      key.key.keysym.sym = SDLK_END;
+      SDL_PushEvent(&key);
+    }
+    SDL_Event unmapped{};
+    unmapped.type = SDL_KEYDOWN;
+    unmapped.key.keysym.sym = SDLK_a;
+    SDL_PushEvent(&unmapped);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+  }
+  void Stylus(sim::StylusAction action, int x, int y) override {
+    log.push_back(std::string(action == sim::StylusAction::Down ? "down " : action == sim::StylusAction::Up ? "up " : "move ") +
+                  std::to_string(x) + " " + std::to_string(y));
+  }
+  void Key(unsigned vk, bool down) override { log.push_back("key " + std::to_string(vk) + (down ? " down" : " up")); }
+  void CloseRequested() override {
+    log.push_back("close");
+    ended = true;
+  }
+
+  int copies = 0;
+  std::atomic<bool> ended{false};
+  std::vector<std::string> log;
+};
+
+TEST(SdlDisplay, ShowsTheFrameOnceAndFeedsStylusAndDeviceKeys) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  std::string error;
+  auto run = sim::LoadDisplayModule(QUORVANE_SDL_MODULE, &error);
+  ASSERT_NE(run, nullptr) << error;
+  ScriptedSession session;
+  sim::DisplayConfig config;
+  config.scale = 1;
+  EXPECT_EQ(run(config, session, session, session.ended), 0);
+  EXPECT_EQ(session.copies, 1);  // an unchanged frame is not copied again
+  EXPECT_EQ(session.log, (std::vector<std::string>{"down 10 20", "up 10 20", "key 197 down", "key 197 up", "close"}));
+}
+
+TEST(SdlDisplay, AMissingModuleIsAClearError) {
+  std::string error;
+  EXPECT_EQ(sim::LoadDisplayModule("/nonexistent/libquorvane_sdl.so", &error), nullptr);
+  EXPECT_NE(error.find("cannot load the display module"), std::string::npos);
+}
+
+}  // namespace
