@@ -159,6 +159,19 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   return context->Select(object, gwes::LookupGdiObject(object));
 }
 
+HGDIOBJ GetCurrentObject(HDC dc, UINT kind) {
+  auto context = gwes::LookupDC(dc);
+  if (!context) return nullptr;
+  switch (kind) {
+    case OBJ_BITMAP: return context->IsMemory() ? context->Selected(gwes::GdiKind::Bitmap) : nullptr;
+    case OBJ_FONT: return context->Selected(gwes::GdiKind::Font);
+    case OBJ_BRUSH: return context->Selected(gwes::GdiKind::Brush);
+    case OBJ_PEN: return context->Selected(gwes::GdiKind::Pen);
+  }
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return nullptr;
+}
+
 COLORREF SetTextColor(HDC dc, COLORREF colour) {
   auto context = gwes::LookupDC(dc);
   if (!context) return CLR_INVALID;

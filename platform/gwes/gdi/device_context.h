@@ -23,6 +23,8 @@ BOOL DeleteDC(HDC dc);
 // null (and ERROR_INVALID_HANDLE) for an unknown handle. A bitmap can be selected into one memory
 // context at a time, and into no window context.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+// The selected object of a kind: OBJ_BITMAP, OBJ_FONT, OBJ_BRUSH or OBJ_PEN.
+HGDIOBJ GetCurrentObject(HDC dc, UINT kind);
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 COLORREF GetTextColor(HDC dc);
 COLORREF SetBkColor(HDC dc, COLORREF colour);
@@ -49,6 +51,7 @@ class DeviceContext : public GdiObject {
 
   // Selects a looked-up object, returning the previous handle of its kind (null on refusal).
   HGDIOBJ Select(HGDIOBJ handle, const std::shared_ptr<GdiObject>& object);
+  HGDIOBJ Selected(GdiKind kind) { return SlotOf(kind).handle; }
 
   // What drawing reaches: the surface, the origin of the context's coordinates on it, and disjoint
   // clip rectangles inside the surface.

@@ -1,5 +1,6 @@
 #include "platform/gwes/gdi/gdi_objects.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
@@ -112,6 +113,10 @@ HGDIOBJ GetStockObject(int index) {
     return nullptr;
   }
   return it->second;
+}
+
+HPEN CreatePen(int style, int width, COLORREF colour) {
+  return gwes::InsertGdiObject(std::make_shared<gwes::PenObject>(style, width, colour & gwes::kColourBits));
 }
 
 BOOL DeleteObject(HGDIOBJ handle) {

@@ -82,6 +82,8 @@ constexpr DWORD OBJ_BITMAP = 7;
 constexpr DWORD OBJ_MEMDC = 10;
 
 HGDIOBJ GetStockObject(int index);
+// Pens are kept and selected like the other objects; nothing of this device draws lines yet.
+HPEN CreatePen(int style, int width, COLORREF colour);
 // Stock objects are never deleted (the call succeeds and changes nothing). An object that is
 // selected into a device context is not deleted either: the call fails with ERROR_BUSY and the
 // object stays valid, so no context is ever left drawing with a freed object.

@@ -29,6 +29,12 @@ TEST(GdiObjects, SelectObjectReturnsThePreviousObjectOfTheSameKind) {
   EXPECT_EQ(SelectObject(dc, second), first);
   EXPECT_EQ(SelectObject(dc, GetStockObject(SYSTEM_FONT)), GetStockObject(SYSTEM_FONT));
   EXPECT_EQ(SelectObject(dc, initial), second);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 1, 1));
+  EXPECT_EQ(SelectObject(dc, pen), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  EXPECT_TRUE(DeleteObject(pen));
 
   SetLastError(0);
   EXPECT_EQ(SelectObject(dc, reinterpret_cast<HGDIOBJ>(0x1234)), nullptr);

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "platform/gwes/gdi/device_context.h"
-#include "platform/gwes/gdi/fill.h"
 #include "platform/gwes/gdi/font_engine.h"
 
 namespace {
@@ -112,17 +111,6 @@ TEST(Text, OpaqueModeFillsTheCellsAndClippedOutputStaysInsideItsRectangle) {
     for (int x = 10; x < 60; ++x) ASSERT_EQ(clipped.At(x, y), kPaper) << x << "," << y;
   ExtTextOutW(clipped.dc, 0, 0, ETO_OPAQUE, &box, nullptr, 0, nullptr);
   EXPECT_EQ(clipped.At(9, 29), 0xFFFFFFu);  // the default background colour, white
-}
-
-TEST(Text, StaleOrNullArgumentsFail) {
-  Canvas canvas;
-  EXPECT_FALSE(CreateFontIndirectW(nullptr));
-  EXPECT_FALSE(GetTextExtentPoint32W(canvas.dc, u"a", -1, nullptr));
-  HDC gone = CreateCompatibleDC(nullptr);
-  DeleteDC(gone);
-  EXPECT_FALSE(ExtTextOutW(gone, 0, 0, 0, nullptr, u"a", 1, nullptr));
-  EXPECT_EQ(SetTextColor(gone, 0), CLR_INVALID);
-  EXPECT_EQ(SetBkMode(canvas.dc, 3), 0);
 }
 
 }  // namespace
