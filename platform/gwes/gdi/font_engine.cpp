@@ -109,9 +109,11 @@ struct Engine {
     std::lock_guard guard(lock);
     const FontFile* file = File(name);
     if (!file) return nullptr;
-    int em = height < 0 ? -height
-                        : height > 0 ? Scale(height, file->unitsPerEm, file->winAscent + file->winDescent)
-                                     : kSystemFontPixels;
+    // Heights are clamped before any arithmetic, so even the most negative LONG is harmless.
+    const int clamped = static_cast<int>(std::clamp<LONG>(height, -kMaxPixels * 2, kMaxPixels * 2));
+    int em = clamped < 0 ? -clamped
+                         : clamped > 0 ? Scale(clamped, file->unitsPerEm, file->winAscent + file->winDescent)
+                                       : kSystemFontPixels;
     em = std::clamp(em, 1, kMaxPixels);
     auto& slot = instances[{name, em}];
     if (slot) return slot.get();

@@ -51,6 +51,9 @@ TEST(Text, HeightsWeightsAndFacesFollowTheDescription) {
   Canvas cell(16);
   GetTextMetricsW(cell.dc, &m);
   EXPECT_EQ(m.tmHeight, 16);  // positive height: the cell height
+  Canvas huge(INT32_MIN);
+  GetTextMetricsW(huge.dc, &m);
+  EXPECT_EQ(m.tmHeight - m.tmInternalLeading, 512);  // sizes are capped, never overflowed
 
   Canvas normal(-13, FW_NORMAL), bold(-13, FW_BOLD), impact(-13, FW_NORMAL, u"Impact");
   EXPECT_GT(bold.Width(u"Battery capacity"), normal.Width(u"Battery capacity"));
