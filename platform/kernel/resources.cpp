@@ -129,7 +129,7 @@ ResourceCache& Cache() {
 // drops out of the cache the next time it is asked for (handle values are never reused).
 std::shared_ptr<const ModuleResources> ResourcesOf(HMODULE module) {
   auto& cache = Cache();
-  if (module == nullptr || module == kProgramModule) {
+  if (IsProgramModule(module)) {
     std::lock_guard guard(cache.lock);
     if (!cache.program) SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
     return cache.program;
@@ -208,6 +208,8 @@ std::optional<std::vector<ResourceEntry>> ParseResourceFile(std::span<const std:
   if (first) return std::nullopt;
   return entries;
 }
+
+bool IsProgramModule(HMODULE module) { return module == nullptr || module == kProgramModule; }
 
 void SetProgramResources(std::span<const std::uint8_t> bytes) {
   auto entries = ParseResourceFile(bytes);

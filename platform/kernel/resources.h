@@ -66,4 +66,7 @@ std::optional<std::vector<ResourceEntry>> ParseResourceFile(std::span<const std:
 // The program's own resources (the embedded .res); the bytes must outlive the process's use.
 void SetProgramResources(std::span<const std::uint8_t> bytes);
 
+// True for the module values that name the program itself: null and GetModuleHandleW(nullptr).
+bool IsProgramModule(HMODULE module);
+
 }  // namespace kernel

@@ -228,6 +228,8 @@ TEST(ResourcesTest, LoadedModulesAreReadLikeTheProgramAndFailOnceFreed) {
   HMODULE german = LoadLibraryW(u"\\Windows\\Utility.exe.0407.mui");
   ASSERT_NE(german, nullptr);
   EXPECT_NE(german, GetModuleHandleW(nullptr));
+  EXPECT_TRUE(kernel::IsProgramModule(GetModuleHandleW(nullptr)));
+  EXPECT_FALSE(kernel::IsProgramModule(german));
   EXPECT_EQ(Load(german, 1), u"Dienstprogramm");
   EXPECT_EQ(Load(german, 1), u"Dienstprogramm");  // from the cached parse
   EXPECT_EQ(Load(german, 5), u"");                 // the module's table only
