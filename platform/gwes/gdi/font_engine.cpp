@@ -32,6 +32,7 @@ using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
 // themselves (FreeType maps it), so only the pages in use are read.
 struct FontFile {
   std::string path;
+  FacePtr spare;  // the face opened to read the metrics, handed to the file's first instance
   int unitsPerEm = 2048;
   int winAscent = 0;
   int winDescent = 0;
@@ -76,7 +77,7 @@ struct Engine {
     if (FT_Init_FreeType(&raw) == 0) library.reset(raw);
   }
 
-  const FontFile* File(const std::string& name) {
+  FontFile* File(const std::string& name) {
     auto [it, inserted] = files.try_emplace(name);
     if (!inserted) return it->second.get();
     const std::string path = std::string(kFontFolder) + "/" + name;
@@ -101,13 +102,14 @@ struct Engine {
       file->avgCharWidth = os2->xAvgCharWidth;
     }
     file->path = path;
+    file->spare = std::move(face);
     it->second = std::move(file);
     return it->second.get();
   }
 
   const FontInstance* Instance(const std::string& name, LONG height) {
     std::lock_guard guard(lock);
-    const FontFile* file = File(name);
+    FontFile* file = File(name);
     if (!file) return nullptr;
     // Heights are clamped before any arithmetic, so even the most negative LONG is harmless.
     const int clamped = static_cast<int>(std::clamp<LONG>(height, -kMaxPixels * 2, kMaxPixels * 2));
@@ -117,10 +119,14 @@ struct Engine {
     em = std::clamp(em, 1, kMaxPixels);
     auto& slot = instances[{name, em}];
     if (slot) return slot.get();
-    FT_Face raw = nullptr;
-    if (FT_New_Face(library.get(), file->path.c_str(), 0, &raw) != 0) return nullptr;
     auto face = std::make_unique<FontInstance::Face>();
-    face->face.reset(raw);
+    face->face = std::move(file->spare);
+    if (!face->face) {
+      FT_Face raw = nullptr;
+      if (FT_New_Face(library.get(), file->path.c_str(), 0, &raw) != 0) return nullptr;
+      face->face.reset(raw);
+    }
+    FT_Face raw = face->face.get();
     FT_Set_Pixel_Sizes(raw, 0, static_cast<FT_UInt>(em));
     FontMetrics metrics;
     metrics.emPixels = em;
