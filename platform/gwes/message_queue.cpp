@@ -142,11 +142,15 @@ bool StepVirtualTimeLocked() {
   return true;
 }
 
+// The caller's own queue does not count: it is busy waiting here.
 bool IdleLocked() {
-  if (g_queues.empty() || RawInputPendingLocked()) return false;
+  auto self = std::this_thread::get_id();
+  bool others = std::any_of(g_queues.begin(), g_queues.end(), [&](const auto& entry) { return entry.first != self; });
+  if (!others || RawInputPendingLocked()) return false;
   auto& clock = kernel::Clock();
   if (clock.IsVirtual() && g_targetClock == &clock && g_timeTarget > clock.MonotonicMs()) return false;
-  return std::all_of(g_queues.begin(), g_queues.end(), [](const auto& entry) { return entry.second->idle; });
+  return std::all_of(g_queues.begin(), g_queues.end(),
+                     [&](const auto& entry) { return entry.first == self || entry.second->idle; });
 }
 
 MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

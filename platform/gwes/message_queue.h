@@ -42,8 +42,9 @@ namespace gwes {
 // Moves virtual time forward by ms: the message loops see each due timer in turn, so timers fire in
 // order and exactly when due. No effect on a real clock.
 void AdvanceTime(DWORD ms);
-// Waits (real time, bounded) until every thread with a message queue is waiting for messages with
-// nothing to retrieve, no input is pending and a requested time advance is done. False on timeout.
+// Waits (real time, bounded) until every other thread with a message queue (there must be one) is
+// waiting for messages with nothing to retrieve, no input is pending and a requested time advance
+// is done. False on timeout.
 bool WaitForIdle(DWORD timeoutMs);
 // Called on a thread that is about to wait for messages with nothing left to retrieve (for a
 // script runner living on the user-interface thread). The hook may post input or advance time.
