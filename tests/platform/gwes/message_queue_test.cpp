@@ -87,6 +87,9 @@ TEST_F(MessageQueueTest, TranslateMessageTypesCharactersForCharacterKeys) {
   gwes::PostKey(VK_SHIFT, false);
   gwes::PostKey(VK_LEFT, true);
   gwes::PostKey(VK_RETURN, true);
+  gwes::PostKey(VK_LEFT, false);
+  gwes::PostKey('B', false);
+  gwes::PostKey(VK_RETURN, false);
   gwes_test::Pump();
   Log chars;
   for (const auto& entry : log.Take())

@@ -1,0 +1,151 @@
+#include "platform/gwes/input.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/gwes/focus.h"
+#include "platform/kernel/keyboard.h"
+#include "tests/platform/gwes/message_log.h"
+#include "tests/support/test_device.h"
+
+using gwes::StylusAction;
+using gwes_test::MakeWindow;
+using gwes_test::MessageLog;
+using gwes_test::Pump;
+using Log = std::vector<std::string>;
+
+namespace {
+
+// A client point as mouse messages pack it, 16 bits each way.
+std::string At(int x, int y) { return std::to_string(MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y))); }
+
+class InputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gwes_test::DestroyAllWindows();
+    gwes::PostStylus(StylusAction::Up, 0, 0);  // no press left over from another test
+    Pump();
+  }
+  void TearDown() override { gwes_test::DestroyAllWindows(); }
+  // Input messages only: what the test drives.
+  Log Input() {
+    Log input;
+    for (const auto& entry : log.Take())
+      for (const char* kind : {"BUTTON", "MOUSEMOVE", "DBLCLK", "KEY", "CHAR", "CAPTURE", "ACTIVATE"})
+        if (entry.find(kind) != std::string::npos) {
+          input.push_back(entry);
+          break;
+        }
+    return input;
+  }
+  void Tap(int x, int y) {
+    gwes::PostStylus(StylusAction::Down, x, y);
+    gwes::PostStylus(StylusAction::Up, x, y);
+  }
+  testing_support::TestDevice device;
+  MessageLog& log = MessageLog::Get();
+};
+
+TEST_F(InputTest, TheStylusGoesToTheDeepestEnabledWindowAndStaysWithItWhilePressed) {
+  HWND top = MakeWindow("top", WS_VISIBLE);
+  HWND panel = MakeWindow("panel", WS_CHILD | WS_VISIBLE, top, {100, 100, 200, 200}, 1);
+  HWND button = MakeWindow("button", WS_CHILD | WS_VISIBLE, panel, {10, 10, 50, 30}, 2);
+  MakeWindow("off", WS_CHILD | WS_VISIBLE | WS_DISABLED, panel, {60, 60, 90, 90}, 3);
+  Pump();
+  log.Clear();
+  gwes::PostStylus(StylusAction::Move, 120, 115);  // no hover on a touch screen
+  gwes::PostStylus(StylusAction::Down, 120, 115);
+  gwes::PostStylus(StylusAction::Move, 90, 95);  // outside, still to the pressed window
+  gwes::PostStylus(StylusAction::Up, 91, 96);
+  gwes::PostStylus(StylusAction::Move, 120, 115);
+  Tap(170, 170);  // a disabled child passes the tap to its parent
+  Pump();
+  EXPECT_EQ(Input(), (Log{"button:WM_LBUTTONDOWN:1:" + At(10, 5), "button:WM_MOUSEMOVE:1:" + At(-20, -15),
+                          "button:WM_LBUTTONUP:0:" + At(-19, -14), "panel:WM_LBUTTONDOWN:1:" + At(70, 70),
+                          "panel:WM_LBUTTONUP:0:" + At(70, 70)}));
+
+  // An explicit capture takes every stylus event, pressed or not.
+  SetCapture(panel);
+  log.Clear();
+  Tap(5, 5);
+  Pump();
+  EXPECT_EQ(Input(), (Log{"panel:WM_LBUTTONDOWN:1:" + At(-95, -95), "panel:WM_LBUTTONUP:0:" + At(-95, -95)}));
+  ReleaseCapture();
+  (void)button;
+}
+
+TEST_F(InputTest, ADisabledTopLevelWindowGetsNoInputAndATapActivatesAnInactiveWindow) {
+  HWND main = MakeWindow("main", WS_VISIBLE);
+  HWND dialog = MakeWindow("dialog", WS_VISIBLE | WS_POPUP, main, {50, 50, 150, 150});
+  MakeWindow("other", WS_VISIBLE | WS_POPUP, nullptr, {200, 0, 320, 100});
+  EnableWindow(main, FALSE);
+  Pump();
+  log.Clear();
+  Tap(10, 10);
+  gwes::PostKey(VK_RETURN, true);  // the focus is in "other", which was shown last
+  gwes::PostKey(VK_RETURN, false);
+  Pump();
+  EXPECT_EQ(Input(), (Log{"other:WM_KEYDOWN:13:1", "other:WM_CHAR:13:1", "other:WM_KEYUP:13:" + std::to_string(0xC0000001)}));
+  Tap(60, 60);
+  Pump();
+  EXPECT_EQ(Input(), (Log{"other:WM_ACTIVATE:0:dialog", "dialog:WM_ACTIVATE:2:other", "dialog:WM_LBUTTONDOWN:1:655370",
+                          "dialog:WM_LBUTTONUP:0:655370"}));
+  EXPECT_EQ(gwes::TopLevelWindowList().front(), dialog);
+}
+
+TEST_F(InputTest, ASecondQuickTapNearbyIsADoubleClickOnlyForClassesThatAskForIt) {
+  HWND top = MakeWindow("top", WS_VISIBLE);
+  HWND plain = MakeWindow("plain", WS_CHILD | WS_VISIBLE, top, {0, 0, 100, 100}, 1);
+  HWND dbl = MakeWindow("dbl", WS_CHILD | WS_VISIBLE, top, {100, 0, 200, 100}, 2, gwes_test::kRecordingDblClass);
+  Pump();
+  auto downs = [&] {
+    Log kinds;
+    for (const auto& entry : Input())
+      if (entry.find("UP") == std::string::npos) kinds.push_back(entry.substr(0, entry.find(":", entry.find(":") + 1)));
+    return kinds;
+  };
+  log.Clear();
+  Tap(110, 10);
+  gwes::AdvanceTime(499);
+  Tap(114, 14);  // within 4 pixels and 500 ms
+  Tap(114, 14);  // a third tap starts over
+  Pump();
+  EXPECT_EQ(downs(), (Log{"dbl:WM_LBUTTONDOWN", "dbl:WM_LBUTTONDBLCLK", "dbl:WM_LBUTTONDOWN"}));
+  gwes::AdvanceTime(500);
+  Tap(114, 14);  // too late
+  Tap(119, 14);  // too far
+  Tap(10, 10);
+  Tap(10, 10);  // a class without CS_DBLCLKS
+  Pump();
+  EXPECT_EQ(downs(), (Log{"dbl:WM_LBUTTONDOWN", "dbl:WM_LBUTTONDOWN", "plain:WM_LBUTTONDOWN", "plain:WM_LBUTTONDOWN"}));
+  (void)plain;
+  (void)dbl;
+}
+
+TEST_F(InputTest, KeysGoToTheFocusWindowOrTheActiveWindowAndKeybdEventEntersTheSamePath) {
+  HWND top = MakeWindow("top", WS_VISIBLE);
+  HWND edit = MakeWindow("edit", WS_CHILD | WS_VISIBLE, top, {0, 0, 10, 10}, 1);
+  SetFocus(edit);
+  Pump();
+  log.Clear();
+  gwes::PostKey(VK_DOWN, true, true);
+  gwes::PostKey(VK_DOWN, true, true);  // held: the repeat has the previous-state bit
+  gwes::PostKey(VK_DOWN, false, true);
+  keybd_event(0xC5, 0, KEYEVENTF_SILENT, 0);
+  keybd_event(0xC5, 0, KEYEVENTF_KEYUP | KEYEVENTF_SILENT, 0);
+  Pump();  // keys go where the focus is when they are retrieved
+  SetFocus(nullptr);
+  gwes::PostChar(u'x');
+  Pump();
+  EXPECT_EQ(Input(), (Log{"edit:WM_KEYDOWN:40:16777217", "edit:WM_KEYDOWN:40:1090519041",
+                          "edit:WM_KEYUP:40:" + std::to_string(0xC1000001), "edit:WM_KEYDOWN:197:1",
+                          "edit:WM_KEYUP:197:" + std::to_string(0xC0000001),
+                          "top:WM_CHAR:120:1"}));
+  gwes::PostKey(VK_SHIFT, true);
+  Pump();
+  EXPECT_LT(GetKeyState(VK_SHIFT), 0);
+  gwes::PostKey(VK_SHIFT, false);
+  Pump();
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+}
+
+}  // namespace
