@@ -125,8 +125,9 @@ ResourceCache& Cache() {
 }
 
 // The parsed resources of a module (null: the program's own); null with the error set when the
-// module is unknown or holds no resources. Loaded modules are parsed once; a module that is freed
-// drops out of the cache the next time it is asked for (handle values are never reused).
+// module is unknown or holds no resources. Loaded modules are parsed once; a freed module's parse
+// is dropped when it is asked for or when another module is parsed (handle values are never
+// reused, so a cached handle can only name its own module).
 std::shared_ptr<const ModuleResources> ResourcesOf(HMODULE module) {
   auto& cache = Cache();
   if (IsProgramModule(module)) {
@@ -152,6 +153,11 @@ std::shared_ptr<const ModuleResources> ResourcesOf(HMODULE module) {
     return nullptr;
   }
   auto parsed = std::make_shared<const ModuleResources>(ModuleResources{bytes, std::move(*entries)});
+  // Parses of modules freed since are dropped here, so loading and freeing never piles them up;
+  // asking about a freed handle sets the last error, which this successful call keeps as it was.
+  DWORD error = GetLastError();
+  std::erase_if(cache.loaded, [](const auto& cached) { return ModuleBytes(cached.first).empty(); });
+  SetLastError(error);
   cache.loaded[module] = parsed;
   return parsed;
 }
