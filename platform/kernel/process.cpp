@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/kernel/clock.h"
+#include "platform/kernel/resources.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/host_file.h"
@@ -248,7 +249,7 @@ BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
   std::u16string_view path = kernel::kProgramPath;
   std::shared_ptr<kernel::ModuleObject> loaded;
-  if (module != nullptr) {
+  if (module != nullptr && !kernel::IsProgramModule(module)) {
     loaded = kernel::LookupHandle<kernel::ModuleObject>(reinterpret_cast<HANDLE>(module));
     if (!loaded) {
       SetLastError(ERROR_MOD_NOT_FOUND);

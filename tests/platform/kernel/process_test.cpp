@@ -15,6 +15,7 @@
 #include "platform/kernel/files.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/resources.h"
 #include "platform/kernel/sync_objects.h"
 #include "platform/kernel/wide_string.h"
 #include "tests/support/test_device.h"
@@ -109,6 +110,7 @@ TEST(ProcessTest, ARunningChildNeitherBlocksNorInheritsAndNothingIsLeftOnceItsHa
 TEST(ProcessTest, ModuleFileNameFollowsTheTruncationRules) {
   WCHAR buffer[MAX_PATH];
   SetLastError(0);
+  EXPECT_EQ(GetModuleFileNameW(GetModuleHandleW(nullptr), buffer, 21), 20u);  // the program module by handle too
   EXPECT_EQ(GetModuleFileNameW(nullptr, buffer, 21), 20u);  // exactly room for the terminator
   EXPECT_EQ(GetLastError(), 0u);
   EXPECT_EQ(std::u16string(buffer), u"\\Windows\\Utility.exe");
