@@ -8,10 +8,6 @@
 namespace gwes {
 namespace {
 
-constexpr int kNullRegion = 1;
-constexpr int kSimpleRegion = 2;
-constexpr int kComplexRegion = 3;
-
 // Splits `piece` into the parts outside `cut` (at most four) and appends them to `out`.
 void Subtract(const RECT& piece, const RECT& cut, std::vector<RECT>& out) {
   const RECT overlap = Intersection(piece, cut);
@@ -217,6 +213,6 @@ int GetClipBox(HDC dc, RECT* rect) {
   const POINT origin = context->Origin();
   OffsetRect(&box, -origin.x, -origin.y);
   *rect = box;
-  if (context->Clip().empty()) return gwes::kNullRegion;
-  return context->Clip().size() == 1 ? gwes::kSimpleRegion : gwes::kComplexRegion;
+  if (context->Clip().empty()) return NULLREGION;
+  return context->Clip().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }

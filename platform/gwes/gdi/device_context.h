@@ -32,8 +32,11 @@ COLORREF GetBkColor(HDC dc);
 // TRANSPARENT or OPAQUE; returns the previous mode, 0 on failure.
 int SetBkMode(HDC dc, int mode);
 int GetBkMode(HDC dc);
-// The part of the context's drawing area that is not clipped away, in its coordinates; returns
-// NULLREGION (1), SIMPLEREGION (2), COMPLEXREGION (3) or ERROR (0).
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
+constexpr int COMPLEXREGION = 3;
+// The bounding box of the part of the context's drawing area that is not clipped away, in its
+// coordinates; returns NULLREGION, SIMPLEREGION, COMPLEXREGION, or 0 for a bad context.
 int GetClipBox(HDC dc, RECT* rect);
 
 namespace gwes {

@@ -5,7 +5,6 @@
 #include "platform/gwes/gdi/device_context.h"
 #include "platform/gwes/gdi/font_engine.h"
 #include "platform/kernel/last_error.h"
-#include "platform/kernel/wide_string.h"
 
 namespace gwes {
 namespace {

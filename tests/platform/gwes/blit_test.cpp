@@ -82,7 +82,7 @@ TEST(Blit, SurfaceContextDrawsAtItsOriginInsideTheUnionOfItsClip) {
   EXPECT_EQ(screen.Row(1), ".ab...");
   EXPECT_EQ(screen.Row(2), ".efgh.");
   RECT box{};
-  EXPECT_EQ(GetClipBox(screen.dc, &box), 3);  // complex
+  EXPECT_EQ(GetClipBox(screen.dc, &box), COMPLEXREGION);
   EXPECT_EQ(box.left, -1);
   EXPECT_EQ(box.right, 5);
 
