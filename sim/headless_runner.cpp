@@ -1,0 +1,101 @@
+#include "sim/headless_runner.h"
+
+#include <fstream>
+#include <iostream>
+#include <vector>
+
+#include "platform/gwes/input.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+#include "sim/png_writer.h"
+#include "sim/script.h"
+#include "sim/window_dump.h"
+
+namespace sim {
+namespace {
+
+bool TakeShot(const std::string& file, std::string* error) {
+  auto screen = gwes::Screen();
+  std::vector<std::uint32_t> pixels;
+  {
+    std::lock_guard guard(screen->lock);
+    pixels = screen->pixels;
+  }
+  return WritePng(file, screen->width, screen->height, pixels.data(), error);
+}
+
+bool WriteDump(const std::string& file, std::string* error) {
+  std::string text = DumpWindows();
+  if (file.empty()) {
+    std::cout << text << std::flush;
+    return true;
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out.flush()) {
+    *error = "cannot write " + file;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+HeadlessRunner::HeadlessRunner(std::istream& script, std::function<void(int, const std::string&)> ends)
+    : m_script(script), m_ends(std::move(ends)) {}
+
+void HeadlessRunner::Install() {
+  gwes::SetIdleHook([this] { RunNextCommand(); });
+}
+
+void HeadlessRunner::RunNextCommand() {
+  if (m_ended) return;
+  auto end = [this](int status, const std::string& reason) {
+    m_ended = true;
+    m_ends(status, reason);
+  };
+  std::string text;
+  while (std::getline(m_script, text)) {
+    ++m_line;
+    std::string error;
+    auto command = ParseScriptLine(text, &error);
+    if (!command) {
+      if (error.empty()) continue;
+      return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
+    }
+    auto stylus = [&](gwes::StylusAction action) { gwes::PostStylus(action, command->x, command->y); };
+    auto key = [&](bool down) { gwes::PostKey(static_cast<BYTE>(command->key), down); };
+    switch (command->verb) {
+      case ScriptVerb::Tap:
+        stylus(gwes::StylusAction::Down);
+        stylus(gwes::StylusAction::Up);
+        return;
+      case ScriptVerb::DoubleTap:
+        for (int i = 0; i < 2; ++i) {
+          stylus(gwes::StylusAction::Down);
+          stylus(gwes::StylusAction::Up);
+        }
+        return;
+      case ScriptVerb::Down: return stylus(gwes::StylusAction::Down);
+      case ScriptVerb::Move: return stylus(gwes::StylusAction::Move);
+      case ScriptVerb::Up: return stylus(gwes::StylusAction::Up);
+      case ScriptVerb::Key:
+        key(true);
+        key(false);
+        return;
+      case ScriptVerb::KeyDown: return key(true);
+      case ScriptVerb::KeyUp: return key(false);
+      case ScriptVerb::Char: return gwes::PostChar(static_cast<WCHAR>(command->key));
+      case ScriptVerb::Wait: return gwes::AdvanceTime(command->ms);
+      case ScriptVerb::Shot:
+        if (!TakeShot(command->file, &error)) return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
+        break;  // a shot changes nothing: go on with the next line
+      case ScriptVerb::Dump:
+        if (!WriteDump(command->file, &error)) return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
+        break;
+    }
+  }
+  end(kStatusScriptRanOut, "the script ended while a screen was still open");
+}
+
+}  // namespace sim

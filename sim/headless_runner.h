@@ -1,0 +1,39 @@
+// The headless runner: it feeds a script to the program one command at a time, each time the
+// program's user-interface thread has nothing left to do, so input, time and screenshots
+// interleave with the program exactly and repeatably. It runs on that thread, from the window
+// system's idle hook.
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <string>
+
+namespace sim {
+
+// How a run ends early: a bad line (status 2, with its line number) or a script that ran out while
+// a screen was still open (status 3).
+constexpr int kStatusBadScript = 2;
+constexpr int kStatusScriptRanOut = 3;
+
+class HeadlessRunner {
+ public:
+  // ends is called once, with the status, when the script cannot go on (the front end then leaves
+  // the process); after it the runner does nothing more. Shot and dump paths are taken as given.
+  HeadlessRunner(std::istream& script, std::function<void(int status, const std::string& reason)> ends);
+
+  // Installs the runner as the window system's idle hook.
+  void Install();
+  // Runs script lines until one command has been carried out: input posted, time advanced, or a
+  // shot or dump written. Called when the user-interface thread is idle.
+  void RunNextCommand();
+
+  int LineNumber() const { return m_line; }
+
+ private:
+  std::istream& m_script;
+  std::function<void(int, const std::string&)> m_ends;
+  int m_line = 0;
+  bool m_ended = false;
+};
+
+}  // namespace sim
