@@ -326,11 +326,13 @@ void WaitForWork(std::uint64_t seenGeneration) {
     if (g_generation != seenGeneration) return;
   }
   auto& clock = kernel::Clock();
-  auto due = clock.IsVirtual() ? std::nullopt : EarliestTimerDueLocked(std::this_thread::get_id());
+  // On a real clock, sleep until this thread's next timer falls due. A timer already due that the
+  // retrieval filter left out does not count: waiting for it would spin.
+  std::uint64_t now = clock.MonotonicMs();
+  auto due = clock.IsVirtual() ? std::nullopt : EarliestTimerDueLocked(std::this_thread::get_id(), now + 1);
   auto woken = [&] { return g_generation != seenGeneration; };
   if (due) {
-    std::uint64_t now = clock.MonotonicMs();
-    auto wait = std::chrono::milliseconds(*due > now ? *due - now : 0);
+    auto wait = std::chrono::milliseconds(*due - now);
     g_queueCv.wait_for(lock, wait, woken);
   } else {
     g_queueCv.wait(lock, woken);

@@ -137,6 +137,20 @@ void ApplyExpose(HWND hwnd, const ExposeState& before, bool contentChanged) {
     }
   }
   if (!before.wasVisible) return;
+  // What no window covers any more shows the desktop: black.
+  std::vector<RECT> desktop{Intersect(before.oldScreen, RECT{0, 0, kScreenWidth, kScreenHeight})};
+  IntersectRects(desktop, desktop.front());
+  for (HWND top : TopLevelWindows()) {
+    Window* w = Find(top);
+    if (w->style & WS_VISIBLE) SubtractRect(desktop, w->rect);
+  }
+  if (!desktop.empty()) {
+    auto screen = Screen();
+    std::lock_guard surfaceGuard(screen->lock);
+    for (const RECT& r : desktop)
+      for (LONG y = r.top; y < r.bottom; ++y) std::fill_n(&screen->At(r.left, y), r.right - r.left, 0u);
+    MarkScreenDirty();
+  }
   std::vector<HWND> everything;
   for (HWND top : TopLevelWindows()) {
     everything.push_back(top);

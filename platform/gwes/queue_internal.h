@@ -31,7 +31,8 @@ void InstallKeyboardSink();
 
 // timers.cpp, all with the queue lock held (and the window lock, for the window filter).
 bool TakeDueTimerLocked(std::thread::id thread, HWND filter, bool remove, MSG* msg);
-std::optional<std::uint64_t> EarliestTimerDueLocked(std::optional<std::thread::id> thread);
+// The earliest due time at or after `after` of the thread's timers (all threads' without one).
+std::optional<std::uint64_t> EarliestTimerDueLocked(std::optional<std::thread::id> thread, std::uint64_t after = 0);
 void KillThreadTimersLocked(std::thread::id thread);
 
 // paint.cpp: the first window of the thread (parents before children, in z-order) that needs

@@ -49,10 +49,10 @@ bool TakeDueTimerLocked(std::thread::id thread, HWND filter, bool remove, MSG* m
   return true;
 }
 
-std::optional<std::uint64_t> EarliestTimerDueLocked(std::optional<std::thread::id> thread) {
+std::optional<std::uint64_t> EarliestTimerDueLocked(std::optional<std::thread::id> thread, std::uint64_t after) {
   std::optional<std::uint64_t> earliest;
   for (const auto& timer : g_timers) {
-    if (thread && timer.thread != *thread) continue;
+    if ((thread && timer.thread != *thread) || timer.due < after) continue;
     if (!earliest || timer.due < *earliest) earliest = timer.due;
   }
   return earliest;

@@ -6,6 +6,7 @@
 #include "platform/gwes/focus.h"
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/paint.h"
+#include "platform/gwes/queue_internal.h"
 #include "platform/gwes/surface.h"
 #include "platform/gwes/window_internal.h"
 #include "platform/kernel/last_error.h"
@@ -151,6 +152,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     SetLastError(ERROR_TLW_WITH_WSCHILD);
     return nullptr;
   }
+  EnsureCurrentQueue();  // the creating thread's queue delivers the window's messages
   HWND hwnd;
   {
     std::lock_guard guard(WindowLock());

@@ -147,6 +147,11 @@ TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
   worker.join();
   EXPECT_EQ(ScreenAt(100, 100), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
+
+  // What no window covers any more shows the black desktop.
+  DestroyWindow(top);
+  EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 0));
+  EXPECT_EQ(ScreenAt(319, 239), RGB(0, 0, 0));
   (void)child;
   (void)upper;
   (void)lower;
