@@ -134,7 +134,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         insertAfter != HWND_TOPMOST && insertAfter != HWND_NOTOPMOST) {
       const auto& siblings = SiblingsOf(*window);
       auto after = std::find(siblings.begin(), siblings.end(), insertAfter);
-      if (insertAfter == hwnd || (after + 1 != siblings.end() && after != siblings.end() && *(after + 1) == hwnd))
+      if (insertAfter == hwnd || (after != siblings.end() && after + 1 != siblings.end() && *(after + 1) == hwnd))
         flags |= SWP_NOZORDER;
     }
     pos = WINDOWPOS{hwnd, insertAfter, x, y, cx, cy, flags};

@@ -108,3 +108,31 @@ TEST_F(FocusTest, CaptureChangesAreAnnouncedToTheWindowLosingIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window calls a modal dialog makes, in their order: the owner is disabled under the dialog
+// and, enabled again before the dialog goes, takes the activation back.
+TEST_F(FocusTest, AModalPopupTakesActivationFromItsDisabledOwnerAndGivesItBack) {
+  HWND main = MakeWindow("main", WS_VISIBLE);
+  HWND list = MakeWindow("list", WS_CHILD | WS_VISIBLE, main, {0, 0, 10, 10}, 1);
+  SetFocus(list);
+  EnableWindow(main, FALSE);
+  EXPECT_EQ(GetFocus(), nullptr);
+  HWND dialog = MakeWindow("dialog", WS_VISIBLE | WS_POPUP, main, {20, 20, 200, 200});
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  EXPECT_EQ(GetFocus(), dialog);
+  EXPECT_EQ(SetActiveWindow(main), dialog);  // Win32 lets a disabled window be activated...
+  EXPECT_EQ(GetFocus(), nullptr);            // ...but it cannot take the focus
+  SetActiveWindow(dialog);
+  log.Clear();
+  log.Ignore({WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_PAINT, WM_ERASEBKGND});
+  EnableWindow(main, TRUE);
+  DestroyWindow(dialog);
+  EXPECT_EQ(log.Take(), (Log{"main:WM_ENABLE:1:0", "dialog:WM_ACTIVATE:0:main", "main:WM_ACTIVATE:1:dialog",
+                             "dialog:WM_KILLFOCUS:main:0", "main:WM_SETFOCUS:dialog:0", "dialog:WM_DESTROY:0:0",
+                             "dialog:WM_NCDESTROY:0:0"}));
+  EXPECT_EQ(GetActiveWindow(), main);
+}
+
+}  // namespace
