@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/gwes/gwes_types.h"
+#include "platform/kernel/resources.h"  // IS_INTRESOURCE
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
@@ -22,7 +23,6 @@ struct WNDCLASSW {
 
 // A class name given as an atom: the atom in the low word of the pointer.
 inline LPCWSTR MAKEINTATOM(ATOM atom) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)); }
-inline bool IS_INTRESOURCE(LPCWSTR name) { return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0; }
 
 // The class's atom (0xC000 and up); 0 and ERROR_CLASS_ALREADY_EXISTS when the name is taken,
 // ERROR_INVALID_PARAMETER without a procedure or name.

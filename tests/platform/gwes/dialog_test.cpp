@@ -1,0 +1,428 @@
+#include "platform/gwes/dialog/dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/gwes/focus.h"
+#include "platform/gwes/gdi.h"
+#include "platform/gwes/input.h"
+#include "platform/gwes/surface.h"
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/resources.h"
+#include "res/program_resources.h"
+#include "tests/platform/gwes/message_log.h"
+#include "tests/support/test_device.h"
+
+using gwes_test::MakeWindow;
+using gwes_test::MessageLog;
+using Log = std::vector<std::string>;
+
+namespace {
+
+// What the test controls and the dialog procedure saw, in order.
+Log g_events;
+std::function<INT_PTR(HWND, UINT, WPARAM, LPARAM)> g_dialogHook;
+
+std::string IdOf(HWND hwnd) { return std::to_string(GetDlgCtrlID(hwnd)); }
+
+// A stand-in control: push buttons (styles 0 and 1) and auto radio buttons (9) answer
+// WM_GETDLGCODE like the real ones; any other style answers with its GWL_USERDATA value.
+LRESULT TestControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+  switch (msg) {
+    case WM_GETDLGCODE:
+      switch (style & 0xF) {
+        case BS_PUSHBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+        case 9: return DLGC_BUTTON | DLGC_RADIOBUTTON;
+        default: return GetWindowLongW(hwnd, GWL_USERDATA);
+      }
+    case BM_SETSTYLE:
+      g_events.push_back(IdOf(hwnd) + ":BM_SETSTYLE:" + std::to_string(wParam));
+      SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>((style & ~0xFu) | (wParam & 0xF)));
+      return 0;
+    case BM_CLICK:
+    case WM_SETFONT:
+    case WM_KEYDOWN:
+    case WM_SETFOCUS:
+      g_events.push_back(IdOf(hwnd) + (msg == BM_CLICK ? ":BM_CLICK" : msg == WM_SETFONT ? ":WM_SETFONT"
+                                       : msg == WM_KEYDOWN ? ":WM_KEYDOWN" : ":WM_SETFOCUS"));
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+INT_PTR TestDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) g_events.push_back("dlg:WM_INITDIALOG:" + IdOf(reinterpret_cast<HWND>(wParam)));
+  if (msg == WM_COMMAND) g_events.push_back("dlg:WM_COMMAND:" + std::to_string(LOWORD(wParam)));
+  if (g_dialogHook) return g_dialogHook(dialog, msg, wParam, lParam);
+  return msg == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// Registers a class for the test's lifetime unless one of that name exists already.
+class ScopedClass {
+ public:
+  explicit ScopedClass(const char16_t* name) : m_name(name) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TestControlProc;
+    wc.lpszClassName = name;
+    m_registered = RegisterClassW(&wc) != 0;
+  }
+  ~ScopedClass() {
+    if (m_registered) UnregisterClassW(m_name, nullptr);
+  }
+
+ private:
+  const char16_t* m_name;
+  bool m_registered = false;
+};
+
+constexpr char16_t kTestControl[] = u"DlgTestControl";
+
+// A standard DLGTEMPLATE built in memory.
+class Template {
+ public:
+  Template(DWORD style, short cx, short cy) {
+    Dword(style | DS_SETFONT);
+    Dword(0);
+    m_words.push_back(0);  // item count, raised by Item
+    for (short v : {short{0}, short{0}, cx, cy}) m_words.push_back(static_cast<WORD>(v));
+    m_words.push_back(0);
+    m_words.push_back(0);
+    String(u"");
+    m_words.push_back(8);
+    String(u"System");
+  }
+  Template& Item(WORD id, DWORD style, short x, short y, short cx, short cy, const std::u16string& cls = kTestControl) {
+    if (m_words.size() % 2) m_words.push_back(0);
+    Dword(style | WS_CHILD | WS_VISIBLE);
+    Dword(0);
+    for (short v : {x, y, cx, cy}) m_words.push_back(static_cast<WORD>(v));
+    m_words.push_back(id);
+    String(cls);
+    String(u"text");
+    m_words.push_back(0);
+    ++m_words[4];
+    return *this;
+  }
+  const void* Data() const { return m_words.data(); }
+
+ private:
+  void Dword(DWORD v) {
+    m_words.push_back(LOWORD(v));
+    m_words.push_back(HIWORD(v));
+  }
+  void String(const std::u16string& s) {
+    m_words.insert(m_words.end(), s.begin(), s.end());
+    m_words.push_back(0);
+  }
+  std::vector<WORD> m_words;
+};
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gwes_test::DestroyAllWindows();
+    g_events.clear();
+    g_dialogHook = nullptr;
+  }
+  void TearDown() override {
+    gwes::SetIdleHook(nullptr);
+    gwes::SetModalOwnerFallback(nullptr);
+    g_dialogHook = nullptr;
+    gwes_test::DestroyAllWindows();
+  }
+  // Posts key presses to the focus window and runs them through the dialog manager.
+  void Keys(HWND dialog, std::initializer_list<std::pair<BYTE, bool>> keys) {
+    for (auto [vk, down] : keys) gwes::PostKey(vk, down);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      if (!IsDialogMessageW(dialog, &msg)) DispatchMessageW(&msg);
+  }
+  void Press(HWND dialog, BYTE vk) { Keys(dialog, {{vk, true}, {vk, false}}); }
+  testing_support::TestDevice device;
+  ScopedClass testControl{kTestControl};
+};
+
+RECT WindowRect(HWND hwnd) {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  return rect;
+}
+
+bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
+  kernel::SetProgramResources(ProgramResourceBytes());
+  ScopedClass button(u"Button");
+  ScopedClass label(u"Static");
+  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(102), nullptr, TestDialogProc, 0);
+  ASSERT_TRUE(dialog);
+  EXPECT_FALSE(IsWindowVisible(dialog));  // the template does not ask to be shown
+  EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_POPUP | WS_CHILD), static_cast<LONG_PTR>(WS_POPUP));
+
+  // System 8 at 96 dpi: an 11-pixel character height.
+  LOGFONTW font{};
+  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font));
+  EXPECT_EQ(font.lfHeight, -11);
+  RECT units{0, 0, 4, 8};
+  ASSERT_TRUE(MapDialogRect(dialog, &units));
+  EXPECT_GE(units.right, 4);
+  EXPECT_LE(units.right, 8);
+  EXPECT_GE(units.bottom, 11);
+  EXPECT_LE(units.bottom, 16);
+
+  RECT size{0, 0, 206, 116};
+  MapDialogRect(dialog, &size);
+  EXPECT_TRUE(WindowRect(dialog) == size);
+
+  std::vector<int> ids;
+  for (HWND child : gwes::ChildWindowList(dialog)) ids.push_back(GetDlgCtrlID(child));
+  EXPECT_EQ(ids, (std::vector<int>{1040, 1063, 1042, 1041, 1043, 1064, 1044, 1058}));
+  WCHAR name[32] = {};
+  GetClassNameW(GetDlgItem(dialog, 1040), name, 32);
+  EXPECT_EQ(std::u16string(name), u"Button");
+  GetClassNameW(GetDlgItem(dialog, 1058), name, 32);
+  EXPECT_EQ(std::u16string(name), u"Static");
+  RECT button1040{3, 22, 3 + 50, 22 + 14};
+  MapDialogRect(dialog, &button1040);
+  EXPECT_TRUE(WindowRect(GetDlgItem(dialog, 1040)) == button1040);
+  EXPECT_EQ(GetWindowLongW(GetDlgItem(dialog, 1040), GWL_STYLE) & ~0xF, 0x50014000);
+  WCHAR text[16] = {};
+  EXPECT_EQ(GetDlgItemTextW(dialog, 1058, text, 16), 5u);
+  EXPECT_EQ(std::u16string(text), u"title");
+  // The first tab stop is offered and focused once the dialog shows.
+  EXPECT_NE(std::find(g_events.begin(), g_events.end(), "dlg:WM_INITDIALOG:1040"), g_events.end());
+  ShowWindow(dialog, SW_SHOW);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 1040));
+  DestroyWindow(dialog);
+
+  SetLastError(0);
+  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(999), nullptr, TestDialogProc, 0), nullptr);
+  EXPECT_NE(GetLastError(), 0u);
+}
+
+TEST_F(DialogTest, ControlsGetTheFontBeforeInitDialogWhichChoosesTheFocus) {
+  Template tmpl(WS_POPUP | WS_VISIBLE, 100, 50);
+  tmpl.Item(5, 0x100, 0, 0, 10, 10).Item(10, WS_TABSTOP, 0, 10, 10, 10).Item(11, WS_TABSTOP, 0, 20, 10, 10);
+  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(g_events, (Log{"5:WM_SETFONT", "10:WM_SETFONT", "11:WM_SETFONT", "dlg:WM_INITDIALOG:10", "10:WM_SETFOCUS",
+                          "10:BM_SETSTYLE:1"}));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 10));
+  DestroyWindow(dialog);
+
+  // A procedure that sets the focus itself and returns FALSE keeps its choice.
+  g_dialogHook = [](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+    if (msg == WM_INITDIALOG) SetFocus(GetDlgItem(dlg, 11));
+    return FALSE;
+  };
+  dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 11));
+}
+
+TEST_F(DialogTest, TabVisitsTabStopsAndArrowsStayInTheGroup) {
+  constexpr DWORD kRadio = 9;
+  Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
+  tmpl.Item(20, kRadio | WS_GROUP | WS_TABSTOP, 0, 0, 10, 10)
+      .Item(21, kRadio, 0, 10, 10, 10)
+      .Item(22, kRadio | WS_DISABLED, 0, 20, 10, 10)
+      .Item(23, kRadio, 0, 30, 10, 10)
+      .Item(30, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 40, 10, 10)
+      .Item(31, BS_PUSHBUTTON | WS_TABSTOP, 0, 50, 10, 10);
+  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  auto focus = [] { return GetDlgCtrlID(GetFocus()); };
+  ASSERT_EQ(focus(), 20);
+  g_events.clear();
+
+  Press(dialog, VK_RIGHT);
+  EXPECT_EQ(focus(), 21);
+  EXPECT_EQ(g_events, (Log{"21:WM_SETFOCUS", "21:BM_CLICK"}));  // a radio button is checked as it is reached
+  Press(dialog, VK_DOWN);
+  EXPECT_EQ(focus(), 23);  // the disabled 22 is skipped
+  Press(dialog, VK_RIGHT);
+  EXPECT_EQ(focus(), 20);  // wraps inside the group, never to 30
+  Press(dialog, VK_LEFT);
+  EXPECT_EQ(focus(), 23);
+  Press(dialog, VK_UP);
+  EXPECT_EQ(focus(), 21);
+
+  Press(dialog, VK_TAB);
+  EXPECT_EQ(focus(), 30);
+  g_events.clear();
+  Press(dialog, VK_TAB);
+  EXPECT_EQ(focus(), 31);
+  // The default look moves with the focus between push buttons.
+  EXPECT_EQ(g_events, (Log{"31:WM_SETFOCUS", "30:BM_SETSTYLE:0", "31:BM_SETSTYLE:1"}));
+  Press(dialog, VK_TAB);
+  EXPECT_EQ(focus(), 20);  // wraps to the first tab stop
+  Keys(dialog, {{VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}});
+  EXPECT_EQ(focus(), 31);
+  Press(dialog, VK_RIGHT);
+  EXPECT_EQ(focus(), 30);  // the buttons' group wraps too
+  EXPECT_EQ(GetNextDlgTabItem(dialog, nullptr, FALSE), GetDlgItem(dialog, 20));
+  EXPECT_EQ(GetNextDlgTabItem(dialog, nullptr, TRUE), GetDlgItem(dialog, 31));
+}
+
+TEST_F(DialogTest, EnterAndEscapeBecomeCommands) {
+  constexpr DWORD kOther = 0xE;  // answers its GWL_USERDATA to WM_GETDLGCODE
+  Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
+  tmpl.Item(40, kOther | WS_TABSTOP, 0, 0, 10, 10)
+      .Item(IDOK, BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 10, 10)
+      .Item(41, BS_PUSHBUTTON | WS_TABSTOP, 0, 20, 10, 10);
+  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  HWND field = GetDlgItem(dialog, 40);
+  ASSERT_EQ(GetFocus(), field);
+  g_events.clear();
+  Press(dialog, VK_RETURN);
+  Press(dialog, VK_ESCAPE);
+  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:1", "dlg:WM_COMMAND:2"}));
+
+  EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), 0);
+  SendMessageW(dialog, DM_SETDEFID, 41, 0);
+  EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), MAKELPARAM(41, DC_HASDEFID));
+  g_events.clear();
+  Press(dialog, VK_RETURN);
+  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:41"}));
+
+  // A control that wants every key gets Enter itself.
+  SetWindowLongW(field, GWL_USERDATA, DLGC_WANTALLKEYS);
+  g_events.clear();
+  Press(dialog, VK_RETURN);
+  EXPECT_EQ(g_events, (Log{"40:WM_KEYDOWN"}));
+  // One that wants arrows keeps them.
+  SetWindowLongW(field, GWL_USERDATA, DLGC_WANTARROWS);
+  g_events.clear();
+  Press(dialog, VK_DOWN);
+  EXPECT_EQ(g_events, (Log{"40:WM_KEYDOWN"}));
+  EXPECT_EQ(GetFocus(), field);
+
+  // Enter on a focused push button clicks that button.
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+  g_events.clear();
+  Press(dialog, VK_RETURN);
+  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:1"}));
+}
+
+TEST_F(DialogTest, CloseTurnsIntoCancelUnlessCancelIsDisabled) {
+  Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
+  tmpl.Item(IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10);
+  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  g_events.clear();
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(dialog));  // not destroyed the way a plain window is
+  gwes_test::Pump();
+  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:2"}));
+  EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
+  g_events.clear();
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  gwes_test::Pump();
+  EXPECT_EQ(g_events, Log{});
+
+  // A result the procedure leaves in DWL_MSGRESULT is the message's answer.
+  g_dialogHook = [](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+    if (msg != WM_USER + 5) return FALSE;
+    SetWindowLongW(dlg, DWL_MSGRESULT, 77);
+    return TRUE;
+  };
+  EXPECT_EQ(SendMessageW(dialog, WM_USER + 5, 0, 0), 77);
+}
+
+TEST_F(DialogTest, ModalDialogsNestAndGiveTheirOwnersBack) {
+  HWND main = MakeWindow("main", WS_VISIBLE);
+  SetActiveWindow(main);
+  gwes::SetModalOwnerFallback([main] { return main; });
+  Template outerTmpl(WS_POPUP, 100, 100);
+  outerTmpl.Item(50, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10).Item(51, BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 10, 10);
+  Template innerTmpl(WS_POPUP, 50, 50);
+  innerTmpl.Item(60, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10);
+  HWND outer = nullptr;
+  INT_PTR innerResult = 0;
+  Log checks;
+  g_dialogHook = [&](HWND dlg, UINT msg, WPARAM wParam, LPARAM) -> INT_PTR {
+    if (msg == WM_INITDIALOG) PostMessageW(dlg, WM_APP, 0, 0);
+    if (msg != WM_APP) return msg == WM_INITDIALOG;
+    if (!outer) {  // the outer dialog's turn: open the inner one from its handler
+      outer = dlg;
+      checks.push_back(std::string("main enabled ") + (IsWindowEnabled(main) ? "yes" : "no"));
+      SetFocus(GetDlgItem(dlg, 51));
+      innerResult = DialogBoxIndirectParamW(nullptr, innerTmpl.Data(), dlg, TestDialogProc, 0);
+      checks.push_back(std::string("outer enabled ") + (IsWindowEnabled(dlg) ? "yes" : "no"));
+      checks.push_back(std::string("outer active ") + (GetActiveWindow() == dlg ? "yes" : "no"));
+      checks.push_back("focus " + IdOf(GetFocus()));
+      EndDialog(dlg, 42);
+    } else if (dlg != outer) {
+      checks.push_back(std::string("outer enabled ") + (IsWindowEnabled(outer) ? "yes" : "no"));
+      checks.push_back("focus " + IdOf(GetFocus()));
+      EndDialog(dlg, 7 + static_cast<INT_PTR>(wParam));
+    }
+    return TRUE;
+  };
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, outerTmpl.Data(), nullptr, TestDialogProc, 0), 42);
+  EXPECT_EQ(innerResult, 7);
+  EXPECT_EQ(checks, (Log{"main enabled no", "outer enabled no", "focus 60", "outer enabled yes", "outer active yes",
+                         "focus 51"}));
+  EXPECT_FALSE(IsWindow(outer));
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_EQ(GetActiveWindow(), main);
+}
+
+TEST_F(DialogTest, QuitEndsTheModalLoopAndReachesTheOuterLoop) {
+  HWND main = MakeWindow("main", WS_VISIBLE);
+  Template tmpl(WS_POPUP, 100, 100);
+  tmpl.Item(50, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10);
+  HWND dialog = nullptr;
+  g_dialogHook = [&](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+    if (msg == WM_INITDIALOG) {
+      dialog = dlg;
+      PostQuitMessage(3);
+    }
+    return msg == WM_INITDIALOG;
+  };
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, tmpl.Data(), main, TestDialogProc, 0), -1);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(IsWindowEnabled(main));
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_QUIT);
+  EXPECT_EQ(msg.wParam, 3u);
+
+  // EndDialog during WM_INITDIALOG: the dialog never shows and the loop returns at once.
+  g_dialogHook = [](HWND dlg, UINT msg2, WPARAM, LPARAM) -> INT_PTR {
+    if (msg2 == WM_INITDIALOG) EndDialog(dlg, 9);
+    return TRUE;
+  };
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, tmpl.Data(), main, TestDialogProc, 0), 9);
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_FALSE(EndDialog(main, 1));  // not a dialog
+}
+
+TEST_F(DialogTest, MessageBoxIsACentredModalBoxDismissedByEnter) {
+  ScopedClass button(u"Button");
+  ScopedClass label(u"Static");
+  HWND main = MakeWindow("main", WS_VISIBLE);
+  HWND box = nullptr;
+  bool mainEnabledDuring = true;
+  RECT boxRect{};
+  gwes::SetIdleHook([&] {
+    if (box) return;
+    box = GetActiveWindow();
+    boxRect = WindowRect(box);
+    mainEnabledDuring = IsWindowEnabled(main);
+    gwes::PostKey(VK_RETURN, true);
+    gwes::PostKey(VK_RETURN, false);
+  });
+  EXPECT_EQ(MessageBoxW(main, u"Failed to open register!", u"Utility", MB_OK | MB_ICONERROR), IDOK);
+  ASSERT_TRUE(box);
+  EXPECT_NE(box, main);
+  EXPECT_FALSE(mainEnabledDuring);
+  EXPECT_LE(std::abs(boxRect.left + boxRect.right - gwes::kScreenWidth), 1);
+  EXPECT_LE(std::abs(boxRect.top + boxRect.bottom - gwes::kScreenHeight), 1);
+  EXPECT_GT(boxRect.right - boxRect.left, 60);
+  EXPECT_FALSE(IsWindow(box));
+  EXPECT_TRUE(IsWindowEnabled(main));
+}
+
+}  // namespace
