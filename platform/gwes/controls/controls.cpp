@@ -1,0 +1,28 @@
+#include "platform/gwes/controls/controls.h"
+
+#include <mutex>
+
+#include "platform/gwes/controls/button.h"
+#include "platform/gwes/controls/edit.h"
+#include "platform/gwes/controls/static.h"
+#include "platform/gwes/message_queue.h"
+
+namespace gwes {
+
+void RegisterStandardControls() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    RegisterButtonClass();
+    RegisterStaticClass();
+    RegisterEditClass();
+  });
+}
+
+void NotifyParent(HWND control, WORD code) {
+  HWND parent = GetParent(control);
+  if (!parent) return;
+  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(control)), code),
+               reinterpret_cast<LPARAM>(control));
+}
+
+}  // namespace gwes

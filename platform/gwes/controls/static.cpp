@@ -1,0 +1,129 @@
+#include "platform/gwes/controls/static.h"
+
+#include <memory>
+#include <string>
+
+#include "platform/gwes/gdi.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+
+namespace gwes {
+namespace {
+
+// A static's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+struct StaticState {
+  HFONT font = nullptr;
+};
+
+constexpr int kStateSlot = 0;
+
+StaticState* StateOf(HWND hwnd) {
+  auto* state = reinterpret_cast<StaticState*>(GetWindowLongW(hwnd, kStateSlot));
+  if (!state && IsWindow(hwnd)) {
+    state = new StaticState;
+    SetWindowLongW(hwnd, kStateSlot, reinterpret_cast<LONG_PTR>(state));
+  }
+  return state;
+}
+
+void FreeState(HWND hwnd) {
+  std::unique_ptr<StaticState> owned(reinterpret_cast<StaticState*>(GetWindowLongW(hwnd, kStateSlot)));
+  SetWindowLongW(hwnd, kStateSlot, 0);
+}
+
+DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+
+UINT TextFormat(DWORD style) {
+  UINT format = DT_EXPANDTABS;
+  switch (style & SS_TYPEMASK) {
+    case SS_CENTER: format |= DT_CENTER | DT_WORDBREAK; break;
+    case SS_RIGHT: format |= DT_RIGHT | DT_WORDBREAK; break;
+    case SS_LEFTNOWORDWRAP: break;
+    default: format |= DT_LEFT | DT_WORDBREAK; break;
+  }
+  if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+  // A vertically centred static shows one line.
+  if (style & SS_CENTERIMAGE) format = (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
+  return format;
+}
+
+std::u16string TextOf(HWND hwnd) {
+  std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, u'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// Asks the parent for the colours, fills with the brush it answered and draws the text.
+void DrawStatic(HWND hwnd, HDC dc) {
+  RECT rect;
+  GetClientRect(hwnd, &rect);
+  HGDIOBJ oldFont = StateOf(hwnd)->font ? SelectObject(dc, StateOf(hwnd)->font) : nullptr;
+  SetTextColor(dc, GetSysColor(COLOR_STATICTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_STATIC));
+  HBRUSH brush = nullptr;
+  if (HWND parent = GetParent(hwnd))
+    brush = reinterpret_cast<HBRUSH>(SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                  reinterpret_cast<LPARAM>(hwnd)));
+  if (!IsWindow(hwnd)) return;
+  // A parent that answers nothing gets the system's static colours.
+  FillRect(dc, &rect, brush ? brush : GetSysColorBrush(COLOR_STATIC));
+  if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  std::u16string text = TextOf(hwnd);
+  if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &rect, TextFormat(StyleOf(hwnd)));
+  if (oldFont) SelectObject(dc, oldFont);
+}
+
+LRESULT OnPaint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc) {
+    DrawStatic(hwnd, dc);
+    EndPaint(hwnd, &ps);
+  }
+  return 0;
+}
+
+LRESULT OnTap(HWND hwnd, WORD code) {
+  if (StyleOf(hwnd) & SS_NOTIFY) NotifyParent(hwnd, code);
+  return 0;
+}
+
+LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
+  StateOf(hwnd)->font = font;
+  if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
+  return 0;
+}
+
+LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: return OnPaint(hwnd);
+    // The background is the colour request's brush, filled at WM_PAINT.
+    case WM_ERASEBKGND: return 1;
+    case WM_LBUTTONDOWN: return OnTap(hwnd, STN_CLICKED);
+    case WM_LBUTTONDBLCLK: return OnTap(hwnd, STN_DBLCLK);
+    case WM_GETDLGCODE: return DLGC_STATIC;
+    case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_SETTEXT: {
+      LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return result;
+    }
+    case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_NCDESTROY: FreeState(hwnd); return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void RegisterStaticClass() {
+  WNDCLASSW wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = StaticProc;
+  wc.cbWndExtra = 4;
+  wc.lpszClassName = kStaticClassName;
+  RegisterClassW(&wc);
+}
+
+}  // namespace gwes

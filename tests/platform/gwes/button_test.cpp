@@ -1,0 +1,134 @@
+#include "platform/gwes/controls/button.h"
+
+#include "tests/platform/gwes/control_fixture.h"
+
+using gwes::StylusAction;
+using Events = std::vector<std::string>;
+
+namespace {
+
+class ButtonTest : public gwes_test::ControlTest {
+ protected:
+  std::string CommandName(WORD code) override {
+    switch (code) {
+      case BN_CLICKED: return "BN_CLICKED";
+      case BN_DBLCLK: return "BN_DBLCLK";
+      case BN_SETFOCUS: return "BN_SETFOCUS";
+      case BN_KILLFOCUS: return "BN_KILLFOCUS";
+      default: return std::to_string(code);
+    }
+  }
+  // An owner-drawn button at (10, 10), 60 x 30, id 100; `extra` adds styles.
+  HWND OwnerDrawn(DWORD extra = 0) {
+    HWND button = Make(kButtonClassName, u"OK", BS_OWNERDRAW | extra, {10, 10, 70, 40}, 100);
+    Drain();
+    return button;
+  }
+};
+
+TEST_F(ButtonTest, ReleaseInsideClicksAndReleaseOutsideDoesNot) {
+  HWND button = Make(kButtonClassName, u"OK", BS_OWNERDRAW, {10, 10, 70, 40}, 100);
+  EXPECT_EQ(Drain(), (Events{"draw(100) entire"}));
+
+  Tap(20, 20);
+  EXPECT_EQ(Drain(), (Events{"draw(100) focus focused", "draw(100) select pressed focused",
+                              "draw(100) select focused", "BN_CLICKED(100)"}));
+  EXPECT_EQ(GetFocus(), button);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  gwes::PostStylus(StylusAction::Down, 20, 20);
+  gwes::PostStylus(StylusAction::Move, 200, 200);  // leaving the button lets it up
+  gwes::PostStylus(StylusAction::Move, 30, 30);    // coming back presses it again
+  gwes::PostStylus(StylusAction::Move, 100, 20);
+  gwes::PostStylus(StylusAction::Up, 100, 20);
+  EXPECT_EQ(Drain(), (Events{"draw(100) select pressed focused", "draw(100) select focused",
+                              "draw(100) select pressed focused", "draw(100) select focused"}));
+  EXPECT_EQ(SendMessageW(button, BM_GETSTATE, 0, 0), BST_FOCUS);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ButtonTest, SpaceAndBmClickClickTheFocusedButton) {
+  HWND button = OwnerDrawn();
+  SetFocus(button);
+  Drain();
+  Key(VK_SPACE);
+  EXPECT_EQ(Drain(), (Events{"draw(100) select pressed focused", "draw(100) select focused", "BN_CLICKED(100)"}));
+  Key(VK_RETURN);  // Enter is the dialog manager's business
+  EXPECT_EQ(Drain(), Events{});
+
+  SendMessageW(button, BM_CLICK, 0, 0);
+  EXPECT_EQ(Drain(), (Events{"draw(100) select pressed focused", "draw(100) select focused", "BN_CLICKED(100)"}));
+  EnableWindow(button, FALSE);  // takes the focus away
+  SendMessageW(button, BM_CLICK, 0, 0);
+  EXPECT_EQ(Drain(), (Events{"draw(100) focus disabled", "draw(100) entire disabled"}));
+}
+
+TEST_F(ButtonTest, ADoubleTapIsBnDblclkForOwnerDrawnButtonsAndASecondPressForPlainOnes) {
+  OwnerDrawn();
+  Tap(20, 20);
+  Tap(20, 20);  // the same instant: a double tap
+  EXPECT_EQ(Drain(), (Events{"draw(100) focus focused", "draw(100) select pressed focused",
+                              "draw(100) select focused", "BN_CLICKED(100)", "BN_DBLCLK(100)"}));
+
+  HWND plain = Make(kButtonClassName, u"Go", BS_PUSHBUTTON, {100, 10, 160, 40}, 101);
+  Drain();
+  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  Tap(110, 20);
+  Tap(110, 20);
+  EXPECT_EQ(Drain(), (Events{"draw(100) focus", "BN_CLICKED(101)", "BN_CLICKED(101)"}));
+
+  SetWindowLongW(plain, GWL_STYLE, GetWindowLongW(plain, GWL_STYLE) | BS_NOTIFY);
+  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  Tap(110, 20);
+  Tap(110, 20);
+  EXPECT_EQ(Drain(), (Events{"BN_CLICKED(101)", "BN_DBLCLK(101)"}));
+}
+
+TEST_F(ButtonTest, BsNotifyReportsFocusChangesAndOwnerDrawShowsEveryState) {
+  HWND noisy = OwnerDrawn(BS_NOTIFY);
+  HWND quiet = Make(kButtonClassName, u"Quiet", BS_PUSHBUTTON, {100, 10, 160, 40}, 101);
+  Drain();
+  SetFocus(noisy);
+  EXPECT_EQ(Drain(), (Events{"draw(100) focus focused", "BN_SETFOCUS(100)"}));
+  SetFocus(quiet);
+  EXPECT_EQ(Drain(), (Events{"BN_KILLFOCUS(100)", "draw(100) focus"}));
+  SetFocus(noisy);
+  SetFocus(nullptr);
+  Drain();
+
+  SendMessageW(noisy, BM_SETSTATE, TRUE, 0);
+  SendMessageW(noisy, BM_SETSTATE, TRUE, 0);  // no change, no drawing
+  EXPECT_EQ(Drain(), (Events{"draw(100) select pressed"}));
+  EXPECT_EQ(SendMessageW(noisy, BM_GETSTATE, 0, 0), BST_PUSHED);
+  SendMessageW(noisy, BM_SETSTATE, FALSE, 0);
+  EnableWindow(noisy, FALSE);
+  EXPECT_EQ(Drain(), (Events{"draw(100) select", "draw(100) entire disabled"}));
+}
+
+TEST_F(ButtonTest, TextChangesAndDialogCodesNotifyNobody) {
+  HWND push = Make(kButtonClassName, u"A", BS_PUSHBUTTON, {10, 10, 70, 40}, 100);
+  HWND def = Make(kButtonClassName, u"B", BS_DEFPUSHBUTTON, {100, 10, 160, 40}, 101);
+  Drain();
+  SetWindowTextW(push, u"Changed");
+  EXPECT_EQ(Drain(), Events{});
+  EXPECT_EQ(SendMessageW(push, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+  EXPECT_EQ(SendMessageW(def, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+  SendMessageW(def, BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
+  EXPECT_EQ(SendMessageW(def, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+  SendMessageW(def, BM_SETSTYLE, BS_OWNERDRAW, FALSE);
+  EXPECT_EQ(GetWindowLongW(def, GWL_STYLE) & BS_TYPEMASK, static_cast<LONG_PTR>(BS_OWNERDRAW));
+}
+
+TEST_F(ButtonTest, APushButtonDrawsARaisedFaceThatSinksWhilePressed) {
+  HWND push = Make(kButtonClassName, u"", BS_PUSHBUTTON, {10, 10, 70, 40}, 100);
+  Drain();
+  // Inside the outer frame: the light top-left edge and the face.
+  EXPECT_EQ(gwes_test::ScreenColour(11, 11), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(gwes_test::ScreenColour(40, 25), GetSysColor(COLOR_BTNFACE));
+  SendMessageW(push, BM_SETSTATE, TRUE, 0);
+  EXPECT_EQ(gwes_test::ScreenColour(11, 11), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(gwes_test::ScreenColour(10, 10), GetSysColor(COLOR_BTNSHADOW));
+}
+
+}  // namespace

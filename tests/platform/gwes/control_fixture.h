@@ -1,0 +1,90 @@
+// A fixture for the standard controls: a 320 x 240 visible popup as the parent, recording what its
+// controls tell it (WM_COMMAND, WM_DRAWITEM, colour requests) as readable events.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/gwes/controls/button.h"
+#include "platform/gwes/controls/controls.h"
+#include "platform/gwes/controls/edit.h"
+#include "platform/gwes/controls/static.h"
+#include "platform/gwes/focus.h"
+#include "platform/gwes/gdi.h"
+#include "platform/gwes/input.h"
+#include "tests/platform/gwes/message_log.h"
+#include "tests/support/test_device.h"
+
+namespace gwes_test {
+
+inline COLORREF ScreenColour(int x, int y) {
+  return gwes::ColourOf(gwes::Screen()->At(x, y) & gwes::kColourBits);
+}
+
+class ControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DestroyAllWindows();
+    gwes::PostStylus(gwes::StylusAction::Up, 0, 0);  // no press left over from another test
+    Pump();
+    gwes::RegisterStandardControls();
+    parent = MakeWindow("parent", WS_POPUP | WS_VISIBLE);
+    background = CreateSolidBrush(kBackground);
+    log.React(parent, WM_ERASEBKGND, [this](WPARAM wParam, LPARAM) -> LRESULT {
+      RECT rect{0, 0, 320, 240};
+      FillRect(reinterpret_cast<HDC>(wParam), &rect, background);
+      return 1;
+    });
+    log.React(parent, WM_COMMAND, [this](WPARAM wParam, LPARAM) -> LRESULT {
+      events.push_back(CommandName(HIWORD(wParam)) + "(" + std::to_string(LOWORD(wParam)) + ")");
+      return 0;
+    });
+    log.React(parent, WM_DRAWITEM, [this](WPARAM, LPARAM lParam) -> LRESULT {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      std::string text = "draw(" + std::to_string(item->CtlID) + ")";
+      text += item->itemAction == ODA_DRAWENTIRE ? " entire" : item->itemAction == ODA_SELECT ? " select" : " focus";
+      if (item->itemState & ODS_SELECTED) text += " pressed";
+      if (item->itemState & ODS_FOCUS) text += " focused";
+      if (item->itemState & ODS_DISABLED) text += " disabled";
+      events.push_back(text);
+      return TRUE;
+    });
+  }
+  void TearDown() override {
+    DestroyAllWindows();
+    DeleteObject(background);
+  }
+
+  HWND Make(const char16_t* cls, const char16_t* text, DWORD style, RECT rect, int id) {
+    return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top, rect.right - rect.left,
+                           rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), nullptr,
+                           nullptr);
+  }
+  // Dispatches everything pending and returns the events since the last call.
+  std::vector<std::string> Drain() {
+    Pump();
+    auto taken = std::move(events);
+    events.clear();
+    return taken;
+  }
+  void Tap(int x, int y) {
+    gwes::PostStylus(gwes::StylusAction::Down, x, y);
+    gwes::PostStylus(gwes::StylusAction::Up, x, y);
+  }
+  void Key(BYTE vk) {
+    gwes::PostKey(vk, true);
+    gwes::PostKey(vk, false);
+  }
+  virtual std::string CommandName(WORD code) { return std::to_string(code); }
+
+  static constexpr COLORREF kBackground = RGB(0, 0, 255);
+  testing_support::TestDevice device;  // a virtual clock: taps at one instant pair up as double taps
+  MessageLog& log = MessageLog::Get();
+  HWND parent = nullptr;
+  HBRUSH background = nullptr;
+  std::vector<std::string> events;
+};
+
+}  // namespace gwes_test
