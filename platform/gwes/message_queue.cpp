@@ -71,6 +71,7 @@ ThreadQueue& CurrentQueue() {
 }
 
 void UnregisterQueue(std::thread::id thread) {
+  ForgetThreadWindows(thread);
   std::lock_guard guard(QueueMutex());
   auto found = g_queues.find(thread);
   if (found == g_queues.end()) return;

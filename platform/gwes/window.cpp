@@ -121,6 +121,35 @@ void CollectDescendants(HWND hwnd, std::vector<HWND>& out) {
   }
 }
 
+void ForgetThreadWindows(std::thread::id thread) {
+  std::vector<HWND> tops;
+  {
+    std::lock_guard guard(WindowLock());
+    for (HWND top : g_topLevel)
+      if (Find(top)->thread == thread) tops.push_back(top);
+  }
+  for (HWND top : tops) {
+    ExposeState before = CaptureExposeState(top);
+    std::lock_guard guard(WindowLock());
+    Window* window = Find(top);
+    if (!window) continue;
+    window->style &= ~WS_VISIBLE;
+    ApplyExpose(top, before, true);
+    std::vector<HWND> all{top};
+    CollectDescendants(top, all);
+    std::erase(g_topLevel, top);
+    for (HWND each : all) {
+      for (auto& [handle, other] : g_windows)
+        if (other->owner == each) other->owner = nullptr;
+      Find(each)->cls->windowCount--;
+      ForgetFocusState(each);
+      KillWindowTimers(each);
+      ForgetWindowMessages(each);
+    }
+    for (HWND each : all) g_windows.erase(each);
+  }
+}
+
 }  // namespace gwes::detail
 
 using namespace gwes::detail;

@@ -78,6 +78,8 @@ std::shared_ptr<WindowClass> FindClass(LPCWSTR nameOrAtom);
 // Removes the window's remaining state when its record goes: queued messages and timers.
 void ForgetWindowMessages(HWND hwnd);
 void KillWindowTimers(HWND hwnd);
+// Removes the windows of a thread that ended, without messages: nobody is left to answer them.
+void ForgetThreadWindows(std::thread::id thread);
 // Focus, activation and capture bookkeeping when a window goes away.
 void ForgetFocusState(HWND hwnd);
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/gwes/focus.h"
 #include "platform/gwes/input.h"
 #include "platform/gwes/timers.h"
 #include "platform/kernel/clock.h"
@@ -203,6 +204,26 @@ TEST_F(MessageQueueTest, AnIdleUiThreadSeesEachDueTimerInOrderAsTimeAdvances) {
   PostMessageW(window, WM_CLOSE, 0, 0);
   ui.join();
   EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MessageQueueTest, TheWindowsOfAThreadThatEndsGoWithIt) {
+  HWND top = nullptr;
+  HWND child = nullptr;
+  std::thread ui([&] {
+    top = MakeWindow("top", WS_VISIBLE);
+    child = MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {0, 0, 10, 10}, 1);
+    SetFocus(child);
+  });
+  ui.join();
+  EXPECT_FALSE(IsWindow(top));
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_TRUE(gwes::TopLevelWindowList().empty());
 }
 
 }  // namespace
