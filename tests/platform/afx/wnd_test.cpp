@@ -1,0 +1,213 @@
+#include "platform/afx/wnd.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/gwes/message_log.h"
+#include "tests/support/test_device.h"
+
+using gwes_test::MakeWindow;
+using gwes_test::MessageLog;
+using Log = std::vector<std::string>;
+
+namespace {
+
+// Records the handlers the framework calls, in the same log as the recording window procedure.
+class CLoggingWnd : public CWnd {
+ public:
+  explicit CLoggingWnd(std::string name) : m_name(std::move(name)) {}
+
+  void OnKeyDown(UINT key, UINT, UINT) override {
+    Note("OnKeyDown:" + std::to_string(key));
+    if (key != 'X') Default();  // 'X' is swallowed by the object
+  }
+  void OnTimer(UINT_PTR id) override { Note("OnTimer:" + std::to_string(id)); }
+  BOOL OnCommand(WPARAM wParam, LPARAM) override {
+    Note("OnCommand:" + std::to_string(LOWORD(wParam)));
+    return TRUE;
+  }
+  HBRUSH OnCtlColor(HDC, HWND, UINT kind) override {
+    Note("OnCtlColor:" + std::to_string(kind));
+    return nullptr;
+  }
+  void OnDrawItem(int id, LPARAM) override { Note("OnDrawItem:" + std::to_string(id)); }
+  BOOL OnChildNotify(UINT msg, WPARAM, LPARAM, LRESULT* result) override {
+    Note("OnChildNotify:" + std::to_string(msg));
+    if (msg == WM_CTLCOLORSTATIC || msg == WM_DRAWITEM) {
+      *result = 42;
+      return TRUE;
+    }
+    return FALSE;
+  }
+  int OnCreate(CREATESTRUCTW* create) override {
+    Note("OnCreate");
+    if (m_refuseCreate) return -1;
+    return CWnd::OnCreate(create);
+  }
+  void OnDestroy() override {
+    Note("OnDestroy:" + std::string(m_hWnd ? "bound" : "unbound"));
+    CWnd::OnDestroy();
+  }
+  void PostNcDestroy() override {
+    Note("PostNcDestroy:" + std::string(m_hWnd ? "bound" : "unbound"));
+    if (m_deleteSelf) delete this;
+  }
+
+  bool m_refuseCreate = false;
+  bool m_deleteSelf = false;
+
+ private:
+  void Note(const std::string& text) { m_notes.push_back(m_name + "." + text); }
+
+ public:
+  // Handler notes and window-procedure entries in one list, in the order they happened.
+  static Log& Notes() { return m_notes; }
+  static inline Log m_notes;
+  std::string m_name;
+};
+
+Log TakeAll() {
+  Log all = CLoggingWnd::Notes();
+  CLoggingWnd::Notes().clear();
+  return all;
+}
+
+// The recording procedure's entries go into the shared notes as they happen.
+class WndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gwes_test::DestroyAllWindows();
+    CLoggingWnd::Notes().clear();
+    gwes_test::RegisterRecordingClasses();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      LRESULT result = MessageLog::Get().Record(hwnd, msg, wParam, lParam);
+      for (auto& entry : MessageLog::Get().Take()) CLoggingWnd::Notes().push_back(entry);
+      return result;
+    };
+    wc.lpszClassName = u"NotingRecorder";
+    RegisterClassW(&wc);
+    MessageLog::Get().Ignore({WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS,
+                              WM_KILLFOCUS, WM_SIZE, WM_MOVE, WM_CREATE, WM_PAINT, WM_ERASEBKGND});
+  }
+  void TearDown() override { gwes_test::DestroyAllWindows(); }
+
+  testing_support::TestDevice device;  // virtual time for the timers
+
+  HWND Make(const std::string& name, DWORD style, HWND parent = nullptr, int id = 0) {
+    return MakeWindow(name, style, parent, {0, 0, 50, 20}, id, u"NotingRecorder");
+  }
+};
+
+TEST_F(WndTest, SubclassedWindowRunsHandlersFirstAndDefaultReachesTheOldProcedure) {
+  HWND parent = Make("parent", WS_VISIBLE);
+  HWND child = Make("child", WS_CHILD | WS_VISIBLE, parent, 5);
+  CWnd parentWnd;
+  ASSERT_TRUE(parentWnd.Attach(parent));
+  CLoggingWnd control("control");
+  ASSERT_TRUE(control.SubclassDlgItem(5, &parentWnd));
+  EXPECT_EQ(CWnd::FromHandlePermanent(child), &control);
+  EXPECT_FALSE(CLoggingWnd("second").SubclassWindow(child)) << "a window binds to one object";
+  TakeAll();
+
+  SendMessageW(child, WM_KEYDOWN, 'A', 1);
+  SendMessageW(child, WM_KEYDOWN, 'X', 1);
+  SendMessageW(child, WM_USER, 3, 4);  // no handler: straight to the old procedure
+  EXPECT_EQ(TakeAll(), (Log{"control.OnKeyDown:65", "child:WM_KEYDOWN:65:1", "control.OnKeyDown:88",
+                            "child:WM_USER:3:4"}));
+
+  // Unbinding gives the window its own procedure back.
+  EXPECT_EQ(control.UnsubclassWindow(), child);
+  EXPECT_EQ(CWnd::FromHandlePermanent(child), nullptr);
+  SendMessageW(child, WM_KEYDOWN, 'X', 1);
+  EXPECT_EQ(TakeAll(), (Log{"child:WM_KEYDOWN:88:1"}));
+  parentWnd.Detach();
+}
+
+TEST_F(WndTest, NotificationsAreOfferedToTheChildObjectBeforeTheParent) {
+  HWND parent = Make("parent", WS_VISIBLE);
+  HWND child = Make("child", WS_CHILD | WS_VISIBLE, parent, 7);
+  HWND plain = Make("plain", WS_CHILD | WS_VISIBLE, parent, 8);
+  CLoggingWnd parentWnd("dlg");
+  ASSERT_TRUE(parentWnd.SubclassWindow(parent));
+  CLoggingWnd control("control");
+  ASSERT_TRUE(control.SubclassDlgItem(7, &parentWnd));
+  TakeAll();
+
+  // The child answers its own colour and drawing requests: the parent sees nothing of them.
+  EXPECT_EQ(SendMessageW(parent, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(child)), 42);
+  EXPECT_EQ(SendMessageW(parent, WM_DRAWITEM, 7, 0), 42);
+  EXPECT_EQ(TakeAll(), (Log{"control.OnChildNotify:312", "control.OnChildNotify:43"}));
+
+  // A command the child leaves goes on to the parent's handler; an unbound child's requests go
+  // straight to the parent.
+  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(7, 0), reinterpret_cast<LPARAM>(child));
+  SendMessageW(parent, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(plain));
+  SendMessageW(parent, WM_DRAWITEM, 8, 0);
+  EXPECT_EQ(TakeAll(), (Log{"control.OnChildNotify:273", "dlg.OnCommand:7", "dlg.OnCtlColor:6", "dlg.OnDrawItem:8"}));
+}
+
+TEST_F(WndTest, DestroyedWindowLeavesTheMapAndItsObjectUnbound) {
+  HWND parent = Make("parent", WS_VISIBLE);
+  HWND child = Make("child", WS_CHILD | WS_VISIBLE, parent, 7);
+  CLoggingWnd control("control");
+  ASSERT_TRUE(control.SubclassWindow(child));
+  auto* owned = new CLoggingWnd("owned");
+  owned->m_deleteSelf = true;
+  ASSERT_TRUE(owned->SubclassWindow(parent));
+  TakeAll();
+
+  DestroyWindow(parent);
+  EXPECT_EQ(TakeAll(), (Log{"owned.OnDestroy:bound", "parent:WM_DESTROY:0:0", "control.OnDestroy:bound",
+                            "child:WM_DESTROY:0:0", "child:WM_NCDESTROY:0:0", "control.PostNcDestroy:unbound",
+                            "parent:WM_NCDESTROY:0:0", "owned.PostNcDestroy:unbound"}));
+  EXPECT_EQ(control.m_hWnd, nullptr);
+  EXPECT_EQ(CWnd::FromHandlePermanent(child), nullptr);
+  EXPECT_EQ(CWnd::FromHandlePermanent(parent), nullptr);
+  EXPECT_EQ(CWnd::FromHandle(child), nullptr);
+
+  // An object that goes away first destroys its window without calling into itself.
+  HWND other = Make("other", WS_VISIBLE);
+  {
+    CLoggingWnd shortLived("short");
+    ASSERT_TRUE(shortLived.SubclassWindow(other));
+    TakeAll();
+  }
+  EXPECT_FALSE(IsWindow(other));
+  EXPECT_EQ(TakeAll(), (Log{"other:WM_DESTROY:0:0", "other:WM_NCDESTROY:0:0"}));
+}
+
+TEST_F(WndTest, CreateExBindsBeforeTheFirstMessageAndTemporariesStandForUnboundWindows) {
+  CLoggingWnd created("made");
+  ASSERT_TRUE(created.CreateEx(0, nullptr, u"title", WS_VISIBLE, 0, 0, 30, 30, nullptr, 0));
+  EXPECT_EQ(CWnd::FromHandlePermanent(created.m_hWnd), &created);
+  EXPECT_EQ(created.GetWindowText(), u"title");
+  Log notes = TakeAll();
+  ASSERT_FALSE(notes.empty());
+  EXPECT_EQ(notes.front(), "made.OnCreate");
+
+  CLoggingWnd refused("refused");
+  refused.m_refuseCreate = true;
+  EXPECT_FALSE(refused.CreateEx(0, nullptr, u"", 0, 0, 0, 10, 10, nullptr, 0));
+  EXPECT_EQ(refused.m_hWnd, nullptr);
+
+  HWND plain = Make("plain", WS_VISIBLE);
+  CWnd* temporary = CWnd::FromHandle(plain);
+  ASSERT_NE(temporary, nullptr);
+  EXPECT_EQ(temporary->m_hWnd, plain);
+  EXPECT_EQ(CWnd::FromHandle(plain), temporary);
+  EXPECT_EQ(CWnd::FromHandlePermanent(plain), nullptr);
+  temporary->SetWindowText(u"hello");
+  EXPECT_EQ(CWnd::FromHandle(plain)->GetWindowText(), u"hello");
+
+  // Timers and style changes through the wrappers.
+  created.SetTimer(9, 100);
+  TakeAll();
+  gwes::AdvanceTime(100);
+  gwes_test::Pump();
+  EXPECT_EQ(TakeAll(), (Log{"made.OnTimer:9"}));
+  EXPECT_TRUE(created.ModifyStyle(0, WS_DISABLED));
+  EXPECT_FALSE(created.ModifyStyle(0, WS_DISABLED));
+  EXPECT_TRUE(created.GetStyle() & WS_DISABLED);
+}
+
+}  // namespace
