@@ -51,6 +51,7 @@ class ControlTest : public ::testing::Test {
       events.push_back(text);
       return TRUE;
     });
+    Pump();  // the parent's background is on the screen before any control
   }
   void TearDown() override {
     DestroyAllWindows();
