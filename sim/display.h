@@ -34,11 +34,13 @@ class InputTarget {
 struct DisplayConfig {
   int scale = 2;
   const char* title = "Quorvane Utility";
+  // Filled with a one-line reason when no window can be opened.
+  char failure[256] = {};
 };
 
 // Runs the display on the calling thread until programEnded becomes true; returns 0, or non-zero
 // when no window could be opened. The module exports it as "QuorvaneRunDisplay".
-using RunDisplayFunction = int (*)(const DisplayConfig& config, FrameSource& frames, InputTarget& input,
+using RunDisplayFunction = int (*)(DisplayConfig& config, FrameSource& frames, InputTarget& input,
                                    const std::atomic<bool>& programEnded);
 
 // Host keys and the device keys they stand for, for the README and the window's help.

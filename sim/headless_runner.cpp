@@ -1,5 +1,6 @@
 #include "sim/headless_runner.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <vector>
@@ -41,8 +42,14 @@ bool WriteDump(const std::string& file, std::string* error) {
 
 }  // namespace
 
-HeadlessRunner::HeadlessRunner(std::istream& script, std::function<void(int, const std::string&)> ends)
-    : m_script(script), m_ends(std::move(ends)) {}
+HeadlessRunner::HeadlessRunner(std::istream& script, std::function<void(int, const std::string&)> ends,
+                               std::string shotsFolder)
+    : m_script(script), m_ends(std::move(ends)), m_shotsFolder(std::move(shotsFolder)) {}
+
+std::string HeadlessRunner::ShotPath(const std::string& file) const {
+  std::filesystem::path path(file);
+  return m_shotsFolder.empty() || path.is_absolute() ? file : (std::filesystem::path(m_shotsFolder) / path).string();
+}
 
 void HeadlessRunner::Install() {
   gwes::SetIdleHook([this] { RunNextCommand(); });
@@ -88,7 +95,7 @@ void HeadlessRunner::RunNextCommand() {
       case ScriptVerb::Char: return gwes::PostChar(static_cast<WCHAR>(command->key));
       case ScriptVerb::Wait: return gwes::AdvanceTime(command->ms);
       case ScriptVerb::Shot:
-        if (!TakeShot(command->file, &error)) return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
+        if (!TakeShot(ShotPath(command->file), &error)) return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
         break;  // a shot changes nothing: go on with the next line
       case ScriptVerb::Dump:
         if (!WriteDump(command->file, &error)) return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);

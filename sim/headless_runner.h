@@ -18,8 +18,10 @@ constexpr int kStatusScriptRanOut = 3;
 class HeadlessRunner {
  public:
   // ends is called once, with the status, when the script cannot go on (the front end then leaves
-  // the process); after it the runner does nothing more. Shot and dump paths are taken as given.
-  HeadlessRunner(std::istream& script, std::function<void(int status, const std::string& reason)> ends);
+  // the process); after it the runner does nothing more. Dump paths are taken as given.
+  // A shot's relative file name is taken inside shotsFolder when one is given.
+  HeadlessRunner(std::istream& script, std::function<void(int status, const std::string& reason)> ends,
+                 std::string shotsFolder = {});
 
   // Installs the runner as the window system's idle hook.
   void Install();
@@ -30,8 +32,11 @@ class HeadlessRunner {
   int LineNumber() const { return m_line; }
 
  private:
+  std::string ShotPath(const std::string& file) const;
+
   std::istream& m_script;
   std::function<void(int, const std::string&)> m_ends;
+  std::string m_shotsFolder;
   int m_line = 0;
   bool m_ended = false;
 };

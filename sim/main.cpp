@@ -3,6 +3,8 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "platform/kernel/time_zone.h"
 #include "platform/kernel/wide_string.h"
 #include "res/program_resources.h"
+#include "sim/front_end.h"
 #include "sim/options.h"
 
 namespace {
@@ -64,5 +67,17 @@ int main(int argc, char** argv) {
 
   CImmediateScreenHost host;
   CUtilityApp app(host);
-  return AfxWinMain(app, kernel::Utf8ToWide(options->commandLine));
+  std::u16string commandLine = kernel::Utf8ToWide(options->commandLine);
+  if (!options->headless) return sim::RunWithWindow(app, commandLine, options->scale);
+  // Without a script the run is an empty script: a screen left waiting ends the run with status 3.
+  std::ifstream scriptFile;
+  std::istringstream noScript;
+  std::istream* script = &noScript;
+  if (options->script && *options->script == "-") {
+    script = &std::cin;
+  } else if (options->script) {
+    scriptFile.open(*options->script);
+    script = &scriptFile;
+  }
+  return sim::RunHeadless(app, commandLine, *script, options->shots.value_or(""));
 }

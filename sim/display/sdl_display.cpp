@@ -39,6 +39,25 @@ Uint8 Brightness(int level) {
   return static_cast<Uint8>(96 + (255 - 96) * (level - 1) / 7);
 }
 
+// Opens SDL's video on a real display: X11 or Wayland, or the driver named in SDL_VIDEODRIVER. SDL's
+// own fallback would be its "offscreen" driver, which loads EGL and Mesa for nothing.
+bool StartVideo(sim::DisplayConfig& config) {
+  if (SDL_Init(SDL_INIT_EVENTS) != 0) return false;
+  const char* named = SDL_getenv("SDL_VIDEODRIVER");
+  bool started = named != nullptr && *named != 0
+                     ? SDL_InitSubSystem(SDL_INIT_VIDEO) == 0
+                     : (SDL_getenv("DISPLAY") != nullptr && SDL_VideoInit("x11") == 0) ||
+                           (SDL_getenv("WAYLAND_DISPLAY") != nullptr && SDL_VideoInit("wayland") == 0);
+  if (!started) {
+    SDL_snprintf(config.failure, sizeof config.failure, "%s",
+                 named || SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY")
+                     ? SDL_GetError()
+                     : "no display (DISPLAY and WAYLAND_DISPLAY are not set)");
+    SDL_Quit();
+  }
+  return started;
+}
+
 struct SdlSession {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
@@ -53,12 +72,9 @@ struct SdlSession {
 
 }  // namespace
 
-extern "C" int QuorvaneRunDisplay(const sim::DisplayConfig& config, sim::FrameSource& frames, sim::InputTarget& input,
+extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& frames, sim::InputTarget& input,
                                   const std::atomic<bool>& programEnded) {
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    SDL_Log("cannot open a window: %s", SDL_GetError());
-    return 1;
-  }
+  if (!StartVideo(config)) return 1;
   SdlSession sdl;
   sdl.window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth * config.scale,
                                 kHeight * config.scale, SDL_WINDOW_SHOWN);
@@ -69,7 +85,7 @@ extern "C" int QuorvaneRunDisplay(const sim::DisplayConfig& config, sim::FrameSo
     sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
   }
   if (!sdl.texture) {
-    SDL_Log("cannot open a window: %s", SDL_GetError());
+    SDL_snprintf(config.failure, sizeof config.failure, "%s", SDL_GetError());
     return 1;
   }
 

@@ -1,0 +1,21 @@
+// The two ways to run the program: headless, driven by a script on virtual time, or in an SDL
+// window that a person uses. Either way the program itself runs on the user-interface thread.
+#pragma once
+
+#include <istream>
+#include <string>
+
+#include "platform/afx/winapp.h"
+
+namespace sim {
+
+// Runs the program with the script fed to it whenever it is idle; returns the program's exit code,
+// or ends the process with the runner's status when the script cannot go on (a bad line: 2; the
+// script ran out while a screen was open: 3).
+int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder);
+
+// Runs the program on a thread of its own while this thread shows the window; returns the exit
+// code, or 1 with a one-line reason when no window can be opened.
+int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale);
+
+}  // namespace sim
