@@ -111,7 +111,7 @@ void CookStylus(const RawEvent& event) {
         g_lastPress = LastPress{target, event.point, event.time};
       }
       HWND root = RootOf(target);
-      if (root != GetActiveWindow()) activate = root;
+      if (root != GetActiveWindow() && !(Find(root)->exStyle & WS_EX_NOACTIVATE)) activate = root;
     }
   }
   if (activate) {

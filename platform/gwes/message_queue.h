@@ -46,8 +46,9 @@ void AdvanceTime(DWORD ms);
 // waiting for messages with nothing to retrieve, no input is pending and a requested time advance
 // is done. False on timeout.
 bool WaitForIdle(DWORD timeoutMs);
-// Called on a thread that is about to wait for messages with nothing left to retrieve (for a
-// script runner living on the user-interface thread). The hook may post input or advance time.
+// Called on any thread that is about to wait for messages with nothing left to retrieve (for a
+// script runner living on the user-interface thread), never re-entered on one thread. The hook may
+// post input, advance time or post a quit message; a null hook removes it.
 void SetIdleHook(std::function<void()> hook);
 
 }  // namespace gwes

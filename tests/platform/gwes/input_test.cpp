@@ -90,6 +90,15 @@ TEST_F(InputTest, ADisabledTopLevelWindowGetsNoInputAndATapActivatesAnInactiveWi
   EXPECT_EQ(Input(), (Log{"other:WM_ACTIVATE:0:dialog", "dialog:WM_ACTIVATE:2:other", "dialog:WM_LBUTTONDOWN:1:655370",
                           "dialog:WM_LBUTTONUP:0:655370"}));
   EXPECT_EQ(gwes::TopLevelWindowList().front(), dialog);
+
+  // A window that never activates still gets its taps.
+  MakeWindow("keypad", WS_VISIBLE | WS_POPUP, nullptr, {0, 200, 320, 240}, 0, gwes_test::kRecordingClass,
+             WS_EX_NOACTIVATE | WS_EX_TOPMOST);
+  log.Clear();
+  Tap(10, 210);
+  Pump();
+  EXPECT_EQ(Input(), (Log{"keypad:WM_LBUTTONDOWN:1:655370", "keypad:WM_LBUTTONUP:0:655370"}));
+  EXPECT_EQ(GetActiveWindow(), dialog);
 }
 
 TEST_F(InputTest, ASecondQuickTapNearbyIsADoubleClickOnlyForClassesThatAskForIt) {
