@@ -3,6 +3,7 @@
 
 #include "platform/gwes/focus.h"
 #include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
 #include "platform/gwes/window.h"
 #include "platform/gwes/window_internal.h"
 #include "platform/kernel/last_error.h"
@@ -51,8 +52,10 @@ Placement PlaceFor(Window& window, HWND after) {
   return {static_cast<std::size_t>(at - list.begin()) + 1, (Find(after)->exStyle & WS_EX_TOPMOST) != 0};
 }
 
-// Keeps the windows a top-level window owns right above it, as Win32 does.
-void RaiseOwnedWindows(HWND owner) {
+// Keeps the windows a top-level window owns right above it, as Win32 does; returns the windows it
+// had to raise.
+std::vector<HWND> RaiseOwnedWindows(HWND owner) {
+  std::vector<HWND> raised;
   auto& list = TopLevelWindows();
   std::vector<HWND> owned;
   for (HWND each : list) {
@@ -67,9 +70,11 @@ void RaiseOwnedWindows(HWND owner) {
     auto self = std::find(list.begin(), list.end(), *it);
     auto ownerAt = std::find(list.begin(), list.end(), owner);
     if (self < ownerAt) continue;
+    raised.push_back(*it);
     list.erase(self);
     list.insert(std::find(list.begin(), list.end(), owner), *it);
   }
+  return raised;
 }
 
 bool CanActivate(HWND hwnd) {
@@ -147,6 +152,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   ExposeState before = CaptureExposeState(hwnd);
   bool restacked = false;
   bool hidden = false;
+  std::vector<HWND> raisedOwned;
   {
     std::lock_guard guard(WindowLock());
     Window* window = Find(hwnd);
@@ -167,7 +173,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
       siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(std::min(place.index, siblings.size())), hwnd);
       if (!window->parent) {
         window->exStyle = place.topMost ? window->exStyle | WS_EX_TOPMOST : window->exStyle & ~WS_EX_TOPMOST;
-        if (!(pos.flags & SWP_NOOWNERZORDER)) RaiseOwnedWindows(hwnd);
+        if (!(pos.flags & SWP_NOOWNERZORDER)) raisedOwned = RaiseOwnedWindows(hwnd);
       }
       restacked = previousOrder != SiblingsOf(*window) || previousExStyle != window->exStyle;
     }
@@ -179,7 +185,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   }
   bool changed = restacked || !(pos.flags & SWP_NOMOVE) || !(pos.flags & SWP_NOSIZE) ||
                  (pos.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED));
-  if (!(pos.flags & SWP_NOREDRAW)) ApplyExpose(hwnd, before, changed);
+  if (!(pos.flags & SWP_NOREDRAW)) {
+    ApplyExpose(hwnd, before, changed);
+    for (HWND owned : raisedOwned) RedrawWindow(owned, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 
   if (!(pos.flags & (SWP_NOACTIVATE | SWP_HIDEWINDOW)) && CanActivate(hwnd)) SetActiveWindowInternal(hwnd, false, true);
 

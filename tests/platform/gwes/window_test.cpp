@@ -227,9 +227,12 @@ TEST_F(WindowTest, TopMostWindowsStayAboveAndOwnedWindowsAboveTheirOwner) {
   EXPECT_EQ(gwes::TopLevelWindowList(), (std::vector<HWND>{pinned, a, b}));
   EXPECT_FALSE(GetWindowLongW(b, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
-  HWND dialog = MakeWindow("dialog", WS_VISIBLE | WS_POPUP, b);
+  HWND dialog = MakeWindow("dialog", WS_VISIBLE | WS_POPUP, b, {10, 10, 20, 20});
+  gwes_test::Pump();
   SetWindowPos(b, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   EXPECT_EQ(gwes::TopLevelWindowList(), (std::vector<HWND>{dialog, b, pinned, a}));
+  RECT update;
+  EXPECT_TRUE(GetUpdateRect(dialog, &update, FALSE));  // raised over its owner, it repaints
 }
 
 TEST_F(WindowTest, HitTestingFindsTheDeepestVisibleWindowAndSkipsDisabledChildren) {
