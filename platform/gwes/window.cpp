@@ -1,7 +1,6 @@
 #include "platform/gwes/window.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "platform/gwes/focus.h"
 #include "platform/gwes/message_queue.h"
@@ -15,24 +14,6 @@
 namespace gwes::detail {
 namespace {
 
-std::unordered_map<HWND, std::unique_ptr<Window>> g_windows;
-std::vector<HWND> g_topLevel;
-ULONG_PTR g_nextHandle = 0x10000;
-
-// New children go below their siblings, so z-order from the top is creation order (a dialog's tab
-// order). New top-level windows go on top, below the top-most ones unless they are top-most too.
-void LinkWindow(Window& window) {
-  if (window.parent) {
-    Find(window.parent)->children.push_back(window.hwnd);
-    return;
-  }
-  auto position = g_topLevel.begin();
-  if (!(window.exStyle & WS_EX_TOPMOST)) {
-    while (position != g_topLevel.end() && (Find(*position)->exStyle & WS_EX_TOPMOST)) ++position;
-  }
-  g_topLevel.insert(position, window.hwnd);
-}
-
 void SendDestroyMessages(HWND hwnd) {
   if (GetCapture() == hwnd) ReleaseCapture();
   SendMessageW(hwnd, WM_DESTROY, 0, 0);
@@ -45,129 +26,13 @@ void FreeWindow(HWND hwnd) {
     if (IsWindow(child)) FreeWindow(child);
   SendMessageW(hwnd, WM_NCDESTROY, 0, 0);
   std::lock_guard guard(WindowLock());
-  Window* window = Find(hwnd);
-  if (!window) return;
-  for (HWND child : window->children)
-    if (Window* orphan = Find(child)) orphan->parent = nullptr;
-  std::erase(SiblingsOf(*window), hwnd);
-  for (auto& [handle, other] : g_windows)
-    if (other->owner == hwnd) other->owner = nullptr;
-  window->cls->windowCount--;
-  ForgetFocusState(hwnd);
-  KillWindowTimers(hwnd);
-  ForgetWindowMessages(hwnd);
-  g_windows.erase(hwnd);
+  RemoveWindow(hwnd);
 }
 
 }  // namespace
-
-std::recursive_mutex& WindowLock() {
-  static std::recursive_mutex lock;
-  return lock;
-}
-
-Window* Find(HWND hwnd) {
-  auto found = g_windows.find(hwnd);
-  return found == g_windows.end() ? nullptr : found->second.get();
-}
-
-Window* FindOrFail(HWND hwnd) {
-  Window* window = Find(hwnd);
-  if (!window) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return window;
-}
-
-std::vector<HWND>& TopLevelWindows() { return g_topLevel; }
-
-std::vector<HWND>& SiblingsOf(const Window& window) {
-  return window.parent ? Find(window.parent)->children : g_topLevel;
-}
-
-RECT ScreenRect(const Window& window) {
-  RECT rect = window.rect;
-  for (Window* parent = Find(window.parent); parent; parent = Find(parent->parent)) {
-    rect.left += parent->rect.left;
-    rect.right += parent->rect.left;
-    rect.top += parent->rect.top;
-    rect.bottom += parent->rect.top;
-  }
-  return rect;
-}
-
-bool VisibleChain(const Window& window) {
-  for (const Window* w = &window; w; w = Find(w->parent))
-    if (!(w->style & WS_VISIBLE)) return false;
-  return true;
-}
-
-bool IsSelfOrDescendant(HWND window, HWND ancestor) {
-  for (Window* w = Find(window); w; w = Find(w->parent))
-    if (w->hwnd == ancestor) return true;
-  return false;
-}
-
-HWND RootOf(HWND hwnd) {
-  Window* window = Find(hwnd);
-  while (window && window->parent) window = Find(window->parent);
-  return window ? window->hwnd : nullptr;
-}
-
-void CollectDescendants(HWND hwnd, std::vector<HWND>& out) {
-  Window* window = Find(hwnd);
-  if (!window) return;
-  for (HWND child : window->children) {
-    out.push_back(child);
-    CollectDescendants(child, out);
-  }
-}
-
-void ForgetThreadWindows(std::thread::id thread) {
-  std::vector<HWND> tops;
-  {
-    std::lock_guard guard(WindowLock());
-    for (HWND top : g_topLevel)
-      if (Find(top)->thread == thread) tops.push_back(top);
-  }
-  for (HWND top : tops) {
-    ExposeState before = CaptureExposeState(top);
-    std::lock_guard guard(WindowLock());
-    Window* window = Find(top);
-    if (!window) continue;
-    window->style &= ~WS_VISIBLE;
-    ApplyExpose(top, before, true);
-    std::vector<HWND> all{top};
-    CollectDescendants(top, all);
-    std::erase(g_topLevel, top);
-    for (HWND each : all) {
-      for (auto& [handle, other] : g_windows)
-        if (other->owner == each) other->owner = nullptr;
-      Find(each)->cls->windowCount--;
-      ForgetFocusState(each);
-      KillWindowTimers(each);
-      ForgetWindowMessages(each);
-    }
-    for (HWND each : all) g_windows.erase(each);
-  }
-}
-
 }  // namespace gwes::detail
 
 using namespace gwes::detail;
-
-namespace gwes {
-
-std::vector<HWND> TopLevelWindowList() {
-  std::lock_guard guard(WindowLock());
-  return g_topLevel;
-}
-
-std::vector<HWND> ChildWindowList(HWND hwnd) {
-  std::lock_guard guard(WindowLock());
-  Window* window = Find(hwnd);
-  return window ? window->children : std::vector<HWND>{};
-}
-
-}  // namespace gwes
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
@@ -195,9 +60,6 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     height = std::max(height, 0);
 
     auto window = std::make_unique<Window>();
-    hwnd = reinterpret_cast<HWND>(g_nextHandle);
-    g_nextHandle += 4;
-    window->hwnd = hwnd;
     window->cls = cls;
     window->style = style & ~WS_VISIBLE;
     window->exStyle = child ? exStyle & ~WS_EX_TOPMOST : exStyle;
@@ -211,9 +73,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     window->extra.assign((cls->wndExtra + 3) / 4, 0);
     window->thread = std::this_thread::get_id();
     cls->windowCount++;
-    Window& record = *window;
-    g_windows.emplace(hwnd, std::move(window));
-    LinkWindow(record);
+    hwnd = InsertWindow(std::move(window));
   }
   CREATESTRUCTW cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
                    windowName, className, exStyle};
@@ -256,7 +116,7 @@ BOOL DestroyWindow(HWND hwnd) {
   std::vector<HWND> owned;
   {
     std::lock_guard guard(WindowLock());
-    for (HWND top : g_topLevel) {
+    for (HWND top : TopLevelWindows()) {
       Window* other = Find(top);
       if (other->owner == hwnd && other->thread == std::this_thread::get_id()) owned.push_back(top);
     }
@@ -446,7 +306,7 @@ HWND GetWindow(HWND hwnd, UINT relation) {
 
 HWND GetTopWindow(HWND hwnd) {
   std::lock_guard guard(WindowLock());
-  if (!hwnd) return g_topLevel.empty() ? nullptr : g_topLevel.front();
+  if (!hwnd) return TopLevelWindows().empty() ? nullptr : TopLevelWindows().front();
   return GetWindow(hwnd, GW_CHILD);
 }
 
@@ -479,7 +339,7 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
     if (!cls) return nullptr;
   }
   std::lock_guard guard(WindowLock());
-  for (HWND top : g_topLevel) {
+  for (HWND top : TopLevelWindows()) {
     Window* window = Find(top);
     if (cls && window->cls != cls) continue;
     if (windowName && !kernel::EqualsNoCase(window->text, kernel::WideView(windowName))) continue;

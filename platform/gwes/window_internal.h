@@ -54,6 +54,11 @@ struct Window {
 };
 
 std::recursive_mutex& WindowLock();
+// Gives the record a new handle and links it into its z-order list. Call with the window lock held.
+HWND InsertWindow(std::unique_ptr<Window> window);
+// Unlinks and drops a record with its timers, queued messages, focus, activation and capture.
+// Call with the window lock held.
+void RemoveWindow(HWND hwnd);
 // The record of a live window, or null. Call with the window lock held.
 Window* Find(HWND hwnd);
 // As Find, and sets ERROR_INVALID_WINDOW_HANDLE when the handle is not a live window.
