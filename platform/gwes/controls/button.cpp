@@ -11,7 +11,7 @@
 namespace gwes {
 namespace {
 
-// A button's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A button's state (see ControlState).
 struct ButtonState {
   LRESULT state = 0;           // BST_ bits
   bool tracking = false;       // a press (stylus or Space) is under way
@@ -19,21 +19,10 @@ struct ButtonState {
   HFONT font = nullptr;
 };
 
-constexpr int kStateSlot = 0;
 
-ButtonState* StateOf(HWND hwnd) {
-  auto* state = reinterpret_cast<ButtonState*>(GetWindowLongW(hwnd, kStateSlot));
-  if (!state && IsWindow(hwnd)) {
-    state = new ButtonState;
-    SetWindowLongW(hwnd, kStateSlot, reinterpret_cast<LONG_PTR>(state));
-  }
-  return state;
-}
+ButtonState* StateOf(HWND hwnd) { return ControlState<ButtonState>(hwnd); }
 
-void FreeState(HWND hwnd) {
-  std::unique_ptr<ButtonState> owned(reinterpret_cast<ButtonState*>(GetWindowLongW(hwnd, kStateSlot)));
-  SetWindowLongW(hwnd, kStateSlot, 0);
-}
+void FreeState(HWND hwnd) { FreeControlState<ButtonState>(hwnd); }
 
 DWORD TypeOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & BS_TYPEMASK; }
 bool HasStyle(HWND hwnd, DWORD bits) { return (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & bits) != 0; }

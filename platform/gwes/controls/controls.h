@@ -3,6 +3,8 @@
 // come from its header.
 #pragma once
 
+#include <memory>
+
 #include "platform/gwes/dialog/dialog.h"
 #include "platform/gwes/window.h"
 
@@ -15,5 +17,32 @@ void RegisterStandardControls();
 // Sends WM_COMMAND (control id, code) with the control's window to the control's parent; nothing
 // when it has none.
 void NotifyParent(HWND control, WORD code);
+
+// A control's state lives in a struct owned by its window through extra slot 0: made on first use
+// (by init, which may read the window), freed at WM_NCDESTROY. Null once the window is gone.
+constexpr int kControlStateSlot = 0;
+
+template <typename State, typename Init>
+State* ControlState(HWND hwnd, Init init) {
+  auto* state = reinterpret_cast<State*>(GetWindowLongW(hwnd, kControlStateSlot));
+  if (!state && IsWindow(hwnd)) {
+    auto made = std::make_unique<State>();
+    init(hwnd, *made);
+    state = made.release();
+    SetWindowLongW(hwnd, kControlStateSlot, reinterpret_cast<LONG_PTR>(state));
+  }
+  return state;
+}
+
+template <typename State>
+State* ControlState(HWND hwnd) {
+  return ControlState<State>(hwnd, [](HWND, State&) {});
+}
+
+template <typename State>
+void FreeControlState(HWND hwnd) {
+  std::unique_ptr<State> owned(reinterpret_cast<State*>(GetWindowLongW(hwnd, kControlStateSlot)));
+  SetWindowLongW(hwnd, kControlStateSlot, 0);
+}
 
 }  // namespace gwes

@@ -33,7 +33,6 @@ struct EditState {
   int scroll = 0;  // pixels a single line is scrolled left by
 };
 
-constexpr int kStateSlot = 0;
 
 std::u16string WindowText(HWND hwnd) {
   std::u16string text(static_cast<std::size_t>(DefWindowProcW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1, u'\0');
@@ -43,19 +42,10 @@ std::u16string WindowText(HWND hwnd) {
 }
 
 EditState* StateOf(HWND hwnd) {
-  auto* state = reinterpret_cast<EditState*>(GetWindowLongW(hwnd, kStateSlot));
-  if (!state && IsWindow(hwnd)) {
-    state = new EditState;
-    state->text = WindowText(hwnd);
-    SetWindowLongW(hwnd, kStateSlot, reinterpret_cast<LONG_PTR>(state));
-  }
-  return state;
+  return ControlState<EditState>(hwnd, [](HWND window, EditState& state) { state.text = WindowText(window); });
 }
 
-void FreeState(HWND hwnd) {
-  std::unique_ptr<EditState> owned(reinterpret_cast<EditState*>(GetWindowLongW(hwnd, kStateSlot)));
-  SetWindowLongW(hwnd, kStateSlot, 0);
-}
+void FreeState(HWND hwnd) { FreeControlState<EditState>(hwnd); }
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 bool Multiline(HWND hwnd) { return StyleOf(hwnd) & ES_MULTILINE; }

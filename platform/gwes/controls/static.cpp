@@ -10,26 +10,15 @@
 namespace gwes {
 namespace {
 
-// A static's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A static's state (see ControlState).
 struct StaticState {
   HFONT font = nullptr;
 };
 
-constexpr int kStateSlot = 0;
 
-StaticState* StateOf(HWND hwnd) {
-  auto* state = reinterpret_cast<StaticState*>(GetWindowLongW(hwnd, kStateSlot));
-  if (!state && IsWindow(hwnd)) {
-    state = new StaticState;
-    SetWindowLongW(hwnd, kStateSlot, reinterpret_cast<LONG_PTR>(state));
-  }
-  return state;
-}
+StaticState* StateOf(HWND hwnd) { return ControlState<StaticState>(hwnd); }
 
-void FreeState(HWND hwnd) {
-  std::unique_ptr<StaticState> owned(reinterpret_cast<StaticState*>(GetWindowLongW(hwnd, kStateSlot)));
-  SetWindowLongW(hwnd, kStateSlot, 0);
-}
+void FreeState(HWND hwnd) { FreeControlState<StaticState>(hwnd); }
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
