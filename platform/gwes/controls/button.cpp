@@ -293,13 +293,6 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void RegisterButtonClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = ButtonProc;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = kButtonClassName;
-  RegisterClassW(&wc);
-}
+void RegisterButtonClass() { RegisterControlClass(kButtonClassName, ButtonProc); }
 
 }  // namespace gwes

@@ -25,4 +25,13 @@ void NotifyParent(HWND control, WORD code) {
                reinterpret_cast<LPARAM>(control));
 }
 
+void RegisterControlClass(LPCWSTR className, WNDPROC proc) {
+  WNDCLASSW wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = 4;
+  wc.lpszClassName = className;
+  RegisterClassW(&wc);
+}
+
 }  // namespace gwes

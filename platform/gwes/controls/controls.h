@@ -7,6 +7,7 @@
 
 #include "platform/gwes/dialog/dialog.h"
 #include "platform/gwes/window.h"
+#include "platform/gwes/window_class.h"
 
 namespace gwes {
 
@@ -17,6 +18,9 @@ void RegisterStandardControls();
 // Sends WM_COMMAND (control id, code) with the control's window to the control's parent; nothing
 // when it has none.
 void NotifyParent(HWND control, WORD code);
+
+// Registers one standard control class: double taps on, one extra slot for the control's state.
+void RegisterControlClass(LPCWSTR className, WNDPROC proc);
 
 // A control's state lives in a struct owned by its window through extra slot 0: made on first use
 // (by init, which may read the window), freed at WM_NCDESTROY. Null once the window is gone.

@@ -475,13 +475,6 @@ LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void RegisterEditClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = EditProc;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = kEditClassName;
-  RegisterClassW(&wc);
-}
+void RegisterEditClass() { RegisterControlClass(kEditClassName, EditProc); }
 
 }  // namespace gwes

@@ -106,13 +106,6 @@ LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void RegisterStaticClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = StaticProc;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = kStaticClassName;
-  RegisterClassW(&wc);
-}
+void RegisterStaticClass() { RegisterControlClass(kStaticClassName, StaticProc); }
 
 }  // namespace gwes
