@@ -2,8 +2,6 @@
 
 #include "platform/kernel/registry.h"
 
-HMODULE LanguageModule = nullptr;
-
 DWORD GetDefaultLanguageId() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNlsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;

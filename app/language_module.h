@@ -4,12 +4,10 @@
 #include <string>
 
 #include "platform/kernel/win32_types.h"
+#include "ui/local_string.h"
 
 inline constexpr const char16_t* kNlsKey = u"nls";
 inline constexpr const char16_t* kDefaultLcidValue = u"DefaultLCID";
-
-// The loaded language module, or none; set once at start, freed at exit.
-extern HMODULE LanguageModule;
 
 // "DefaultLCID" of HKEY_LOCAL_MACHINE "nls", 0 when it cannot be read.
 DWORD GetDefaultLanguageId();
