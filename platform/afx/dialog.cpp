@@ -109,7 +109,22 @@ void CDialog::EndDialog(int result) {
   }
 }
 
-BOOL CDialog::OnInitDialog() { return TRUE; }
+BOOL CDialog::OnInitDialog() {
+  UpdateData(FALSE);
+  return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+  CDataExchange exchange{this, saveAndValidate};
+  DoDataExchange(&exchange);
+  return TRUE;
+}
+
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
+  if (control.m_hWnd == nullptr) control.SubclassDlgItem(static_cast<UINT>(id), exchange->m_pDlgWnd);
+}
 void CDialog::OnOK() { EndDialog(IDOK); }
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 

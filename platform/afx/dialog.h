@@ -10,6 +10,15 @@
 #include "platform/afx/wnd.h"
 #include "platform/gwes/dialog/dialog.h"
 
+// What DoDataExchange is asked to do: bind the dialog's members to its controls.
+struct CDataExchange {
+  CWnd* m_pDlgWnd = nullptr;
+  BOOL m_bSaveAndValidate = FALSE;
+};
+
+// Binds `control` to the dialog's control `id` (once; a bound member stays bound).
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
+
 class CDialog : public CWnd {
  public:
   explicit CDialog(UINT templateId, CWnd* parent = nullptr);
@@ -19,8 +28,13 @@ class CDialog : public CWnd {
 
   // The EndDialog result; -1 when the template is missing or the dialog could not be created.
   virtual INT_PTR DoModal();
-  // Called once the controls exist; true gives the focus to the first tab-stop control.
+  // Called once the controls exist: binds the members (UpdateData); true gives the focus to the
+  // first tab-stop control.
   virtual BOOL OnInitDialog();
+  // Binds members to controls (and, in dialogs that keep values, moves them); the default does
+  // nothing.
+  virtual void DoDataExchange(CDataExchange* exchange);
+  BOOL UpdateData(BOOL saveAndValidate = TRUE);
   virtual void OnOK();
   virtual void OnCancel();
   // Ends the modal loop after the current message; DoModal returns the result.

@@ -77,6 +77,10 @@ HWND NotifyingChild(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 CWnd::CWnd() = default;
 
+const CWnd CWnd::wndTop{HWND_TOP};
+const CWnd CWnd::wndTopMost{HWND_TOPMOST};
+const CWnd CWnd::wndNoTopMost{HWND_NOTOPMOST};
+
 CWnd::~CWnd() {
   *m_alive = false;
   if (!m_hWnd || m_temporary) return;
@@ -130,6 +134,7 @@ HWND CWnd::Detach() {
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (!Attach(hwnd)) return FALSE;
+  PreSubclassWindow();
   auto previous = reinterpret_cast<WNDPROC>(::SetWindowLongW(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   // A window of the framework's own class needs no second pass through the framework.
   m_pfnSuper = previous == &AfxWndProc ? nullptr : previous;
@@ -141,6 +146,8 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
   HWND control = ::GetDlgItem(parent->m_hWnd, static_cast<int>(id));
   return control ? SubclassWindow(control) : FALSE;
 }
+
+void CWnd::PreSubclassWindow() {}
 
 HWND CWnd::UnsubclassWindow() {
   if (!m_hWnd) return nullptr;

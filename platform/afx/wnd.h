@@ -37,6 +37,9 @@ class CWnd {
   // Binds the object and routes the window's messages through it.
   BOOL SubclassWindow(HWND hwnd);
   BOOL SubclassDlgItem(UINT id, CWnd* parent);
+  // Called by SubclassWindow once the object is bound, before it takes the window's messages: the
+  // place for a control class to adjust the window's style.
+  virtual void PreSubclassWindow();
   // Gives the window back its previous procedure and unbinds the object.
   HWND UnsubclassWindow();
 
@@ -123,12 +126,19 @@ class CWnd {
 
   HWND m_hWnd = nullptr;
 
+  // The z-order places SetWindowPos takes besides a window (HWND_TOP, HWND_TOPMOST, HWND_NOTOPMOST).
+  static const CWnd wndTop;
+  static const CWnd wndTopMost;
+  static const CWnd wndNoTopMost;
+
  protected:
   WNDPROC m_pfnSuper = nullptr;
 
  private:
   friend LRESULT AfxWndProc(HWND, UINT, WPARAM, LPARAM);
   friend class CDialog;
+  // A stand-in for a special window value; never bound, never destroyed.
+  explicit CWnd(HWND placement) : m_hWnd(placement), m_temporary(true) {}
   // The message being handled, for Default.
   struct CurrentMessage {
     UINT message = 0;
