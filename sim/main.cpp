@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/screen_host.h"
+#include "app/dialog_screen_host.h"
 #include "app/utility_app.h"
 #include "device/default_image.h"
+#include "platform/gwes/controls/controls.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/resources.h"
 #include "platform/kernel/time_zone.h"
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
   }
   if (options->clock) SetDeviceClock(*sim::ParseLocalDateTime(*options->clock));
 
-  CImmediateScreenHost host;
+  gwes::RegisterStandardControls();
+  CDialogScreenHost host;
   CUtilityApp app(host);
   std::u16string commandLine = kernel::Utf8ToWide(options->commandLine);
   if (!options->headless) return sim::RunWithWindow(app, commandLine, options->scale);

@@ -1,9 +1,15 @@
 #include "sim/window_dump.h"
 
+#include <cxxabi.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <typeinfo>
 #include <map>
 #include <mutex>
 
+#include "platform/afx/wnd.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/messages.h"
 #include "platform/gwes/window.h"
@@ -15,7 +21,6 @@ namespace {
 
 std::mutex g_lock;
 std::map<std::u16string, std::function<std::string(HWND)>> g_fields;
-std::function<std::string(HWND)> g_typeNamer;
 
 std::string Handle(HWND hwnd) {
   return hwnd == nullptr ? "null" : std::to_string(reinterpret_cast<ULONG_PTR>(hwnd));
@@ -35,17 +40,26 @@ std::u16string Text(HWND hwnd) {
   return text;
 }
 
+// The class of the framework object bound to the window, or empty.
+std::string TypeName(HWND hwnd) {
+  CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
+  if (wnd == nullptr) return {};
+  const char* mangled = typeid(*wnd).name();
+  int status = 0;
+  std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), &std::free);
+  return status == 0 && name ? name.get() : mangled;
+}
+
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
 void DumpWindow(HWND hwnd, std::string& out) {
   std::u16string className = ClassName(hwnd);
   RECT rect{};
   GetWindowRect(hwnd, &rect);
-  std::string type;
+  std::string type = TypeName(hwnd);
   std::function<std::string(HWND)> fields;
   {
     std::lock_guard guard(g_lock);
-    if (g_typeNamer) type = g_typeNamer(hwnd);
     if (auto it = g_fields.find(kernel::FoldCase(className)); it != g_fields.end()) fields = it->second;
   }
   auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
@@ -95,11 +109,6 @@ std::string DumpWindows() {
 void RegisterDumpFields(const std::u16string& className, std::function<std::string(HWND)> fields) {
   std::lock_guard guard(g_lock);
   g_fields[kernel::FoldCase(className)] = std::move(fields);
-}
-
-void SetDumpTypeNamer(std::function<std::string(HWND)> namer) {
-  std::lock_guard guard(g_lock);
-  g_typeNamer = std::move(namer);
 }
 
 }  // namespace sim

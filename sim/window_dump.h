@@ -1,5 +1,6 @@
 // The "dump" of the headless runner: every window as one JSON object a line, top-level windows in
-// z-order (top first), each followed by its children depth-first.
+// z-order (top first), each followed by its children depth-first. A window bound to a framework
+// object shows that object's class as its type ("CSkinButton").
 #pragma once
 
 #include <functional>
@@ -14,8 +15,6 @@ std::string DumpWindows();
 // Extra fields of one window class ("msctls_trackbar32": "pos", "min", "max" ...), written after
 // the common ones as ',"name":value' text. Controls register theirs as they come.
 void RegisterDumpFields(const std::u16string& className, std::function<std::string(HWND)> fields);
-// The bound framework class of a window ("CSkinButton"), or empty for none.
-void SetDumpTypeNamer(std::function<std::string(HWND)> namer);
 
 // A JSON string literal of UTF-16 text.
 std::string JsonString(std::u16string_view text);

@@ -21,6 +21,9 @@ using testing_support::Utility;
 const std::vector<std::uint8_t> kSnapshotLevel3 = {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D',
                                                    0,    3,    0,    0,    0,   0xB0, 0x04, 0, 0};
 
+// A script that leaves whatever screen is open.
+const std::string kLeave = "key ESCAPE\n";
+
 void WriteSnapshot(const ScratchRoot& root) {
   std::ofstream out(root.Path() / "My Flash Disk" / "Setting.dat", std::ios::binary);
   out.write(reinterpret_cast<const char*>(kSnapshotLevel3.data()), static_cast<std::streamsize>(kSnapshotLevel3.size()));
@@ -63,7 +66,7 @@ class OtherInstance {
 
 TEST(Utility, AMissingDeviceIsCreatedFromTheDefaultImage) {
   ScratchRoot root;
-  auto result = Utility(root, {"--headless"});
+  auto result = Utility(root, {"--headless", "--script", "-"}, kLeave);
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.err, "");
   EXPECT_TRUE(std::filesystem::exists(root.Path() / "registry.db"));
@@ -94,9 +97,9 @@ TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
   for (const char* line : {"", "-SelTimezone", "-LowPowerMsg", "-SelLang "}) {
     ASSERT_EQ(Devicectl(root, {"backlight", "7"}).status, 0);
     WriteSnapshot(root);
-    std::vector<std::string> words = {"--headless", "--"};
+    std::vector<std::string> words = {"--headless", "--script", "-", "--"};
     if (*line) words.push_back(line);
-    auto result = Utility(root, words);
+    auto result = Utility(root, words, kLeave);
     EXPECT_EQ(result.status, 0) << line << result.err;
     EXPECT_EQ(Devicectl(root, {"backlight"}).out, "3\n") << line;
     EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts",
@@ -109,7 +112,7 @@ TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
 
 TEST(Utility, ClockOptionSetsTheDeviceClockNotTheHosts) {
   ScratchRoot root;
-  auto result = Utility(root, {"--headless", "--clock", "2030-01-02T03:04:05", "-NoDataMsg"});
+  auto result = Utility(root, {"--headless", "--script", "-", "--clock", "2030-01-02T03:04:05", "-NoDataMsg"}, kLeave);
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(Devicectl(root, {"clock"}).out.substr(0, 13), "2030-01-02T03");
 }
@@ -117,8 +120,10 @@ TEST(Utility, ClockOptionSetsTheDeviceClockNotTheHosts) {
 TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  auto a = std::async(std::launch::async, [&] { return Utility(root, {"--headless"}); });
-  auto b = std::async(std::launch::async, [&] { return Utility(root, {"--headless", "-SelLang"}); });
+  // One of them takes the mutex and shows its screen until Escape; the other ends at once.
+  auto a = std::async(std::launch::async, [&] { return Utility(root, {"--headless", "--script", "-"}, kLeave); });
+  auto b = std::async(std::launch::async,
+                      [&] { return Utility(root, {"--headless", "--script", "-", "-SelLang"}, kLeave); });
   EXPECT_EQ(a.get().status, 0);
   EXPECT_EQ(b.get().status, 0);
 }

@@ -1,0 +1,49 @@
+#include "screens/message_dlg.h"
+
+#include "platform/afx/win_thread.h"
+#include "platform/gwes/focus.h"
+#include "res/resource.h"
+#include "screens/skin_page.h"
+#include "ui/local_string.h"
+#include "ui/skin_bitmap.h"
+
+namespace {
+// Bitmap 199 has no pixel of this colour, so the panel is drawn whole.
+constexpr COLORREF kPanelTransparentKey = RGB(1, 0, 0);
+}  // namespace
+
+CMessageDlg::CMessageDlg(CWnd* owner) : CDialog(IDD_MESSAGE, owner) {}
+
+BOOL CMessageDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  MoveWindow(20, 55, 300, 185);
+  SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  m_pMainWndAtInit = AfxGetMainWnd();
+  CLocalString text;
+  text.LoadString(m_nTextId);
+  return TRUE;
+}
+
+BOOL CMessageDlg::OnEraseBkgnd(HDC dc) {
+  DrawSkinBackgroundTransparent(dc, IDB_MESSAGE_PANEL, kPanelTransparentKey);
+  return TRUE;
+}
+
+BOOL CMessageDlg::PreTranslateMessage(MSG* msg) {
+  UINT key = PageKeyOf(*msg);
+  CWnd* main = AfxGetMainWnd();
+  if (key != 0 && m_pMainWndAtInit != nullptr && m_pMainWndAtInit == main) {
+    if (key == VK_RETURN) {
+      HWND foreground = ::GetForegroundWindow();
+      if (foreground != main->m_hWnd && !::IsChild(main->m_hWnd, foreground)) ::SetForegroundWindow(main->m_hWnd);
+      EndDialog(IDOK);
+      return TRUE;
+    }
+    if (key == VK_DEVICE_CLOSE) {
+      EndDialog(IDCANCEL);
+      main->PostMessage(WM_CLOSE);
+      return TRUE;
+    }
+  }
+  return CDialog::PreTranslateMessage(msg);
+}
