@@ -74,6 +74,21 @@ constexpr UINT WM_PRINTCLIENT = 0x0318;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
+// The header every WM_NOTIFY message's lParam starts with; idFrom is UINT_PTR in Win32.
+struct NMHDR {
+  HWND hwndFrom;
+  ULONG_PTR idFrom;
+  UINT code;
+};
+
+// Notification codes common to the common controls (NMHDR.code, as signed values).
+constexpr UINT NM_SETFOCUS = static_cast<UINT>(-7);
+constexpr UINT NM_KILLFOCUS = static_cast<UINT>(-8);
+
+// Scroll codes of WM_HSCROLL and WM_VSCROLL (low word of wParam).
+constexpr WORD SB_THUMBPOSITION = 4;
+constexpr WORD SB_ENDSCROLL = 8;
+
 // WM_ACTIVATE states.
 constexpr WORD WA_INACTIVE = 0;
 constexpr WORD WA_ACTIVE = 1;
