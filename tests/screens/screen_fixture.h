@@ -1,0 +1,95 @@
+// Screens run in process as the utility runs them: the program's resources, a device with the
+// default image on a virtual clock, and the start-up sequence of the application with the dialog
+// screen host. A test gives the steps to take whenever the program is idle (look at the windows,
+// tap, press keys, let time pass); when the steps run out while a screen is still open, the run is
+// ended with a quit request and the test fails.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "app/dialog_screen_host.h"
+#include "app/utility_app.h"
+#include "platform/gwes/controls/controls.h"
+#include "platform/gwes/gdi.h"
+#include "platform/gwes/gdi/dib.h"
+#include "platform/gwes/focus.h"
+#include "platform/gwes/input.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+#include "platform/gwes/window.h"
+#include "platform/kernel/keyboard.h"
+#include "platform/kernel/resources.h"
+#include "res/program_resources.h"
+#include "tests/support/device_fixture.h"
+
+namespace screens_test {
+
+class ScreenTest : public ::testing::Test {
+ protected:
+  ScreenTest() {
+    kernel::SetProgramResources(ProgramResourceBytes());
+    gwes::RegisterStandardControls();
+  }
+
+  // Runs the program with `commandLine`, taking one step each time it is idle; returns its exit
+  // code. Fails the test when steps are left over or a screen outlives them.
+  int Run(const std::u16string& commandLine, std::deque<std::function<void()>> steps) {
+    // Input a previous run left behind (the device close key passed on at its exit) goes nowhere.
+    for (MSG stale; PeekMessageW(&stale, nullptr, 0, 0, PM_REMOVE);) {
+    }
+    bool ranOut = false;
+    gwes::SetIdleHook([&] {
+      if (steps.empty()) {
+        if (!ranOut) PostQuitMessage(0);
+        ranOut = true;
+        return;
+      }
+      auto step = std::move(steps.front());
+      steps.pop_front();
+      step();
+    });
+    CDialogScreenHost host;
+    CUtilityApp app(host);
+    int code = AfxWinMain(app, commandLine);
+    gwes::SetIdleHook(nullptr);
+    exitFlag = app.m_bResendExitKey;
+    EXPECT_FALSE(ranOut) << "a screen was still open when the steps ran out";
+    EXPECT_TRUE(steps.empty()) << steps.size() << " steps were not taken: the program ended before them";
+    return code;
+  }
+
+  static void Key(BYTE vk) {
+    gwes::PostKey(vk, true);
+    gwes::PostKey(vk, false);
+  }
+  static void Tap(int x, int y) {
+    gwes::PostStylus(gwes::StylusAction::Down, x, y);
+    gwes::PostStylus(gwes::StylusAction::Up, x, y);
+  }
+  static COLORREF Pixel(int x, int y) { return gwes::ColourOf(gwes::Screen()->At(x, y) & gwes::kColourBits); }
+  // Pixel (x, y) of a bitmap of the program's resources.
+  static COLORREF BitmapPixel(UINT id, int x, int y) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_BITMAP);
+    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
+    auto image = gwes::ParseDib({bytes, SizeofResource(nullptr, found)});
+    return image ? gwes::ColourOf(image->pixels[static_cast<std::size_t>(y * image->width + x)]) : CLR_INVALID;
+  }
+  static HWND TopWindow() {
+    auto windows = gwes::TopLevelWindowList();
+    return windows.empty() ? nullptr : windows.front();
+  }
+  static RECT WindowRect(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+  }
+
+  testing_support::ImagedDevice device;
+  BOOL exitFlag = FALSE;
+};
+
+}  // namespace screens_test

@@ -1,0 +1,83 @@
+// Each start-up mode shows its screen where it belongs, over its own background, and leaves it by
+// the keys the screen knows.
+#include <gtest/gtest.h>
+
+#include "platform/afx/win_thread.h"
+#include "platform/afx/wnd.h"
+#include "res/resource.h"
+#include "tests/screens/screen_fixture.h"
+
+namespace {
+
+using screens_test::ScreenTest;
+
+class StartUpScreens : public ScreenTest {};
+
+TEST_F(StartUpScreens, TheMainMenuFillsTheScreenAsTheMainWindowOverItsBackground) {
+  HWND menu = nullptr;
+  Run(u"", {[&] {
+              menu = TopWindow();
+              RECT rect = WindowRect(menu);
+              EXPECT_EQ(rect.left, 0);
+              EXPECT_EQ(rect.top, 0);
+              EXPECT_EQ(rect.right, 320);
+              EXPECT_EQ(rect.bottom, 240);
+              EXPECT_EQ(AfxGetMainWnd()->m_hWnd, menu);
+              WCHAR title[32] = {};
+              GetWindowTextW(menu, title, 32);
+              EXPECT_EQ(std::u16string(title), u"QuorvaneUtility");
+              EXPECT_EQ(GetForegroundWindow(), menu);
+              // The tools icon at the top left and the brushed metal at the bottom right.
+              for (POINT p : {POINT{10, 10}, POINT{40, 5}, POINT{315, 235}}) {
+                EXPECT_EQ(Pixel(p.x, p.y), BitmapPixel(IDB_MENU_BACKGROUND, p.x, p.y)) << p.x << "," << p.y;
+              }
+              Key(VK_ESCAPE);
+            }});
+  EXPECT_FALSE(IsWindow(menu));
+  EXPECT_EQ(AfxGetMainWnd(), nullptr);
+  EXPECT_FALSE(exitFlag);
+}
+
+TEST_F(StartUpScreens, OnlyTheDeviceCloseKeyAndACloseRequestSetTheMenusExitFlag) {
+  struct Way {
+    const char* name;
+    std::function<void()> leave;
+    bool flag;
+  };
+  const Way ways[] = {
+      {"escape", [] { Key(VK_ESCAPE); }, false},
+      {"device cancel key", [] { Key(0xC3); }, false},
+      {"device close key", [] { Key(0xC5); }, true},
+      {"close request", [] { PostMessageW(TopWindow(), WM_CLOSE, 0, 0); }, true},
+  };
+  for (const Way& way : ways) {
+    Run(u"", {way.leave});
+    EXPECT_EQ(exitFlag, way.flag) << way.name;
+  }
+}
+
+TEST_F(StartUpScreens, TheMessageDialogIsTopMostAtItsPlaceWithThePanelDrawnWhole) {
+  Run(u"-LowPowerMsg", {[&] {
+                          HWND dialog = TopWindow();
+                          RECT rect = WindowRect(dialog);
+                          EXPECT_EQ(rect.left, 20);
+                          EXPECT_EQ(rect.top, 55);
+                          EXPECT_EQ(rect.right - rect.left, 300);
+                          EXPECT_EQ(rect.bottom - rect.top, 185);
+                          EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+                          EXPECT_EQ(AfxGetMainWnd(), nullptr);
+                          // The panel's corners sit at (20, 55) and (299, 184).
+                          for (POINT p : {POINT{0, 0}, POINT{279, 129}, POINT{10, 60}, POINT{20, 120}}) {
+                            EXPECT_EQ(Pixel(20 + p.x, 55 + p.y), BitmapPixel(IDB_MESSAGE_PANEL, p.x, p.y))
+                                << p.x << "," << p.y;
+                          }
+                          // Below and right of the panel the dialog paints nothing: the empty
+                          // screen shows through.
+                          EXPECT_EQ(Pixel(20 + 290, 55 + 50), RGB(0, 0, 0));
+                          EXPECT_EQ(Pixel(20 + 50, 55 + 150), RGB(0, 0, 0));
+                          Key(VK_ESCAPE);
+                        }});
+  EXPECT_FALSE(exitFlag);
+}
+
+}  // namespace
