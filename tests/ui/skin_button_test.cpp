@@ -1,0 +1,126 @@
+#include "ui/skin_button.h"
+
+#include "platform/gwes/dialog/dialog.h"
+#include "platform/kernel/process.h"
+#include "res/program_resources.h"
+#include "tests/platform/gwes/control_fixture.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+using gwes_test::Pump;
+
+// The main menu template's button style (visible, tab stop, BS_NOTIFY, plain push button).
+constexpr DWORD kMenuButtonStyle = 0x50014000;
+
+// The recording parent of the control fixture behind a framework object, so the parent offers
+// its controls' notifications to them first; what they leave reaches the recording as events.
+class SkinButtonTest : public gwes_test::ControlTest {
+ protected:
+  void SetUp() override {
+    kernel::SetProgramResources(ProgramResourceBytes());
+    ControlTest::SetUp();
+    ASSERT_TRUE(framework.SubclassWindow(parent));
+  }
+  std::string CommandName(WORD code) override {
+    return code == BN_CLICKED ? "clicked" : code == BN_SETFOCUS ? "setfocus" : std::to_string(code);
+  }
+  // Binds `button` to a new template-like button `id` with the given faces, placed at `rect`.
+  void Place(CSkinButton& button, int id, UINT normal, UINT focus, UINT pressed, RECT rect, bool shown = true) {
+    HWND hwnd = Make(kButtonClassName, u"Button", kMenuButtonStyle, {10, 10, 85, 33}, id);
+    if (!shown) ShowWindow(hwnd, SW_HIDE);
+    ASSERT_TRUE(button.SubclassDlgItem(id, &framework));
+    button.m_nNormalId = normal;
+    button.m_nFocusId = focus;
+    button.m_nPressedId = pressed;
+    button.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    Pump();
+  }
+  CWnd framework;
+};
+
+// The id of the button face that covers the screen at (x, y) pixel for pixel; 0 for none.
+UINT FaceAt(int x, int y) {
+  for (UINT id : {146u, 152u, 181u, 182u, 183u, 184u, 207u}) {
+    CSkinBitmap face;
+    if (!LoadSkinBitmap(face, id)) continue;
+    gwes::Surface& pixels = *gwes::LookupGdi<gwes::BitmapObject>(face.GetSafeHandle())->m_surface;
+    bool same = true;
+    for (int row = 0; row < pixels.height && same; ++row)
+      for (int column = 0; column < pixels.width && same; ++column)
+        same = ((gwes::Screen()->At(x + column, y + row) ^ pixels.At(column, row)) & gwes::kColourBits) == 0;
+    if (same) return id;
+  }
+  return 0;
+}
+
+constexpr RECT kOkRect{85, 192, 143, 220};
+
+TEST_F(SkinButtonTest, ADoubleTapIsASecondClickAndDrawsReachNoParent) {
+  CSkinButton backlight;
+  Place(backlight, 1040, 146, 152, 146, {20, 30, 74, 89});
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(backlight, GWL_STYLE)), kMenuButtonStyle | BS_OWNERDRAW);
+  EXPECT_EQ(FaceAt(20, 30), 146u);
+  EXPECT_EQ(Drain(), Events{});
+
+  Tap(40, 50);
+  Tap(40, 50);  // the same instant: a double tap
+  EXPECT_EQ(Drain(), (Events{"setfocus(1040)", "clicked(1040)", "clicked(1040)"}));
+  EXPECT_EQ(FaceAt(20, 30), 152u);
+}
+
+TEST_F(SkinButtonTest, FocusWinsOverPressedAndMissingFacesFallBackToNormal) {
+  CSkinButton ok, cancel;
+  Place(ok, IDOK, 181, 182, 207, kOkRect);
+  Place(cancel, IDCANCEL, 183, 9999, 9999, {175, 192, 233, 220});
+  SendMessageW(ok, BM_SETSTATE, TRUE, 0);
+  EXPECT_EQ(FaceAt(85, 192), 207u);
+  SetFocus(ok);
+  EXPECT_EQ(FaceAt(85, 192), 182u);
+
+  SetFocus(cancel);
+  SendMessageW(cancel, BM_SETSTATE, TRUE, 0);
+  EXPECT_EQ(FaceAt(175, 192), 183u);
+  EXPECT_EQ(FaceAt(85, 192), 207u);
+}
+
+TEST_F(SkinButtonTest, WithoutANormalFaceTheButtonNeverDraws) {
+  CSkinButton button;
+  Place(button, IDOK, CSkinButton::kNoFace, 182, 182, kOkRect);
+  SetFocus(button);
+  EXPECT_EQ(gwes_test::ScreenColour(100, 200), kBackground);
+  // The failed preparation is not tried again during this window's life.
+  button.m_nNormalId = 181;
+  button.Invalidate();
+  EXPECT_EQ(Drain(), Events{"setfocus(1)"});
+  EXPECT_EQ(FaceAt(85, 192), 0u);
+  EXPECT_EQ(gwes_test::ScreenColour(100, 200), kBackground);
+}
+
+TEST_F(SkinButtonTest, FacesAreReadAtTheFirstVisibleDrawAndKeptUntilDestroy) {
+  const std::size_t before = gwes::GdiObjectCount();
+  CSkinButton button;
+  Place(button, IDOK, 181, 182, 181, kOkRect, false);
+  DRAWITEMSTRUCT item{ODT_BUTTON, IDOK, 0, ODA_DRAWENTIRE, 0, button, CreateCompatibleDC(nullptr), {}, 0};
+  SendMessageW(parent, WM_DRAWITEM, IDOK, reinterpret_cast<LPARAM>(&item));
+  DeleteDC(item.hDC);
+  EXPECT_EQ(gwes::GdiObjectCount(), before);  // hidden: nothing read yet
+
+  button.m_nNormalId = 183;
+  button.ShowWindow(SW_SHOW);
+  Pump();
+  EXPECT_EQ(FaceAt(85, 192), 183u);
+  EXPECT_EQ(gwes::GdiObjectCount(), before + 4);  // the memory surface and three faces
+  button.m_nFocusId = 184;
+  SetFocus(button);
+  EXPECT_EQ(FaceAt(85, 192), 182u);
+
+  // Destroy gives everything back; the next window bound to the object reads the ids afresh.
+  button.DestroyWindow();
+  EXPECT_EQ(gwes::GdiObjectCount(), before);
+  Place(button, IDOK, 181, 184, 181, kOkRect);
+  SetFocus(button);
+  EXPECT_EQ(FaceAt(85, 192), 184u);
+}
+
+}  // namespace
