@@ -12,17 +12,9 @@ UINT FaceResourceId(UINT id) { return id & 0xFFFFu; }
 
 CSkinButton::~CSkinButton() { Release(); }
 
-BOOL CSkinButton::SubclassWindow(HWND hwnd) {
-  if (m_hWnd != nullptr || !::IsWindow(hwnd) || CWnd::FromHandlePermanent(hwnd) != nullptr) return FALSE;
-  auto style = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
-  ::SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style | BS_OWNERDRAW));
-  return CWnd::SubclassWindow(hwnd);
-}
-
-BOOL CSkinButton::SubclassDlgItem(UINT id, CWnd* parent) {
-  if (parent == nullptr) return FALSE;
-  HWND control = ::GetDlgItem(parent->m_hWnd, static_cast<int>(id));
-  return control != nullptr ? SubclassWindow(control) : FALSE;
+void CSkinButton::PreSubclassWindow() {
+  auto style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
+  ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(style | BS_OWNERDRAW));
 }
 
 BOOL CSkinButton::OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {

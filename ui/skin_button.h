@@ -17,11 +17,9 @@ class CSkinButton : public CWnd {
   CSkinButton() = default;
   ~CSkinButton() override;
 
-  // Bind like CWnd's, but first OR the owner-drawn type into the button's style, so that the
-  // platform asks the button to draw itself from then on. Fail, changing nothing, when either the
-  // object or the window is already bound.
-  BOOL SubclassWindow(HWND hwnd);
-  BOOL SubclassDlgItem(UINT id, CWnd* parent);
+  // Binding ORs the owner-drawn type into the button's style before the button's messages are
+  // taken, so that the platform asks the button to draw itself from then on.
+  void PreSubclassWindow() override;
 
   // Draws the face for the item's state; the owner-draw request reflected from the parent.
   virtual void DrawItem(const DRAWITEMSTRUCT* item);
