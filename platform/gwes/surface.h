@@ -15,6 +15,8 @@ constexpr std::uint32_t kColourBits = 0x00FFFFFF;
 
 struct Surface {
   Surface(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, 0) {}
+  // A surface that takes pixels made elsewhere (w * h of them).
+  Surface(int w, int h, std::vector<std::uint32_t> made) : width(w), height(h), pixels(std::move(made)) {}
   int width;
   int height;
   std::vector<std::uint32_t> pixels;  // row-major, top row first

@@ -58,8 +58,8 @@ HBITMAP CreateBitmapFromDib(std::span<const std::uint8_t> dib) {
     SetLastError(ERROR_INVALID_DATA);
     return nullptr;
   }
-  auto bitmap = std::make_shared<BitmapObject>(image->width, image->height, image->bitsPixel == 1 ? 1 : 32);
-  bitmap->m_surface->pixels = std::move(image->pixels);
+  auto surface = std::make_shared<Surface>(image->width, image->height, std::move(image->pixels));
+  auto bitmap = std::make_shared<BitmapObject>(std::move(surface), image->bitsPixel == 1 ? 1 : 32);
   return InsertGdiObject(std::move(bitmap));
 }
 

@@ -77,23 +77,28 @@ std::optional<DibImage> ParseDib(std::span<const std::uint8_t> bytes) {
   image.height = height;
   image.bitsPixel = bitCount;
   image.pixels.resize(static_cast<std::size_t>(width) * height);
-  for (std::int32_t y = 0; y < height; ++y) {
-    const std::uint8_t* row = bytes.data() + offset + stride * static_cast<std::size_t>(topDown ? y : height - 1 - y);
-    std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y) * width;
-    for (std::int32_t x = 0; x < width; ++x) {
-      switch (bitCount) {
-        case 1: out[x] = palette[(row[x / 8] >> (7 - x % 8)) & 1]; break;
-        case 4: out[x] = palette[(row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF]; break;
-        case 8: out[x] = palette[row[x]]; break;
-        case 16: {
-          const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
-          out[x] = Xrgb(Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31));
-          break;
-        }
-        case 24: out[x] = Xrgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
-        default: out[x] = Xrgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]); break;
-      }
+  // One loop per format, so the per-pixel work carries no format test (a background is 76,800
+  // pixels, converted at every erase).
+  auto convertRows = [&](auto convertPixel) {
+    for (std::int32_t y = 0; y < height; ++y) {
+      const std::uint8_t* row =
+          bytes.data() + offset + stride * static_cast<std::size_t>(topDown ? y : height - 1 - y);
+      std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y) * width;
+      for (std::int32_t x = 0; x < width; ++x) out[x] = convertPixel(row, x);
     }
+  };
+  switch (bitCount) {
+    case 1: convertRows([&](const std::uint8_t* row, int x) { return palette[(row[x / 8] >> (7 - x % 8)) & 1]; }); break;
+    case 4: convertRows([&](const std::uint8_t* row, int x) { return palette[(row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF]; }); break;
+    case 8: convertRows([&](const std::uint8_t* row, int x) { return palette[row[x]]; }); break;
+    case 16:
+      convertRows([](const std::uint8_t* row, int x) {
+        const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
+        return Xrgb(Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31));
+      });
+      break;
+    case 24: convertRows([](const std::uint8_t* row, int x) { return Xrgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); }); break;
+    default: convertRows([](const std::uint8_t* row, int x) { return Xrgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]); }); break;
   }
   return image;
 }

@@ -114,6 +114,8 @@ class BitmapObject : public GdiObject {
  public:
   BitmapObject(int width, int height, int bitsPixel)
       : GdiObject(GdiKind::Bitmap), m_surface(std::make_shared<Surface>(width, height)), m_bitsPixel(bitsPixel) {}
+  BitmapObject(std::shared_ptr<Surface> surface, int bitsPixel)
+      : GdiObject(GdiKind::Bitmap), m_surface(std::move(surface)), m_bitsPixel(bitsPixel) {}
   std::shared_ptr<Surface> m_surface;
   int m_bitsPixel;  // 32 for colour bitmaps, 1 for monochrome ones (still stored as XRGB)
 };
