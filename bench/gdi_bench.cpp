@@ -7,6 +7,8 @@
 
 #include "platform/gwes/gdi.h"
 #include "platform/gwes/gdi/font_engine.h"
+#include "platform/kernel/resources.h"
+#include "res/program_resources.h"
 
 namespace {
 
@@ -77,5 +79,17 @@ void BM_DrawTextLabel(benchmark::State& state) {
   DeleteObject(font);
 }
 BENCHMARK(BM_DrawTextLabel);
+
+// A screen background as every erase loads it: the 320 x 240 DIB of the program's resources made
+// into a device bitmap, and released.
+void BM_LoadBackgroundBitmap(benchmark::State& state) {
+  kernel::SetProgramResources(ProgramResourceBytes());
+  for (auto _ : state) {
+    HBITMAP bitmap = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+    benchmark::DoNotOptimize(bitmap);
+    DeleteObject(bitmap);
+  }
+}
+BENCHMARK(BM_LoadBackgroundBitmap);
 
 }  // namespace

@@ -1,25 +1,69 @@
-// Start-up costs: the utility's start-up sequence in process (snapshot restore, language id and
-// module, single-instance mutex) and a whole headless utility process from exec to exit.
+// Start-up and screen costs: the utility's start-up sequence in process (snapshot restore,
+// language id and module, single-instance mutex, the main menu up to its first full frame and
+// closed again), a full repaint of the main menu, and a whole headless utility process from exec
+// through the menu's first frame to exit.
 #include <benchmark/benchmark.h>
 
-#include "app/screen_host.h"
+#include <filesystem>
+#include <fstream>
+
+#include "app/dialog_screen_host.h"
 #include "app/settings_snapshot.h"
 #include "app/utility_app.h"
+#include "platform/gwes/controls/controls.h"
+#include "platform/gwes/input.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+#include "platform/gwes/window.h"
+#include "platform/kernel/resources.h"
+#include "res/program_resources.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/test_device.h"
 
 namespace {
 
-void BM_StartUpSequence(benchmark::State& state) {
-  testing_support::ImagedDevice device;
-  SaveSnapshot();
-  CImmediateScreenHost host;
-  for (auto _ : state) {
-    CUtilityApp app(host);
-    benchmark::DoNotOptimize(AfxWinMain(app, u""));
-  }
+// Runs the utility without a command line; `atFirstFrame` is called once the menu is idle with
+// everything painted, and the menu is then left with Escape.
+template <typename AtFirstFrame>
+void RunMainMenu(AtFirstFrame atFirstFrame) {
+  bool done = false;
+  gwes::SetIdleHook([&] {
+    if (done) return;
+    done = true;
+    atFirstFrame();
+    gwes::PostKey(VK_ESCAPE, true);
+    gwes::PostKey(VK_ESCAPE, false);
+  });
+  CDialogScreenHost host;
+  CUtilityApp app(host);
+  AfxWinMain(app, u"");
+  gwes::SetIdleHook(nullptr);
 }
-BENCHMARK(BM_StartUpSequence)->Unit(benchmark::kMicrosecond);
+
+struct ProgramDevice : testing_support::ImagedDevice {
+  ProgramDevice() {
+    kernel::SetProgramResources(ProgramResourceBytes());
+    gwes::RegisterStandardControls();
+    SaveSnapshot();
+  }
+};
+
+void BM_StartUpToFirstFrame(benchmark::State& state) {
+  ProgramDevice device;
+  for (auto _ : state) RunMainMenu([] {});
+}
+BENCHMARK(BM_StartUpToFirstFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_MainMenuFullRepaint(benchmark::State& state) {
+  ProgramDevice device;
+  RunMainMenu([&] {
+    HWND menu = gwes::TopLevelWindowList().front();
+    for (auto _ : state) {
+      RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+  });
+}
+BENCHMARK(BM_MainMenuFullRepaint)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveSnapshot(benchmark::State& state) {
   testing_support::ImagedDevice device;
@@ -27,16 +71,20 @@ void BM_SaveSnapshot(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveSnapshot)->Unit(benchmark::kMicrosecond);
 
-void BM_UtilityProcess(benchmark::State& state) {
+// exec, device open, start-up, the main menu's first full frame, Escape, exit.
+void BM_UtilityProcessToFirstFrame(benchmark::State& state) {
   char pattern[] = "/tmp/quorvane-bench-XXXXXX";
-  std::string root = std::string(mkdtemp(pattern)) + "/device";
-  testing_support::RunProgram({QUORVANE_UTILITY_BIN, "--headless", "--device", root});
+  std::filesystem::path folder = mkdtemp(pattern);
+  std::string root = (folder / "device").string();
+  std::string script = (folder / "leave.txt").string();
+  std::ofstream(script) << "key ESCAPE\n";
+  std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--headless", "--device", root, "--script", script};
+  testing_support::RunProgram(argv);
   for (auto _ : state) {
-    auto result = testing_support::RunProgram({QUORVANE_UTILITY_BIN, "--headless", "--device", root});
-    if (result.status != 0) state.SkipWithError("utility failed");
+    if (testing_support::RunProgram(argv).status != 0) state.SkipWithError("utility failed");
   }
-  std::filesystem::remove_all(std::filesystem::path(root).parent_path());
+  std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_UtilityProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_UtilityProcessToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
