@@ -1,0 +1,619 @@
+#include "platform/gwes/controls/combo_box.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/gwes/controls/edit.h"
+#include "platform/gwes/controls/list_box.h"
+#include "platform/gwes/focus.h"
+#include "platform/gwes/gdi.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+#include "platform/gwes/surface.h"
+
+namespace gwes {
+namespace {
+
+constexpr WPARAM kKeyF4 = 0x73;  // VK_F4 opens and closes the list
+constexpr int kButtonWidth = 13;
+constexpr int kFieldPadding = 6;  // border and a little air above and below the text
+
+// A combo box's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY. The
+// texts, item values and the selection live in the list window.
+struct ComboState {
+  HWND list = nullptr;
+  HWND edit = nullptr;
+  WNDPROC editProc = nullptr;  // the edit's own procedure, under the combo's filter
+  HFONT font = nullptr;
+  int droppedHeight = 0;  // field and list together, from the height the window was given
+  int droppedWidth = 0;   // 0: as wide as the combo
+  int selectionAtDrop = -1;
+  bool dropped = false;
+  bool extendedUI = false;
+  bool focused = false;
+  bool openingPress = false;  // the press that opened the list has not come up yet
+  bool listPressed = false;   // the stylus went down on the list
+  bool sizing = false;        // the combo is setting its own height
+  bool settingText = false;   // the combo is writing its edit's text
+};
+
+ComboState* StateOf(HWND hwnd) { return ControlState<ComboState>(hwnd); }
+// The state of a combo that may already be gone (as seen from its list or edit).
+ComboState* PeekState(HWND hwnd) {
+  return IsWindow(hwnd) ? reinterpret_cast<ComboState*>(GetWindowLongW(hwnd, kControlStateSlot)) : nullptr;
+}
+DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+DWORD TypeOf(HWND hwnd) { return StyleOf(hwnd) & CBS_TYPEMASK; }
+bool DropsDown(HWND hwnd) { return TypeOf(hwnd) != CBS_SIMPLE; }
+
+LRESULT ToList(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+  HWND list = StateOf(hwnd)->list;
+  return list ? SendMessageW(list, msg, wParam, lParam) : CB_ERR;
+}
+int Selection(HWND hwnd) { return static_cast<int>(ToList(hwnd, LB_GETCURSEL)); }
+
+std::u16string ItemText(HWND hwnd, int index) {
+  LRESULT length = ToList(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(index));
+  if (length < 0) return {};
+  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+  ToList(hwnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+int FieldHeight(HWND hwnd) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return 16 + kFieldPadding;
+  if (HFONT font = StateOf(hwnd)->font) SelectObject(dc, font);
+  TEXTMETRICW metrics{};
+  int height = GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 16;
+  DeleteDC(dc);
+  return height + kFieldPadding;
+}
+
+// The window text (and the edit's) follows the selection; a drop-down list shows nothing without one.
+void SyncText(HWND hwnd, bool clearEdit = false) {
+  ComboState& state = *StateOf(hwnd);
+  int selection = Selection(hwnd);
+  std::u16string text = selection >= 0 ? ItemText(hwnd, selection) : std::u16string();
+  if (state.edit) {
+    if (selection >= 0 || clearEdit) {
+      state.settingText = true;
+      SetWindowTextW(state.edit, text.c_str());
+      SendMessageW(state.edit, EM_SETSEL, 0, -1);
+      if (PeekState(hwnd)) StateOf(hwnd)->settingText = false;
+    }
+  } else {
+    DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  if (IsWindow(hwnd)) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// Puts the edit and a simple combo's list in their places; a drop-down combo is as tall as its field.
+void Layout(HWND hwnd) {
+  ComboState& state = *StateOf(hwnd);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  int field = FieldHeight(hwnd);
+  if (DropsDown(hwnd) && client.bottom != field) {
+    state.sizing = true;
+    SetWindowPos(hwnd, nullptr, 0, 0, client.right, field, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    state.sizing = false;
+    GetClientRect(hwnd, &client);
+  }
+  int buttonRoom = DropsDown(hwnd) ? kButtonWidth : 0;
+  if (state.edit)
+    MoveWindow(state.edit, 1, 1, std::max(0, static_cast<int>(client.right) - 2 - buttonRoom), field - 2, TRUE);
+  if (!DropsDown(hwnd) && state.list)
+    MoveWindow(state.list, 0, field, client.right, std::max(0, static_cast<int>(client.bottom) - field), TRUE);
+}
+
+// Where the drop-down list goes, in screen coordinates: under the combo, or above it when the
+// screen ends first; at least one row tall and as tall as the rows need, up to the given height.
+RECT DroppedRect(HWND hwnd) {
+  const ComboState& state = *StateOf(hwnd);
+  RECT combo;
+  GetWindowRect(hwnd, &combo);
+  int width = std::max(state.droppedWidth, static_cast<int>(combo.right - combo.left));
+  int row = static_cast<int>(ToList(hwnd, LB_GETITEMHEIGHT));
+  int rows = std::max(1, static_cast<int>(ToList(hwnd, LB_GETCOUNT)));
+  int room = std::max(row + 2, state.droppedHeight - static_cast<int>(combo.bottom - combo.top));
+  int height = std::min(room, rows * row + 2);
+  int top = combo.bottom;
+  if (top + height > kScreenHeight && combo.top - height >= 0) top = combo.top - height;
+  return RECT{combo.left, top, combo.left + width, top + height};
+}
+
+void Notify(HWND hwnd, WORD code) { NotifyParent(hwnd, code); }
+
+void Drop(HWND hwnd, bool byPress) {
+  if (!DropsDown(hwnd) || StateOf(hwnd)->dropped || !IsWindowEnabled(hwnd)) return;
+  Notify(hwnd, CBN_DROPDOWN);  // the parent may still fill the list
+  if (!IsWindow(hwnd)) return;
+  ComboState& state = *StateOf(hwnd);
+  state.dropped = true;
+  state.openingPress = byPress;
+  state.listPressed = false;
+  state.selectionAtDrop = Selection(hwnd);
+  RECT place = DroppedRect(hwnd);
+  SetWindowPos(state.list, HWND_TOPMOST, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  if (state.selectionAtDrop >= 0) ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(state.selectionAtDrop));
+  SetCapture(state.list);
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// Closes the list: CBN_SELENDOK or CBN_SELENDCANCEL, then CBN_CLOSEUP. A cancel puts back the
+// selection the list opened with, so browsing the open list changes nothing.
+void CloseUp(HWND hwnd, bool ok) {
+  ComboState* state = PeekState(hwnd);
+  if (!state || !state->dropped) return;
+  state->dropped = false;
+  state->openingPress = state->listPressed = false;
+  HWND list = state->list;
+  if (!ok) {
+    int before = state->selectionAtDrop;
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(static_cast<LONG_PTR>(before)), 0);
+  }
+  Notify(hwnd, ok ? CBN_SELENDOK : CBN_SELENDCANCEL);
+  if (IsWindow(list)) {
+    if (GetCapture() == list) ReleaseCapture();
+    ShowWindow(list, SW_HIDE);
+  }
+  if (!IsWindow(hwnd)) return;
+  InvalidateRect(hwnd, nullptr, TRUE);
+  Notify(hwnd, CBN_CLOSEUP);
+}
+
+// The user chose a row of the list: it becomes the selection and the list closes.
+void Pick(HWND hwnd, int index) {
+  ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(index));
+  if (StateOf(hwnd)->dropped) CloseUp(hwnd, true);
+  else Notify(hwnd, CBN_SELENDOK);
+  if (!IsWindow(hwnd)) return;
+  SyncText(hwnd);
+  if (IsWindow(hwnd)) Notify(hwnd, CBN_SELCHANGE);
+}
+
+// Lets the list handle a key or character; while closed a change of selection is the user's.
+void MoveSelection(HWND hwnd, UINT msg, WPARAM wParam) {
+  ComboState& state = *StateOf(hwnd);
+  int before = Selection(hwnd);
+  ListBoxWindowProc(state.list, msg, wParam, 0);
+  if (state.dropped || Selection(hwnd) == before) return;
+  SyncText(hwnd);
+  if (IsWindow(hwnd)) Notify(hwnd, CBN_SELCHANGE);
+}
+
+LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
+  ComboState& state = *StateOf(hwnd);
+  if (vk == kKeyF4 && DropsDown(hwnd)) {
+    if (state.dropped) {
+      int selection = Selection(hwnd);
+      if (selection >= 0) Pick(hwnd, selection);
+      else CloseUp(hwnd, true);
+    } else {
+      Drop(hwnd, false);
+    }
+    return 0;
+  }
+  if (state.dropped && (vk == VK_RETURN || vk == VK_ESCAPE)) {
+    int selection = Selection(hwnd);
+    if (vk == VK_RETURN && selection >= 0) Pick(hwnd, selection);
+    else CloseUp(hwnd, vk == VK_RETURN);
+    return 0;
+  }
+  if (vk == VK_DOWN && state.extendedUI && !state.dropped && DropsDown(hwnd)) {
+    Drop(hwnd, false);
+    return 0;
+  }
+  switch (vk) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT:
+    case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+      MoveSelection(hwnd, WM_KEYDOWN, vk);
+      break;
+    default: break;
+  }
+  return 0;
+}
+
+void LoseFocus(HWND hwnd) {
+  ComboState* state = PeekState(hwnd);
+  if (!state || !state->focused) return;
+  state->focused = false;
+  CloseUp(hwnd, false);
+  if (!IsWindow(hwnd)) return;
+  InvalidateRect(hwnd, nullptr, TRUE);
+  Notify(hwnd, CBN_KILLFOCUS);
+}
+
+void GainFocus(HWND hwnd) {
+  ComboState& state = *StateOf(hwnd);
+  if (state.focused) return;
+  state.focused = true;
+  InvalidateRect(hwnd, nullptr, TRUE);
+  Notify(hwnd, CBN_SETFOCUS);
+}
+
+LRESULT OnSetFocus(HWND hwnd) {
+  if (HWND edit = StateOf(hwnd)->edit) SetFocus(edit);
+  else GainFocus(hwnd);
+  return 0;
+}
+
+LRESULT OnKillFocus(HWND hwnd, HWND next) {
+  if (!StateOf(hwnd)->edit || next != StateOf(hwnd)->edit) LoseFocus(hwnd);
+  return 0;
+}
+
+LRESULT OnButtonDown(HWND hwnd, POINT point) {
+  ComboState& state = *StateOf(hwnd);
+  HWND focus = GetFocus();
+  if (focus != hwnd && (!state.edit || focus != state.edit)) SetFocus(hwnd);
+  if (!IsWindow(hwnd)) return 0;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  bool onButton = point.x >= client.right - 1 - kButtonWidth;
+  if (TypeOf(hwnd) == CBS_DROPDOWNLIST || (TypeOf(hwnd) == CBS_DROPDOWN && onButton)) Drop(hwnd, true);
+  return 0;
+}
+
+// A drop-down list's field and arrow button (a simple combo's edit and list draw themselves).
+LRESULT OnPaint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (!dc) return 0;
+  const ComboState& state = *StateOf(hwnd);
+  HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
+  bool enabled = IsWindowEnabled(hwnd);
+  SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  SetBkColor(dc, GetSysColor(enabled ? COLOR_WINDOW : COLOR_STATIC));
+  HBRUSH brush = nullptr;
+  if (HWND parent = GetParent(hwnd))
+    brush = reinterpret_cast<HBRUSH>(SendMessageW(parent, enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
+                                                  reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+  if (IsWindow(hwnd)) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    RECT field{0, 0, client.right, DropsDown(hwnd) ? client.bottom : FieldHeight(hwnd)};
+    FillRect(dc, &field, brush ? brush : GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_STATIC));
+    HBRUSH frame = GetSysColorBrush(COLOR_WINDOWFRAME);
+    RECT edges[4] = {{0, 0, field.right, 1}, {0, field.bottom - 1, field.right, field.bottom},
+                     {0, 0, 1, field.bottom}, {field.right - 1, 0, field.right, field.bottom}};
+    for (const RECT& edge : edges) FillRect(dc, &edge, frame);
+    RECT inner{1, 1, field.right - 1, field.bottom - 1};
+    if (DropsDown(hwnd)) {
+      RECT button{std::max(inner.left, inner.right - kButtonWidth), inner.top, inner.right, inner.bottom};
+      inner.right = button.left;
+      FillRect(dc, &button, GetSysColorBrush(COLOR_BTNFACE));
+      RECT divider{button.left, button.top, button.left + 1, button.bottom};
+      FillRect(dc, &divider, frame);
+      // A downward arrow: rows of 7, 5, 3 and 1 pixels.
+      HBRUSH arrow = GetSysColorBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
+      int cx = (button.left + 1 + button.right) / 2;
+      int cy = (button.top + button.bottom) / 2 - 2;
+      for (int step = 0; step < 4; ++step) {
+        RECT line{cx - 3 + step, cy + step, cx + 4 - step, cy + step + 1};
+        FillRect(dc, &line, arrow);
+      }
+    }
+    if (TypeOf(hwnd) == CBS_DROPDOWNLIST) {
+      int selection = Selection(hwnd);
+      std::u16string text = selection >= 0 ? ItemText(hwnd, selection) : std::u16string();
+      bool highlighted = state.focused && !state.dropped && enabled;
+      RECT textRect{inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1};
+      if (highlighted) FillRect(dc, &textRect, GetSysColorBrush(COLOR_HIGHLIGHT));
+      if (highlighted) SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+      SetBkMode(dc, TRANSPARENT);
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    }
+  }
+  if (oldFont) SelectObject(dc, oldFont);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+POINT PointOf(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
+               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
+}
+
+// The row under a point of the list, or -1 outside the rows.
+int RowAt(HWND list, POINT point) {
+  LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+  return HIWORD(static_cast<ULONG_PTR>(hit)) ? -1 : LOWORD(static_cast<ULONG_PTR>(hit));
+}
+
+// The combo's list: the stylus highlights the row under it and a release on a row picks it; a press
+// outside the open list closes it unchanged. Everything else is the list box's.
+LRESULT ComboListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND combo = reinterpret_cast<HWND>(GetWindowLongW(list, GWL_USERDATA));
+  ComboState* state = PeekState(combo);
+  if (!state) return ListBoxWindowProc(list, msg, wParam, lParam);
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      POINT point = PointOf(lParam);
+      RECT client;
+      GetClientRect(list, &client);
+      bool inside = point.x >= 0 && point.y >= 0 && point.x < client.right && point.y < client.bottom;
+      if (state->dropped && !inside) {
+        CloseUp(combo, false);
+        return 0;
+      }
+      if (!state->dropped) {  // a simple combo's list
+        HWND focus = GetFocus();
+        if (focus != combo && (!state->edit || focus != state->edit)) SetFocus(combo);
+        if (!(state = PeekState(combo))) return 0;
+        if (GetCapture() != list) SetCapture(list);
+      }
+      state->listPressed = true;
+      int row = RowAt(list, point);
+      if (row >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+      if (msg == WM_LBUTTONDBLCLK && row >= 0 && !state->dropped) {
+        state->listPressed = false;
+        if (GetCapture() == list) ReleaseCapture();
+        Pick(combo, row);
+        if (IsWindow(combo)) Notify(combo, CBN_DBLCLK);
+      }
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      int row = RowAt(list, PointOf(lParam));
+      if (row >= 0 && (state->listPressed || state->openingPress))
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      int row = RowAt(list, PointOf(lParam));
+      bool pressed = state->listPressed;
+      state->openingPress = state->listPressed = false;
+      if (!state->dropped && GetCapture() == list) ReleaseCapture();
+      if (row >= 0 && (pressed || state->dropped)) Pick(combo, row);
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      if (state->dropped) CloseUp(combo, false);
+      return 0;
+    default: return ListBoxWindowProc(list, msg, wParam, lParam);
+  }
+}
+
+// The combo's filter on its edit: the keys that move or open the list, and the focus, are the combo's.
+LRESULT ComboEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND combo = GetParent(edit);
+  ComboState* state = PeekState(combo);
+  if (!state || !state->editProc) return DefWindowProcW(edit, msg, wParam, lParam);
+  WNDPROC original = state->editProc;
+  switch (msg) {
+    case WM_KEYDOWN:
+      if (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_PRIOR || wParam == VK_NEXT || wParam == kKeyF4 ||
+          (state->dropped && (wParam == VK_RETURN || wParam == VK_ESCAPE)))
+        return OnKeyDown(combo, wParam);
+      break;
+    case WM_GETDLGCODE: {
+      LRESULT code = CallWindowProcW(original, edit, msg, wParam, lParam);
+      return state->dropped ? code | DLGC_WANTALLKEYS : code;
+    }
+    case WM_SETFOCUS: {
+      LRESULT result = CallWindowProcW(original, edit, msg, wParam, lParam);
+      if (IsWindow(combo)) GainFocus(combo);
+      return result;
+    }
+    case WM_KILLFOCUS: {
+      LRESULT result = CallWindowProcW(original, edit, msg, wParam, lParam);
+      if (reinterpret_cast<HWND>(wParam) != combo) LoseFocus(combo);
+      return result;
+    }
+    default: break;
+  }
+  return CallWindowProcW(original, edit, msg, wParam, lParam);
+}
+
+LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
+  ComboState& state = *StateOf(hwnd);
+  state.droppedHeight = create->cy;
+  DWORD style = StyleOf(hwnd);
+  DWORD listStyle = LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_BORDER | (style & WS_VSCROLL) |
+                    ((style & CBS_SORT) ? LBS_SORT : 0);
+  HWND list = DropsDown(hwnd)
+                  ? CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kComboListClassName, u"", WS_POPUP | listStyle,
+                                    0, 0, create->cx, create->cy, hwnd, nullptr, nullptr, nullptr)
+                  : CreateWindowExW(0, kComboListClassName, u"", WS_CHILD | WS_VISIBLE | listStyle, 0, 0, create->cx,
+                                    create->cy, hwnd, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kComboListId)),
+                                    nullptr, nullptr);
+  if (!list || !IsWindow(hwnd)) return -1;
+  StateOf(hwnd)->list = list;
+  SetWindowLongW(list, GWL_USERDATA, reinterpret_cast<LONG_PTR>(hwnd));
+  if (TypeOf(hwnd) != CBS_DROPDOWNLIST) {
+    DWORD editStyle = WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0) |
+                      ((style & CBS_UPPERCASE) ? ES_UPPERCASE : 0) | ((style & CBS_LOWERCASE) ? ES_LOWERCASE : 0);
+    HWND edit = CreateWindowExW(0, kEditClassName, u"", editStyle, 0, 0, create->cx, 16, hwnd,
+                                reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kComboEditId)), nullptr, nullptr);
+    if (!edit || !IsWindow(hwnd)) return -1;
+    ComboState& current = *StateOf(hwnd);
+    current.edit = edit;
+    current.editProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongW(edit, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboEditProc)));
+  }
+  Layout(hwnd);
+  return 0;
+}
+
+// A drop-down combo keeps its field's height; the height asked for is the list's.
+LRESULT OnWindowPosChanging(HWND hwnd, WINDOWPOS* pos) {
+  ComboState& state = *StateOf(hwnd);
+  if (!pos || !DropsDown(hwnd) || state.sizing || (pos->flags & SWP_NOSIZE)) return 0;
+  state.droppedHeight = pos->cy;
+  pos->cy = FieldHeight(hwnd);
+  return 0;
+}
+
+// The edit's notifications become the combo's; the combo's own writes to the edit tell nobody.
+LRESULT OnCommand(HWND hwnd, WPARAM wParam, HWND from) {
+  ComboState& state = *StateOf(hwnd);
+  WORD code = HIWORD(wParam);
+  if (from == state.edit && !state.settingText) {
+    if (code == EN_CHANGE) Notify(hwnd, CBN_EDITCHANGE);
+    if (code == EN_UPDATE) Notify(hwnd, CBN_EDITUPDATE);
+  }
+  if (from == state.list && code == LBN_ERRSPACE) Notify(hwnd, CBN_ERRSPACE);
+  return 0;
+}
+
+// WM_SETTEXT: an edit takes the text; a drop-down list selects the row that matches it exactly.
+LRESULT OnSetText(HWND hwnd, LPCWSTR text) {
+  ComboState& state = *StateOf(hwnd);
+  if (state.edit) {
+    state.settingText = true;
+    BOOL done = SetWindowTextW(state.edit, text);
+    if (ComboState* current = PeekState(hwnd)) current->settingText = false;
+    return done;
+  }
+  LRESULT found = ToList(hwnd, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text ? text : u""));
+  if (found < 0) return CB_ERR;
+  ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(found));
+  SyncText(hwnd);
+  return TRUE;
+}
+
+// CB_SETCURSEL: an index past the end (or -1) clears the selection and answers CB_ERR.
+LRESULT OnSetCurSel(HWND hwnd, WPARAM index) {
+  LRESULT result = ToList(hwnd, LB_SETCURSEL, index);
+  if (result == LB_ERR) ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(-1));
+  SyncText(hwnd);
+  return result == LB_ERR ? CB_ERR : result;
+}
+
+LRESULT OnSetFont(HWND hwnd, HFONT font, LPARAM redraw) {
+  ComboState& state = *StateOf(hwnd);
+  state.font = font;
+  ToList(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+  if (state.edit) SendMessageW(state.edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+  if (IsWindow(hwnd)) Layout(hwnd);
+  if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
+  return 0;
+}
+
+// Messages that are the list's own, with the same numbers for answers.
+LRESULT ListMessage(UINT msg) {
+  switch (msg) {
+    case CB_ADDSTRING: return LB_ADDSTRING;
+    case CB_INSERTSTRING: return LB_INSERTSTRING;
+    case CB_DELETESTRING: return LB_DELETESTRING;
+    case CB_RESETCONTENT: return LB_RESETCONTENT;
+    case CB_GETCOUNT: return LB_GETCOUNT;
+    case CB_GETCURSEL: return LB_GETCURSEL;
+    case CB_GETLBTEXT: return LB_GETTEXT;
+    case CB_GETLBTEXTLEN: return LB_GETTEXTLEN;
+    case CB_FINDSTRING: return LB_FINDSTRING;
+    case CB_FINDSTRINGEXACT: return LB_FINDSTRINGEXACT;
+    case CB_SELECTSTRING: return LB_SELECTSTRING;
+    case CB_GETITEMDATA: return LB_GETITEMDATA;
+    case CB_SETITEMDATA: return LB_SETITEMDATA;
+    case CB_GETTOPINDEX: return LB_GETTOPINDEX;
+    case CB_SETTOPINDEX: return LB_SETTOPINDEX;
+    default: return 0;
+  }
+}
+
+LRESULT OnListMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = ToList(hwnd, static_cast<UINT>(ListMessage(msg)), wParam, lParam);
+  switch (msg) {
+    case CB_ADDSTRING: case CB_INSERTSTRING: case CB_DELETESTRING: case CB_SELECTSTRING:
+      SyncText(hwnd);
+      break;
+    case CB_RESETCONTENT: SyncText(hwnd, true); break;
+    default: break;
+  }
+  ComboState* state = PeekState(hwnd);
+  if (state && state->dropped && msg != CB_GETCOUNT) {
+    RECT place = DroppedRect(hwnd);
+    MoveWindow(state->list, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+  }
+  return result;
+}
+
+LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(hwnd, reinterpret_cast<WINDOWPOS*>(lParam));
+    case WM_SIZE: Layout(hwnd); InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_PAINT: return OnPaint(hwnd);
+    case WM_ERASEBKGND: return 1;  // WM_PAINT fills the field
+    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
+    case WM_CHAR:
+      if (!StateOf(hwnd)->edit) MoveSelection(hwnd, WM_CHAR, wParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
+    case WM_SETFOCUS: return OnSetFocus(hwnd);
+    case WM_KILLFOCUS: return OnKillFocus(hwnd, reinterpret_cast<HWND>(wParam));
+    case WM_ENABLE:
+      if (!wParam) CloseUp(hwnd, false);
+      if (HWND edit = StateOf(hwnd)->edit) EnableWindow(edit, static_cast<BOOL>(wParam));
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_COMMAND: return OnCommand(hwnd, wParam, reinterpret_cast<HWND>(lParam));
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS | (StateOf(hwnd)->dropped ? DLGC_WANTALLKEYS : 0);
+    case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)));
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_SETTEXT: return OnSetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+      if (HWND edit = StateOf(hwnd)->edit) return SendMessageW(edit, msg, wParam, lParam);
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case CB_SETCURSEL: return OnSetCurSel(hwnd, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<int>(wParam))));
+    case CB_SHOWDROPDOWN:
+      if (wParam) Drop(hwnd, false);
+      else CloseUp(hwnd, false);
+      return TRUE;
+    case CB_GETDROPPEDSTATE: return StateOf(hwnd)->dropped;
+    case CB_SETEXTENDEDUI: StateOf(hwnd)->extendedUI = wParam != 0; return CB_OKAY;
+    case CB_GETEXTENDEDUI: return StateOf(hwnd)->extendedUI;
+    case CB_SETDROPPEDWIDTH: StateOf(hwnd)->droppedWidth = static_cast<int>(wParam); [[fallthrough]];
+    case CB_GETDROPPEDWIDTH: {
+      RECT combo;
+      GetWindowRect(hwnd, &combo);
+      return std::max(StateOf(hwnd)->droppedWidth, static_cast<int>(combo.right - combo.left));
+    }
+    case CB_GETDROPPEDCONTROLRECT:
+      if (!lParam) return CB_ERR;
+      *reinterpret_cast<RECT*>(lParam) = DroppedRect(hwnd);
+      return TRUE;
+    case CB_GETITEMHEIGHT:
+      return static_cast<int>(wParam) == -1 ? FieldHeight(hwnd) : ToList(hwnd, LB_GETITEMHEIGHT, wParam);
+    case CB_LIMITTEXT:
+    case CB_GETEDITSEL:
+    case CB_SETEDITSEL: {
+      HWND edit = StateOf(hwnd)->edit;
+      if (!edit) return CB_ERR;
+      if (msg == CB_LIMITTEXT) return SendMessageW(edit, EM_LIMITTEXT, wParam, 0), TRUE;
+      if (msg == CB_GETEDITSEL) return SendMessageW(edit, EM_GETSEL, wParam, lParam);
+      SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<short>(LOWORD(lParam)))),
+                   static_cast<short>(HIWORD(lParam)));
+      return TRUE;
+    }
+    case WM_DESTROY: {
+      ComboState& state = *StateOf(hwnd);
+      if (DropsDown(hwnd) && IsWindow(state.list)) DestroyWindow(state.list);
+      state.list = nullptr;
+      return 0;
+    }
+    case WM_NCDESTROY: FreeControlState<ComboState>(hwnd); return 0;
+    default:
+      if (ListMessage(msg)) return OnListMessage(hwnd, msg, wParam, lParam);
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void RegisterComboBoxClass() {
+  RegisterListBoxClass();
+  RegisterControlClass(kComboListClassName, ComboListProc);
+  RegisterControlClass(kComboBoxClassName, ComboProc);
+}
+
+}  // namespace gwes

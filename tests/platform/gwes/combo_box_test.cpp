@@ -1,0 +1,266 @@
+#include "platform/gwes/controls/combo_box.h"
+
+#include "platform/gwes/controls/list_box.h"
+#include "tests/platform/gwes/control_fixture.h"
+
+using Events = std::vector<std::string>;
+
+namespace {
+
+class ComboBoxTest : public gwes_test::ControlTest {
+ protected:
+  void SetUp() override {
+    ControlTest::SetUp();
+    gwes::RegisterComboBoxClass();
+  }
+  std::string CommandName(WORD code) override {
+    switch (code) {
+      case CBN_SELCHANGE: return "CBN_SELCHANGE";
+      case CBN_SETFOCUS: return "CBN_SETFOCUS";
+      case CBN_KILLFOCUS: return "CBN_KILLFOCUS";
+      case CBN_EDITCHANGE: return "CBN_EDITCHANGE";
+      case CBN_EDITUPDATE: return "CBN_EDITUPDATE";
+      case CBN_DROPDOWN: return "CBN_DROPDOWN";
+      case CBN_CLOSEUP: return "CBN_CLOSEUP";
+      case CBN_SELENDOK: return "CBN_SELENDOK";
+      case CBN_SELENDCANCEL: return "CBN_SELENDCANCEL";
+      default: return std::to_string(code);
+    }
+  }
+  // A drop-down list at (20, 40), 150 wide, given 100 pixels of height, id 9.
+  HWND Combo(DWORD style = CBS_DROPDOWNLIST) {
+    HWND combo = Make(kComboBoxClassName, u"", WS_VSCROLL | style, {20, 40, 170, 140}, 9);
+    Drain();
+    return combo;
+  }
+  static void Add(HWND combo, std::initializer_list<const char16_t*> texts) {
+    for (const char16_t* text : texts) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  }
+  static std::u16string Text(HWND hwnd) {
+    char16_t buffer[64] = {};
+    GetWindowTextW(hwnd, buffer, 64);
+    return buffer;
+  }
+  static LRESULT Selection(HWND combo) { return SendMessageW(combo, CB_GETCURSEL, 0, 0); }
+  static RECT Rect(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+  }
+  static HWND DroppedList() {
+    for (HWND top : gwes::TopLevelWindowList()) {
+      char16_t name[32] = {};
+      if (IsWindowVisible(top) && GetClassNameW(top, name, 32) && std::u16string(name) == kComboListClassName)
+        return top;
+    }
+    return nullptr;
+  }
+  void NextTap() { gwes::AdvanceTime(GetDoubleClickTime() + 1); }
+};
+
+TEST_F(ComboBoxTest, WindowTextFollowsTheSelectionAndProgrammaticChangesAreSilent) {
+  HWND combo = Combo(CBS_DROPDOWNLIST | CBS_SORT);
+  Add(combo, {u"Madrid", u"berlin", u"Athens"});
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+  char16_t buffer[16] = {};
+  SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(buffer));
+  EXPECT_EQ(std::u16string(buffer), u"berlin");
+  EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXTLEN, 2, 0), 6);
+  EXPECT_EQ(SendMessageW(combo, CB_SETITEMDATA, 2, 29), CB_OKAY);
+  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"MADRID")), 2);
+  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"be")), 1);
+
+  EXPECT_EQ(Selection(combo), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 2, 0), 2);
+  EXPECT_EQ(Text(combo), u"Madrid");
+  Add(combo, {u"Aachen"});  // sorted in before the selection, which stays on its text
+  EXPECT_EQ(Selection(combo), 3);
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 3, 0), 29);
+  EXPECT_EQ(Text(combo), u"Madrid");
+
+  // An index past the end clears the selection and the text.
+  EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 4, 0), CB_ERR);
+  EXPECT_EQ(Selection(combo), CB_ERR);
+  EXPECT_EQ(Text(combo), u"");
+  EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXTLEN, 4, 0), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 4, 0), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_DELETESTRING, 4, 0), CB_ERR);
+
+  // WM_SETTEXT on a drop-down list selects the row with that text, if there is one.
+  EXPECT_TRUE(SetWindowTextW(combo, u"athens"));
+  EXPECT_EQ(Selection(combo), 1);
+  EXPECT_EQ(Text(combo), u"Athens");
+  SendMessageW(combo, CB_DELETESTRING, 1, 0);  // the selected row
+  EXPECT_EQ(Selection(combo), CB_ERR);
+  EXPECT_EQ(Text(combo), u"");
+  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(Text(combo), u"");
+  EXPECT_EQ(Drain(), Events{});
+}
+
+TEST_F(ComboBoxTest, UpAndDownChangeTheSelectionWhileClosed) {
+  HWND combo = Combo();
+  Add(combo, {u"GMT-12", u"GMT-11", u"GMT-10"});
+  EXPECT_EQ(SendMessageW(combo, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+  SetFocus(combo);
+  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)"}));
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)", "CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(Text(combo), u"GMT-11");
+  Key(VK_END);
+  Key(VK_DOWN);  // at the end: nothing
+  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)"}));
+  Key(VK_HOME);
+  Key(VK_UP);
+  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(Selection(combo), 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), FALSE);
+
+  // With the extended interface Down opens the list instead.
+  SendMessageW(combo, CB_SETEXTENDEDUI, TRUE, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETEXTENDEDUI, 0, 0), TRUE);
+  Key(VK_DOWN);
+  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)"}));
+  EXPECT_EQ(SendMessageW(combo, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
+  Key(VK_DOWN);  // moves the list's highlight only
+  EXPECT_EQ(Drain(), Events{});
+  EXPECT_EQ(Text(combo), u"GMT-12");
+  Key(VK_RETURN);
+  EXPECT_EQ(Drain(), (Events{"CBN_SELENDOK(9)", "CBN_CLOSEUP(9)", "CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(Text(combo), u"GMT-11");
+
+  SetFocus(nullptr);
+  EXPECT_EQ(Drain(), (Events{"CBN_KILLFOCUS(9)"}));
+}
+
+TEST_F(ComboBoxTest, ADropDownComboIsAsTallAsItsFieldAndItsListOpensBelow) {
+  HWND combo = Combo();
+  Add(combo, {u"one", u"two", u"three", u"four", u"five", u"six", u"seven", u"eight", u"nine", u"ten"});
+  RECT field = Rect(combo);
+  LRESULT fieldHeight = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  EXPECT_EQ(field.bottom - field.top, fieldHeight);
+  EXPECT_LT(fieldHeight, 40);
+
+  RECT dropped{};
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)));
+  EXPECT_EQ(dropped.top, field.bottom);
+  EXPECT_EQ(dropped.bottom, 40 + 100);  // the height the combo was given, field and list
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0), 150);
+  EXPECT_EQ(SendMessageW(combo, CB_SETDROPPEDWIDTH, 100, 0), 150);  // never narrower than the combo
+  EXPECT_EQ(SendMessageW(combo, CB_SETDROPPEDWIDTH, 200, 0), 200);
+
+  // Moved low on the screen, the list opens above; a resize sets the list's height again.
+  MoveWindow(combo, 20, 200, 150, 60, TRUE);
+  EXPECT_EQ(Rect(combo).bottom - Rect(combo).top, fieldHeight);
+  SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+  EXPECT_EQ(dropped.bottom, 200);
+  EXPECT_EQ(dropped.bottom - dropped.top, 60 - fieldHeight);
+  EXPECT_EQ(dropped.right - dropped.left, 200);
+}
+
+TEST_F(ComboBoxTest, ATapOpensTheListAndATapOnARowPicksItAndClosesIt) {
+  HWND combo = Combo();
+  Add(combo, {u"GMT London", u"GMT+1 Paris", u"GMT+2 Athens"});
+  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  RECT field = Rect(combo);
+
+  Tap(60, field.top + 4);
+  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)", "CBN_DROPDOWN(9)"}));
+  HWND list = DroppedList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), TRUE);
+  EXPECT_EQ(Rect(list).top, field.bottom);
+  EXPECT_EQ(GetFocus(), combo);  // the list never takes the focus
+  EXPECT_EQ(GetActiveWindow(), parent);
+
+  NextTap();
+  int row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  Tap(60, Rect(list).top + 1 + 2 * row + row / 2);  // the third row
+  EXPECT_EQ(Drain(), (Events{"CBN_SELENDOK(9)", "CBN_CLOSEUP(9)", "CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(DroppedList(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(Selection(combo), 2);
+  EXPECT_EQ(Text(combo), u"GMT+2 Athens");
+
+  // A tap outside the open list closes it unchanged, and goes no further.
+  NextTap();
+  Tap(60, field.top + 4);
+  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)"}));
+  NextTap();
+  gwes::PostStylus(gwes::StylusAction::Down, 60, Rect(list).top + 1);  // highlights the first row
+  gwes::PostStylus(gwes::StylusAction::Move, 300, 10);
+  gwes::PostStylus(gwes::StylusAction::Up, 300, 10);
+  Drain();
+  NextTap();
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), TRUE);  // released off the rows: still open
+  Tap(300, 10);
+  EXPECT_EQ(Drain(), (Events{"CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"}));
+  EXPECT_EQ(Selection(combo), 2);
+  EXPECT_EQ(Text(combo), u"GMT+2 Athens");
+
+  // Opened and closed by message, the parent still hears of both; losing the focus closes it too.
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)", "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"}));
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SetFocus(nullptr);
+  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)", "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)", "CBN_KILLFOCUS(9)"}));
+  EXPECT_EQ(DroppedList(), nullptr);
+
+  // The combo's list goes with it.
+  DestroyWindow(combo);
+  EXPECT_FALSE(IsWindow(list));
+}
+
+TEST_F(ComboBoxTest, AnEditableComboTypesIntoItsEditAndSelectionsFillIt) {
+  HWND combo = Combo(CBS_DROPDOWN | CBS_AUTOHSCROLL);
+  Add(combo, {u"alpha", u"beta"});
+  HWND edit = GetDlgItem(combo, gwes::kComboEditId);
+  ASSERT_NE(edit, nullptr);
+  SendMessageW(combo, CB_SETCURSEL, 1, 0);
+  EXPECT_EQ(Text(edit), u"beta");
+  EXPECT_EQ(Text(combo), u"beta");
+  EXPECT_EQ(Drain(), Events{});
+
+  SetFocus(combo);  // passes on to the edit
+  EXPECT_EQ(GetFocus(), edit);
+  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)"}));
+  gwes::PostChar(u'x');  // replaces the selected text
+  EXPECT_EQ(Drain(), (Events{"CBN_EDITUPDATE(9)", "CBN_EDITCHANGE(9)"}));
+  EXPECT_EQ(Text(combo), u"x");
+  Key(VK_UP);
+  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(Text(combo), u"alpha");
+
+  // The arrow button opens the list; a tap on the edit does not.
+  RECT field = Rect(combo);
+  NextTap();
+  Tap(30, field.top + 4);
+  EXPECT_EQ(Drain(), Events{});
+  NextTap();
+  Tap(field.right - 4, field.top + 4);
+  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)"}));
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Drain(), (Events{"CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"}));
+  SetFocus(nullptr);
+  EXPECT_EQ(Drain(), (Events{"CBN_KILLFOCUS(9)"}));
+
+  // A simple combo shows its list under the field at all times.
+  HWND simple = Make(kComboBoxClassName, u"", CBS_SIMPLE, {180, 40, 300, 140}, 10);
+  Add(simple, {u"one", u"two"});
+  HWND list = GetDlgItem(simple, gwes::kComboListId);
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_EQ(Rect(simple).bottom - Rect(simple).top, 100);
+  NextTap();
+  int row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  Tap(200, Rect(list).top + 1 + row + row / 2);
+  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(10)", "CBN_SELENDOK(10)", "CBN_SELCHANGE(10)"}));
+  EXPECT_EQ(Text(simple), u"two");
+}
+
+}  // namespace
