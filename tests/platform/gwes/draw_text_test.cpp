@@ -23,26 +23,30 @@ std::vector<std::u16string> Texts(const std::vector<gwes::TextLine>& lines) {
 
 using Lines = std::vector<std::u16string>;
 
-TEST(DrawTextLayout, WordBreaksFillLinesGreedilyAndDropTheBreakingSpaces) {
-  EXPECT_EQ(Texts(LayoutText(u"one two three", DT_WORDBREAK, 7, Count)), (Lines{u"one two", u"three"}));
-  EXPECT_EQ(Texts(LayoutText(u"ab   cd", DT_WORDBREAK, 3, Count)), (Lines{u"ab", u"cd"}));
-  EXPECT_EQ(Texts(LayoutText(u"ab  cd", DT_WORDBREAK, 10, Count)), (Lines{u"ab  cd"}));
-  // A word wider than the line stands alone and is not split.
-  EXPECT_EQ(Texts(LayoutText(u"a verylongword b", DT_WORDBREAK, 5, Count)), (Lines{u"a", u"verylongword", u"b"}));
+TEST(DrawTextLayout, WordBreaksFillLinesGreedilyLineEndsBreakAndSingleLineBreaksNothing) {
+  struct Case {
+    const char16_t* text;
+    UINT format;
+    int width;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {u"one two three", DT_WORDBREAK, 7, {u"one two", u"three"}},
+      {u"ab   cd", DT_WORDBREAK, 3, {u"ab", u"cd"}},  // the breaking spaces go
+      {u"ab  cd", DT_WORDBREAK, 10, {u"ab  cd"}},
+      {u"a verylongword b", DT_WORDBREAK, 5, {u"a", u"verylongword", u"b"}},  // never split
+      {u"one two three", 0, 7, {u"one two three"}},
+      {u"one two three", DT_WORDBREAK | DT_SINGLELINE, 7, {u"one two three"}},
+      {u"a\nb\r\nc\rd", 0, 100, {u"a", u"b", u"c", u"d"}},
+      {u"a\n\nb\n", 0, 100, {u"a", u"", u"b", u""}},
+      {u"a\nb", DT_SINGLELINE, 100, {u"a\nb"}},
+      {u"Switch failed!\nThe device will be reseted.", DT_WORDBREAK, 20,
+       {u"Switch failed!", u"The device will be", u"reseted."}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Texts(LayoutText(c.text, c.format, c.width, Count)), c.lines);
   const auto lines = LayoutText(u"one two three", DT_WORDBREAK, 7, Count);
   EXPECT_EQ(lines[0].width, 7);
   EXPECT_EQ(lines[1].width, 5);
-  // Without DT_WORDBREAK, or with DT_SINGLELINE, nothing breaks.
-  EXPECT_EQ(Texts(LayoutText(u"one two three", 0, 7, Count)), (Lines{u"one two three"}));
-  EXPECT_EQ(Texts(LayoutText(u"one two three", DT_WORDBREAK | DT_SINGLELINE, 7, Count)), (Lines{u"one two three"}));
-}
-
-TEST(DrawTextLayout, LineEndsBreakUnlessSingleLine) {
-  EXPECT_EQ(Texts(LayoutText(u"a\nb\r\nc\rd", 0, 100, Count)), (Lines{u"a", u"b", u"c", u"d"}));
-  EXPECT_EQ(Texts(LayoutText(u"a\n\nb\n", 0, 100, Count)), (Lines{u"a", u"", u"b", u""}));
-  EXPECT_EQ(Texts(LayoutText(u"Switch failed!\nThe device will be reseted.", DT_WORDBREAK, 20, Count)),
-            (Lines{u"Switch failed!", u"The device will be", u"reseted."}));
-  EXPECT_EQ(LayoutText(u"a\nb", DT_SINGLELINE, 100, Count).size(), 1u);
 }
 
 TEST(DrawTextLayout, PrefixesShowDoubledAmpersandsAndUnderlineTheMarkedCharacter) {
@@ -55,8 +59,7 @@ TEST(DrawTextLayout, PrefixesShowDoubledAmpersandsAndUnderlineTheMarkedCharacter
   EXPECT_EQ(lines[0].text, u"Save && &Exit");
   EXPECT_EQ(lines[0].underline, -1);
   EXPECT_EQ(LayoutText(u"a&", 0, 100, Count)[0].text, u"a");
-  // The underline index counts within its own line.
-  lines = LayoutText(u"one t&wo", DT_WORDBREAK, 4, Count);
+  lines = LayoutText(u"one t&wo", DT_WORDBREAK, 4, Count);  // the index counts within its own line
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].underline, -1);
   EXPECT_EQ(lines[1].underline, 1);
@@ -102,34 +105,29 @@ struct Page {
   int lineHeight = 0;
 };
 
-TEST(DrawText, VerticalCentringAppliesToSingleLinesOnly) {
-  Page top(80, 40), centred(80, 40);
-  top.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_SINGLELINE);
-  const int offset = (40 - top.lineHeight) / 2;
-  EXPECT_EQ(centred.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_SINGLELINE | DT_VCENTER), offset + top.lineHeight);
-  EXPECT_EQ(centred.Rows(offset, top.lineHeight), top.Rows(0, top.lineHeight));
-  EXPECT_FALSE(centred.InkIn(RECT{0, 0, 80, offset}));
-
-  Page bottom(80, 40), ignored(80, 40);
-  bottom.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_SINGLELINE | DT_BOTTOM);
-  EXPECT_EQ(bottom.Rows(40 - top.lineHeight, top.lineHeight), top.Rows(0, top.lineHeight));
+TEST(DrawText, AlignmentPlacesEachLineAndVerticalAlignmentAppliesToSingleLinesOnly) {
+  Page top(100, 40), centred(100, 40), bottom(100, 40), ignored(100, 40);
+  top.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_SINGLELINE);
+  const int height = top.lineHeight, offset = (40 - height) / 2;
+  EXPECT_EQ(centred.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_SINGLELINE | DT_VCENTER), offset + height);
+  EXPECT_EQ(centred.Rows(offset, height), top.Rows(0, height));
+  EXPECT_FALSE(centred.InkIn(RECT{0, 0, 100, offset}));
+  bottom.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_SINGLELINE | DT_BOTTOM);
+  EXPECT_EQ(bottom.Rows(40 - height, height), top.Rows(0, height));
   // Without DT_SINGLELINE the text stays at the top, as on the device.
-  EXPECT_EQ(ignored.Draw(u"Hg", RECT{0, 0, 80, 40}, DT_VCENTER), top.lineHeight);
+  EXPECT_EQ(ignored.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_VCENTER), height);
   EXPECT_EQ(ignored.Rows(0, 40), top.Rows(0, 40));
-}
 
-TEST(DrawText, HorizontalAlignmentPlacesEachLineInTheRectangle) {
-  Page reference(100, 40), centred(100, 40), right(100, 40);
+  Page reference(100, 40), middle(100, 40), right(100, 40);
   SIZE one{}, two{};
   GetTextExtentPoint32W(reference.dc, u"Menu", 4, &one);
   GetTextExtentPoint32W(reference.dc, u"Back", 4, &two);
   reference.Draw(u"Menu", RECT{(10 + 90 - one.cx) / 2, 0, 100, 40}, 0);
-  reference.Draw(u"Back", RECT{90 - two.cx, reference.lineHeight, 100, 40}, DT_NOCLIP);
-  centred.Draw(u"Menu", RECT{10, 0, 90, 40}, DT_CENTER);
+  reference.Draw(u"Back", RECT{90 - two.cx, height, 100, 40}, DT_NOCLIP);
+  middle.Draw(u"Menu", RECT{10, 0, 90, 40}, DT_CENTER);
   right.Draw(u"\nBack", RECT{10, 0, 90, 40}, DT_RIGHT);
-  EXPECT_EQ(centred.Rows(0, reference.lineHeight), reference.Rows(0, reference.lineHeight));
-  EXPECT_EQ(right.Rows(reference.lineHeight, reference.lineHeight),
-            reference.Rows(reference.lineHeight, reference.lineHeight));
+  EXPECT_EQ(middle.Rows(0, height), reference.Rows(0, height));
+  EXPECT_EQ(right.Rows(height, height), reference.Rows(height, height));
 }
 
 TEST(DrawText, CalcRectMeasuresWrappedTextAndDrawsNothing) {
@@ -149,16 +147,14 @@ TEST(DrawText, CalcRectMeasuresWrappedTextAndDrawsNothing) {
   EXPECT_EQ(single.bottom, page.lineHeight);
 }
 
-TEST(DrawText, OutputIsClippedToTheRectangleUnlessNoClip) {
+TEST(DrawText, OutputIsClippedUnlessNoClipAndAmpersandsDrawAsTheDeviceShowsThem) {
   Page clipped(120, 20), free(120, 20);
   clipped.Draw(u"WWWWWWWW", RECT{0, 0, 30, 20}, 0);
   free.Draw(u"WWWWWWWW", RECT{0, 0, 30, 20}, DT_NOCLIP);
   EXPECT_TRUE(clipped.InkIn(RECT{0, 0, 30, 20}));
   EXPECT_FALSE(clipped.InkIn(RECT{30, 0, 120, 20}));
   EXPECT_TRUE(free.InkIn(RECT{30, 0, 120, 20}));
-}
 
-TEST(DrawText, AmpersandsDrawAsTheDeviceShowsThem) {
   Page doubled(60, 20), plain(60, 20), marked(60, 20), unmarked(60, 20);
   doubled.Draw(u"A&&B", RECT{0, 0, 60, 20}, 0);
   plain.Draw(u"A&B", RECT{0, 0, 60, 20}, DT_NOPREFIX);

@@ -48,7 +48,7 @@ class InputTest : public ::testing::Test {
 TEST_F(InputTest, TheStylusGoesToTheDeepestEnabledWindowAndStaysWithItWhilePressed) {
   HWND top = MakeWindow("top", WS_VISIBLE);
   HWND panel = MakeWindow("panel", WS_CHILD | WS_VISIBLE, top, {100, 100, 200, 200}, 1);
-  HWND button = MakeWindow("button", WS_CHILD | WS_VISIBLE, panel, {10, 10, 50, 30}, 2);
+  MakeWindow("button", WS_CHILD | WS_VISIBLE, panel, {10, 10, 50, 30}, 2);
   MakeWindow("off", WS_CHILD | WS_VISIBLE | WS_DISABLED, panel, {60, 60, 90, 90}, 3);
   Pump();
   log.Clear();
@@ -70,7 +70,6 @@ TEST_F(InputTest, TheStylusGoesToTheDeepestEnabledWindowAndStaysWithItWhilePress
   Pump();
   EXPECT_EQ(Input(), (Log{"panel:WM_LBUTTONDOWN:1:" + At(-95, -95), "panel:WM_LBUTTONUP:0:" + At(-95, -95)}));
   ReleaseCapture();
-  (void)button;
 }
 
 TEST_F(InputTest, ADisabledTopLevelWindowGetsNoInputAndATapActivatesAnInactiveWindow) {
@@ -103,8 +102,8 @@ TEST_F(InputTest, ADisabledTopLevelWindowGetsNoInputAndATapActivatesAnInactiveWi
 
 TEST_F(InputTest, ASecondQuickTapNearbyIsADoubleClickOnlyForClassesThatAskForIt) {
   HWND top = MakeWindow("top", WS_VISIBLE);
-  HWND plain = MakeWindow("plain", WS_CHILD | WS_VISIBLE, top, {0, 0, 100, 100}, 1);
-  HWND dbl = MakeWindow("dbl", WS_CHILD | WS_VISIBLE, top, {100, 0, 200, 100}, 2, gwes_test::kRecordingDblClass);
+  MakeWindow("plain", WS_CHILD | WS_VISIBLE, top, {0, 0, 100, 100}, 1);
+  MakeWindow("dbl", WS_CHILD | WS_VISIBLE, top, {100, 0, 200, 100}, 2, gwes_test::kRecordingDblClass);
   Pump();
   auto downs = [&] {
     Log kinds;
@@ -126,8 +125,6 @@ TEST_F(InputTest, ASecondQuickTapNearbyIsADoubleClickOnlyForClassesThatAskForIt)
   Tap(10, 10);  // a class without CS_DBLCLKS
   Pump();
   EXPECT_EQ(downs(), (Log{"dbl:WM_LBUTTONDOWN", "dbl:WM_LBUTTONDOWN", "plain:WM_LBUTTONDOWN", "plain:WM_LBUTTONDOWN"}));
-  (void)plain;
-  (void)dbl;
 }
 
 TEST_F(InputTest, KeysGoToTheFocusWindowOrTheActiveWindowAndKeybdEventEntersTheSamePath) {

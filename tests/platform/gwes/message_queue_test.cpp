@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "platform/gwes/focus.h"
 #include "platform/gwes/input.h"
@@ -78,26 +79,19 @@ TEST_F(MessageQueueTest, PeekFiltersByWindowAndRangeAndCanLeaveTheMessage) {
   EXPECT_EQ(GetMessageW(&msg, dead, 0, 0), -1);
 }
 
-TEST_F(MessageQueueTest, TranslateMessageTypesCharactersForCharacterKeys) {
-  HWND top = MakeWindow("top", WS_VISIBLE);
+TEST_F(MessageQueueTest, TranslateMessageTypesCharactersForCharacterKeysOnly) {
+  MakeWindow("top", WS_VISIBLE);
   gwes_test::Pump();
   log.Clear();
-  gwes::PostKey('A', true);
-  gwes::PostKey('A', false);
-  gwes::PostKey(VK_SHIFT, true);
-  gwes::PostKey('B', true);
-  gwes::PostKey(VK_SHIFT, false);
-  gwes::PostKey(VK_LEFT, true);
-  gwes::PostKey(VK_RETURN, true);
-  gwes::PostKey(VK_LEFT, false);
-  gwes::PostKey('B', false);
-  gwes::PostKey(VK_RETURN, false);
+  for (auto [vk, down] : std::initializer_list<std::pair<BYTE, bool>>{
+           {'A', true}, {'A', false}, {VK_SHIFT, true}, {'B', true}, {VK_SHIFT, false}, {VK_LEFT, true},
+           {VK_RETURN, true}, {VK_LEFT, false}, {'B', false}, {VK_RETURN, false}})
+    gwes::PostKey(vk, down);
   gwes_test::Pump();
   Log chars;
   for (const auto& entry : log.Take())
     if (entry.find("WM_CHAR") != std::string::npos) chars.push_back(entry);
   EXPECT_EQ(chars, (Log{"top:WM_CHAR:97:1", "top:WM_CHAR:66:1", "top:WM_CHAR:13:1"}));
-  (void)top;
 }
 
 TEST_F(MessageQueueTest, AnIdleHookLetsAScriptDriveTheUiThreadOneCommandAtATime) {
@@ -128,24 +122,22 @@ TEST_F(MessageQueueTest, AnIdleHookLetsAScriptDriveTheUiThreadOneCommandAtATime)
   KillTimer(top, 1);
 }
 
-LRESULT DoublingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  static std::thread::id* ranOn = nullptr;
-  if (msg == WM_CREATE) ranOn = static_cast<std::thread::id*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-  if (msg == WM_USER) {
-    *ranOn = std::this_thread::get_id();
-    return static_cast<LRESULT>(wParam * 2);
-  }
-  if (msg == WM_USER + 1) PostQuitMessage(0);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+// A window class of the test's own whose procedure is `proc`.
+HWND MakeWindowWith(const char16_t* name, WNDPROC proc, DWORD style = 0) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  RegisterClassW(&wc);
+  return CreateWindowExW(0, name, u"", style, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
 }
 
 TEST_F(MessageQueueTest, SendingToAnotherThreadsWindowRunsItThereAndWaitsForTheResult) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DoublingProc;
-  wc.lpszClassName = u"Doubling";
-  RegisterClassW(&wc);
-  std::thread::id ranOn;
-  HWND hwnd = CreateWindowExW(0, u"Doubling", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, &ranOn);
+  static std::thread::id ranOn;
+  HWND hwnd = MakeWindowWith(u"Doubling", [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (msg == WM_USER) ranOn = std::this_thread::get_id();
+    if (msg == WM_USER + 1) PostQuitMessage(0);
+    return msg == WM_USER ? static_cast<LRESULT>(wParam * 2) : DefWindowProcW(hwnd, msg, wParam, lParam);
+  });
   LRESULT result = 0;
   std::thread sender([&] {
     result = SendMessageW(hwnd, WM_USER, 21, 0);
@@ -162,22 +154,22 @@ TEST_F(MessageQueueTest, SendingToAnotherThreadsWindowRunsItThereAndWaitsForTheR
 // A user-interface thread of its own, driven as the headless runner drives the program's thread.
 TEST_F(MessageQueueTest, AnIdleUiThreadSeesEachDueTimerInOrderAsTimeAdvances) {
   static std::mutex lock;
-  static std::vector<std::string> seen;
+  static Log seen;
   seen.clear();
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    if (msg == WM_TIMER || msg == WM_LBUTTONDOWN) {
-      std::lock_guard guard(lock);
-      seen.push_back(msg == WM_LBUTTONDOWN ? "tap" : std::to_string(GetTickCount()) + ":" + std::to_string(wParam));
-    }
-    if (msg == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  auto taken = [] {
+    std::lock_guard guard(lock);
+    return std::exchange(seen, {});
   };
-  wc.lpszClassName = u"Ticking";
-  RegisterClassW(&wc);
   std::atomic<HWND> window{nullptr};
   std::thread ui([&] {
-    HWND hwnd = CreateWindowExW(0, u"Ticking", u"", WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd = MakeWindowWith(u"Ticking", [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (msg == WM_TIMER || msg == WM_LBUTTONDOWN) {
+        std::lock_guard guard(lock);
+        seen.push_back(msg == WM_LBUTTONDOWN ? "tap" : std::to_string(GetTickCount()) + ":" + std::to_string(wParam));
+      }
+      if (msg == WM_DESTROY) PostQuitMessage(0);
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }, WS_VISIBLE);
     SetTimer(hwnd, 1, 100, nullptr);
     SetTimer(hwnd, 2, 250, nullptr);
     window = hwnd;
@@ -189,26 +181,15 @@ TEST_F(MessageQueueTest, AnIdleUiThreadSeesEachDueTimerInOrderAsTimeAdvances) {
   gwes::AdvanceTime(500);
   ASSERT_TRUE(gwes::WaitForIdle(5000));
   EXPECT_EQ(GetTickCount(), 500u);
-  {
-    std::lock_guard guard(lock);
-    EXPECT_EQ(seen, (Log{"100:1", "200:1", "250:2", "300:1", "400:1", "500:2", "500:1"}));
-    seen.clear();
-  }
+  EXPECT_EQ(taken(), (Log{"100:1", "200:1", "250:2", "300:1", "400:1", "500:2", "500:1"}));
   gwes::PostStylus(gwes::StylusAction::Down, 1, 1);
   ASSERT_TRUE(gwes::WaitForIdle(5000));
-  {
-    std::lock_guard guard(lock);
-    EXPECT_EQ(seen, (Log{"tap"}));
-  }
+  EXPECT_EQ(taken(), (Log{"tap"}));
   gwes::PostStylus(gwes::StylusAction::Up, 1, 1);
   PostMessageW(window, WM_CLOSE, 0, 0);
   ui.join();
   EXPECT_FALSE(IsWindow(window));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(MessageQueueTest, TheWindowsOfAThreadThatEndsGoWithIt) {
   HWND top = nullptr;

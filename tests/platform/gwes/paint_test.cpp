@@ -112,13 +112,10 @@ TEST_F(PaintTest, HidingMovingAndRestackingInvalidateWhatTheyUncover) {
 
 TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
   HWND top = MakeWindow("top", WS_VISIBLE);
-  HWND child = MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {10, 10, 20, 20}, 1);
-  HWND upper = MakeWindow("upper", WS_CHILD | WS_VISIBLE, top, {40, 10, 60, 20}, 2);
-  HWND lower = MakeWindow("lower", WS_CHILD | WS_VISIBLE, top, {50, 10, 70, 20}, 3);
   PaintWith(top, RGB(255, 0, 0));
-  PaintWith(child, RGB(0, 0, 255));
-  PaintWith(upper, RGB(0, 255, 0));
-  PaintWith(lower, RGB(255, 255, 0));
+  PaintWith(MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {10, 10, 20, 20}, 1), RGB(0, 0, 255));
+  PaintWith(MakeWindow("upper", WS_CHILD | WS_VISIBLE, top, {40, 10, 60, 20}, 2), RGB(0, 255, 0));
+  PaintWith(MakeWindow("lower", WS_CHILD | WS_VISIBLE, top, {50, 10, 70, 20}, 3), RGB(255, 255, 0));
   std::uint64_t dirty = gwes::ScreenDirtyCount();
   Pump();
   EXPECT_GT(gwes::ScreenDirtyCount(), dirty);
@@ -152,9 +149,6 @@ TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
   DestroyWindow(top);
   EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 0));
   EXPECT_EQ(ScreenAt(319, 239), RGB(0, 0, 0));
-  (void)child;
-  (void)upper;
-  (void)lower;
 }
 
 }  // namespace

