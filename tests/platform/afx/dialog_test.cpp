@@ -14,39 +14,26 @@ namespace {
 
 constexpr UINT kStep = WM_USER + 5;
 
-// A pop-up template without controls, in the classic layout.
-std::vector<std::uint8_t> EmptyTemplate(DWORD style) {
-  std::vector<std::uint8_t> bytes;
-  auto word = [&](std::uint32_t v) {
-    bytes.push_back(static_cast<std::uint8_t>(v));
-    bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-  };
-  word(style & 0xFFFF);
-  word(style >> 16);
-  word(0), word(0);                        // extended style
-  word(0);                                 // no items
-  word(0), word(0), word(100), word(80);  // rectangle
-  word(0), word(0), word(0);               // no menu, the dialog class, no title
-  return bytes;
-}
+// A pop-up template without controls, in the classic layout: style, extended style, no items, the
+// rectangle, no menu, the dialog class, no title.
+std::vector<WORD> EmptyTemplate(DWORD style) { return {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 100, 80, 0, 0, 0}; }
 
-// A dialog whose steps the test writes: OnInitDialog posts kStep, and each kStep runs the next step.
+// A dialog whose step the test writes: OnInitDialog posts kStep, which runs the step.
 class CScriptedDlg : public CDialog {
  public:
-  CScriptedDlg(std::string name, const std::vector<std::uint8_t>& bytes, CWnd* parent, Log& log)
+  CScriptedDlg(std::string name, const std::vector<WORD>& words, CWnd* parent, Log& log)
       : m_name(std::move(name)), m_log(log) {
-    InitModalIndirect(bytes.data(), parent);
+    InitModalIndirect(words.data(), parent);
   }
 
   BOOL OnInitDialog() override {
     m_log.push_back(m_name + ".OnInitDialog:" + (FromHandlePermanent(m_hWnd) == this ? "bound" : "unbound"));
-    m_next = 0;
     PostMessage(kStep);
     return CDialog::OnInitDialog();
   }
   BOOL OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
-    if (msg == kStep && m_next < m_steps.size()) {
-      m_steps[m_next++]();
+    if (msg == kStep && m_step) {
+      m_step();
       return TRUE;
     }
     return CDialog::OnWndMsg(msg, wParam, lParam, result);
@@ -67,13 +54,12 @@ class CScriptedDlg : public CDialog {
     CDialog::OnCancel();
   }
 
-  std::vector<std::function<void()>> m_steps;
+  std::function<void()> m_step;
   WPARAM m_swallowKey = 0;
 
  private:
   std::string m_name;
   Log& m_log;
-  size_t m_next = 0;
 };
 
 class DialogTest : public ::testing::Test {
@@ -82,18 +68,18 @@ class DialogTest : public ::testing::Test {
   void TearDown() override { gwes_test::DestroyAllWindows(); }
 
   testing_support::TestDevice device;
-  std::vector<std::uint8_t> m_template = EmptyTemplate(WS_POPUP | WS_VISIBLE);
+  std::vector<WORD> m_template = EmptyTemplate(WS_POPUP | WS_VISIBLE);
   Log m_log;
 };
 
 TEST_F(DialogTest, DoModalReturnsTheResultOfEndDialogAndDestroysTheDialog) {
   CScriptedDlg dlg("dlg", m_template, nullptr, m_log);
   HWND shown = nullptr;
-  dlg.m_steps.push_back([&] {
+  dlg.m_step = [&] {
     shown = dlg.m_hWnd;
     m_log.push_back(std::string("visible:") + (IsWindowVisible(dlg.m_hWnd) ? "1" : "0"));
     dlg.EndDialog(7);
-  });
+  };
   EXPECT_EQ(dlg.DoModal(), 7);
   EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "visible:1"}));
   EXPECT_FALSE(IsWindow(shown));
@@ -102,15 +88,15 @@ TEST_F(DialogTest, DoModalReturnsTheResultOfEndDialogAndDestroysTheDialog) {
 
   // A hidden template stays hidden while posted messages wait (it is shown when the loop first runs
   // dry); commands and close requests end the dialog.
-  std::vector<std::uint8_t> hidden = EmptyTemplate(WS_POPUP);
+  std::vector<WORD> hidden = EmptyTemplate(WS_POPUP);
   CScriptedDlg second("second", hidden, nullptr, m_log);
   m_log.clear();
-  second.m_steps.push_back([&] {
+  second.m_step = [&] {
     m_log.push_back(std::string("visible:") + (IsWindowVisible(second.m_hWnd) ? "1" : "0"));
     second.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  });
+  };
   EXPECT_EQ(second.DoModal(), IDOK);
-  second.m_steps.assign(1, [&] { second.PostMessage(WM_CLOSE); });
+  second.m_step = [&] { second.PostMessage(WM_CLOSE); };
   EXPECT_EQ(second.DoModal(), IDCANCEL);
   EXPECT_EQ(m_log, (Log{"second.OnInitDialog:bound", "visible:0", "second.OnOK", "second.OnInitDialog:bound",
                         "second.OnCancel"}));
@@ -133,22 +119,22 @@ TEST_F(DialogTest, NestedDialogsDisableTheWindowTheyRunOverUntilTheyEnd) {
   CScriptedDlg outer("outer", m_template, nullptr, m_log);
   CScriptedDlg page("page", m_template, nullptr, m_log);     // no parent: runs over the main window
   CScriptedDlg child("child", m_template, &outer, m_log);    // runs over its parent
-  outer.m_steps.push_back([&] {
+  outer.m_step = [&] {
     state("main", mainHwnd);
     m_log.push_back("page=" + std::to_string(page.DoModal()));
     state("main", mainHwnd);
     m_log.push_back("child=" + std::to_string(child.DoModal()));
     state("outer", outer.m_hWnd);
     outer.EndDialog(IDOK);
-  });
-  page.m_steps.push_back([&] {
+  };
+  page.m_step = [&] {
     state("main", mainHwnd);
     page.EndDialog(3);
-  });
-  child.m_steps.push_back([&] {
+  };
+  child.m_step = [&] {
     state("outer", outer.m_hWnd);
     child.EndDialog(4);
-  });
+  };
   EXPECT_EQ(outer.DoModal(), IDOK);
   state("main", mainHwnd);
   EXPECT_EQ(m_log, (Log{"outer.OnInitDialog:bound", "main:disabled", "page.OnInitDialog:bound", "main:disabled",
@@ -157,7 +143,7 @@ TEST_F(DialogTest, NestedDialogsDisableTheWindowTheyRunOverUntilTheyEnd) {
 
   // A main window that was disabled already stays so.
   EnableWindow(mainHwnd, FALSE);
-  page.m_steps.assign(1, [&] { page.EndDialog(1); });
+  page.m_step = [&] { page.EndDialog(1); };
   page.DoModal();
   EXPECT_FALSE(IsWindowEnabled(mainHwnd));
   mainWnd.Detach();
@@ -166,17 +152,17 @@ TEST_F(DialogTest, NestedDialogsDisableTheWindowTheyRunOverUntilTheyEnd) {
 TEST_F(DialogTest, PreTranslateMessageSeesKeysBeforeTheDialogManager) {
   CScriptedDlg dlg("dlg", m_template, nullptr, m_log);
   dlg.m_swallowKey = VK_ESCAPE;
-  dlg.m_steps.push_back([&] {
+  dlg.m_step = [&] {
     // The first Escape is kept from the dialog manager; the Enter reaches it and means OK.
     dlg.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1);
     dlg.PostMessage(WM_KEYDOWN, VK_RETURN, 1);
-  });
+  };
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:256:27", "dlg.PreTranslate:256:13", "dlg.OnOK"}));
 
   m_log.clear();
   dlg.m_swallowKey = 0;
-  dlg.m_steps.assign(1, [&] { dlg.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1); });
+  dlg.m_step = [&] { dlg.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1); };
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:256:27", "dlg.OnCancel"}));
 }
@@ -184,10 +170,8 @@ TEST_F(DialogTest, PreTranslateMessageSeesKeysBeforeTheDialogManager) {
 TEST_F(DialogTest, QuitRequestEndsEveryLoopAndIsPostedAgain) {
   CScriptedDlg outer("outer", m_template, nullptr, m_log);
   CScriptedDlg inner("inner", m_template, nullptr, m_log);
-  outer.m_steps.push_back([&] {
-    m_log.push_back("inner=" + std::to_string(inner.DoModal()));
-  });
-  inner.m_steps.push_back([&] { PostQuitMessage(5); });
+  outer.m_step = [&] { m_log.push_back("inner=" + std::to_string(inner.DoModal())); };
+  inner.m_step = [&] { PostQuitMessage(5); };
   EXPECT_EQ(outer.DoModal(), -1);
   EXPECT_EQ(m_log, (Log{"outer.OnInitDialog:bound", "inner.OnInitDialog:bound", "inner=-1"}));
   MSG msg{};

@@ -27,10 +27,8 @@ UINT ProbeThread(LPVOID param) {
   probe->runs++;
   probe->sawOwnThreadObject = AfxGetThread() != nullptr;
   probe->mainWnd = AfxGetMainWnd();
-  if (probe->target) {
-    probe->dc = GetDC(probe->target);
-    if (probe->dc) ReleaseDC(probe->target, probe->dc);
-  }
+  probe->dc = GetDC(probe->target);
+  if (probe->dc) ReleaseDC(probe->target, probe->dc);
   return 17;
 }
 
@@ -52,8 +50,8 @@ TEST(WinThreadTest, SuspendedThreadRunsOnlyAfterResumeAndItsObjectOutlivesItWith
   EXPECT_EQ(WaitForSingleObject(thread->m_hThread, INFINITE), WAIT_OBJECT_0);
   EXPECT_EQ(thread->ResumeThread(), 0u);
 
-  // The thread ran once, found its own thread object and the application's main window, and
-  // could draw into a window of the user-interface thread.
+  // It ran once, found its own thread object and the application's main window, and could draw
+  // into a window of the user-interface thread.
   EXPECT_EQ(probe.runs, 1);
   EXPECT_TRUE(probe.sawOwnThreadObject);
   EXPECT_EQ(probe.mainWnd, &mainWnd);
