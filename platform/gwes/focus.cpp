@@ -15,10 +15,11 @@ HWND g_active = nullptr;
 HWND g_foreground = nullptr;
 HWND g_capture = nullptr;
 
-// Whether the window (and every ancestor) can take the focus.
+// Whether the window can take the focus: it and every ancestor enabled. A hidden window can: it
+// then takes the keys (a page parks the focus on a hidden control that way).
 bool CanTakeFocus(HWND hwnd) {
   for (Window* window = Find(hwnd); window; window = Find(window->parent))
-    if (!(window->style & WS_VISIBLE) || (window->style & WS_DISABLED)) return false;
+    if (window->style & WS_DISABLED) return false;
   return Find(hwnd) != nullptr;
 }
 

@@ -171,6 +171,16 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       Window* window = FindOrFail(hwnd);
       return window ? static_cast<LRESULT>(window->text.size()) : 0;
     }
+    case WM_SETICON:
+    case WM_GETICON: {
+      std::lock_guard guard(WindowLock());
+      Window* window = FindOrFail(hwnd);
+      if (!window) return 0;
+      HICON& icon = wParam == ICON_BIG ? window->bigIcon : window->smallIcon;
+      HICON previous = icon;
+      if (msg == WM_SETICON) icon = reinterpret_cast<HICON>(lParam);
+      return reinterpret_cast<LRESULT>(previous);
+    }
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return 0;

@@ -51,6 +51,8 @@ struct Window {
   bool erase = false;
   bool internalPaint = false;
   bool destroying = false;
+  HICON bigIcon = nullptr;    // WM_SETICON's two icons
+  HICON smallIcon = nullptr;
 };
 
 std::recursive_mutex& WindowLock();

@@ -218,11 +218,12 @@ LRESULT OnKillFocus(HWND hwnd) {
   return 0;
 }
 
+// An owner-drawn button is a plain button to the dialog manager: it never takes the default look,
+// so its owner-drawn type is never replaced by BS_DEFPUSHBUTTON.
 LRESULT OnGetDlgCode(HWND hwnd) {
   switch (TypeOf(hwnd)) {
     case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-    case BS_PUSHBUTTON:
-    case BS_OWNERDRAW: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case BS_PUSHBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
     case BS_RADIOBUTTON:
     case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
     case BS_GROUPBOX: return DLGC_STATIC;

@@ -37,18 +37,22 @@ TEST_F(FocusTest, KillFocusGoesToTheOldWindowBeforeSetFocusToTheNew) {
   EXPECT_EQ(GetFocus(), nullptr);
 }
 
-TEST_F(FocusTest, HiddenAndDisabledWindowsNeverTakeTheFocus) {
+TEST_F(FocusTest, DisabledWindowsNeverTakeTheFocusHiddenOnesDo) {
   HWND top = MakeWindow("top", WS_VISIBLE);
   HWND panel = MakeWindow("panel", WS_CHILD | WS_VISIBLE | WS_DISABLED, top, {0, 0, 50, 50}, 1);
   HWND inside = MakeWindow("inside", WS_CHILD | WS_VISIBLE, panel, {0, 0, 10, 10}, 2);
   HWND hidden = MakeWindow("hidden", WS_CHILD, top, {0, 0, 10, 10}, 3);
   HWND shown = MakeWindow("shown", WS_CHILD | WS_VISIBLE, top, {60, 0, 70, 10}, 4);
   log.Clear();
-  for (HWND refused : {panel, inside, hidden}) {
+  for (HWND refused : {panel, inside}) {
     EXPECT_EQ(SetFocus(refused), nullptr);
     EXPECT_EQ(GetFocus(), top);
   }
   EXPECT_EQ(log.Take(), Log{});
+  // A hidden control takes the keys all the same.
+  EXPECT_EQ(SetFocus(hidden), top);
+  EXPECT_EQ(GetFocus(), hidden);
+  SetFocus(top);
 
   // Hiding the focus window gives the focus to its parent.
   SetFocus(shown);
@@ -106,10 +110,6 @@ TEST_F(FocusTest, CaptureChangesAreAnnouncedToTheWindowLosingIt) {
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(log.Take(), (Log{"a:WM_CAPTURECHANGED:0:b", "b:WM_CAPTURECHANGED:0:0"}));
 }
-
-}  // namespace
-
-namespace {
 
 // The window calls a modal dialog makes, in their order: the owner is disabled under the dialog
 // and, enabled again before the dialog goes, takes the activation back.
