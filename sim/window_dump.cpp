@@ -15,6 +15,7 @@
 #include "platform/gwes/window.h"
 #include "platform/gwes/window_class.h"
 #include "platform/kernel/wide_string.h"
+#include "sim/control_dump_fields.h"
 
 namespace sim {
 namespace {
@@ -101,6 +102,7 @@ std::string JsonString(std::u16string_view text) {
 }
 
 std::string DumpWindows() {
+  RegisterControlDumpFields();
   std::string out;
   for (HWND hwnd : gwes::TopLevelWindowList()) DumpWindow(hwnd, out);
   return out;

@@ -3,7 +3,9 @@
 #include <mutex>
 
 #include "platform/gwes/controls/button.h"
+#include "platform/gwes/controls/combo_box.h"
 #include "platform/gwes/controls/edit.h"
+#include "platform/gwes/controls/list_box.h"
 #include "platform/gwes/controls/static.h"
 #include "platform/gwes/message_queue.h"
 
@@ -15,6 +17,8 @@ void RegisterStandardControls() {
     RegisterButtonClass();
     RegisterStaticClass();
     RegisterEditClass();
+    RegisterListBoxClass();
+    RegisterComboBoxClass();
   });
 }
 

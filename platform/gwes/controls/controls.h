@@ -11,8 +11,8 @@
 
 namespace gwes {
 
-// Registers the "Button", "Static" and "Edit" classes; any later call does nothing. Safe to call
-// from any thread.
+// Registers the standard and common control classes the dialogs use; any later call does
+// nothing. Safe to call from any thread.
 void RegisterStandardControls();
 
 // Sends WM_COMMAND (control id, code) with the control's window to the control's parent; nothing
