@@ -1,0 +1,263 @@
+#include "platform/gwes/controls/up_down.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/gwes/focus.h"
+#include "platform/gwes/gdi.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+#include "platform/gwes/timers.h"
+
+namespace gwes {
+namespace {
+
+constexpr UINT_PTR kRepeatTimer = 1;
+
+enum class Arrow { None, Up, Down };  // Up: towards the maximum (the right arrow with UDS_HORZ)
+
+// An up-down's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+struct UpDownState {
+  int minimum = 100;  // the Win32 default range runs from 100 down to 0
+  int maximum = 0;
+  int position = 0;
+  HWND buddy = nullptr;
+  Arrow held = Arrow::None;  // the arrow the stylus went down on
+  bool inside = false;       // the stylus is still over that arrow
+};
+
+UpDownState* StateOf(HWND hwnd) { return ControlState<UpDownState>(hwnd); }
+DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+bool Horizontal(HWND hwnd) { return StyleOf(hwnd) & UDS_HORZ; }
+
+// The rectangle of one arrow: the top (up) or bottom half, or with UDS_HORZ the right (up) or left.
+RECT ArrowRect(HWND hwnd, Arrow arrow) {
+  RECT rect;
+  GetClientRect(hwnd, &rect);
+  if (Horizontal(hwnd)) {
+    LONG middle = (rect.left + rect.right) / 2;
+    if (arrow == Arrow::Up) rect.left = middle;
+    else rect.right = middle;
+  } else {
+    LONG middle = (rect.top + rect.bottom) / 2;
+    if (arrow == Arrow::Up) rect.bottom = middle;
+    else rect.top = middle;
+  }
+  return rect;
+}
+
+Arrow ArrowAt(HWND hwnd, POINT point) {
+  for (Arrow arrow : {Arrow::Up, Arrow::Down}) {
+    RECT rect = ArrowRect(hwnd, arrow);
+    if (PtInRect(&rect, point)) return arrow;
+  }
+  return Arrow::None;
+}
+
+// A filled triangle centred in the rectangle, drawn in rows (columns when horizontal) that widen
+// from the first to the last when `widening`, else narrow.
+void DrawTriangle(HDC dc, const RECT& box, bool horizontal, bool widening, HBRUSH brush) {
+  int size = std::max<LONG>(2, std::min(RectWidth(box), RectHeight(box)) / 3);
+  int cx = (box.left + box.right) / 2;
+  int cy = (box.top + box.bottom) / 2;
+  for (int step = 0; step < size; ++step) {
+    int half = widening ? step : size - 1 - step;  // half-length of this row
+    RECT line = horizontal ? RECT{cx - size / 2 + step, cy - half, cx - size / 2 + step + 1, cy + half + 1}
+                           : RECT{cx - half, cy - size / 2 + step, cx + half + 1, cy - size / 2 + step + 1};
+    FillRect(dc, &line, brush);
+  }
+}
+
+void DrawArrow(HWND hwnd, HDC dc, Arrow arrow, bool pressed) {
+  RECT rect = ArrowRect(hwnd, arrow);
+  FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNSHADOW));
+  RECT face = rect;
+  InflateRect(&face, -1, -1);
+  if (!pressed) {
+    RECT light{rect.left, rect.top, rect.right - 1, rect.bottom - 1};
+    FillRect(dc, &light, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+    face = RECT{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
+  }
+  FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+  if (pressed) OffsetRect(&face, 1, 1);
+  bool horizontal = Horizontal(hwnd);
+  // The up arrow points up (a triangle widening downwards); with UDS_HORZ it points right (narrowing).
+  DrawTriangle(dc, face, horizontal, horizontal ? arrow == Arrow::Down : arrow == Arrow::Up,
+               GetSysColorBrush(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+}
+
+void Draw(HWND hwnd, HDC dc) {
+  const UpDownState& state = *StateOf(hwnd);
+  for (Arrow arrow : {Arrow::Up, Arrow::Down})
+    DrawArrow(hwnd, dc, arrow, state.held == arrow && state.inside);
+}
+
+LRESULT OnPaint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (!dc) return 0;
+  Draw(hwnd, dc);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
+
+void SendScroll(HWND hwnd, WORD code, int position) {
+  HWND parent = GetParent(hwnd);
+  if (!parent) return;
+  SendMessageW(parent, Horizontal(hwnd) ? WM_HSCROLL : WM_VSCROLL,
+               MAKEWPARAM(code, static_cast<WORD>(position)), reinterpret_cast<LPARAM>(hwnd));
+}
+
+// Shows the position in the buddy window as a decimal number (UDS_SETBUDDYINT).
+void UpdateBuddy(HWND hwnd, const UpDownState& state) {
+  if (!(StyleOf(hwnd) & UDS_SETBUDDYINT) || !state.buddy || !IsWindow(state.buddy)) return;
+  std::string digits = std::to_string(state.position);
+  SetWindowTextW(state.buddy, std::u16string(digits.begin(), digits.end()).c_str());
+}
+
+// One step of a held arrow: ask the parent, move, report.
+void Step(HWND hwnd, Arrow arrow) {
+  UpDownState& state = *StateOf(hwnd);
+  int towardsMaximum = state.maximum >= state.minimum ? 1 : -1;
+  int delta = arrow == Arrow::Up ? towardsMaximum : -towardsMaximum;
+  NMUPDOWN note{};
+  note.hdr.hwndFrom = hwnd;
+  note.hdr.idFrom = static_cast<ULONG_PTR>(GetDlgCtrlID(hwnd));
+  note.hdr.code = UDN_DELTAPOS;
+  note.iPos = state.position;
+  note.iDelta = delta;
+  if (HWND parent = GetParent(hwnd)) {
+    if (SendMessageW(parent, WM_NOTIFY, note.hdr.idFrom, reinterpret_cast<LPARAM>(&note)) != 0) return;
+  }
+  if (!IsWindow(hwnd)) return;
+  UpDownState& current = *StateOf(hwnd);
+  int low = std::min(current.minimum, current.maximum);
+  int high = std::max(current.minimum, current.maximum);
+  int next = current.position + note.iDelta;
+  if (next > high) next = (StyleOf(hwnd) & UDS_WRAP) ? low : high;
+  if (next < low) next = (StyleOf(hwnd) & UDS_WRAP) ? high : low;
+  current.position = next;
+  UpdateBuddy(hwnd, current);
+  SendScroll(hwnd, SB_THUMBPOSITION, next);
+}
+
+LRESULT OnButtonDown(HWND hwnd, POINT point) {
+  Arrow arrow = ArrowAt(hwnd, point);
+  if (arrow == Arrow::None) return 0;
+  UpDownState& state = *StateOf(hwnd);
+  state.held = arrow;
+  state.inside = true;
+  SetCapture(hwnd);
+  Redraw(hwnd);
+  SetTimer(hwnd, kRepeatTimer, kUpDownFirstRepeatMs, nullptr);
+  Step(hwnd, arrow);
+  return 0;
+}
+
+LRESULT OnMouseMove(HWND hwnd, POINT point) {
+  UpDownState& state = *StateOf(hwnd);
+  if (state.held == Arrow::None) return 0;
+  bool inside = ArrowAt(hwnd, point) == state.held;
+  if (inside != state.inside) {
+    state.inside = inside;
+    Redraw(hwnd);
+  }
+  return 0;
+}
+
+// Ends a press: the arrow comes up and the parent hears SB_ENDSCROLL.
+void EndPress(HWND hwnd) {
+  UpDownState& state = *StateOf(hwnd);
+  if (state.held == Arrow::None) return;
+  state.held = Arrow::None;
+  state.inside = false;
+  KillTimer(hwnd, kRepeatTimer);
+  Redraw(hwnd);
+  SendScroll(hwnd, SB_ENDSCROLL, state.position);
+}
+
+LRESULT OnButtonUp(HWND hwnd) {
+  bool held = StateOf(hwnd)->held != Arrow::None;
+  if (held && GetCapture() == hwnd) ReleaseCapture();  // WM_CAPTURECHANGED ends the press
+  else EndPress(hwnd);
+  return 0;
+}
+
+LRESULT OnTimer(HWND hwnd, UINT_PTR id) {
+  UpDownState& state = *StateOf(hwnd);
+  if (id != kRepeatTimer || state.held == Arrow::None) return 0;
+  SetTimer(hwnd, kRepeatTimer, kUpDownRepeatMs, nullptr);
+  if (state.inside) Step(hwnd, state.held);
+  return 0;
+}
+
+LRESULT OnSetRange(HWND hwnd, int minimum, int maximum) {
+  UpDownState& state = *StateOf(hwnd);
+  state.minimum = minimum;
+  state.maximum = maximum;
+  return 0;
+}
+
+// Sets the position, kept inside the range; returns the previous one.
+LRESULT OnSetPos(HWND hwnd, int position) {
+  UpDownState& state = *StateOf(hwnd);
+  int previous = state.position;
+  state.position = std::clamp(position, std::min(state.minimum, state.maximum), std::max(state.minimum, state.maximum));
+  UpdateBuddy(hwnd, state);
+  return previous;
+}
+
+POINT PointOf(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
+               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
+}
+
+LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto low = [lParam] { return static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))); };
+  auto high = [lParam] { return static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam))); };
+  switch (msg) {
+    case WM_PAINT: return OnPaint(hwnd);
+    case WM_ERASEBKGND: return 1;  // WM_PAINT covers the whole control
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
+    case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
+    case WM_LBUTTONUP: return OnButtonUp(hwnd);
+    case WM_CAPTURECHANGED: EndPress(hwnd); return 0;
+    case WM_TIMER: return OnTimer(hwnd, wParam);
+    case WM_ENABLE: Redraw(hwnd); return 0;
+    case UDM_SETRANGE: return OnSetRange(hwnd, high(), low());
+    case UDM_GETRANGE: {
+      const UpDownState& state = *StateOf(hwnd);
+      return MAKELPARAM(static_cast<WORD>(state.maximum), static_cast<WORD>(state.minimum));
+    }
+    case UDM_SETRANGE32: return OnSetRange(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
+    case UDM_GETRANGE32: {
+      const UpDownState& state = *StateOf(hwnd);
+      if (auto* minimum = reinterpret_cast<int*>(wParam)) *minimum = state.minimum;
+      if (auto* maximum = reinterpret_cast<int*>(lParam)) *maximum = state.maximum;
+      return 0;
+    }
+    case UDM_SETPOS: return static_cast<short>(OnSetPos(hwnd, low()));
+    case UDM_GETPOS: return static_cast<WORD>(StateOf(hwnd)->position);
+    case UDM_SETPOS32: return OnSetPos(hwnd, static_cast<int>(lParam));
+    case UDM_GETPOS32:
+      if (auto* error = reinterpret_cast<BOOL*>(lParam)) *error = FALSE;
+      return StateOf(hwnd)->position;
+    case UDM_SETBUDDY: {
+      HWND previous = StateOf(hwnd)->buddy;
+      StateOf(hwnd)->buddy = reinterpret_cast<HWND>(wParam);
+      return reinterpret_cast<LRESULT>(previous);
+    }
+    case UDM_GETBUDDY: return reinterpret_cast<LRESULT>(StateOf(hwnd)->buddy);
+    case WM_NCDESTROY: KillTimer(hwnd, kRepeatTimer); FreeControlState<UpDownState>(hwnd); return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void RegisterUpDownClass() { RegisterControlClass(kUpDownClassName, UpDownProc); }
+
+}  // namespace gwes
