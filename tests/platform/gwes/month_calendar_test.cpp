@@ -1,0 +1,176 @@
+#include "platform/gwes/controls/month_calendar.h"
+
+#include "tests/platform/gwes/common_control_fixture.h"
+
+using gwes_test::Date;
+using gwes_test::DateText;
+using gwes_test::ScreenColour;
+using Events = std::vector<std::string>;
+
+namespace {
+
+class MonthCalendarTest : public gwes_test::CommonControlTest {
+ protected:
+  // The page's calendar: id 1032 at (50, 0) with its minimum size. The device's today is 1 March 2026.
+  HWND Calendar(DWORD style = 0) {
+    HWND calendar = Make(kMonthCalendarClassName, u"", style, {50, 0, 60, 10}, 1032);
+    RECT minimum{};
+    EXPECT_TRUE(SendMessageW(calendar, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&minimum)));
+    SetWindowPos(calendar, nullptr, 0, 0, minimum.right, minimum.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    Drain();
+    return calendar;
+  }
+  static RECT MinimumRect(HWND calendar) {
+    RECT rect{};
+    SendMessageW(calendar, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&rect));
+    return rect;
+  }
+  static SYSTEMTIME Selection(HWND calendar) {
+    SYSTEMTIME date{};
+    EXPECT_TRUE(SendMessageW(calendar, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date)));
+    return date;
+  }
+  static void Select(HWND calendar, SYSTEMTIME date) {
+    EXPECT_TRUE(SendMessageW(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date)));
+  }
+  // The first screen point (scanning rows from the top) whose hit test gives `code` and, for a day,
+  // the given date; {-1, -1} when there is none.
+  static POINT Find(HWND calendar, UINT code, SYSTEMTIME date = {}) {
+    RECT client;
+    GetClientRect(calendar, &client);
+    for (int y = 0; y < client.bottom; ++y)
+      for (int x = 0; x < client.right; ++x) {
+        MCHITTESTINFO info{sizeof(MCHITTESTINFO), {x, y}, 0, {}};
+        SendMessageW(calendar, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
+        if (info.uHit == code && (!(code & MCHT_CALENDAR) || DateText(info.st) == DateText(date))) {
+          POINT point{x, y};
+          ClientToScreen(calendar, &point);
+          return point;
+        }
+      }
+    return POINT{-1, -1};
+  }
+  void TapAt(POINT point) { Tap(point.x + 2, point.y + 2); }
+  static std::string Note(const char* code, const char* date) { return std::string(code) + "(1032) " + date; }
+};
+
+TEST_F(MonthCalendarTest, ProgrammaticSelectionTellsNobodyAndIsReadBack) {
+  HWND calendar = Calendar();
+  EXPECT_EQ(DateText(Selection(calendar)), "2026-03-01");  // today to begin with
+  Select(calendar, Date(2026, 5, 17, 10, 11, 12));
+  EXPECT_EQ(Drain(), Events{});
+  SYSTEMTIME selected = Selection(calendar);
+  EXPECT_EQ(DateText(selected), "2026-05-17");
+  EXPECT_EQ(selected.wDayOfWeek, 0);
+  EXPECT_EQ(selected.wHour + selected.wMinute + selected.wSecond, 0);
+  // The shown month follows: 17 May is now in the grid as a day of the shown month.
+  EXPECT_NE(Find(calendar, MCHT_CALENDARDATE, Date(2026, 5, 17)).x, -1);
+
+  SYSTEMTIME invalid = Date(2026, 2, 30);
+  EXPECT_FALSE(SendMessageW(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&invalid)));
+  EXPECT_EQ(DateText(Selection(calendar)), "2026-05-17");
+
+  HWND multi = Calendar(MCS_MULTISELECT);
+  SYSTEMTIME date = Date(2026, 5, 17);
+  EXPECT_FALSE(SendMessageW(multi, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date)));
+  EXPECT_FALSE(SendMessageW(multi, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date)));
+  EXPECT_EQ(Drain(), Events{});
+}
+
+TEST_F(MonthCalendarTest, MinimumRectangleIsStableAndFitsThePage) {
+  HWND calendar = Calendar();
+  RECT first = MinimumRect(calendar);
+  EXPECT_EQ(first.left, 0);
+  EXPECT_EQ(first.top, 0);
+  EXPECT_LE(50 + first.right, 320);
+  EXPECT_LE(first.bottom, 240);
+  EXPECT_GE(first.right, 7 * 14);  // seven columns of at least two digits
+  for (SYSTEMTIME date : {Date(2026, 2, 1), Date(2027, 8, 31), Date(1999, 12, 25)}) {
+    Select(calendar, date);
+    RECT again = MinimumRect(calendar);
+    EXPECT_TRUE(EqualRect(&first, &again)) << DateText(date);
+  }
+  RECT noToday = MinimumRect(Calendar(MCS_NOTODAY));
+  EXPECT_LT(noToday.bottom, first.bottom);
+}
+
+TEST_F(MonthCalendarTest, TappingADaySelectsItWithTheSelectedDate) {
+  HWND calendar = Calendar();
+  TapAt(Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 15)));
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELCHANGE", "2026-03-15"), Note("MCN_SELECT", "2026-03-15")}));
+  EXPECT_EQ(GetFocus(), calendar);
+  EXPECT_EQ(DateText(Selection(calendar)), "2026-03-15");
+
+  // The selected day again: picked, but the selection did not change.
+  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  TapAt(Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 15)));
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELECT", "2026-03-15")}));
+
+  // Dragging moves the selection along; the day under the release is picked.
+  POINT from = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 10));
+  POINT to = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 12));
+  Press(from.x + 2, from.y + 2);
+  gwes::PostStylus(gwes::StylusAction::Move, to.x + 2, to.y + 2);
+  Release(to.x + 2, to.y + 2);
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELCHANGE", "2026-03-10"), Note("MCN_SELCHANGE", "2026-03-12"),
+                             Note("MCN_SELECT", "2026-03-12")}));
+
+  // A day of the next month shown in the last rows brings that month into view.
+  TapAt(Find(calendar, MCHT_CALENDARDATENEXT, Date(2026, 4, 2)));
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELCHANGE", "2026-04-02"), Note("MCN_SELECT", "2026-04-02")}));
+  EXPECT_NE(Find(calendar, MCHT_CALENDARDATE, Date(2026, 4, 30)).x, -1);
+}
+
+TEST_F(MonthCalendarTest, TitleArrowsAndKeysMoveTheSelectionWithoutPickingIt) {
+  HWND calendar = Calendar();
+  POINT next = Find(calendar, MCHT_TITLEBTNNEXT);
+  POINT previous = Find(calendar, MCHT_TITLEBTNPREV);
+  ASSERT_LT(previous.x, next.x);
+  TapAt(next);
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELCHANGE", "2026-04-01")}));
+  TapAt(previous);
+  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  TapAt(previous);
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELCHANGE", "2026-03-01"), Note("MCN_SELCHANGE", "2026-02-01")}));
+
+  for (BYTE vk : {VK_RIGHT, VK_DOWN, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_PRIOR}) Key(vk);
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELCHANGE", "2026-02-02"), Note("MCN_SELCHANGE", "2026-02-09"),
+                             Note("MCN_SELCHANGE", "2026-03-09"), Note("MCN_SELCHANGE", "2026-03-31"),
+                             Note("MCN_SELCHANGE", "2026-03-01"), Note("MCN_SELCHANGE", "2026-02-28"),
+                             Note("MCN_SELCHANGE", "2026-02-21"), Note("MCN_SELCHANGE", "2026-01-21")}));
+  EXPECT_EQ(SendMessageW(calendar, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+}
+
+TEST_F(MonthCalendarTest, TodayLinkPicksTodayAndNoneLinkSendsSelectNone) {
+  EXPECT_EQ(static_cast<int>(MCN_SELECTNONE), -745);
+  EXPECT_EQ(static_cast<int>(MCN_SELECT), -746);
+  HWND plain = Calendar();
+  EXPECT_EQ(Find(plain, MCHT_NONELINK).x, -1);  // no "None" without MCS_SHOWNONE
+  DestroyWindow(plain);
+
+  HWND calendar = Calendar(MCS_SHOWNONE);
+  Select(calendar, Date(2026, 6, 10));
+  TapAt(Find(calendar, MCHT_TODAYLINK));
+  EXPECT_EQ(Drain(), (Events{Note("MCN_SELCHANGE", "2026-03-01"), Note("MCN_SELECT", "2026-03-01")}));
+  TapAt(Find(calendar, MCHT_NONELINK));
+  EXPECT_EQ(Drain(), (Events{"MCN_SELECTNONE(1032)"}));
+  EXPECT_EQ(DateText(Selection(calendar)), "2026-03-01");
+}
+
+TEST_F(MonthCalendarTest, DrawsTheTitleTheSelectedDayAndTodaysMark) {
+  HWND calendar = Calendar();
+  Select(calendar, Date(2026, 3, 20));
+  Drain();
+  COLORREF title = GetSysColor(COLOR_ACTIVECAPTION);
+  RECT minimum = MinimumRect(calendar);
+  EXPECT_EQ(ScreenColour(50 + minimum.right / 2, 2), title);
+  POINT selected = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 20));
+  EXPECT_EQ(ScreenColour(selected.x + 1, selected.y + 1), title);
+  POINT today = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 1));
+  EXPECT_EQ(ScreenColour(today.x, today.y), RGB(255, 0, 0));
+  EXPECT_EQ(ScreenColour(today.x + 1, today.y + 1), GetSysColor(COLOR_WINDOW));
+  POINT other = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 21));
+  EXPECT_EQ(ScreenColour(other.x, other.y), GetSysColor(COLOR_WINDOW));
+}
+
+}  // namespace
