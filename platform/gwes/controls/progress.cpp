@@ -1,0 +1,155 @@
+#include "platform/gwes/controls/progress.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "platform/gwes/gdi.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+
+namespace gwes {
+namespace {
+
+constexpr int kBlockGap = 2;
+
+// A progress bar's state (see ControlState).
+struct ProgressState {
+  int min = 0;
+  int max = 100;
+  int pos = 0;
+  int step = 10;
+  COLORREF bar = CLR_DEFAULT;
+  COLORREF background = CLR_DEFAULT;
+};
+
+ProgressState* StateOf(HWND hwnd) { return ControlState<ProgressState>(hwnd); }
+
+DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+
+int Clamp(const ProgressState& s, std::int64_t pos) {
+  return static_cast<int>(std::clamp<std::int64_t>(pos, s.min, std::max(s.min, s.max)));
+}
+
+// Moves to `pos` (clamped) and returns the previous position; a change is drawn at once, so a busy
+// caller still shows progress.
+LRESULT MoveTo(HWND hwnd, std::int64_t pos) {
+  ProgressState* s = StateOf(hwnd);
+  int previous = s->pos;
+  s->pos = Clamp(*s, pos);
+  if (s->pos != previous) {
+    InvalidateRect(hwnd, nullptr, FALSE);
+    UpdateWindow(hwnd);
+  }
+  return previous;
+}
+
+LRESULT SetRange(HWND hwnd, int min, int max) {
+  ProgressState* s = StateOf(hwnd);
+  LRESULT previous = MAKELPARAM(static_cast<WORD>(s->min), static_cast<WORD>(s->max));
+  if (min == s->min && max == s->max) return previous;
+  s->min = min;
+  s->max = max;
+  s->pos = Clamp(*s, s->pos);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return previous;
+}
+
+// Past the maximum the bar starts over from the minimum (and past the minimum, for a negative step,
+// from the maximum), carrying what went beyond.
+LRESULT StepIt(HWND hwnd) {
+  const ProgressState* s = StateOf(hwnd);
+  std::int64_t next = std::int64_t{s->pos} + s->step;
+  std::int64_t span = std::int64_t{s->max} - s->min;
+  if (span > 0 && next > s->max) next = (next - s->min) % span + s->min;
+  if (span > 0 && next < s->min) next = (next - s->min) % span + s->max;
+  return MoveTo(hwnd, next);
+}
+
+LRESULT GetRange(HWND hwnd, bool low, LPARAM lParam) {
+  const ProgressState* s = StateOf(hwnd);
+  if (auto* range = reinterpret_cast<PBRANGE*>(lParam)) *range = PBRANGE{s->min, s->max};
+  return low ? s->min : s->max;
+}
+
+LRESULT SetColour(COLORREF& slot, HWND hwnd, COLORREF colour) {
+  COLORREF previous = std::exchange(slot, colour);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return previous;
+}
+
+void FillColour(HDC dc, const RECT& rect, COLORREF colour, int sysColour) {
+  if (colour == CLR_DEFAULT) {
+    FillRect(dc, &rect, GetSysColorBrush(sysColour));
+    return;
+  }
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &rect, brush);
+  DeleteObject(brush);
+}
+
+// A one-pixel shadow frame, the background inside it, and the bar: one piece with PBS_SMOOTH,
+// otherwise blocks two thirds as long as the bar is thick, two pixels apart.
+void Draw(HWND hwnd, HDC dc) {
+  const ProgressState& s = *StateOf(hwnd);
+  DWORD style = StyleOf(hwnd);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
+  RECT inner = client;
+  InflateRect(&inner, -1, -1);
+  if (RectEmpty(inner)) return;
+  FillColour(dc, inner, s.background, COLOR_BTNFACE);
+  bool vertical = style & PBS_VERTICAL;
+  int length = vertical ? RectHeight(inner) : RectWidth(inner);
+  int thickness = vertical ? RectWidth(inner) : RectHeight(inner);
+  std::int64_t span = std::int64_t{s.max} - s.min;
+  int fill = span > 0 ? static_cast<int>((std::int64_t{s.pos} - s.min) * length / span) : 0;
+  auto segment = [&](int from, int to) {
+    return vertical ? RECT{inner.left, inner.bottom - to, inner.right, inner.bottom - from}
+                    : RECT{inner.left + from, inner.top, inner.left + to, inner.bottom};
+  };
+  if (style & PBS_SMOOTH) {
+    if (fill > 0) FillColour(dc, segment(0, fill), s.bar, COLOR_HIGHLIGHT);
+    return;
+  }
+  int block = std::max(2, thickness * 2 / 3);
+  for (int from = 0; from < fill; from += block + kBlockGap)
+    FillColour(dc, segment(from, std::min(from + block, length)), s.bar, COLOR_HIGHLIGHT);
+}
+
+LRESULT OnPaint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc) {
+    Draw(hwnd, dc);
+    EndPaint(hwnd, &ps);
+  }
+  return 0;
+}
+
+LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case PBM_SETRANGE:
+      return SetRange(hwnd, LOWORD(static_cast<ULONG_PTR>(lParam)), HIWORD(static_cast<ULONG_PTR>(lParam)));
+    case PBM_SETRANGE32: return SetRange(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
+    case PBM_GETRANGE: return GetRange(hwnd, wParam != 0, lParam);
+    case PBM_SETPOS: return MoveTo(hwnd, static_cast<int>(wParam));
+    case PBM_DELTAPOS: return MoveTo(hwnd, std::int64_t{StateOf(hwnd)->pos} + static_cast<int>(wParam));
+    case PBM_GETPOS: return StateOf(hwnd)->pos;
+    case PBM_SETSTEP: return std::exchange(StateOf(hwnd)->step, static_cast<int>(wParam));
+    case PBM_STEPIT: return StepIt(hwnd);
+    case PBM_SETBARCOLOR: return SetColour(StateOf(hwnd)->bar, hwnd, static_cast<COLORREF>(lParam));
+    case PBM_SETBKCOLOR: return SetColour(StateOf(hwnd)->background, hwnd, static_cast<COLORREF>(lParam));
+    case WM_PAINT: return OnPaint(hwnd);
+    case WM_ERASEBKGND: return 1;  // the whole client is drawn at WM_PAINT
+    case WM_NCDESTROY: FreeControlState<ProgressState>(hwnd); return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void RegisterProgressClass() { RegisterControlClass(kProgressClassName, ProgressProc); }
+
+}  // namespace gwes
