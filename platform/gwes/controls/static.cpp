@@ -31,8 +31,6 @@ UINT TextFormat(DWORD style) {
     default: format |= DT_LEFT | DT_WORDBREAK; break;
   }
   if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
-  // A vertically centred static shows one line.
-  if (style & SS_CENTERIMAGE) format = (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
   return format;
 }
 
@@ -58,7 +56,16 @@ void DrawStatic(HWND hwnd, HDC dc) {
   FillRect(dc, &rect, brush ? brush : GetSysColorBrush(COLOR_STATIC));
   if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   std::u16string text = TextOf(hwnd);
-  if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &rect, TextFormat(StyleOf(hwnd)));
+  const DWORD style = StyleOf(hwnd);
+  const UINT format = TextFormat(style);
+  // A vertically centred static centres its text block, wrapped and broken into lines as usual;
+  // a block taller than the control starts at the top.
+  if (!text.empty() && (style & SS_CENTERIMAGE)) {
+    RECT block = rect;
+    int height = DrawTextW(dc, text.c_str(), -1, &block, format | DT_CALCRECT);
+    if (height < rect.bottom - rect.top) rect.top += (rect.bottom - rect.top - height) / 2;
+  }
+  if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &rect, format);
   if (oldFont) SelectObject(dc, oldFont);
 }
 

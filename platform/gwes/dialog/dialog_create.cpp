@@ -154,10 +154,8 @@ HWND CreateFromTemplate(const DialogTemplate& tmpl, HINSTANCE instance, HWND own
     SetLastError(error);
     return nullptr;
   }
-  // The dialog is still hidden, and a hidden window never takes the focus; during WM_INITDIALOG
-  // it counts as shown, so that the procedure (or the default) can choose the focus as in Win32.
-  // It is shown for real afterwards (at once, or by the modal loop).
-  SetWindowLongW(dialog, GWL_STYLE, GetWindowLongW(dialog, GWL_STYLE) | WS_VISIBLE);
+  // The dialog is still hidden during WM_INITDIALOG (nothing of it is drawn before the procedure
+  // has set it up); it is shown afterwards, at once or by the modal loop.
   HWND first = FirstFocusable(dialog);
   if (SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param) && IsWindow(dialog)) {
     first = FirstFocusable(dialog);
@@ -166,7 +164,6 @@ HWND CreateFromTemplate(const DialogTemplate& tmpl, HINSTANCE instance, HWND own
   if (IsWindow(dialog)) {
     HWND focus = GetFocus();
     if (focus && IsChild(dialog, focus)) WithInfo(dialog, [&](DialogInfo& state) { state.savedFocus = focus; });
-    SetWindowLongW(dialog, GWL_STYLE, GetWindowLongW(dialog, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VISIBLE));
   }
   if (IsWindow(dialog) && (tmpl.style & WS_VISIBLE)) ShowWindow(dialog, SW_SHOWNORMAL);
   return IsWindow(dialog) ? dialog : nullptr;

@@ -70,6 +70,7 @@ TEST_F(StaticTest, AlignmentWrappingAndVerticalCentring) {
   HWND wrapped = Make(kStaticClassName, u"wide words", SS_LEFT, {0, 120, 40, 200}, 4);
   HWND single = Make(kStaticClassName, u"wide words", SS_LEFTNOWORDWRAP, {100, 120, 140, 200}, 5);
   HWND middle = Make(kStaticClassName, u"ab", SS_LEFT | SS_CENTERIMAGE, {200, 120, 300, 200}, 6);
+  HWND middleTwo = Make(kStaticClassName, u"wide words", SS_LEFT | SS_CENTERIMAGE, {150, 120, 190, 200}, 7);
   Drain();
   const RECT l = Ink(left).box, r = Ink(right).box, c = Ink(centre).box;
   EXPECT_LT(l.left, 5);
@@ -82,6 +83,11 @@ TEST_F(StaticTest, AlignmentWrappingAndVerticalCentring) {
   EXPECT_GE(m.top, 145);
   EXPECT_GE(m.bottom, 150);
   EXPECT_LT(m.bottom, 175);
+  // Centred text still wraps: the two-line block sits around the middle too.
+  const RECT m2 = Ink(middleTwo).box;
+  EXPECT_GE(m2.top, 130);
+  EXPECT_LE(m2.bottom, 190);
+  EXPECT_GE(m2.bottom - m2.top, (m.bottom - m.top) * 3 / 2);
 }
 
 TEST_F(StaticTest, TextChangesRepaintWithoutNotifyingAndOnlySsNotifyReportsTaps) {
