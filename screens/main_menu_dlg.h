@@ -5,15 +5,30 @@
 #pragma once
 
 #include "platform/afx/dialog.h"
+#include "ui/skin_button.h"
+#include "ui/skin_label.h"
 
 class CMainMenuDlg : public CDialog {
  public:
   CMainMenuDlg();
 
+  static constexpr int kButtonCount = 7;
+
+  void DoDataExchange(CDataExchange* exchange) override;
   BOOL OnInitDialog() override;
   BOOL OnEraseBkgnd(HDC dc) override;
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void OnClose() override;
+  // The menu's OK action does nothing.
   void OnOK() override;
+
+ private:
+  // Runs the page of a page button modally and gives the focus back to that button.
+  void OpenPage(int buttonId);
+  void SetTitleFor(int buttonId);
+
+  CSkinLabel m_title;
+  CSkinButton m_buttons[kButtonCount];
+  HICON m_hIcon;
 };

@@ -10,9 +10,18 @@
 namespace {
 // Bitmap 199 has no pixel of this colour, so the panel is drawn whole.
 constexpr COLORREF kPanelTransparentKey = RGB(1, 0, 0);
+constexpr int kTextId = 1039;
+constexpr COLORREF kTextColour = RGB(255, 255, 255);
+constexpr int kTextHeight = 13;
 }  // namespace
 
 CMessageDlg::CMessageDlg(CWnd* owner) : CDialog(IDD_MESSAGE, owner) {}
+
+void CMessageDlg::DoDataExchange(CDataExchange* exchange) {
+  DDX_Control(exchange, kTextId, m_text);
+  DDX_Control(exchange, IDOK, m_ok);
+  DDX_Control(exchange, IDCANCEL, m_cancel);
+}
 
 BOOL CMessageDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -21,6 +30,20 @@ BOOL CMessageDlg::OnInitDialog() {
   m_pMainWndAtInit = AfxGetMainWnd();
   CLocalString text;
   text.LoadString(m_nTextId);
+
+  // The label's background is cut from the panel exactly where it sits.
+  m_text.SetOnMessagePanel(TRUE);
+  m_text.MoveWindow(80, 15, 190, 50);
+  m_text.SetWindowText(text);
+  m_text.SetColor(kTextColour);
+  m_text.SetHeight(kTextHeight);
+  m_text.SetBold(TRUE);
+
+  m_ok.MoveWindow(110, 85, 58, 28);
+  m_ok.m_nNormalId = IDB_MESSAGE_OK_NORMAL;
+  m_ok.m_nFocusId = IDB_MESSAGE_OK_NORMAL;
+  m_ok.m_nPressedId = IDB_MESSAGE_OK_PRESSED;
+  // The dialog manager focuses OK, the first tab stop.
   return TRUE;
 }
 

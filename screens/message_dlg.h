@@ -5,6 +5,8 @@
 #pragma once
 
 #include "platform/afx/dialog.h"
+#include "ui/skin_button.h"
+#include "ui/skin_label.h"
 
 class CMessageDlg : public CDialog {
  public:
@@ -12,10 +14,17 @@ class CMessageDlg : public CDialog {
 
   void SetTextId(UINT id) { m_nTextId = id; }
 
+  void DoDataExchange(CDataExchange* exchange) override;
   BOOL OnInitDialog() override;
   BOOL OnEraseBkgnd(HDC dc) override;
   BOOL PreTranslateMessage(MSG* msg) override;
 
   UINT m_nTextId = 0;
   CWnd* m_pMainWndAtInit = nullptr;
+
+ private:
+  CSkinLabel m_text;
+  CSkinButton m_ok;
+  // The template's hidden, disabled Cancel button; never shown.
+  CWnd m_cancel;
 };

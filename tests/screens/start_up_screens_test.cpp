@@ -75,6 +75,11 @@ TEST_F(StartUpScreens, TheMessageDialogIsTopMostAtItsPlaceWithThePanelDrawnWhole
                           // screen shows through.
                           EXPECT_EQ(Pixel(20 + 290, 55 + 50), RGB(0, 0, 0));
                           EXPECT_EQ(Pixel(20 + 50, 55 + 150), RGB(0, 0, 0));
+                          // OK, focused at start, shows face 208 at (110, 85) of the dialog.
+                          for (POINT p : {POINT{0, 0}, POINT{29, 14}, POINT{57, 27}}) {
+                            EXPECT_EQ(Pixel(20 + 110 + p.x, 55 + 85 + p.y), BitmapPixel(IDB_MESSAGE_OK_NORMAL, p.x, p.y))
+                                << p.x << "," << p.y;
+                          }
                           Key(VK_ESCAPE);
                         }});
   EXPECT_FALSE(exitFlag);
