@@ -1,10 +1,15 @@
 #include "sim/control_dump_fields.h"
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "platform/gwes/controls/combo_box.h"
+#include "platform/gwes/controls/date_time_picker.h"
 #include "platform/gwes/controls/list_box.h"
+#include "platform/gwes/controls/month_calendar.h"
+#include "platform/gwes/controls/progress.h"
+#include "platform/gwes/controls/trackbar.h"
 #include "platform/gwes/message_queue.h"
 #include "sim/window_dump.h"
 
@@ -27,6 +32,24 @@ std::string ListFields(HWND hwnd, UINT getCount, UINT getSelection, UINT getText
   return out + "]";
 }
 
+std::string RangeFields(LRESULT position, LRESULT minimum, LRESULT maximum) {
+  return ",\"pos\":" + std::to_string(position) + ",\"min\":" + std::to_string(minimum) +
+         ",\"max\":" + std::to_string(maximum);
+}
+
+// "2026-12-06T14:05:09" or "2026-12-06"; null when the control holds no valid date.
+std::string DateField(const char* name, bool valid, const SYSTEMTIME& t, bool withTime) {
+  if (!valid) return std::string(",\"") + name + "\":null";
+  char text[32];
+  if (withTime) {
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+  } else {
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay);
+  }
+  return std::string(",\"") + name + "\":\"" + text + "\"";
+}
+
 }  // namespace
 
 void RegisterControlDumpFields() {
@@ -37,6 +60,24 @@ void RegisterControlDumpFields() {
     });
     RegisterDumpFields(kComboBoxClassName, [](HWND hwnd) {
       return ListFields(hwnd, CB_GETCOUNT, CB_GETCURSEL, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+    });
+    RegisterDumpFields(kTrackbarClassName, [](HWND hwnd) {
+      return RangeFields(SendMessageW(hwnd, TBM_GETPOS, 0, 0), SendMessageW(hwnd, TBM_GETRANGEMIN, 0, 0),
+                         SendMessageW(hwnd, TBM_GETRANGEMAX, 0, 0));
+    });
+    RegisterDumpFields(kProgressClassName, [](HWND hwnd) {
+      return RangeFields(SendMessageW(hwnd, PBM_GETPOS, 0, 0), SendMessageW(hwnd, PBM_GETRANGE, TRUE, 0),
+                         SendMessageW(hwnd, PBM_GETRANGE, FALSE, 0));
+    });
+    RegisterDumpFields(kDateTimePickerClassName, [](HWND hwnd) {
+      SYSTEMTIME time{};
+      bool valid = SendMessageW(hwnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) == GDT_VALID;
+      return DateField("time", valid, time, true);
+    });
+    RegisterDumpFields(kMonthCalendarClassName, [](HWND hwnd) {
+      SYSTEMTIME day{};
+      bool valid = SendMessageW(hwnd, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&day)) != 0;
+      return DateField("selected", valid, day, false);
     });
   });
 }

@@ -4,9 +4,14 @@
 
 #include "platform/gwes/controls/button.h"
 #include "platform/gwes/controls/combo_box.h"
+#include "platform/gwes/controls/date_time_picker.h"
 #include "platform/gwes/controls/edit.h"
 #include "platform/gwes/controls/list_box.h"
+#include "platform/gwes/controls/month_calendar.h"
+#include "platform/gwes/controls/progress.h"
 #include "platform/gwes/controls/static.h"
+#include "platform/gwes/controls/trackbar.h"
+#include "platform/gwes/controls/up_down.h"
 #include "platform/gwes/message_queue.h"
 
 namespace gwes {
@@ -19,6 +24,11 @@ void RegisterStandardControls() {
     RegisterEditClass();
     RegisterListBoxClass();
     RegisterComboBoxClass();
+    RegisterTrackbarClass();
+    RegisterProgressClass();
+    RegisterUpDownClass();
+    RegisterDateTimePickerClass();
+    RegisterMonthCalendarClass();
   });
 }
 
