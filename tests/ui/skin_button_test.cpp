@@ -98,6 +98,7 @@ TEST_F(SkinButtonTest, WithoutANormalFaceTheButtonNeverDraws) {
 }
 
 TEST_F(SkinButtonTest, FacesAreReadAtTheFirstVisibleDrawAndKeptUntilDestroy) {
+  DeleteDC(CreateCompatibleDC(nullptr));  // memory contexts share one default bitmap, made at first use
   const std::size_t before = gwes::GdiObjectCount();
   CSkinButton button;
   Place(button, IDOK, 181, 182, 181, kOkRect, false);
