@@ -40,8 +40,7 @@ TEST_F(ButtonTest, ReleaseInsideClicksAndReleaseOutsideDoesNot) {
   gwes::PostStylus(StylusAction::Down, 20, 20);
   gwes::PostStylus(StylusAction::Move, 200, 200);  // leaving the button lets it up
   gwes::PostStylus(StylusAction::Move, 30, 30);    // coming back presses it again
-  gwes::PostStylus(StylusAction::Move, 100, 20);
-  gwes::PostStylus(StylusAction::Up, 100, 20);
+  gwes::PostStylus(StylusAction::Up, 70, 20);  // the first column past the right edge is outside
   EXPECT_EQ(Drain(), (Events{"draw(100) select pressed focused", "draw(100) select focused",
                               "draw(100) select pressed focused", "draw(100) select focused"}));
   EXPECT_EQ(SendMessageW(button, BM_GETSTATE, 0, 0), BST_FOCUS);

@@ -340,7 +340,10 @@ TEST_F(DialogTest, ModalDialogsNestAndGiveTheirOwnersBack) {
   INT_PTR innerResult = 0;
   Log checks;
   g_dialogHook = [&](HWND dlg, UINT msg, WPARAM wParam, LPARAM) -> INT_PTR {
-    if (msg == WM_INITDIALOG) PostMessageW(dlg, WM_APP, 0, 0);
+    if (msg == WM_INITDIALOG) {
+      MessageLog::Get().Name(dlg, outer ? "inner" : "outer");
+      PostMessageW(dlg, WM_APP, 0, 0);
+    }
     if (msg != WM_APP) return msg == WM_INITDIALOG;
     if (!outer) {  // the outer dialog's turn: open the inner one from its handler
       outer = dlg;
@@ -358,13 +361,18 @@ TEST_F(DialogTest, ModalDialogsNestAndGiveTheirOwnersBack) {
     }
     return TRUE;
   };
+  MessageLog::Get().Clear();
   EXPECT_EQ(DialogBoxIndirectParamW(nullptr, outerTmpl.Data(), nullptr, TestDialogProc, 0), 42);
   EXPECT_EQ(innerResult, 7);
   EXPECT_EQ(checks, (Log{"main enabled no", "outer enabled no", "focus 60", "outer enabled yes", "outer active yes",
                          "focus 51"}));
   EXPECT_FALSE(IsWindow(outer));
   EXPECT_TRUE(IsWindowEnabled(main));
-  EXPECT_EQ(GetActiveWindow(), main);
+  // The owner is enabled before the dialog hides, so the activation goes straight back to it.
+  Log activations;
+  for (const auto& entry : MessageLog::Get().Take())
+    if (entry.rfind("main:WM_ACTIVATE", 0) == 0) activations.push_back(entry);
+  EXPECT_EQ(activations, (Log{"main:WM_ACTIVATE:0:outer", "main:WM_ACTIVATE:1:outer"}));
 }
 
 TEST_F(DialogTest, QuitEndsTheModalLoopAndReachesTheOuterLoop) {

@@ -66,7 +66,7 @@ TEST(Dib, RefusesEveryTruncationAndUnsupportedHeader) {
     return ParseDib(copy);
   };
   EXPECT_FALSE(patched(16, 1));            // run-length compression
-  EXPECT_FALSE(patched(32, 257));          // more colours than 8 bits index
+  EXPECT_FALSE(ParseDib(MakeDib(1, 1, 8, std::vector<std::uint32_t>(257), {{0}})));  // more colours than 8 bits index
   EXPECT_FALSE(patched(4, 0));             // no width
   EXPECT_FALSE(patched(8, 0x80000000u));   // the most negative height
   EXPECT_FALSE(patched(4, 100000));        // absurd width

@@ -132,14 +132,14 @@ TEST(DrawText, AlignmentPlacesEachLineAndVerticalAlignmentAppliesToSingleLinesOn
 
 TEST(DrawText, CalcRectMeasuresWrappedTextAndDrawsNothing) {
   Page page(200, 60);
-  SIZE full{};
+  SIZE full{}, first{};
   const char16_t* text = u"Battery capacity is too low!";
-  GetTextExtentPoint32W(page.dc, text, static_cast<int>(std::char_traits<char16_t>::length(text)), &full);
+  GetTextExtentPoint32W(page.dc, text, 28, &full);
+  GetTextExtentPoint32W(page.dc, text, 23, &first);  // "Battery capacity is too", the wider line
   RECT rect{5, 5, 5 + full.cx - 1, 6};
   EXPECT_EQ(DrawTextW(page.dc, text, -1, &rect, DT_WORDBREAK | DT_CALCRECT), 2 * page.lineHeight);
   EXPECT_EQ(rect.bottom, 5 + 2 * page.lineHeight);
-  EXPECT_LE(rect.right, 5 + full.cx - 1);
-  EXPECT_GT(rect.right, 5);
+  EXPECT_EQ(rect.right, 5 + first.cx);
   EXPECT_FALSE(page.InkIn(RECT{0, 0, 200, 60}));
   RECT single{0, 0, 1, 1};
   DrawTextW(page.dc, text, -1, &single, DT_CALCRECT);

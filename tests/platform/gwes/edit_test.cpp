@@ -131,6 +131,10 @@ TEST_F(EditTest, ProgrammaticChangesLimitsAndReadOnly) {
   gwes::PostChar(VK_BACK);
   Drain();
   EXPECT_EQ(Text(multi), u"one\r\ntw");
+  Key(VK_HOME);
+  gwes::PostChar(VK_BACK);  // the line break goes as one
+  Drain();
+  EXPECT_EQ(Text(multi), u"onetw");
   EXPECT_EQ(SendMessageW(multi, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
 }
 

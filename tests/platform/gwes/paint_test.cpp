@@ -112,6 +112,7 @@ TEST_F(PaintTest, HidingMovingAndRestackingInvalidateWhatTheyUncover) {
 
 TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
   HWND top = MakeWindow("top", WS_VISIBLE);
+  MakeWindow("ghost", WS_CHILD, top, {60, 10, 70, 20}, 4);  // hidden above the others: clips nothing
   PaintWith(top, RGB(255, 0, 0));
   PaintWith(MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {10, 10, 20, 20}, 1), RGB(0, 0, 255));
   PaintWith(MakeWindow("upper", WS_CHILD | WS_VISIBLE, top, {40, 10, 60, 20}, 2), RGB(0, 255, 0));

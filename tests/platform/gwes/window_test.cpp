@@ -162,6 +162,7 @@ TEST_F(WindowTest, EnablingSendsWmEnableAndDisablingAnAncestorTakesFocusAndCaptu
   EXPECT_TRUE(EnableWindow(group, FALSE));
   EXPECT_EQ(log.Take(), Log{});  // no change, no message
   EXPECT_TRUE(EnableWindow(group, TRUE));
+  EXPECT_FALSE(EnableWindow(group, TRUE));
   EXPECT_EQ(log.Take(), (Log{"group:WM_ENABLE:1:0"}));
   ShowWindow(top, SW_HIDE);
   EXPECT_FALSE(IsWindowVisible(edit));  // an ancestor is hidden
