@@ -51,6 +51,8 @@ class ScreenTest : public ::testing::Test {
       auto step = std::move(steps.front());
       steps.pop_front();
       step();
+      // A step that only looked still wakes the program for the next one.
+      if (HWND top = TopWindow()) PostMessageW(top, WM_NULL, 0, 0);
     });
     CDialogScreenHost host;
     CUtilityApp app(host);
@@ -78,9 +80,12 @@ class ScreenTest : public ::testing::Test {
     auto image = gwes::ParseDib({bytes, SizeofResource(nullptr, found)});
     return image ? gwes::ColourOf(image->pixels[static_cast<std::size_t>(y * image->width + x)]) : CLR_INVALID;
   }
+  // The uppermost visible top-level window (hidden pop-ups such as a combo box's list don't count).
   static HWND TopWindow() {
-    auto windows = gwes::TopLevelWindowList();
-    return windows.empty() ? nullptr : windows.front();
+    for (HWND hwnd : gwes::TopLevelWindowList()) {
+      if (IsWindowVisible(hwnd)) return hwnd;
+    }
+    return nullptr;
   }
   static RECT WindowRect(HWND hwnd) {
     RECT rect{};

@@ -1,0 +1,138 @@
+// The main menu as a person works it: the first display, the keys between the two rows, the title
+// that follows the focus, pages opened and left, and every way out.
+#include <gtest/gtest.h>
+
+#include "platform/afx/wnd.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/sync_objects.h"
+#include "res/resource.h"
+#include "screens/backlight_dlg.h"
+#include "screens/main_menu_dlg.h"
+#include "tests/screens/screen_fixture.h"
+
+namespace {
+
+using screens_test::ScreenTest;
+
+class MainMenuTest : public ScreenTest {
+ protected:
+  static HWND Item(int id) { return GetDlgItem(TopWindow(), id); }
+  static int FocusId() { return GetDlgCtrlID(GetFocus()); }
+  static std::u16string Title() {
+    WCHAR text[64] = {};
+    GetWindowTextW(Item(1058), text, 64);
+    return text;
+  }
+  // Whether the 54 x 59 button at (x, y) shows face `id` (checked at a few points).
+  static bool ShowsFace(POINT at, UINT id) {
+    for (POINT p : {POINT{27, 5}, POINT{27, 29}, POINT{10, 40}, POINT{45, 50}}) {
+      if (Pixel(at.x + p.x, at.y + p.y) != BitmapPixel(id, p.x, p.y)) return false;
+    }
+    return true;
+  }
+};
+
+TEST_F(MainMenuTest, FirstShowsTheBacklightButtonFocusedUnderItsTitle) {
+  Run(u"", {[] {
+              EXPECT_EQ(FocusId(), 1040);
+              EXPECT_EQ(Title(), u"Backlight");
+              EXPECT_TRUE(ShowsFace({25, 77}, 152));    // focus face
+              EXPECT_TRUE(ShowsFace({99, 77}, 165));    // the others their normal faces
+              EXPECT_TRUE(ShowsFace({173, 153}, 150));
+              EXPECT_EQ(dynamic_cast<CMainMenuDlg*>(CWnd::FromHandlePermanent(TopWindow())) != nullptr, true);
+              Key(VK_ESCAPE);
+            }});
+}
+
+TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
+  struct Move {
+    int from;
+    BYTE key;
+    int to;
+  };
+  const Move moves[] = {
+      {1040, VK_DOWN, 1043}, {1063, VK_DOWN, 1064}, {1042, VK_DOWN, 1044}, {1041, VK_DOWN, 1044},
+      {1043, VK_UP, 1040},   {1064, VK_UP, 1063},   {1044, VK_UP, 1042},
+      // Nothing lies above the upper row or below the lower one.
+      {1041, VK_UP, 1041},   {1043, VK_DOWN, 1043}, {1044, VK_DOWN, 1044},
+      // The dialog manager walks the tab order.
+      {1040, VK_RIGHT, 1063}, {1043, VK_LEFT, 1041},
+  };
+  std::deque<std::function<void()>> steps;
+  for (const Move& move : moves) {
+    steps.push_back([move] {
+      SetFocus(Item(move.from));
+      Key(move.key);
+    });
+    steps.push_back([move] { EXPECT_EQ(FocusId(), move.to) << move.from << " key " << int{move.key}; });
+  }
+  steps.push_back([] {
+    SetFocus(Item(1064));
+  });
+  steps.push_back([] {
+    EXPECT_EQ(Title(), u"Switch Language");
+    EXPECT_TRUE(ShowsFace({99, 153}, 168));
+    EXPECT_TRUE(ShowsFace({25, 77}, 146));
+    SetFocus(Item(1044));
+  });
+  steps.push_back([] {
+    EXPECT_EQ(Title(), u"Back");
+    Key(VK_RETURN);  // Enter on the exit button leaves
+  });
+  Run(u"", std::move(steps));
+  EXPECT_FALSE(exitFlag);
+}
+
+TEST_F(MainMenuTest, APageRunsOverTheDisabledMenuAndGivesTheFocusBackToItsButton) {
+  HWND menu = nullptr;
+  Run(u"", {[&] {
+              menu = TopWindow();
+              SetFocus(Item(1041));
+              Tap(25 + 27, 77 + 30);  // the backlight button
+            },
+            [&] {
+              EXPECT_NE(dynamic_cast<CBacklightDlg*>(CWnd::FromHandlePermanent(TopWindow())), nullptr);
+              EXPECT_FALSE(IsWindowEnabled(menu));
+              RECT page = WindowRect(TopWindow());
+              EXPECT_EQ(page.right - page.left, 320);
+              EXPECT_EQ(Pixel(300, 230), BitmapPixel(IDB_BACKLIGHT_BACKGROUND, 300, 230));
+              Key(0xC3);  // the device cancel key leaves the page only
+            },
+            [&] {
+              EXPECT_EQ(TopWindow(), menu);
+              EXPECT_TRUE(IsWindowEnabled(menu));
+              EXPECT_EQ(FocusId(), 1040);
+              EXPECT_EQ(Title(), u"Backlight");
+              Tap(173 + 27, 153 + 30);  // the exit button
+            }});
+  EXPECT_FALSE(exitFlag);
+}
+
+TEST_F(MainMenuTest, TheDeviceCloseKeyOnAPageEndsThePageThenTheMenuWithTheExitFlag) {
+  Run(u"", {[] {
+              SetFocus(Item(1043));
+              Key(VK_RETURN);  // Enter opens the date and time page
+            },
+            [] {
+              EXPECT_NE(TopWindow(), nullptr);
+              EXPECT_EQ(GetDlgCtrlID(GetFocus()) == 1043, false);  // the page has the keys now
+              Key(0xC5);
+            }});
+  EXPECT_TRUE(exitFlag);
+}
+
+TEST_F(MainMenuTest, MessagesShowBesideAnotherInstanceTheMenuDoesNot) {
+  HANDLE other = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  ASSERT_NE(other, nullptr);
+  Run(u"", {});  // the menu's mode ends at once: no step is taken
+  Run(u"-SelTimezone", {});
+  Run(u"-NoDataMsg", {[] {
+                        WCHAR text[64] = {};
+                        GetWindowTextW(GetDlgItem(TopWindow(), 1039), text, 64);
+                        EXPECT_EQ(std::u16string(text), u"Can't find Navigator files in SD card!");
+                        Key(VK_RETURN);
+                      }});
+  CloseHandle(other);
+}
+
+}  // namespace
