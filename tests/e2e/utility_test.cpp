@@ -129,3 +129,27 @@ TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Utility, TheDeviceCloseKeyOnAPageIsPassedOnOnceAsTheProgramEnds) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  // Enter opens the backlight page; the close key ends it and then the menu.
+  auto result = Utility(root, {"--headless", "--script", "-"}, "key ENTER\nkey CLOSE\n");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Devicectl(root, {"keys"}).out, "down 0xC5 flags 4\nup 0xC5 flags 6\n");
+
+  // In a message mode there is no main window: the close key does nothing, Enter ends the message
+  // and no key is passed on.
+  ASSERT_EQ(Devicectl(root, {"keys", "--clear"}).status, 0);
+  result = Utility(root, {"--headless", "--script", "-", "-LowPowerMsg"}, "key CLOSE\nkey ENTER\n");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
+  // Escape leaves the menu without passing anything on.
+  result = Utility(root, {"--headless", "--script", "-"}, "key ESCAPE\n");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
+}
+
+}  // namespace
