@@ -1,6 +1,7 @@
 #include "platform/kernel/resources.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -217,13 +218,20 @@ std::optional<std::vector<ResourceEntry>> ParseResourceFile(std::span<const std:
 
 bool IsProgramModule(HMODULE module) { return module == nullptr || module == kProgramModule; }
 
+namespace {
+std::atomic<std::uint64_t> g_programResourcesGeneration{0};
+}  // namespace
+
 void SetProgramResources(std::span<const std::uint8_t> bytes) {
   auto entries = ParseResourceFile(bytes);
   auto& cache = Cache();
   std::lock_guard guard(cache.lock);
   cache.program = entries ? std::make_shared<const ModuleResources>(ModuleResources{bytes, std::move(*entries)})
                           : nullptr;
+  ++g_programResourcesGeneration;
 }
+
+std::uint64_t ProgramResourcesGeneration() { return g_programResourcesGeneration.load(); }
 
 }  // namespace kernel
 

@@ -66,6 +66,10 @@ std::optional<std::vector<ResourceEntry>> ParseResourceFile(std::span<const std:
 // The program's own resources (the embedded .res); the bytes must outlive the process's use.
 void SetProgramResources(std::span<const std::uint8_t> bytes);
 
+// Counts the calls of SetProgramResources: what was read from the program's resources under one
+// count stays valid as long as the count does.
+std::uint64_t ProgramResourcesGeneration();
+
 // True for the module values that name the program itself: null and GetModuleHandleW(nullptr).
 bool IsProgramModule(HMODULE module);
 

@@ -52,6 +52,11 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 
 namespace gwes {
 
+HBITMAP CreateBitmapFromPixels(int width, int height, int bitsPixel, const std::vector<std::uint32_t>& pixels) {
+  auto surface = std::make_shared<Surface>(width, height, pixels);
+  return InsertGdiObject(std::make_shared<BitmapObject>(std::move(surface), bitsPixel));
+}
+
 HBITMAP CreateBitmapFromDib(std::span<const std::uint8_t> dib) {
   auto image = ParseDib(dib);
   if (!image) {

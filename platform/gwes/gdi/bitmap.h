@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/gwes/gwes_types.h"
 
@@ -21,5 +22,7 @@ namespace gwes {
 
 // A device bitmap from a DIB (a BITMAP resource's bytes); null (ERROR_INVALID_DATA) when unreadable.
 HBITMAP CreateBitmapFromDib(std::span<const std::uint8_t> dib);
+// A device bitmap holding a copy of width x height XRGB pixels (top row first).
+HBITMAP CreateBitmapFromPixels(int width, int height, int bitsPixel, const std::vector<std::uint32_t>& pixels);
 
 }  // namespace gwes

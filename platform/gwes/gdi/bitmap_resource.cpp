@@ -1,8 +1,53 @@
 // LoadBitmapW: the resource lookup in front of CreateBitmapFromDib, kept apart so that programs
 // drawing only their own bitmaps do not pull in the resource services.
+//
+// Screens load their bitmaps afresh at every use (a background at every erase). The program's
+// own resources never change while they are set, so their pictures are converted once and every
+// load copies the converted pixels into a new bitmap of its own: the program still owns and frees
+// each bitmap it loads, and a 320 x 240 background costs a copy instead of a conversion.
+#include <map>
+#include <mutex>
+
 #include "platform/gwes/gdi/bitmap.h"
+#include "platform/gwes/gdi/dib.h"
+#include "platform/gwes/gdi/gdi_objects.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/resources.h"
+
+namespace {
+
+struct ConvertedPictures {
+  std::mutex lock;
+  std::uint64_t generation = 0;
+  std::map<const std::uint8_t*, gwes::DibImage> images;  // keyed by where the DIB lies
+};
+
+ConvertedPictures& Converted() {
+  static ConvertedPictures pictures;
+  return pictures;
+}
+
+HBITMAP LoadProgramBitmap(std::span<const std::uint8_t> dib) {
+  auto& converted = Converted();
+  std::unique_lock guard(converted.lock);
+  if (converted.generation != kernel::ProgramResourcesGeneration()) {
+    converted.images.clear();
+    converted.generation = kernel::ProgramResourcesGeneration();
+  }
+  auto found = converted.images.find(dib.data());
+  if (found == converted.images.end()) {
+    auto image = gwes::ParseDib(dib);
+    if (!image) {
+      SetLastError(ERROR_INVALID_DATA);
+      return nullptr;
+    }
+    found = converted.images.emplace(dib.data(), std::move(*image)).first;
+  }
+  const gwes::DibImage& image = found->second;
+  return gwes::CreateBitmapFromPixels(image.width, image.height, image.bitsPixel == 1 ? 1 : 32, image.pixels);
+}
+
+}  // namespace
 
 HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
   HRSRC resource = FindResourceW(instance, name, RT_BITMAP);
@@ -14,5 +59,6 @@ HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
     SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
     return nullptr;
   }
-  return gwes::CreateBitmapFromDib(std::span<const std::uint8_t>(bytes, size));
+  std::span<const std::uint8_t> dib(bytes, size);
+  return kernel::IsProgramModule(instance) ? LoadProgramBitmap(dib) : gwes::CreateBitmapFromDib(dib);
 }

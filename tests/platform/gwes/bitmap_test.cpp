@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -10,6 +11,7 @@
 #include "platform/gwes/gdi/gdi_objects.h"
 #include "platform/kernel/resources.h"
 #include "res/program_resources.h"
+#include "tests/support/res_writer.h"
 
 namespace {
 
@@ -35,6 +37,38 @@ TEST(Bitmap, LoadBitmapReadsTheProgramsSkinAsDeviceBitmaps) {
     EXPECT_TRUE(DeleteObject(bitmap));
   }
   EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(4000)), nullptr);
+}
+
+TEST(Bitmap, EveryLoadIsABitmapOfItsOwnAndNewProgramResourcesAreReadAfresh) {
+  kernel::SetProgramResources(ProgramResourceBytes());
+  HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+  HBITMAP second = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+  ASSERT_TRUE(first && second);
+  ASSERT_NE(first, second);
+  auto& firstPixels = gwes::LookupGdi<gwes::BitmapObject>(first)->m_surface->pixels;
+  const std::uint32_t original = firstPixels[0];
+  firstPixels[0] = original ^ 0xFFFFFF;  // drawing into one load leaves the next one as it was
+  DeleteObject(first);
+  HBITMAP third = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+  EXPECT_EQ(gwes::LookupGdi<gwes::BitmapObject>(third)->m_surface->pixels[0], original);
+  EXPECT_EQ(gwes::LookupGdi<gwes::BitmapObject>(second)->m_surface->pixels[0], original);
+  DeleteObject(second);
+  DeleteObject(third);
+
+  // Other program resources with a bitmap 161 of their own: that one is read, not the old one.
+  std::vector<std::uint8_t> dib(40, 0);
+  const std::uint32_t header[] = {40, 1, 1, 0x00200001, 0};  // 1 x 1, 1 plane, 32 bits, BI_RGB
+  std::memcpy(dib.data(), header, sizeof header);
+  dib.insert(dib.end(), {0x30, 0x20, 0x10, 0});
+  static test::Bytes other;
+  other = test::ResWriter().Add(WORD{2}, WORD{161}, 0, dib).bytes;
+  kernel::SetProgramResources(other);
+  HBITMAP replaced = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(gwes::LookupGdi<gwes::BitmapObject>(replaced)->m_surface->pixels,
+            std::vector<std::uint32_t>{0x102030});
+  DeleteObject(replaced);
+  kernel::SetProgramResources(ProgramResourceBytes());
 }
 
 TEST(Bitmap, CreateBitmapTakesMonochromeAndColourBits) {
