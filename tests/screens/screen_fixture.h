@@ -13,6 +13,7 @@
 
 #include "app/dialog_screen_host.h"
 #include "app/utility_app.h"
+#include "platform/afx/dialog.h"
 #include "platform/gwes/controls/controls.h"
 #include "platform/gwes/gdi.h"
 #include "platform/gwes/gdi/dib.h"
@@ -38,30 +39,24 @@ class ScreenTest : public ::testing::Test {
   // Runs the program with `commandLine`, taking one step each time it is idle; returns its exit
   // code. Fails the test when steps are left over or a screen outlives them.
   int Run(const std::u16string& commandLine, std::deque<std::function<void()>> steps) {
-    // Input a previous run left behind (the device close key passed on at its exit) goes nowhere.
-    for (MSG stale; PeekMessageW(&stale, nullptr, 0, 0, PM_REMOVE);) {
-    }
-    bool ranOut = false;
-    gwes::SetIdleHook([&] {
-      if (steps.empty()) {
-        if (!ranOut) PostQuitMessage(0);
-        ranOut = true;
-        return;
-      }
-      auto step = std::move(steps.front());
-      steps.pop_front();
-      step();
-      // A step that only looked still wakes the program for the next one.
-      if (HWND top = TopWindow()) PostMessageW(top, WM_NULL, 0, 0);
-    });
+    InstallSteps(steps);
     CDialogScreenHost host;
     CUtilityApp app(host);
     int code = AfxWinMain(app, commandLine);
     gwes::SetIdleHook(nullptr);
     exitFlag = app.m_bResendExitKey;
-    EXPECT_FALSE(ranOut) << "a screen was still open when the steps ran out";
+    EXPECT_FALSE(m_ranOut) << "a screen was still open when the steps ran out";
     EXPECT_TRUE(steps.empty()) << steps.size() << " steps were not taken: the program ended before them";
     return code;
+  }
+
+  // Runs one dialog modally with the same steps; returns its result.
+  INT_PTR RunDialog(CDialog& dialog, std::deque<std::function<void()>> steps) {
+    InstallSteps(steps);
+    INT_PTR result = dialog.DoModal();
+    gwes::SetIdleHook(nullptr);
+    EXPECT_TRUE(steps.empty()) << steps.size() << " steps were not taken: the dialog ended before them";
+    return result;
   }
 
   static void Key(BYTE vk) {
@@ -95,6 +90,29 @@ class ScreenTest : public ::testing::Test {
 
   testing_support::ImagedDevice device;
   BOOL exitFlag = FALSE;
+
+ private:
+  // Takes one step whenever the program is idle; when none is left, ends the run with a quit
+  // request (and notes that a screen outlived the steps).
+  void InstallSteps(std::deque<std::function<void()>>& steps) {
+    // What is pending goes where it was meant to before the first step; input a previous run left
+    // behind (the device close key passed on at its exit) reaches no screen.
+    for (MSG pending; PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&pending);
+    m_ranOut = false;
+    gwes::SetIdleHook([this, &steps] {
+      if (steps.empty()) {
+        if (!m_ranOut) PostQuitMessage(0);
+        m_ranOut = true;
+        return;
+      }
+      auto step = std::move(steps.front());
+      steps.pop_front();
+      step();
+      // A step that only looked still wakes the program for the next one.
+      if (HWND top = TopWindow()) PostMessageW(top, WM_NULL, 0, 0);
+    });
+  }
+  bool m_ranOut = false;
 };
 
 }  // namespace screens_test

@@ -194,8 +194,10 @@ const FontInstance* ResolveFont(const LOGFONTW& description) {
   const std::u16string_view face(description.lfFaceName,
                                  std::find(description.lfFaceName, description.lfFaceName + LF_FACESIZE, u'\0'));
   std::string file;
+  // Every other face, the system face first of all, is the condensed sans: the device's own system
+  // face is about that narrow, so texts sized for its screens fit their places.
   if (kernel::EqualsNoCase(face, u"Impact")) file = "DejaVuSansCondensed-Bold.ttf";
-  else file = description.lfWeight >= 600 ? "DejaVuSans-Bold.ttf" : "DejaVuSans.ttf";
+  else file = description.lfWeight >= 600 ? "DejaVuSansCondensed-Bold.ttf" : "DejaVuSansCondensed.ttf";
   return TheEngine().Instance(file, description.lfHeight);
 }
 

@@ -62,7 +62,10 @@ TEST(Text, HeightsWeightsAndFacesFollowTheDescription) {
   // Impact is the condensed bold face whatever the weight asked for.
   GetTextMetricsW(impact.dc, &m);
   EXPECT_EQ(m.tmWeight, FW_BOLD);
-  EXPECT_LT(impact.Width(u"Battery capacity"), bold.Width(u"Battery capacity"));
+  EXPECT_GT(impact.Width(u"Battery capacity"), normal.Width(u"Battery capacity"));
+  // The system face is the condensed sans: the longer line of the switch-failure message fits the
+  // 190 pixels of the message text's place at its bold 13 pixels.
+  EXPECT_LE(bold.Width(u"The device will be reseted."), 190);
   EXPECT_EQ(normal.Width(u"ab") + normal.Width(u"cd"), normal.Width(u"abcd"));
 }
 
