@@ -40,6 +40,10 @@ TEST_F(MainMenuTest, FirstShowsTheBacklightButtonFocusedUnderItsTitle) {
               EXPECT_TRUE(ShowsFace({99, 77}, 165));    // the others their normal faces
               EXPECT_TRUE(ShowsFace({173, 153}, 150));
               EXPECT_EQ(dynamic_cast<CMainMenuDlg*>(CWnd::FromHandlePermanent(TopWindow())) != nullptr, true);
+              // The program's icon, large and small.
+              LRESULT big = SendMessageW(TopWindow(), WM_GETICON, ICON_BIG, 0);
+              EXPECT_NE(big, 0);
+              EXPECT_EQ(SendMessageW(TopWindow(), WM_GETICON, ICON_SMALL, 0), big);
               Key(VK_ESCAPE);
             }});
 }
