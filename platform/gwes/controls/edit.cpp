@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/gwes/controls/measure_dc.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/gdi.h"
 #include "platform/gwes/input.h"
@@ -49,31 +50,6 @@ void FreeState(HWND hwnd) { FreeControlState<EditState>(hwnd); }
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 bool Multiline(HWND hwnd) { return StyleOf(hwnd) & ES_MULTILINE; }
-
-// A memory DC with the edit's font selected, for measuring text.
-class MeasureDc {
- public:
-  explicit MeasureDc(HFONT font) : m_dc(CreateCompatibleDC(nullptr)) {
-    if (m_dc && font) SelectObject(m_dc, font);
-  }
-  ~MeasureDc() {
-    if (m_dc) DeleteDC(m_dc);
-  }
-  MeasureDc(const MeasureDc&) = delete;
-  MeasureDc& operator=(const MeasureDc&) = delete;
-  int Width(std::u16string_view text) const {
-    SIZE size{};
-    if (text.empty() || !GetTextExtentPoint32W(m_dc, text.data(), static_cast<int>(text.size()), &size)) return 0;
-    return size.cx;
-  }
-  int LineHeight() const {
-    TEXTMETRICW metrics{};
-    return GetTextMetricsW(m_dc, &metrics) ? metrics.tmHeight : 16;
-  }
-
- private:
-  HDC m_dc;
-};
 
 // Where the text goes: the client area inside the border, one pixel in from each side.
 RECT TextArea(HWND hwnd) {
