@@ -40,7 +40,7 @@ std::string RangeFields(LRESULT position, LRESULT minimum, LRESULT maximum) {
 // "2026-12-06T14:05:09" or "2026-12-06"; null when the control holds no valid date.
 std::string DateField(const char* name, bool valid, const SYSTEMTIME& t, bool withTime) {
   if (!valid) return std::string(",\"") + name + "\":null";
-  char text[32];
+  char text[64];
   if (withTime) {
     std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
                   t.wSecond);
