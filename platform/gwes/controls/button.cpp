@@ -75,12 +75,7 @@ void DrawPush(HWND hwnd, HDC dc) {
     // The focus mark: a one-pixel frame inside the face.
     RECT mark = face;
     InflateRect(&mark, -2, -2);
-    HBRUSH frame = GetSysColorBrush(COLOR_WINDOWFRAME);
-    RECT edges[4] = {{mark.left, mark.top, mark.right, mark.top + 1},
-                     {mark.left, mark.bottom - 1, mark.right, mark.bottom},
-                     {mark.left, mark.top, mark.left + 1, mark.bottom},
-                     {mark.right - 1, mark.top, mark.right, mark.bottom}};
-    for (const RECT& edge : edges) FillRect(dc, &edge, frame);
+    FrameRect(dc, &mark, GetSysColorBrush(COLOR_WINDOWFRAME));
   }
   if (oldFont) SelectObject(dc, oldFont);
 }
@@ -99,16 +94,6 @@ void Redraw(HWND hwnd, UINT action) {
   if (!dc) return;
   Draw(hwnd, dc, action);
   ReleaseDC(hwnd, dc);
-}
-
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (dc) {
-    Draw(hwnd, dc, ODA_DRAWENTIRE);
-    EndPaint(hwnd, &ps);
-  }
-  return 0;
 }
 
 LRESULT OnSetState(HWND hwnd, bool pushed) {
@@ -259,7 +244,7 @@ POINT PointOf(LPARAM lParam) {
 
 LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, [](HWND w, HDC dc) { Draw(w, dc, ODA_DRAWENTIRE); });
     case WM_ERASEBKGND: return 1;  // the whole face is drawn at WM_PAINT
     case WM_LBUTTONDOWN: return OnButtonDown(hwnd);
     case WM_LBUTTONDBLCLK: return OnDoubleClick(hwnd);

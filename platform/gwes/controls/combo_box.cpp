@@ -259,10 +259,7 @@ LRESULT OnButtonDown(HWND hwnd, POINT point) {
 }
 
 // A drop-down list's field and arrow button (a simple combo's edit and list draw themselves).
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (!dc) return 0;
+void Draw(HWND hwnd, HDC dc) {
   const ComboState& state = *StateOf(hwnd);
   HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   bool enabled = IsWindowEnabled(hwnd);
@@ -278,9 +275,7 @@ LRESULT OnPaint(HWND hwnd) {
     RECT field{0, 0, client.right, DropsDown(hwnd) ? client.bottom : FieldHeight(hwnd)};
     FillRect(dc, &field, brush ? brush : GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_STATIC));
     HBRUSH frame = GetSysColorBrush(COLOR_WINDOWFRAME);
-    RECT edges[4] = {{0, 0, field.right, 1}, {0, field.bottom - 1, field.right, field.bottom},
-                     {0, 0, 1, field.bottom}, {field.right - 1, 0, field.right, field.bottom}};
-    for (const RECT& edge : edges) FillRect(dc, &edge, frame);
+    FrameRect(dc, &field, frame);
     RECT inner{1, 1, field.right - 1, field.bottom - 1};
     if (DropsDown(hwnd)) {
       RECT button{std::max(inner.left, inner.right - kButtonWidth), inner.top, inner.right, inner.bottom};
@@ -309,8 +304,6 @@ LRESULT OnPaint(HWND hwnd) {
     }
   }
   if (oldFont) SelectObject(dc, oldFont);
-  EndPaint(hwnd, &ps);
-  return 0;
 }
 
 POINT PointOf(LPARAM lParam) {
@@ -539,7 +532,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
     case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(hwnd, reinterpret_cast<WINDOWPOS*>(lParam));
     case WM_SIZE: Layout(hwnd); InvalidateRect(hwnd, nullptr, TRUE); return 0;
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the field
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
     case WM_CHAR:

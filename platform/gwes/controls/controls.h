@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/gwes/dialog/dialog.h"
+#include "platform/gwes/paint.h"
 #include "platform/gwes/window.h"
 #include "platform/gwes/window_class.h"
 
@@ -47,6 +48,17 @@ template <typename State>
 void FreeControlState(HWND hwnd) {
   std::unique_ptr<State> owned(reinterpret_cast<State*>(GetWindowLongW(hwnd, kControlStateSlot)));
   SetWindowLongW(hwnd, kControlStateSlot, 0);
+}
+
+// Answers WM_PAINT: draw(hwnd, dc) on the context BeginPaint gives, when it gives one; always 0.
+template <typename Draw>
+LRESULT PaintControl(HWND hwnd, Draw draw) {
+  PAINTSTRUCT ps;
+  if (HDC dc = BeginPaint(hwnd, &ps)) {
+    draw(hwnd, dc);
+    EndPaint(hwnd, &ps);
+  }
+  return 0;
 }
 
 }  // namespace gwes

@@ -87,10 +87,7 @@ std::vector<RECT> PieceRects(HWND hwnd, const PickerState& state) {
   return rects;
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (!dc) return 0;
+void Draw(HWND hwnd, HDC dc) {
   const PickerState& state = *StateOf(hwnd);
   bool enabled = IsWindowEnabled(hwnd);
   RECT client;
@@ -113,8 +110,6 @@ LRESULT OnPaint(HWND hwnd) {
                 nullptr);
   }
   if (oldFont) SelectObject(dc, oldFont);
-  EndPaint(hwnd, &ps);
-  return 0;
 }
 
 void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
@@ -351,7 +346,7 @@ POINT PointOf(LPARAM lParam) {
 LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
     case WM_SIZE: return OnSize(hwnd, LOWORD(static_cast<ULONG_PTR>(lParam)), HIWORD(static_cast<ULONG_PTR>(lParam)));
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);

@@ -222,10 +222,7 @@ void DrawLines(HWND hwnd, const EditState& state, HDC dc, COLORREF textColour) {
   }
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (!dc) return 0;
+void Draw(HWND hwnd, HDC dc) {
   const EditState& state = *StateOf(hwnd);
   HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   bool passive = (StyleOf(hwnd) & ES_READONLY) || !IsWindowEnabled(hwnd);
@@ -239,19 +236,10 @@ LRESULT OnPaint(HWND hwnd) {
     RECT client;
     GetClientRect(hwnd, &client);
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(passive ? COLOR_STATIC : COLOR_WINDOW));
-    if (StyleOf(hwnd) & WS_BORDER) {
-      HBRUSH frame = GetSysColorBrush(COLOR_WINDOWFRAME);
-      RECT edges[4] = {{client.left, client.top, client.right, client.top + 1},
-                       {client.left, client.bottom - 1, client.right, client.bottom},
-                       {client.left, client.top, client.left + 1, client.bottom},
-                       {client.right - 1, client.top, client.right, client.bottom}};
-      for (const RECT& edge : edges) FillRect(dc, &edge, frame);
-    }
+    if (StyleOf(hwnd) & WS_BORDER) FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
     DrawLines(hwnd, *StateOf(hwnd), dc, GetTextColor(dc));
   }
   if (oldFont) SelectObject(dc, oldFont);
-  EndPaint(hwnd, &ps);
-  return 0;
 }
 
 LRESULT OnChar(HWND hwnd, WCHAR ch) {
@@ -419,7 +407,7 @@ POINT PointOf(LPARAM lParam) {
 
 LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
     case WM_CHAR: return OnChar(hwnd, static_cast<WCHAR>(wParam));
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);

@@ -241,10 +241,7 @@ void DrawScrollBar(HWND hwnd, const ListBoxState& state, HDC dc) {
   FillRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (!dc) return 0;
+void Draw(HWND hwnd, HDC dc) {
   const ListBoxState& state = *StateOf(hwnd);
   HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   bool enabled = IsWindowEnabled(hwnd);
@@ -259,14 +256,7 @@ LRESULT OnPaint(HWND hwnd) {
     RECT client;
     GetClientRect(hwnd, &client);
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_WINDOW));
-    if (StyleOf(hwnd) & WS_BORDER) {
-      HBRUSH frame = GetSysColorBrush(COLOR_WINDOWFRAME);
-      RECT edges[4] = {{client.left, client.top, client.right, client.top + 1},
-                       {client.left, client.bottom - 1, client.right, client.bottom},
-                       {client.left, client.top, client.left + 1, client.bottom},
-                       {client.right - 1, client.top, client.right, client.bottom}};
-      for (const RECT& edge : edges) FillRect(dc, &edge, frame);
-    }
+    if (StyleOf(hwnd) & WS_BORDER) FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
     RECT area = RowArea(hwnd);
     int height = ItemHeight(current);
     COLORREF textColour = GetTextColor(dc);
@@ -286,8 +276,6 @@ LRESULT OnPaint(HWND hwnd) {
     if (HasScrollBar(hwnd)) DrawScrollBar(hwnd, current, dc);
   }
   if (oldFont) SelectObject(dc, oldFont);
-  EndPaint(hwnd, &ps);
-  return 0;
 }
 
 // A user's move of the selection: LBN_SELCHANGE only when it changed.
@@ -414,7 +402,7 @@ POINT PointOf(LPARAM lParam) {
 
 LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
     case WM_CHAR: return OnChar(hwnd, static_cast<WCHAR>(wParam));

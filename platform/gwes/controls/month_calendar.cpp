@@ -153,14 +153,6 @@ Hit HitTest(HWND hwnd, const CalendarState& state, POINT point) {
   return hit;
 }
 
-void FrameBox(HDC dc, const RECT& box, HBRUSH brush) {
-  RECT edges[4] = {{box.left, box.top, box.right, box.top + 1},
-                   {box.left, box.bottom - 1, box.right, box.bottom},
-                   {box.left, box.top, box.left + 1, box.bottom},
-                   {box.right - 1, box.top, box.right, box.bottom}};
-  for (const RECT& edge : edges) FillRect(dc, &edge, brush);
-}
-
 // A title arrow: a triangle pointing left (previous) or right (next).
 void DrawTitleArrow(HDC dc, const RECT& box, bool pointsRight, HBRUSH brush) {
   int size = std::max<LONG>(2, RectHeight(box) / 2);
@@ -193,7 +185,7 @@ void Paint(HWND hwnd, HDC dc) {
   FillRect(dc, &client, background);
   RECT month{0, 0, layout.minimum.cx, layout.minimum.cy};
   FillRect(dc, &month, monthBackground);
-  FrameBox(dc, month, GetSysColorBrush(COLOR_WINDOWFRAME));
+  FrameRect(dc, &month, GetSysColorBrush(COLOR_WINDOWFRAME));
   SetBkMode(dc, TRANSPARENT);
 
   // Title: month and year between the arrows.
@@ -220,7 +212,7 @@ void Paint(HWND hwnd, HDC dc) {
     RECT cell = CellRect(layout, index);
     bool selected = SameDate(date, state.selected);
     if (selected) FillRect(dc, &cell, titleBackground);
-    if (SameDate(date, today) && !(StyleOf(hwnd) & MCS_NOTODAYCIRCLE)) FrameBox(dc, cell, todayMark);
+    if (SameDate(date, today) && !(StyleOf(hwnd) & MCS_NOTODAYCIRCLE)) FrameRect(dc, &cell, todayMark);
     COLORREF colour = selected ? colours[MCSC_TITLETEXT]
                       : date.wMonth == state.shownMonth ? colours[MCSC_TEXT] : colours[MCSC_TRAILINGTEXT];
     DrawLabel(dc, FormatDateTime(u"d", date), cell, colour, DT_CENTER);
@@ -228,7 +220,7 @@ void Paint(HWND hwnd, HDC dc) {
 
   if (!(StyleOf(hwnd) & MCS_NOTODAY)) {
     RECT mark{layout.today.left + 4, layout.today.top + 3, layout.today.left + 16, layout.today.bottom - 3};
-    FrameBox(dc, mark, todayMark);
+    FrameRect(dc, &mark, todayMark);
     RECT text = layout.today;
     text.left = mark.right + 4;
     DrawLabel(dc, TodayText(today), text, colours[MCSC_TEXT], DT_LEFT);
@@ -237,16 +229,11 @@ void Paint(HWND hwnd, HDC dc) {
   for (HBRUSH brush : {background, monthBackground, titleBackground, titleText, todayMark}) DeleteObject(brush);
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (!dc) return 0;
+void Draw(HWND hwnd, HDC dc) {
   HFONT font = StateOf(hwnd)->font;
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   Paint(hwnd, dc);
   if (oldFont) SelectObject(dc, oldFont);
-  EndPaint(hwnd, &ps);
-  return 0;
 }
 
 void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
@@ -410,7 +397,7 @@ POINT PointOf(LPARAM lParam) {
 
 LRESULT CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));

@@ -118,16 +118,6 @@ void Draw(HWND hwnd, HDC dc) {
     FillColour(dc, segment(from, std::min(from + block, length)), s.bar, COLOR_HIGHLIGHT);
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (dc) {
-    Draw(hwnd, dc);
-    EndPaint(hwnd, &ps);
-  }
-  return 0;
-}
-
 LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case PBM_SETRANGE:
@@ -141,7 +131,7 @@ LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case PBM_STEPIT: return StepIt(hwnd);
     case PBM_SETBARCOLOR: return SetColour(StateOf(hwnd)->bar, hwnd, static_cast<COLORREF>(lParam));
     case PBM_SETBKCOLOR: return SetColour(StateOf(hwnd)->background, hwnd, static_cast<COLORREF>(lParam));
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // the whole client is drawn at WM_PAINT
     case WM_NCDESTROY: FreeControlState<ProgressState>(hwnd); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -69,16 +69,6 @@ void DrawStatic(HWND hwnd, HDC dc) {
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (dc) {
-    DrawStatic(hwnd, dc);
-    EndPaint(hwnd, &ps);
-  }
-  return 0;
-}
-
 LRESULT OnTap(HWND hwnd, WORD code) {
   if (StyleOf(hwnd) & SS_NOTIFY) NotifyParent(hwnd, code);
   return 0;
@@ -92,7 +82,7 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
 
 LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, DrawStatic);
     // The background is the colour request's brush, filled at WM_PAINT.
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN: return OnTap(hwnd, STN_CLICKED);

@@ -196,15 +196,6 @@ void DrawThumb(HDC dc, RECT t) {
   Fill(dc, RECT{t.left + 1, t.top + 1, t.right - 2, t.bottom - 2}, COLOR_BTNFACE);
 }
 
-void DrawFocus(HDC dc, RECT r) {
-  HBRUSH frame = GetSysColorBrush(COLOR_WINDOWFRAME);
-  RECT edges[4] = {{r.left, r.top, r.right, r.top + 1},
-                   {r.left, r.bottom - 1, r.right, r.bottom},
-                   {r.left, r.top, r.left + 1, r.bottom},
-                   {r.right - 1, r.top, r.right, r.bottom}};
-  for (const RECT& edge : edges) FillRect(dc, &edge, frame);
-}
-
 void Draw(HWND hwnd, HDC dc) {
   RECT client;
   GetClientRect(hwnd, &client);
@@ -221,17 +212,7 @@ void Draw(HWND hwnd, HDC dc) {
   DrawChannel(dc, l, s, style);
   DrawTicks(dc, l, s, style);
   if (!(style & TBS_NOTHUMB)) DrawThumb(dc, ThumbRect(l, s));
-  if (s.focused) DrawFocus(dc, client);
-}
-
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (dc) {
-    Draw(hwnd, dc);
-    EndPaint(hwnd, &ps);
-  }
-  return 0;
+  if (s.focused) FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
 }
 
 // ---- messages that set values (never notified) ----
@@ -474,7 +455,7 @@ LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case TBM_GETTHUMBLENGTH: return LayoutOf(hwnd, *StateOf(hwnd)).thumbLength;
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // the whole client is drawn at WM_PAINT
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
     case WM_KEYUP: return OnKeyUp(hwnd, wParam);

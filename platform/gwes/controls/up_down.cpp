@@ -92,15 +92,6 @@ void Draw(HWND hwnd, HDC dc) {
     DrawArrow(hwnd, dc, arrow, state.held == arrow && state.inside);
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (!dc) return 0;
-  Draw(hwnd, dc);
-  EndPaint(hwnd, &ps);
-  return 0;
-}
-
 void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
 
 void SendScroll(HWND hwnd, WORD code, int position) {
@@ -218,7 +209,7 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto low = [lParam] { return static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))); };
   auto high = [lParam] { return static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam))); };
   switch (msg) {
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT covers the whole control
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));

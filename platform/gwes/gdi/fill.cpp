@@ -88,6 +88,19 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   return 1;
 }
 
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) {
+  if (!gwes::LookupDC(dc) || !rect) return 0;
+  const RECT& r = *rect;
+  if (r.right <= r.left || r.bottom <= r.top) return 1;
+  const RECT edges[4] = {{r.left, r.top, r.right, r.top + 1},
+                         {r.left, r.bottom - 1, r.right, r.bottom},
+                         {r.left, r.top, r.left + 1, r.bottom},
+                         {r.right - 1, r.top, r.right, r.bottom}};
+  for (const RECT& edge : edges)
+    if (!FillRect(dc, &edge, brush)) return 0;
+  return 1;
+}
+
 DWORD GetSysColor(int index) {
   const int i = SysColourIndex(index);
   return i < 0 ? 0 : kSysColours[static_cast<std::size_t>(i)];

@@ -43,6 +43,9 @@ HBRUSH CreateSolidBrush(COLORREF colour);
 // Fills `rect` (right and bottom edges excluded) with the brush; a hollow brush fills nothing.
 // As in Win32, a brush value of (COLOR_xxx + 1) stands for that system colour.
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+// Draws a one-pixel border with the brush along the inside of `rect`; an empty rectangle draws
+// nothing. The brush is taken as FillRect takes it.
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 // 0 for an unknown index.
 DWORD GetSysColor(int index);
 // A brush of the system colour that is never deleted; null for an unknown index.

@@ -191,4 +191,29 @@ TEST(Blit, FillRectUsesBrushesSystemColoursAndExcludesTheFarEdges) {
   DeleteObject(brush);
 }
 
+TEST(Blit, FrameRectDrawsOnlyTheInsideBorderAndNothingForAnEmptyRectangle) {
+  Screen screen(6, 5);
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 2));
+  RECT box{1, 0, 5, 4};
+  EXPECT_TRUE(FrameRect(screen.dc, &box, brush));
+  EXPECT_EQ(screen.Row(0), ".bbbb.");
+  EXPECT_EQ(screen.Row(1), ".b..b.");
+  EXPECT_EQ(screen.Row(2), ".b..b.");
+  EXPECT_EQ(screen.Row(3), ".bbbb.");
+  EXPECT_EQ(screen.Row(4), "......");
+  RECT column{5, 1, 6, 4};  // one pixel wide: a solid column
+  EXPECT_TRUE(FrameRect(screen.dc, &column, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)));
+  EXPECT_EQ(screen.surface->At(5, 2) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(screen.Row(4), "......");
+  RECT flat{0, 4, 0, 5};   // no width: not even its left edge
+  RECT upside{0, 4, 6, 3};  // bottom above top
+  EXPECT_TRUE(FrameRect(screen.dc, &flat, brush));
+  EXPECT_TRUE(FrameRect(screen.dc, &upside, brush));
+  EXPECT_EQ(screen.Row(4), "......");
+  EXPECT_EQ(screen.surface->At(0, 3) & 0xFFFFFF, kBack);
+  EXPECT_FALSE(FrameRect(screen.dc, nullptr, brush));
+  EXPECT_FALSE(FrameRect(nullptr, &box, brush));
+  DeleteObject(brush);
+}
+
 }  // namespace
