@@ -133,10 +133,10 @@ HWND MakeWindowWith(const char16_t* name, WNDPROC proc, DWORD style = 0) {
 
 TEST_F(MessageQueueTest, SendingToAnotherThreadsWindowRunsItThereAndWaitsForTheResult) {
   static std::thread::id ranOn;
-  HWND hwnd = MakeWindowWith(u"Doubling", [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+  HWND hwnd = MakeWindowWith(u"Doubling", [](HWND self, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
     if (msg == WM_USER) ranOn = std::this_thread::get_id();
     if (msg == WM_USER + 1) PostQuitMessage(0);
-    return msg == WM_USER ? static_cast<LRESULT>(wParam * 2) : DefWindowProcW(hwnd, msg, wParam, lParam);
+    return msg == WM_USER ? static_cast<LRESULT>(wParam * 2) : DefWindowProcW(self, msg, wParam, lParam);
   });
   LRESULT result = 0;
   std::thread sender([&] {
@@ -162,13 +162,13 @@ TEST_F(MessageQueueTest, AnIdleUiThreadSeesEachDueTimerInOrderAsTimeAdvances) {
   };
   std::atomic<HWND> window{nullptr};
   std::thread ui([&] {
-    HWND hwnd = MakeWindowWith(u"Ticking", [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    HWND hwnd = MakeWindowWith(u"Ticking", [](HWND self, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
       if (msg == WM_TIMER || msg == WM_LBUTTONDOWN) {
         std::lock_guard guard(lock);
         seen.push_back(msg == WM_LBUTTONDOWN ? "tap" : std::to_string(GetTickCount()) + ":" + std::to_string(wParam));
       }
       if (msg == WM_DESTROY) PostQuitMessage(0);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
+      return DefWindowProcW(self, msg, wParam, lParam);
     }, WS_VISIBLE);
     SetTimer(hwnd, 1, 100, nullptr);
     SetTimer(hwnd, 2, 250, nullptr);

@@ -29,7 +29,7 @@ TEST_F(WindowTest, CreationSendsCreateSizeMoveThenShowsAVisibleWindow) {
   EXPECT_EQ(log.Take(), (Log{"top:WM_CREATE:*:*", "top:WM_SIZE:0:3276900", "top:WM_MOVE:0:1310730",
                              "top:WM_SHOWWINDOW:1:0", "top:WM_WINDOWPOSCHANGING:0:0x43", "top:WM_ACTIVATE:1:0",
                              "top:WM_SETFOCUS:0:0", "top:WM_WINDOWPOSCHANGED:0:0x1843"}));
-  HWND child = MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {1, 2, 11, 12}, 7);
+  MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {1, 2, 11, 12}, 7);
   EXPECT_EQ(log.Take(), (Log{"child:WM_CREATE:*:*", "child:WM_SIZE:0:655370", "child:WM_MOVE:0:131073",
                              "child:WM_SHOWWINDOW:1:0", "child:WM_WINDOWPOSCHANGING:0:0x57",
                              "child:WM_WINDOWPOSCHANGED:0:0x1857"}));
