@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <future>
+#include <sstream>
 
 #include "app/utility_app.h"
 #include "device/default_image.h"
@@ -150,6 +151,42 @@ TEST(Utility, TheDeviceCloseKeyOnAPageIsPassedOnOnceAsTheProgramEnds) {
   result = Utility(root, {"--headless", "--script", "-"}, "key ESCAPE\n");
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
+}
+
+}  // namespace
+
+namespace {
+
+// The dump line of the window with this class and id, or empty.
+std::string DumpLine(const std::string& dump, const std::string& cls, int id) {
+  std::istringstream lines(dump);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("\"class\":\"" + cls + "\"") != std::string::npos &&
+        line.find(",\"id\":" + std::to_string(id) + ",") != std::string::npos)
+      return line;
+  }
+  return {};
+}
+
+TEST(Utility, TheDumpNamesEachWindowsFrameworkClassAndItsControlState) {
+  ScratchRoot root;
+  auto menu = Utility(root, {"--headless", "--script", "-"}, "dump\nkey ENTER\ndump\nkey ESCAPE\nkey ESCAPE\n");
+  ASSERT_EQ(menu.status, 0) << menu.err;
+  EXPECT_NE(DumpLine(menu.out, "Dialog", 0).find("\"type\":\"CMainMenuDlg\""), std::string::npos) << menu.out;
+  std::string backlight = DumpLine(menu.out, "Button", 1040);
+  EXPECT_NE(backlight.find("\"type\":\"CSkinButton\",\"id\":1040"), std::string::npos) << backlight;
+  EXPECT_NE(backlight.find("\"x\":25,\"y\":77,\"w\":54,\"h\":59"), std::string::npos) << backlight;
+  EXPECT_NE(backlight.find("\"focus\":true"), std::string::npos) << backlight;
+  // The backlight page's slider, still the platform's own: position and range.
+  std::string slider = DumpLine(menu.out, "msctls_trackbar32", 1005);
+  EXPECT_NE(slider.find("\"pos\":0,\"min\":0,\"max\":100"), std::string::npos) << slider;
+
+  auto page = Utility(root, {"--headless", "--clock", "2030-01-02T03:04:05", "--script", "-", "-SelTimezone"},
+                      "dump\nkey ESCAPE\n");
+  ASSERT_EQ(page.status, 0) << page.err;
+  EXPECT_NE(DumpLine(page.out, "SysDateTimePick32", 1004).find("\"time\":\"2030-01-02T03:04:05\""), std::string::npos)
+      << page.out;
+  EXPECT_NE(DumpLine(page.out, "ComboBox", 1033).find("\"sel\":-1,\"items\":[]"), std::string::npos) << page.out;
 }
 
 }  // namespace
