@@ -3,38 +3,29 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/gwes/controls/combo_list.h"
 #include "platform/gwes/controls/edit.h"
 #include "platform/gwes/controls/list_box.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/gdi.h"
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/paint.h"
-#include "platform/gwes/surface.h"
 
 namespace gwes {
 namespace {
 
-constexpr WPARAM kKeyF4 = 0x73;  // VK_F4 opens and closes the list
 constexpr int kButtonWidth = 13;
 constexpr int kFieldPadding = 6;  // border and a little air above and below the text
 
-// A combo box's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY. The
-// texts, item values and the selection live in the list window.
-struct ComboState {
-  HWND list = nullptr;
+// A combo box's state (its list's included), owned by its window through extra slot 0 and freed at
+// WM_NCDESTROY. The texts, item values and the selection live in the list window.
+struct ComboState : ComboListState {
   HWND edit = nullptr;
   WNDPROC editProc = nullptr;  // the edit's own procedure, under the combo's filter
   HFONT font = nullptr;
-  int droppedHeight = 0;  // field and list together, from the height the window was given
-  int droppedWidth = 0;   // 0: as wide as the combo
-  int selectionAtDrop = -1;
-  bool dropped = false;
-  bool extendedUI = false;
   bool focused = false;
-  bool openingPress = false;  // the press that opened the list has not come up yet
-  bool listPressed = false;   // the stylus went down on the list
-  bool sizing = false;        // the combo is setting its own height
-  bool settingText = false;   // the combo is writing its edit's text
+  bool sizing = false;       // the combo is setting its own height
+  bool settingText = false;  // the combo is writing its edit's text
 };
 
 ComboState* StateOf(HWND hwnd) { return ControlState<ComboState>(hwnd); }
@@ -108,72 +99,7 @@ void Layout(HWND hwnd) {
     MoveWindow(state.list, 0, field, client.right, std::max(0, static_cast<int>(client.bottom) - field), TRUE);
 }
 
-// Where the drop-down list goes, in screen coordinates: under the combo, or above it when the
-// screen ends first; at least one row tall and as tall as the rows need, up to the given height.
-RECT DroppedRect(HWND hwnd) {
-  const ComboState& state = *StateOf(hwnd);
-  RECT combo;
-  GetWindowRect(hwnd, &combo);
-  int width = std::max(state.droppedWidth, static_cast<int>(combo.right - combo.left));
-  int row = static_cast<int>(ToList(hwnd, LB_GETITEMHEIGHT));
-  int rows = std::max(1, static_cast<int>(ToList(hwnd, LB_GETCOUNT)));
-  int room = std::max(row + 2, state.droppedHeight - static_cast<int>(combo.bottom - combo.top));
-  int height = std::min(room, rows * row + 2);
-  int top = combo.bottom;
-  if (top + height > kScreenHeight && combo.top - height >= 0) top = combo.top - height;
-  return RECT{combo.left, top, combo.left + width, top + height};
-}
-
 void Notify(HWND hwnd, WORD code) { NotifyParent(hwnd, code); }
-
-void Drop(HWND hwnd, bool byPress) {
-  if (!DropsDown(hwnd) || StateOf(hwnd)->dropped || !IsWindowEnabled(hwnd)) return;
-  Notify(hwnd, CBN_DROPDOWN);  // the parent may still fill the list
-  if (!IsWindow(hwnd)) return;
-  ComboState& state = *StateOf(hwnd);
-  state.dropped = true;
-  state.openingPress = byPress;
-  state.listPressed = false;
-  state.selectionAtDrop = Selection(hwnd);
-  RECT place = DroppedRect(hwnd);
-  SetWindowPos(state.list, HWND_TOPMOST, place.left, place.top, place.right - place.left, place.bottom - place.top,
-               SWP_SHOWWINDOW | SWP_NOACTIVATE);
-  if (state.selectionAtDrop >= 0) ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(state.selectionAtDrop));
-  SetCapture(state.list);
-  InvalidateRect(hwnd, nullptr, TRUE);
-}
-
-// Closes the list: CBN_SELENDOK or CBN_SELENDCANCEL, then CBN_CLOSEUP. A cancel puts back the
-// selection the list opened with, so browsing the open list changes nothing.
-void CloseUp(HWND hwnd, bool ok) {
-  ComboState* state = PeekState(hwnd);
-  if (!state || !state->dropped) return;
-  state->dropped = false;
-  state->openingPress = state->listPressed = false;
-  HWND list = state->list;
-  if (!ok) {
-    int before = state->selectionAtDrop;
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(static_cast<LONG_PTR>(before)), 0);
-  }
-  Notify(hwnd, ok ? CBN_SELENDOK : CBN_SELENDCANCEL);
-  if (IsWindow(list)) {
-    if (GetCapture() == list) ReleaseCapture();
-    ShowWindow(list, SW_HIDE);
-  }
-  if (!IsWindow(hwnd)) return;
-  InvalidateRect(hwnd, nullptr, TRUE);
-  Notify(hwnd, CBN_CLOSEUP);
-}
-
-// The user chose a row of the list: it becomes the selection and the list closes.
-void Pick(HWND hwnd, int index) {
-  ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(index));
-  if (StateOf(hwnd)->dropped) CloseUp(hwnd, true);
-  else Notify(hwnd, CBN_SELENDOK);
-  if (!IsWindow(hwnd)) return;
-  SyncText(hwnd);
-  if (IsWindow(hwnd)) Notify(hwnd, CBN_SELCHANGE);
-}
 
 // Lets the list handle a key or character; while closed a change of selection is the user's.
 void MoveSelection(HWND hwnd, UINT msg, WPARAM wParam) {
@@ -186,27 +112,7 @@ void MoveSelection(HWND hwnd, UINT msg, WPARAM wParam) {
 }
 
 LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
-  ComboState& state = *StateOf(hwnd);
-  if (vk == kKeyF4 && DropsDown(hwnd)) {
-    if (state.dropped) {
-      int selection = Selection(hwnd);
-      if (selection >= 0) Pick(hwnd, selection);
-      else CloseUp(hwnd, true);
-    } else {
-      Drop(hwnd, false);
-    }
-    return 0;
-  }
-  if (state.dropped && (vk == VK_RETURN || vk == VK_ESCAPE)) {
-    int selection = Selection(hwnd);
-    if (vk == VK_RETURN && selection >= 0) Pick(hwnd, selection);
-    else CloseUp(hwnd, vk == VK_RETURN);
-    return 0;
-  }
-  if (vk == VK_DOWN && state.extendedUI && !state.dropped && DropsDown(hwnd)) {
-    Drop(hwnd, false);
-    return 0;
-  }
+  if (ListKeyDown(hwnd, vk)) return 0;
   switch (vk) {
     case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT:
     case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
@@ -221,7 +127,7 @@ void LoseFocus(HWND hwnd) {
   ComboState* state = PeekState(hwnd);
   if (!state || !state->focused) return;
   state->focused = false;
-  CloseUp(hwnd, false);
+  CloseList(hwnd, false);
   if (!IsWindow(hwnd)) return;
   InvalidateRect(hwnd, nullptr, TRUE);
   Notify(hwnd, CBN_KILLFOCUS);
@@ -247,14 +153,12 @@ LRESULT OnKillFocus(HWND hwnd, HWND next) {
 }
 
 LRESULT OnButtonDown(HWND hwnd, POINT point) {
-  ComboState& state = *StateOf(hwnd);
-  HWND focus = GetFocus();
-  if (focus != hwnd && (!state.edit || focus != state.edit)) SetFocus(hwnd);
+  FocusCombo(hwnd);
   if (!IsWindow(hwnd)) return 0;
   RECT client;
   GetClientRect(hwnd, &client);
   bool onButton = point.x >= client.right - 1 - kButtonWidth;
-  if (TypeOf(hwnd) == CBS_DROPDOWNLIST || (TypeOf(hwnd) == CBS_DROPDOWN && onButton)) Drop(hwnd, true);
+  if (TypeOf(hwnd) == CBS_DROPDOWNLIST || (TypeOf(hwnd) == CBS_DROPDOWN && onButton)) DropList(hwnd, true);
   return 0;
 }
 
@@ -311,67 +215,6 @@ POINT PointOf(LPARAM lParam) {
                static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
-// The row under a point of the list, or -1 outside the rows.
-int RowAt(HWND list, POINT point) {
-  LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
-  return HIWORD(static_cast<ULONG_PTR>(hit)) ? -1 : LOWORD(static_cast<ULONG_PTR>(hit));
-}
-
-// The combo's list: the stylus highlights the row under it and a release on a row picks it; a press
-// outside the open list closes it unchanged. Everything else is the list box's.
-LRESULT ComboListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND combo = reinterpret_cast<HWND>(GetWindowLongW(list, GWL_USERDATA));
-  ComboState* state = PeekState(combo);
-  if (!state) return ListBoxWindowProc(list, msg, wParam, lParam);
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-      POINT point = PointOf(lParam);
-      RECT client;
-      GetClientRect(list, &client);
-      bool inside = point.x >= 0 && point.y >= 0 && point.x < client.right && point.y < client.bottom;
-      if (state->dropped && !inside) {
-        CloseUp(combo, false);
-        return 0;
-      }
-      if (!state->dropped) {  // a simple combo's list
-        HWND focus = GetFocus();
-        if (focus != combo && (!state->edit || focus != state->edit)) SetFocus(combo);
-        if (!(state = PeekState(combo))) return 0;
-        if (GetCapture() != list) SetCapture(list);
-      }
-      state->listPressed = true;
-      int row = RowAt(list, point);
-      if (row >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-      if (msg == WM_LBUTTONDBLCLK && row >= 0 && !state->dropped) {
-        state->listPressed = false;
-        if (GetCapture() == list) ReleaseCapture();
-        Pick(combo, row);
-        if (IsWindow(combo)) Notify(combo, CBN_DBLCLK);
-      }
-      return 0;
-    }
-    case WM_MOUSEMOVE: {
-      int row = RowAt(list, PointOf(lParam));
-      if (row >= 0 && (state->listPressed || state->openingPress))
-        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-      return 0;
-    }
-    case WM_LBUTTONUP: {
-      int row = RowAt(list, PointOf(lParam));
-      bool pressed = state->listPressed;
-      state->openingPress = state->listPressed = false;
-      if (!state->dropped && GetCapture() == list) ReleaseCapture();
-      if (row >= 0 && (pressed || state->dropped)) Pick(combo, row);
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      if (state->dropped) CloseUp(combo, false);
-      return 0;
-    default: return ListBoxWindowProc(list, msg, wParam, lParam);
-  }
-}
-
 // The combo's filter on its edit: the keys that move or open the list, and the focus, are the combo's.
 LRESULT ComboEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND combo = GetParent(edit);
@@ -409,15 +252,9 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
   DWORD style = StyleOf(hwnd);
   DWORD listStyle = LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_BORDER | (style & WS_VSCROLL) |
                     ((style & CBS_SORT) ? LBS_SORT : 0);
-  HWND list = DropsDown(hwnd)
-                  ? CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kComboListClassName, u"", WS_POPUP | listStyle,
-                                    0, 0, create->cx, create->cy, hwnd, nullptr, nullptr, nullptr)
-                  : CreateWindowExW(0, kComboListClassName, u"", WS_CHILD | WS_VISIBLE | listStyle, 0, 0, create->cx,
-                                    create->cy, hwnd, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kComboListId)),
-                                    nullptr, nullptr);
+  HWND list = CreateComboList(hwnd, listStyle, create->cx, create->cy);
   if (!list || !IsWindow(hwnd)) return -1;
   StateOf(hwnd)->list = list;
-  SetWindowLongW(list, GWL_USERDATA, reinterpret_cast<LONG_PTR>(hwnd));
   if (TypeOf(hwnd) != CBS_DROPDOWNLIST) {
     DWORD editStyle = WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0) |
                       ((style & CBS_UPPERCASE) ? ES_UPPERCASE : 0) | ((style & CBS_LOWERCASE) ? ES_LOWERCASE : 0);
@@ -519,11 +356,7 @@ LRESULT OnListMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case CB_RESETCONTENT: SyncText(hwnd, true); break;
     default: break;
   }
-  ComboState* state = PeekState(hwnd);
-  if (state && state->dropped && msg != CB_GETCOUNT) {
-    RECT place = DroppedRect(hwnd);
-    MoveWindow(state->list, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
-  }
+  if (msg != CB_GETCOUNT) PlaceList(hwnd);
   return result;
 }
 
@@ -543,7 +376,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS: return OnSetFocus(hwnd);
     case WM_KILLFOCUS: return OnKillFocus(hwnd, reinterpret_cast<HWND>(wParam));
     case WM_ENABLE:
-      if (!wParam) CloseUp(hwnd, false);
+      if (!wParam) CloseList(hwnd, false);
       if (HWND edit = StateOf(hwnd)->edit) EnableWindow(edit, static_cast<BOOL>(wParam));
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
@@ -559,8 +392,8 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DefWindowProcW(hwnd, msg, wParam, lParam);
     case CB_SETCURSEL: return OnSetCurSel(hwnd, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<int>(wParam))));
     case CB_SHOWDROPDOWN:
-      if (wParam) Drop(hwnd, false);
-      else CloseUp(hwnd, false);
+      if (wParam) DropList(hwnd, false);
+      else CloseList(hwnd, false);
       return TRUE;
     case CB_GETDROPPEDSTATE: return StateOf(hwnd)->dropped;
     case CB_SETEXTENDEDUI: StateOf(hwnd)->extendedUI = wParam != 0; return CB_OKAY;
@@ -573,7 +406,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case CB_GETDROPPEDCONTROLRECT:
       if (!lParam) return CB_ERR;
-      *reinterpret_cast<RECT*>(lParam) = DroppedRect(hwnd);
+      *reinterpret_cast<RECT*>(lParam) = DroppedListRect(hwnd);
       return TRUE;
     case CB_GETITEMHEIGHT:
       return static_cast<int>(wParam) == -1 ? FieldHeight(hwnd) : ToList(hwnd, LB_GETITEMHEIGHT, wParam);
@@ -603,9 +436,25 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+ComboListState* ComboListStateOf(HWND combo) { return PeekState(combo); }
+
+void PickComboRow(HWND combo, int index) {
+  ToList(combo, LB_SETCURSEL, static_cast<WPARAM>(index));
+  if (StateOf(combo)->dropped) CloseList(combo, true);
+  else Notify(combo, CBN_SELENDOK);
+  if (!IsWindow(combo)) return;
+  SyncText(combo);
+  if (IsWindow(combo)) Notify(combo, CBN_SELCHANGE);
+}
+
+void FocusCombo(HWND combo) {
+  HWND edit = StateOf(combo)->edit;
+  HWND focus = GetFocus();
+  if (focus != combo && (!edit || focus != edit)) SetFocus(combo);
+}
+
 void RegisterComboBoxClass() {
-  RegisterListBoxClass();
-  RegisterControlClass(kComboListClassName, ComboListProc);
+  RegisterComboListClass();
   RegisterControlClass(kComboBoxClassName, ComboProc);
 }
 
