@@ -13,27 +13,16 @@
 
 namespace gwes_test {
 
-inline std::string DateText(const SYSTEMTIME& time) {
+inline std::string Joined(const char* format, WORD a, WORD b, WORD c) {
   char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", time.wYear, time.wMonth, time.wDay);
+  std::snprintf(text, sizeof text, format, a, b, c);
   return text;
 }
-
-inline std::string TimeText(const SYSTEMTIME& time) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02u:%02u:%02u", time.wHour, time.wMinute, time.wSecond);
-  return text;
-}
+inline std::string DateText(const SYSTEMTIME& t) { return Joined("%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay); }
+inline std::string TimeText(const SYSTEMTIME& t) { return Joined("%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond); }
 
 inline SYSTEMTIME Date(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0) {
-  SYSTEMTIME time{};
-  time.wYear = year;
-  time.wMonth = month;
-  time.wDay = day;
-  time.wHour = hour;
-  time.wMinute = minute;
-  time.wSecond = second;
-  return time;
+  return SYSTEMTIME{year, month, 0, day, hour, minute, second, 0};
 }
 
 class CommonControlTest : public ControlTest {

@@ -5,6 +5,7 @@
 
 using gwes_test::ScreenColour;
 using Events = std::vector<std::string>;
+using Texts = std::vector<std::u16string>;
 
 namespace {
 
@@ -23,210 +24,200 @@ class ListBoxTest : public gwes_test::ControlTest {
       default: return std::to_string(code);
     }
   }
-  // A bordered list at (10, 50), 120 x 80, id 7.
-  HWND List(DWORD style) {
-    HWND list = Make(kListBoxClassName, u"", WS_BORDER | style, {10, 50, 130, 130}, 7);
+  // A bordered list at (10, 50), 120 x 80, id 7, or a plain one beside it, id 8.
+  HWND List(DWORD style, int id = 7) {
+    list = Make(kListBoxClassName, u"", style | (id == 7 ? WS_BORDER : 0),
+                id == 7 ? RECT{10, 50, 130, 130} : RECT{150, 50, 250, 130}, id);
     Drain();
     return list;
   }
-  static LRESULT Add(HWND list, const char16_t* text, LPARAM data = 0) {
-    LRESULT index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    if (index >= 0 && data) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), data);
+  LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) { return SendMessageW(list, msg, wParam, lParam); }
+  LRESULT Send(UINT msg, WPARAM wParam, const char16_t* text) {
+    return Send(msg, wParam, reinterpret_cast<LPARAM>(text));
+  }
+  LRESULT Add(const char16_t* text, LPARAM data = 0) {
+    LRESULT index = Send(LB_ADDSTRING, 0, text);
+    if (data) Send(LB_SETITEMDATA, static_cast<WPARAM>(index), data);
     return index;
   }
-  static std::u16string Text(HWND list, LRESULT index) {
-    char16_t buffer[64] = {};
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-  }
-  static std::vector<std::u16string> Texts(HWND list) {
-    std::vector<std::u16string> texts;
-    for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) texts.push_back(Text(list, i));
+  Texts AllTexts() {
+    Texts texts;
+    for (LRESULT i = 0; i < Send(LB_GETCOUNT); ++i) {
+      char16_t buffer[64] = {};
+      Send(LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buffer));
+      texts.push_back(buffer);
+    }
     return texts;
   }
-  static LRESULT Data(HWND list, LRESULT index) {
-    return SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+  LRESULT Data(LRESULT index) { return Send(LB_GETITEMDATA, static_cast<WPARAM>(index)); }
+  LRESULT Selection() { return Send(LB_GETCURSEL); }
+  void Fill(int count) {
+    for (int i = 0; i < count; ++i) Add((u"item " + std::u16string(1, char16_t(u'A' + i))).c_str(), i + 100);
   }
-  static LRESULT Selection(HWND list) { return SendMessageW(list, LB_GETCURSEL, 0, 0); }
-  void Fill(HWND list, int count) {
-    for (int i = 0; i < count; ++i) Add(list, (u"item " + std::u16string(1, char16_t(u'A' + i))).c_str(), i + 100);
-  }
-  int RowHeight(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0)); }
+  int RowHeight() { return static_cast<int>(Send(LB_GETITEMHEIGHT)); }
+
+  HWND list = nullptr;
 };
 
 TEST_F(ListBoxTest, SortedListKeepsCaseInsensitiveOrderAndItemDataFollowsItsText) {
-  HWND list = List(LBS_SORT);
-  EXPECT_EQ(Add(list, u"German", 1031), 0);
-  EXPECT_EQ(Add(list, u"english-US", 1033), 0);
-  EXPECT_EQ(Add(list, u"French", 1036), 1);
-  EXPECT_EQ(Add(list, u"English-UK", 2057), 0);
-  EXPECT_EQ(Texts(list), (std::vector<std::u16string>{u"English-UK", u"english-US", u"French", u"German"}));
-  EXPECT_EQ(Data(list, 1), 1033);
-  EXPECT_EQ(Data(list, 3), 1031);
+  List(LBS_SORT);
+  EXPECT_EQ(Add(u"German", 1031), 0);
+  EXPECT_EQ(Add(u"english-US", 1033), 0);
+  EXPECT_EQ(Add(u"French", 1036), 1);
+  EXPECT_EQ(Add(u"English-UK", 2057), 0);
+  EXPECT_EQ(AllTexts(), (Texts{u"English-UK", u"english-US", u"French", u"German"}));
+  EXPECT_EQ(Data(1), 1033);
 
   // The selection stays on its text while texts come and go before it.
-  SendMessageW(list, LB_SETCURSEL, 2, 0);
-  Add(list, u"Danish", 1030);
-  EXPECT_EQ(Selection(list), 3);
-  EXPECT_EQ(Text(list, Selection(list)), u"French");
-  EXPECT_EQ(SendMessageW(list, LB_DELETESTRING, 0, 0), 4);  // the remaining count
-  EXPECT_EQ(Selection(list), 2);
-  EXPECT_EQ(Data(list, 2), 1036);
-  EXPECT_EQ(Data(list, 3), 1031);
-  SendMessageW(list, LB_DELETESTRING, 2, 0);  // the selected text itself
-  EXPECT_EQ(Selection(list), LB_ERR);
+  Send(LB_SETCURSEL, 2);
+  Add(u"Danish", 1030);
+  EXPECT_EQ(Selection(), 3);
+  EXPECT_EQ(Send(LB_DELETESTRING, 0), 4);  // the remaining count
+  EXPECT_EQ(Selection(), 2);
+  EXPECT_EQ(Data(2), 1036);
+  EXPECT_EQ(Data(3), 1031);
+  Send(LB_DELETESTRING, 2);  // the selected text itself
+  EXPECT_EQ(Selection(), LB_ERR);
 
   // An unsorted list keeps the order of arrival; LB_INSERTSTRING puts a text where it is told.
-  HWND plain = Make(kListBoxClassName, u"", 0, {150, 50, 250, 130}, 8);
-  Add(plain, u"b");
-  Add(plain, u"A");
-  EXPECT_EQ(SendMessageW(plain, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>(u"c")), 1);
-  EXPECT_EQ(SendMessageW(plain, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"z")), 3);
-  EXPECT_EQ(Texts(plain), (std::vector<std::u16string>{u"b", u"c", u"A", u"z"}));
-  SendMessageW(plain, LB_SETCURSEL, 3, 0);
-  SendMessageW(plain, LB_RESETCONTENT, 0, 0);
-  EXPECT_EQ(SendMessageW(plain, LB_GETCOUNT, 0, 0), 0);
-  EXPECT_EQ(Selection(plain), LB_ERR);
+  List(0, 8);
+  Add(u"b");
+  Add(u"A");
+  Send(LB_SETCURSEL, 1);
+  EXPECT_EQ(Send(LB_INSERTSTRING, 1, u"c"), 1);
+  EXPECT_EQ(Selection(), 2);  // a text put in at the selected row pushes the selection down
+  EXPECT_EQ(Send(LB_INSERTSTRING, static_cast<WPARAM>(-1), u"z"), 3);
+  EXPECT_EQ(AllTexts(), (Texts{u"b", u"c", u"A", u"z"}));
+  Send(LB_SETCURSEL, 3);
+  Send(LB_RESETCONTENT);
+  EXPECT_EQ(Send(LB_GETCOUNT), 0);
+  EXPECT_EQ(Selection(), LB_ERR);
 }
 
 TEST_F(ListBoxTest, BadIndexesAnswerLbErrAndChangeNothing) {
-  HWND list = List(LBS_NOTIFY);
-  Fill(list, 3);
-  SendMessageW(list, LB_SETCURSEL, 1, 0);
+  List(LBS_NOTIFY);
+  Fill(3);
+  Send(LB_SETCURSEL, 1);
   char16_t buffer[16] = {};
-  EXPECT_EQ(SendMessageW(list, LB_GETTEXT, 3, reinterpret_cast<LPARAM>(buffer)), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 3, 0), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(-1), 0), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_SETITEMDATA, 3, 5), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_GETITEMDATA, 3, 0), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_DELETESTRING, 3, 0), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_INSERTSTRING, 4, reinterpret_cast<LPARAM>(u"x")), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_SETTOPINDEX, 3, 0), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, 3, 0), LB_ERR);
-  EXPECT_EQ(Selection(list), 1);
-  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
-  EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 1, 0), 6);
+  const LPARAM text = reinterpret_cast<LPARAM>(buffer);
+  for (auto [msg, index] : {std::pair<UINT, int>{LB_GETTEXT, 3}, {LB_GETTEXTLEN, 3}, {LB_GETTEXTLEN, -1},
+                            {LB_SETITEMDATA, 3}, {LB_GETITEMDATA, 3}, {LB_DELETESTRING, 3},
+                            {LB_INSERTSTRING, 4}, {LB_SETTOPINDEX, 3}, {LB_SETCURSEL, 3}})
+    EXPECT_EQ(Send(msg, static_cast<WPARAM>(index), text), LB_ERR) << msg << " " << index;
+  EXPECT_EQ(Selection(), 1);
+  EXPECT_EQ(Send(LB_GETCOUNT), 3);
 
   // -1 clears the selection and still answers LB_ERR; none of it tells the parent.
-  EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR);
-  EXPECT_EQ(Selection(list), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, 2, 0), 2);
+  EXPECT_EQ(Send(LB_SETCURSEL, static_cast<WPARAM>(-1)), LB_ERR);
+  EXPECT_EQ(Selection(), LB_ERR);
   EXPECT_EQ(Drain(), Events{});
 
   // A null text is kept as an empty one rather than read.
-  EXPECT_EQ(SendMessageW(list, LB_ADDSTRING, 0, 0), 3);
-  EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 3, 0), 0);
+  EXPECT_EQ(Send(LB_ADDSTRING), 3);
+  EXPECT_EQ(Send(LB_GETTEXTLEN, 3), 0);
 }
 
 TEST_F(ListBoxTest, FindingTextsByPrefixOrWholeWrapsFromTheStart) {
-  HWND list = List(0);
-  for (const char16_t* text : {u"Paris", u"par", u"Berlin", u"PARIS"}) Add(list, text);
-  auto find = [list](UINT msg, int start, const char16_t* text) {
-    return SendMessageW(list, msg, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(text));
+  List(0);
+  for (const char16_t* text : {u"Paris", u"par", u"Berlin", u"PARIS"}) Add(text);
+  struct Row {
+    UINT msg;
+    int start;
+    const char16_t* text;
+    LRESULT found;
   };
-  EXPECT_EQ(find(LB_FINDSTRING, -1, u"PA"), 0);
-  EXPECT_EQ(find(LB_FINDSTRING, 0, u"pa"), 1);      // after the start
-  EXPECT_EQ(find(LB_FINDSTRING, 3, u"pa"), 0);      // wrapping round
-  EXPECT_EQ(find(LB_FINDSTRINGEXACT, -1, u"paris"), 0);
-  EXPECT_EQ(find(LB_FINDSTRINGEXACT, 0, u"paris"), 3);
-  EXPECT_EQ(find(LB_FINDSTRINGEXACT, -1, u"pari"), LB_ERR);
-  EXPECT_EQ(find(LB_FINDSTRING, -1, u"Rome"), LB_ERR);
-  EXPECT_EQ(find(LB_SELECTSTRING, -1, u"ber"), 2);
-  EXPECT_EQ(Selection(list), 2);
+  const Row rows[] = {{LB_FINDSTRING, -1, u"PA", 0},         {LB_FINDSTRING, 0, u"pa", 1},  // after the start
+                      {LB_FINDSTRING, 3, u"pa", 0},          // wrapping round
+                      {LB_FINDSTRINGEXACT, -1, u"paris", 0}, {LB_FINDSTRINGEXACT, 0, u"paris", 3},
+                      {LB_FINDSTRINGEXACT, -1, u"pari", LB_ERR}, {LB_FINDSTRING, -1, u"Rome", LB_ERR},
+                      {LB_SELECTSTRING, -1, u"ber", 2}};
+  for (const Row& row : rows)
+    EXPECT_EQ(Send(row.msg, static_cast<WPARAM>(row.start), row.text), row.found) << row.msg << " " << row.start;
+  EXPECT_EQ(Selection(), 2);
   EXPECT_EQ(Drain(), Events{});
 }
 
 TEST_F(ListBoxTest, KeysMoveTheSelectionAndStopAtTheEnds) {
-  HWND list = List(LBS_NOTIFY);
-  Fill(list, 10);
-  EXPECT_EQ(SendMessageW(list, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+  List(LBS_NOTIFY);
+  Fill(10);
+  EXPECT_EQ(Send(WM_GETDLGCODE), DLGC_WANTARROWS | DLGC_WANTCHARS);
   SetFocus(list);
   EXPECT_EQ(Drain(), (Events{"LBN_SETFOCUS(7)"}));
 
   Key(VK_DOWN);  // no selection yet: the first row
   Key(VK_DOWN);
   EXPECT_EQ(Drain(), (Events{"LBN_SELCHANGE(7)", "LBN_SELCHANGE(7)"}));
-  EXPECT_EQ(Selection(list), 1);
+  EXPECT_EQ(Selection(), 1);
   Key(VK_UP);
   Key(VK_UP);  // already at the top
   Key(VK_HOME);
   EXPECT_EQ(Drain(), (Events{"LBN_SELCHANGE(7)"}));
-  EXPECT_EQ(Selection(list), 0);
+  EXPECT_EQ(Selection(), 0);
 
   Key(VK_END);
   Key(VK_DOWN);
   Key(VK_NEXT);
   EXPECT_EQ(Drain(), (Events{"LBN_SELCHANGE(7)"}));
-  EXPECT_EQ(Selection(list), 9);
-  int page = 78 / RowHeight(list);  // whole rows inside the border
-  LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
-  EXPECT_EQ(top, 10 - page);  // scrolled to keep the selection in view
+  EXPECT_EQ(Selection(), 9);
+  int page = 78 / RowHeight();  // whole rows inside the border
+  EXPECT_EQ(Send(LB_GETTOPINDEX), 10 - page);  // scrolled to keep the selection in view
   Key(VK_PRIOR);
   Drain();
-  EXPECT_EQ(Selection(list), 9 - (page - 1));
+  EXPECT_EQ(Selection(), 9 - (page - 1));
   gwes::PostChar(u'I');  // the next text that starts with the letter, in either case
   Drain();
-  EXPECT_EQ(Selection(list), 11 - page);
+  EXPECT_EQ(Selection(), 11 - page);
 
   // A programmatic change scrolls too but tells nobody.
-  SendMessageW(list, LB_SETCURSEL, 0, 0);
-  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(list, LB_SETTOPINDEX, 9, 0), LB_OKAY);
-  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 10 - page);  // never past the last page
+  Send(LB_SETCURSEL, 0);
+  EXPECT_EQ(Send(LB_GETTOPINDEX), 0);
+  EXPECT_EQ(Send(LB_SETTOPINDEX, 9), LB_OKAY);
+  EXPECT_EQ(Send(LB_GETTOPINDEX), 10 - page);  // never past the last page
   EXPECT_EQ(Drain(), Events{});
-
   SetFocus(nullptr);
   EXPECT_EQ(Drain(), (Events{"LBN_KILLFOCUS(7)"}));
 
   // Without LBS_NOTIFY the parent still hears of the focus, but not of the selection.
-  HWND quiet = Make(kListBoxClassName, u"", 0, {150, 50, 250, 130}, 8);
-  Fill(quiet, 3);
-  SetFocus(quiet);
+  List(0, 8);
+  Fill(3);
+  SetFocus(list);
   Key(VK_DOWN);
   EXPECT_EQ(Drain(), (Events{"LBN_SETFOCUS(8)"}));
-  EXPECT_EQ(Selection(quiet), 0);
+  EXPECT_EQ(Selection(), 0);
 }
 
 TEST_F(ListBoxTest, TapsSelectTheRowUnderTheStylusAndDoubleTapsNotify) {
-  HWND list = List(LBS_NOTIFY);
-  Fill(list, 3);
-  int row = RowHeight(list);
+  List(LBS_NOTIFY);
+  Fill(3);
+  int row = RowHeight();
   Tap(20, 51 + row + row / 2);  // the second row
   EXPECT_EQ(Drain(), (Events{"LBN_SETFOCUS(7)", "LBN_SELCHANGE(7)"}));
-  EXPECT_EQ(Selection(list), 1);
+  EXPECT_EQ(Selection(), 1);
   EXPECT_EQ(GetCapture(), nullptr);
-
   Tap(20, 51 + row + row / 2);  // the same instant and place: a double tap
   EXPECT_EQ(Drain(), (Events{"LBN_DBLCLK(7)"}));
   gwes::AdvanceTime(GetDoubleClickTime() + 1);
-
   Tap(20, 120);  // below the last row: nothing changes
   Drain();
-  EXPECT_EQ(Selection(list), 1);
+  EXPECT_EQ(Selection(), 1);
 
   // Dragging moves the selection; the parent hears once, at the release.
   gwes::PostStylus(gwes::StylusAction::Down, 20, 52);
   gwes::PostStylus(gwes::StylusAction::Move, 20, 51 + 2 * row + 1);
   EXPECT_EQ(Drain(), Events{});
-  EXPECT_EQ(Selection(list), 2);
+  EXPECT_EQ(Selection(), 2);
   gwes::PostStylus(gwes::StylusAction::Up, 20, 51 + 2 * row + 1);
   EXPECT_EQ(Drain(), (Events{"LBN_SELCHANGE(7)"}));
-}
 
-TEST_F(ListBoxTest, DrawsTheSelectedRowHighlighted) {
-  HWND list = List(0);
-  Fill(list, 3);
-  SendMessageW(list, LB_SETCURSEL, 1, 0);
-  Drain();
-  int row = RowHeight(list);
+  // The selected row is drawn highlighted, the others not.
   EXPECT_EQ(ScreenColour(10, 60), GetSysColor(COLOR_WINDOWFRAME));  // the border
-  EXPECT_EQ(ScreenColour(125, 51 + row + 1), GetSysColor(COLOR_HIGHLIGHT));
-  EXPECT_EQ(ScreenColour(125, 51 + 1), GetSysColor(COLOR_WINDOW));
-  EXPECT_EQ(ScreenColour(125, 51 + 3 * row + 1), GetSysColor(COLOR_WINDOW));
-  SendMessageW(list, LB_SETCURSEL, 2, 0);
-  Drain();
-  EXPECT_EQ(ScreenColour(125, 51 + row + 1), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(ScreenColour(125, 51 + 2 * row + 1), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(ScreenColour(125, 51 + row + 1), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(ScreenColour(125, 51 + 3 * row + 1), GetSysColor(COLOR_WINDOW));
+  Send(LB_SETCURSEL, 1);
+  Drain();
+  EXPECT_EQ(ScreenColour(125, 51 + 2 * row + 1), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(ScreenColour(125, 51 + row + 1), GetSysColor(COLOR_HIGHLIGHT));
 }
 
 }  // namespace

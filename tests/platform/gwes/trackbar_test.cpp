@@ -42,67 +42,53 @@ class TrackbarTest : public gwes_test::ControlTest {
     Drain();
     return trackbar;
   }
-  LRESULT Pos() { return SendMessageW(trackbar, TBM_GETPOS, 0, 0); }
+  LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) { return SendMessageW(trackbar, msg, wParam, lParam); }
+  LRESULT Pos() { return Send(TBM_GETPOS); }
   // The thumb's centre in screen coordinates.
   POINT ThumbCentre() {
     RECT thumb{};
-    SendMessageW(trackbar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    Send(TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     return POINT{kLeft + (thumb.left + thumb.right - 1) / 2, kTop + (thumb.top + thumb.bottom) / 2};
   }
+  void NextTap() { gwes::AdvanceTime(GetDoubleClickTime() + 1); }
 
   HWND trackbar = nullptr;
   WORD destroyOn = 0xFFFF;
 };
 
-TEST_F(TrackbarTest, KeysMoveByLineAndPageAndEndEveryPressWithEndtrack) {
+TEST_F(TrackbarTest, KeysMoveByLineAndPageClampedAtTheEndsAndEveryPressEndsWithEndtrack) {
   Slider(1, 8, 6);
-  EXPECT_EQ(SendMessageW(trackbar, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+  EXPECT_EQ(Send(WM_GETDLGCODE), DLGC_WANTARROWS);
+  Send(TBM_SETPAGESIZE, 0, 3);
   SetFocus(trackbar);
   Drain();
+  // Each row: the keys pressed, what the parent hears, the position after. At an end only ENDTRACK.
+  struct Row {
+    std::vector<BYTE> keys;
+    Events heard;
+    LRESULT pos;
+  };
+  const Row rows[] = {
+      {{VK_RIGHT}, {"LINEDOWN", "ENDTRACK"}, 7},
+      {{VK_DOWN, VK_DOWN}, {"LINEDOWN", "ENDTRACK", "ENDTRACK"}, 8},
+      {{VK_LEFT, VK_UP}, {"LINEUP", "ENDTRACK", "LINEUP", "ENDTRACK"}, 6},
+      {{VK_PRIOR, VK_PRIOR}, {"PAGEUP", "ENDTRACK", "PAGEUP", "ENDTRACK"}, 1},
+      {{VK_NEXT, VK_NEXT, VK_NEXT}, {"PAGEDOWN", "ENDTRACK", "PAGEDOWN", "ENDTRACK", "PAGEDOWN", "ENDTRACK"}, 8},
+      {{VK_HOME, VK_HOME}, {"TOP", "ENDTRACK", "ENDTRACK"}, 1},
+      {{VK_END, VK_SPACE}, {"BOTTOM", "ENDTRACK"}, 8},  // space is not a trackbar key
+  };
+  for (const Row& row : rows) {
+    for (BYTE vk : row.keys) Key(vk);
+    EXPECT_EQ(Drain(), row.heard) << "first key " << int(row.keys[0]);
+    EXPECT_EQ(Pos(), row.pos) << "first key " << int(row.keys[0]);
+  }
 
-  Key(VK_RIGHT);
-  EXPECT_EQ(Drain(), (Events{"LINEDOWN", "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 7);
-  Key(VK_DOWN);
-  Key(VK_DOWN);  // already at the maximum: only the end of the gesture
-  EXPECT_EQ(Drain(), (Events{"LINEDOWN", "ENDTRACK", "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 8);
-  Key(VK_LEFT);
-  Key(VK_UP);
-  EXPECT_EQ(Drain(), (Events{"LINEUP", "ENDTRACK", "LINEUP", "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 6);
-
-  // A held key repeats its move and ends once, at the release.
+  // A held key repeats its move and ends once, at the release; a line size of 3 stops at the maximum.
   gwes::PostKey(VK_LEFT, true);
   gwes::PostKey(VK_LEFT, true);
   gwes::PostKey(VK_LEFT, false);
   EXPECT_EQ(Drain(), (Events{"LINEUP", "LINEUP", "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 4);
-
-  // A range of 1..8 pages by one; a set page size by that, clamped at the ends.
-  Key(VK_PRIOR);
-  EXPECT_EQ(Drain(), (Events{"PAGEUP", "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 3);
-  SendMessageW(trackbar, TBM_SETPAGESIZE, 0, 3);
-  Key(VK_PRIOR);
-  Key(VK_NEXT);
-  Key(VK_NEXT);
-  Key(VK_NEXT);
-  EXPECT_EQ(Drain(), (Events{"PAGEUP", "ENDTRACK", "PAGEDOWN", "ENDTRACK", "PAGEDOWN", "ENDTRACK", "PAGEDOWN",
-                             "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 8);
-  Key(VK_HOME);
-  Key(VK_HOME);
-  EXPECT_EQ(Drain(), (Events{"TOP", "ENDTRACK", "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 1);
-  Key(VK_END);
-  Key(VK_SPACE);  // not a trackbar key
-  EXPECT_EQ(Drain(), (Events{"BOTTOM", "ENDTRACK"}));
-  EXPECT_EQ(Pos(), 8);
-
-  // A line size of 3 from 7 stops at the maximum.
-  SendMessageW(trackbar, TBM_SETPOS, FALSE, 7);
-  EXPECT_EQ(SendMessageW(trackbar, TBM_SETLINESIZE, 0, 3), 1);
+  EXPECT_EQ(Send(TBM_SETLINESIZE, 0, 3), 1);
   Key(VK_RIGHT);
   EXPECT_EQ(Drain(), (Events{"LINEDOWN", "ENDTRACK"}));
   EXPECT_EQ(Pos(), 8);
@@ -114,71 +100,63 @@ TEST_F(TrackbarTest, AVerticalTrackbarReportsWithWmVscrollAndDownMovesTowardsThe
   Drain();
   Key(VK_DOWN);
   Key(VK_UP);
-  EXPECT_EQ(Drain(), (Events{"V LINEDOWN", "V ENDTRACK", "V LINEUP", "V ENDTRACK"}));
-
-  // A tap below the thumb pages down (the minimum is at the top).
-  gwes::PostStylus(StylusAction::Down, 25, 120);
-  gwes::PostStylus(StylusAction::Up, 25, 120);
-  EXPECT_EQ(Drain(), (Events{"V PAGEDOWN", "V ENDTRACK"}));
+  Tap(25, 120);  // below the thumb pages down (the minimum is at the top)
+  EXPECT_EQ(Drain(), (Events{"V LINEDOWN", "V ENDTRACK", "V LINEUP", "V ENDTRACK", "V PAGEDOWN", "V ENDTRACK"}));
   EXPECT_EQ(Pos(), 20);
 }
 
 TEST_F(TrackbarTest, ChangesByMessageAreClampedAndNeverReported) {
   Slider(0, 100, 0);
-  EXPECT_EQ(Pos(), 0);
-  SendMessageW(trackbar, TBM_SETPOS, TRUE, -5);
-  EXPECT_EQ(Pos(), 0);
-  SendMessageW(trackbar, TBM_SETPOS, TRUE, 1000);
-  EXPECT_EQ(Pos(), 100);
-  SendMessageW(trackbar, TBM_SETRANGE, TRUE, MAKELPARAM(0, 5));  // narrowing pulls the position in
-  EXPECT_EQ(Pos(), 5);
-  SendMessageW(trackbar, TBM_SETRANGEMAX, TRUE, 3);
-  EXPECT_EQ(Pos(), 3);
-  SendMessageW(trackbar, TBM_SETPOS, FALSE, 1);
-  SendMessageW(trackbar, TBM_SETRANGEMIN, TRUE, 2);
-  EXPECT_EQ(Pos(), 2);
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0), 2);
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMAX, 0, 0), 3);
-
-  // TBM_SETRANGE's halves are signed.
-  SendMessageW(trackbar, TBM_SETRANGE, FALSE, MAKELPARAM(static_cast<WORD>(-10), 10));
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0), -10);
-  SendMessageW(trackbar, TBM_SETPOS, FALSE, -20);
-  EXPECT_EQ(Pos(), -10);
+  struct Row {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT pos;
+  };
+  const Row rows[] = {
+      {TBM_SETPOS, TRUE, -5, 0},
+      {TBM_SETPOS, TRUE, 1000, 100},
+      {TBM_SETRANGE, TRUE, MAKELPARAM(0, 5), 5},  // narrowing pulls the position in
+      {TBM_SETRANGEMAX, TRUE, 3, 3},
+      {TBM_SETPOS, FALSE, 1, 1},
+      {TBM_SETRANGEMIN, TRUE, 2, 2},
+      {TBM_SETRANGE, FALSE, MAKELPARAM(static_cast<WORD>(-10), 10), 2},  // the halves are signed
+      {TBM_SETPOS, FALSE, -20, -10},
+  };
+  for (const Row& row : rows) {
+    Send(row.msg, row.wParam, row.lParam);
+    EXPECT_EQ(Pos(), row.pos) << "message " << row.msg << " with " << row.lParam;
+  }
   EXPECT_EQ(Drain(), Events{});
 
   // Selections need TBS_ENABLESELRANGE and stay inside the range.
-  SendMessageW(trackbar, TBM_SETSEL, FALSE, MAKELPARAM(0, 5));
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETSELEND, 0, 0), 0);
-  HWND volume = Make(kTrackbarClassName, u"", 0x35, {0, 0, 203, 34}, 1026);
-  SendMessageW(volume, TBM_SETRANGE, FALSE, MAKELPARAM(0, 5));
-  SendMessageW(volume, TBM_SETSEL, FALSE, MAKELPARAM(2, 9));
-  EXPECT_EQ(SendMessageW(volume, TBM_GETSELSTART, 0, 0), 2);
-  EXPECT_EQ(SendMessageW(volume, TBM_GETSELEND, 0, 0), 5);
+  Send(TBM_SETSEL, FALSE, MAKELPARAM(0, 5));
+  EXPECT_EQ(Send(TBM_GETSELEND), 0);
+  Slider(0, 5, 0, 0x35);
+  Send(TBM_SETSEL, FALSE, MAKELPARAM(2, 9));
+  EXPECT_EQ(Send(TBM_GETSELSTART), 2);
+  EXPECT_EQ(Send(TBM_GETSELEND), 5);
 }
 
-TEST_F(TrackbarTest, ThePageSizeFollowsTheRangeUntilItIsSet) {
+TEST_F(TrackbarTest, ThePageSizeFollowsTheRangeUntilItIsSetAndTicksFollowTheFrequency) {
   Slider(0, 100, 0);
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETPAGESIZE, 0, 0), 20);
-  SendMessageW(trackbar, TBM_SETRANGE, FALSE, MAKELPARAM(0, 4));
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETPAGESIZE, 0, 0), 1);  // never below one
-  SendMessageW(trackbar, TBM_SETRANGE, FALSE, MAKELPARAM(0, 50));
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETPAGESIZE, 0, 0), 10);
-  EXPECT_EQ(SendMessageW(trackbar, TBM_SETPAGESIZE, 0, 3), 10);
-  SendMessageW(trackbar, TBM_SETRANGE, FALSE, MAKELPARAM(0, 100));
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETPAGESIZE, 0, 0), 3);
-  EXPECT_EQ(SendMessageW(trackbar, TBM_SETPAGESIZE, 0, -1), 3);  // back to the range's own
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETPAGESIZE, 0, 0), 20);
+  EXPECT_EQ(Send(TBM_GETPAGESIZE), 20);
+  Send(TBM_SETRANGE, FALSE, MAKELPARAM(0, 4));
+  EXPECT_EQ(Send(TBM_GETPAGESIZE), 1);  // never below one
+  Send(TBM_SETRANGE, FALSE, MAKELPARAM(0, 50));
+  EXPECT_EQ(Send(TBM_SETPAGESIZE, 0, 3), 10);
+  Send(TBM_SETRANGE, FALSE, MAKELPARAM(0, 100));
+  EXPECT_EQ(Send(TBM_GETPAGESIZE), 3);
+  EXPECT_EQ(Send(TBM_SETPAGESIZE, 0, -1), 3);  // back to the range's own
+  EXPECT_EQ(Send(TBM_GETPAGESIZE), 20);
 
   // Ticks: the two ends, plus one per frequency step inside with TBS_AUTOTICKS only.
-  SendMessageW(trackbar, TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
-  EXPECT_EQ(SendMessageW(trackbar, TBM_GETNUMTICS, 0, 0), 0);  // TBS_NOTICKS
-  HWND ticked = Make(kTrackbarClassName, u"", TBS_AUTOTICKS, {0, 0, 100, 30}, 2);
-  SendMessageW(ticked, TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
-  SendMessageW(ticked, TBM_SETTICFREQ, 2, 0);
-  EXPECT_EQ(SendMessageW(ticked, TBM_GETNUMTICS, 0, 0), 6);
-  SendMessageW(ticked, TBM_SETTICFREQ, 15, 0);
-  EXPECT_EQ(SendMessageW(ticked, TBM_GETNUMTICS, 0, 0), 2);
+  EXPECT_EQ(Send(TBM_GETNUMTICS), 0);  // TBS_NOTICKS
+  Slider(0, 10, 0, TBS_AUTOTICKS);
+  Send(TBM_SETTICFREQ, 2);
+  EXPECT_EQ(Send(TBM_GETNUMTICS), 6);
+  Send(TBM_SETTICFREQ, 15);
+  EXPECT_EQ(Send(TBM_GETNUMTICS), 2);
 }
 
 TEST_F(TrackbarTest, DraggingTheThumbTracksEachNewPositionThenReportsWhereItWasLeft) {
@@ -198,9 +176,9 @@ TEST_F(TrackbarTest, DraggingTheThumbTracksEachNewPositionThenReportsWhereItWasL
   EXPECT_EQ(GetCapture(), nullptr);
 
   // The thumb keeps the point where it was taken: a press on its edge and a small move leave it.
-  SendMessageW(trackbar, TBM_SETPOS, TRUE, 3);
+  Send(TBM_SETPOS, TRUE, 3);
   POINT centre = ThumbCentre();
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   gwes::PostStylus(StylusAction::Down, centre.x + 5, centre.y);
   gwes::PostStylus(StylusAction::Move, centre.x + 22, centre.y);
   gwes::PostStylus(StylusAction::Up, centre.x + 22, centre.y);
@@ -218,21 +196,18 @@ TEST_F(TrackbarTest, ATapBesideTheThumbPagesTowardsItAndRepeatsUntilTheThumbGets
   EXPECT_EQ(Drain(), (Events{"PAGEDOWN"}));
   gwes::AdvanceTime(gwes::kTrackbarRepeatIntervalMs + 1);
   EXPECT_EQ(Drain(), (Events{"PAGEDOWN"}));  // the thumb now covers or passed the stylus
-  for (int i = 0; i < 3; ++i) {
-    gwes::AdvanceTime(gwes::kTrackbarRepeatIntervalMs + 1);
-    EXPECT_EQ(Drain(), Events{});
-  }
+  gwes::AdvanceTime(3 * gwes::kTrackbarRepeatIntervalMs + 3);
   gwes::PostStylus(StylusAction::Up, stylusX, kMiddleY);
   EXPECT_EQ(Drain(), (Events{"ENDTRACK"}));
   EXPECT_EQ(Pos(), 60);
   EXPECT_EQ(GetCapture(), nullptr);
 
   // Left of the thumb pages up; at the minimum a tap beyond it moves nothing but still ends.
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   Tap(kLeft + 20, kMiddleY);
   EXPECT_EQ(Drain(), (Events{"PAGEUP", "ENDTRACK"}));
-  SendMessageW(trackbar, TBM_SETPOS, FALSE, 0);
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  Send(TBM_SETPOS, FALSE, 0);
+  NextTap();
   Tap(kLeft + 1, kMiddleY);
   EXPECT_EQ(Drain(), (Events{"ENDTRACK"}));
   EXPECT_EQ(Pos(), 0);
@@ -254,10 +229,9 @@ TEST_F(TrackbarTest, LosingTheStylusOrTheWindowMidGestureEndsCleanly) {
 
   // A parent that destroys the trackbar on a notification gets no more from it.
   destroyOn = TB_THUMBPOSITION;
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   centre = ThumbCentre();
-  gwes::PostStylus(StylusAction::Down, centre.x, centre.y);
-  gwes::PostStylus(StylusAction::Up, centre.x, centre.y);
+  Tap(centre.x, centre.y);
   EXPECT_EQ(Drain(), (Events{"THUMBPOSITION 3"}));
   EXPECT_FALSE(IsWindow(trackbar));
   EXPECT_EQ(GetCapture(), nullptr);
@@ -266,7 +240,7 @@ TEST_F(TrackbarTest, LosingTheStylusOrTheWindowMidGestureEndsCleanly) {
   // ends the gesture, and the timer goes too.
   Slider(0, 100, 0);
   destroyOn = TB_PAGEDOWN;
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   gwes::PostStylus(StylusAction::Down, kLeft + 200, kMiddleY);
   EXPECT_EQ(Drain(), (Events{"PAGEDOWN", "ENDTRACK"}));
   gwes::AdvanceTime(gwes::kTrackbarRepeatDelayMs);
@@ -275,22 +249,20 @@ TEST_F(TrackbarTest, LosingTheStylusOrTheWindowMidGestureEndsCleanly) {
 }
 
 TEST_F(TrackbarTest, TheThumbIsRedrawnWhereThePositionSaysOnlyWhenRedrawIsAsked) {
+  using gwes_test::ScreenColour;
   Slider(0, 5, 0);
   POINT atZero = ThumbCentre();
-  const COLORREF face = GetSysColor(COLOR_BTNFACE);
-  EXPECT_EQ(gwes_test::ScreenColour(atZero.x - 5, atZero.y), GetSysColor(COLOR_BTNHIGHLIGHT));  // left edge
-  EXPECT_EQ(gwes_test::ScreenColour(atZero.x + 5, atZero.y), GetSysColor(COLOR_WINDOWFRAME));       // right edge
-
-  SendMessageW(trackbar, TBM_SETPOS, FALSE, 5);
+  const COLORREF rightEdge = GetSysColor(COLOR_WINDOWFRAME);
+  EXPECT_EQ(ScreenColour(atZero.x - 5, atZero.y), GetSysColor(COLOR_BTNHIGHLIGHT));  // the left edge
+  Send(TBM_SETPOS, FALSE, 5);
   Drain();
-  EXPECT_EQ(gwes_test::ScreenColour(atZero.x + 5, atZero.y), GetSysColor(COLOR_WINDOWFRAME));  // not redrawn
-  SendMessageW(trackbar, TBM_SETPOS, TRUE, 4);
+  EXPECT_EQ(ScreenColour(atZero.x + 5, atZero.y), rightEdge);  // not redrawn
+  Send(TBM_SETPOS, TRUE, 4);
   Drain();
   POINT atFour = ThumbCentre();
   EXPECT_GT(atFour.x, atZero.x + 100);
-  EXPECT_EQ(gwes_test::ScreenColour(atZero.x + 5, atZero.y), face);
-  EXPECT_EQ(gwes_test::ScreenColour(atFour.x + 5, atFour.y), GetSysColor(COLOR_WINDOWFRAME));
-  EXPECT_EQ(Drain(), Events{});
+  EXPECT_EQ(ScreenColour(atZero.x + 5, atZero.y), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(ScreenColour(atFour.x + 5, atFour.y), rightEdge);
 }
 
 }  // namespace
