@@ -1,93 +1,29 @@
 #include "platform/gwes/dialog_template.h"
 
+#include "platform/kernel/byte_reader.h"
+
 namespace gwes {
 namespace {
 
 constexpr DWORD kSetFontStyle = 0x40;  // DS_SETFONT
 constexpr WORD kExtendedSignature = 0xFFFF;
 
-// Little-endian reads over the template bytes; each read fails instead of passing the end.
-class TemplateReader {
- public:
-  explicit TemplateReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+using TemplateReader = kernel::ByteReader;
 
-  bool Byte(BYTE* value) {
-    if (m_offset >= m_bytes.size()) return false;
-    *value = m_bytes[m_offset++];
+// A menu or class field: 0x0000 alone means none, else an ordinal or a string.
+bool ReadOptionalName(TemplateReader& in, std::optional<TemplateName>* name) {
+  WORD first = 0;
+  if (!in.PeekWord(&first)) return false;
+  if (first == 0) {
+    in.Word(&first);
+    name->reset();
     return true;
   }
-  bool Word(WORD* value) {
-    if (m_bytes.size() - m_offset < 2) return false;
-    *value = static_cast<WORD>(m_bytes[m_offset] | (m_bytes[m_offset + 1] << 8));
-    m_offset += 2;
-    return true;
-  }
-  bool Short(short* value) {
-    WORD word = 0;
-    if (!Word(&word)) return false;
-    *value = static_cast<short>(word);
-    return true;
-  }
-  bool Dword(DWORD* value) {
-    WORD low = 0, high = 0;
-    if (!Word(&low) || !Word(&high)) return false;
-    *value = low | (DWORD{high} << 16);
-    return true;
-  }
-  bool String(std::u16string* text) {
-    text->clear();
-    for (;;) {
-      WORD c = 0;
-      if (!Word(&c)) return false;
-      if (c == 0) return true;
-      text->push_back(static_cast<char16_t>(c));
-    }
-  }
-  // An ordinal (0xFFFF and a WORD) or a string.
-  bool Name(TemplateName* name) {
-    WORD first = 0;
-    if (m_bytes.size() - m_offset >= 2 && (m_bytes[m_offset] | (m_bytes[m_offset + 1] << 8)) == 0xFFFF) {
-      m_offset += 2;
-      if (!Word(&first)) return false;
-      *name = first;
-      return true;
-    }
-    std::u16string text;
-    if (!String(&text)) return false;
-    *name = std::move(text);
-    return true;
-  }
-  // A menu or class field: 0x0000 alone means none.
-  bool OptionalName(std::optional<TemplateName>* name) {
-    if (m_bytes.size() - m_offset >= 2 && m_bytes[m_offset] == 0 && m_bytes[m_offset + 1] == 0) {
-      m_offset += 2;
-      name->reset();
-      return true;
-    }
-    TemplateName value;
-    if (!Name(&value)) return false;
-    *name = std::move(value);
-    return true;
-  }
-  bool Bytes(std::size_t count, std::vector<std::uint8_t>* out) {
-    if (m_bytes.size() - m_offset < count) return false;
-    out->assign(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_offset),
-                m_bytes.begin() + static_cast<std::ptrdiff_t>(m_offset + count));
-    m_offset += count;
-    return true;
-  }
-  // Items start on 4-byte boundaries from the start of the template.
-  bool AlignTo4() {
-    std::size_t aligned = (m_offset + 3) & ~std::size_t{3};
-    if (aligned > m_bytes.size()) return false;
-    m_offset = aligned;
-    return true;
-  }
-
- private:
-  std::span<const std::uint8_t> m_bytes;
-  std::size_t m_offset = 0;
-};
+  TemplateName value;
+  if (!in.Name(&value)) return false;
+  *name = std::move(value);
+  return true;
+}
 
 bool ReadRectangle(TemplateReader& in, short* x, short* y, short* cx, short* cy) {
   return in.Short(x) && in.Short(y) && in.Short(cx) && in.Short(cy);
@@ -126,7 +62,7 @@ std::optional<DialogTemplate> ParseDialogTemplate(std::span<const std::uint8_t> 
     return std::nullopt;
   }
   if (!in.Word(&count) || !ReadRectangle(in, &dialog.x, &dialog.y, &dialog.cx, &dialog.cy) ||
-      !in.OptionalName(&dialog.menu) || !in.OptionalName(&dialog.windowClass) || !in.String(&dialog.title)) {
+      !ReadOptionalName(in, &dialog.menu) || !ReadOptionalName(in, &dialog.windowClass) || !in.String(&dialog.title)) {
     return std::nullopt;
   }
   if (dialog.style & kSetFontStyle) {

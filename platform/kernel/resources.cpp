@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/kernel/byte_reader.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/process.h"
 #include "platform/kernel/wide_string.h"
@@ -18,53 +19,6 @@ namespace {
 HMODULE const kProgramModule = reinterpret_cast<HMODULE>(ULONG_PTR{0x00010001});
 
 constexpr std::size_t kStringsPerBlock = 16;
-
-// Little-endian reads over a byte span; every read is checked against the span's end.
-class ByteReader {
- public:
-  explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
-  std::size_t Offset() const { return m_offset; }
-  bool Word(WORD* value) {
-    if (m_bytes.size() - m_offset < 2) return false;
-    *value = static_cast<WORD>(m_bytes[m_offset] | (m_bytes[m_offset + 1] << 8));
-    m_offset += 2;
-    return true;
-  }
-  bool Dword(DWORD* value) {
-    WORD low = 0, high = 0;
-    if (!Word(&low) || !Word(&high)) return false;
-    *value = low | (DWORD{high} << 16);
-    return true;
-  }
-  // An ordinal (0xFFFF and a WORD) or a NUL-terminated UTF-16 string.
-  bool Name(ResourceName* name) {
-    WORD first = 0;
-    if (!Word(&first)) return false;
-    if (first == 0xFFFF) {
-      WORD id = 0;
-      if (!Word(&id)) return false;
-      *name = id;
-      return true;
-    }
-    std::u16string text;
-    for (WORD c = first; c != 0;) {
-      text.push_back(static_cast<char16_t>(c));
-      if (!Word(&c)) return false;
-    }
-    *name = std::move(text);
-    return true;
-  }
-  bool AlignTo4() {
-    std::size_t aligned = (m_offset + 3) & ~std::size_t{3};
-    if (aligned > m_bytes.size()) return false;
-    m_offset = aligned;
-    return true;
-  }
-
- private:
-  std::span<const std::uint8_t> m_bytes;
-  std::size_t m_offset = 0;
-};
 
 // Parses the header at the start of bytes: DataSize, HeaderSize, TYPE, NAME, padding to 4, then
 // DataVersion, MemoryFlags, LanguageId, Version and Characteristics, all inside HeaderSize.
