@@ -17,6 +17,7 @@ void CDialogScreenHost::RunScreen(CUtilityApp& app, const ScreenRequest& request
       app.m_pMainWnd = &menu;
       menu.DoModal();
       app.m_pMainWnd = nullptr;
+      if (menu.ExitKeyRequested()) app.m_bResendExitKey = TRUE;
       break;
     }
     case UtilityScreen::LanguagePage: {

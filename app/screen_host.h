@@ -1,6 +1,5 @@
 // What start-up needs from the window system: the window in the foreground, and running one screen
-// modally to its end. The screens themselves come from the window system and the pages; until a
-// screen exists, its host ends it at once.
+// modally to its end. Tests put a host of their own in its place.
 #pragma once
 
 #include "platform/kernel/win32_types.h"
@@ -28,12 +27,4 @@ class CScreenHost {
   virtual HWND ForegroundWindow() = 0;
   // Constructs the screen, runs it modally to its end and destroys it.
   virtual void RunScreen(CUtilityApp& app, const ScreenRequest& request) = 0;
-};
-
-// The host of a device without a window system: nothing is in the foreground and every screen
-// ends as soon as it starts.
-class CImmediateScreenHost final : public CScreenHost {
- public:
-  HWND ForegroundWindow() override { return nullptr; }
-  void RunScreen(CUtilityApp&, const ScreenRequest&) override {}
 };

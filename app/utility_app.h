@@ -11,7 +11,6 @@
 #include "platform/afx/winapp.h"
 
 inline constexpr const char16_t* kSingleInstanceMutex = u"QuorvaneUtility";
-inline constexpr BYTE kDeviceCloseKey = 0xC5;
 
 // The screen a command line asks for; nothing for an unrecognised one. The command line counts only
 // as a whole: a switch with anything before or after it is not recognised.
@@ -26,8 +25,8 @@ class CUtilityApp : public CWinApp {
   BOOL InitInstance() override;
   int ExitInstance() override;
 
-  // Set by the main menu when it is closed by the device close key or a close request; at exit
-  // the key is then passed on to the program in the foreground.
+  // Set when the main menu was closed by the device close key or a close request; at exit the
+  // key is then passed on to the program in the foreground.
   BOOL m_bResendExitKey = FALSE;
 
  private:

@@ -1,7 +1,7 @@
 // The main menu: the screen of a start without a command line and the application's main window
 // while it runs. Seven round buttons in two rows open the six pages or leave; the title follows
-// the focus; the device close key or a close request ends it with the exit flag set, so that the
-// key is passed on as the program ends.
+// the focus; the device close key or a close request ends it with the close key asked to be passed
+// on as the program ends (the application reads ExitKeyRequested after the menu has ended).
 #pragma once
 
 #include "platform/afx/dialog.h"
@@ -23,6 +23,9 @@ class CMainMenuDlg : public CDialog {
   // The menu's OK action does nothing.
   void OnOK() override;
 
+  // Whether the menu ended by the device close key or a close request.
+  BOOL ExitKeyRequested() const { return m_bExitKeyRequested; }
+
  private:
   // Runs the page of a page button modally and gives the focus back to that button.
   void OpenPage(int buttonId);
@@ -31,4 +34,5 @@ class CMainMenuDlg : public CDialog {
   CSkinLabel m_title;
   CSkinButton m_buttons[kButtonCount];
   HICON m_hIcon;
+  BOOL m_bExitKeyRequested = FALSE;
 };
