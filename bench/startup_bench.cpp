@@ -10,6 +10,7 @@
 #include "app/dialog_screen_host.h"
 #include "app/settings_snapshot.h"
 #include "app/utility_app.h"
+#include "bench/bench_device.h"
 #include "platform/gwes/controls/controls.h"
 #include "platform/gwes/input.h"
 #include "platform/gwes/message_queue.h"
@@ -17,8 +18,6 @@
 #include "platform/gwes/window.h"
 #include "platform/kernel/resources.h"
 #include "res/program_resources.h"
-#include "tests/support/device_fixture.h"
-#include "tests/support/test_device.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ void RunMainMenu(AtFirstFrame atFirstFrame) {
   gwes::SetIdleHook(nullptr);
 }
 
-struct ProgramDevice : testing_support::ImagedDevice {
+struct ProgramDevice : bench::CScratchDevice {
   ProgramDevice() {
     kernel::SetProgramResources(ProgramResourceBytes());
     gwes::RegisterStandardControls();
@@ -66,22 +65,21 @@ void BM_MainMenuFullRepaint(benchmark::State& state) {
 BENCHMARK(BM_MainMenuFullRepaint)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveSnapshot(benchmark::State& state) {
-  testing_support::ImagedDevice device;
+  bench::CScratchDevice device;
   for (auto _ : state) benchmark::DoNotOptimize(SaveSnapshot());
 }
 BENCHMARK(BM_SaveSnapshot)->Unit(benchmark::kMicrosecond);
 
 // exec, device open, start-up, the main menu's first full frame, Escape, exit.
 void BM_UtilityProcessToFirstFrame(benchmark::State& state) {
-  char pattern[] = "/tmp/quorvane-bench-XXXXXX";
-  std::filesystem::path folder = mkdtemp(pattern);
+  std::filesystem::path folder = bench::MakeScratchFolder();
   std::string root = (folder / "device").string();
   std::string script = (folder / "leave.txt").string();
   std::ofstream(script) << "key ESCAPE\n";
   std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--headless", "--device", root, "--script", script};
-  testing_support::RunProgram(argv);
+  bench::RunProgram(argv);
   for (auto _ : state) {
-    if (testing_support::RunProgram(argv).status != 0) state.SkipWithError("utility failed");
+    if (bench::RunProgram(argv) != 0) state.SkipWithError("utility failed");
   }
   std::filesystem::remove_all(folder);
 }
