@@ -2,12 +2,14 @@
 
 #include "app/language_module.h"
 #include "app/settings_snapshot.h"
+#include "platform/gwes/virtual_keys.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/keyboard.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/process.h"
 #include "platform/kernel/sync_objects.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -15,16 +17,14 @@ constexpr std::u16string_view kSelectLanguage = u"-SelLang";
 constexpr std::u16string_view kNoDataMessage = u"-NoDataMsg";
 constexpr std::u16string_view kLowPowerMessage = u"-LowPowerMsg";
 constexpr std::u16string_view kSelectTimeZone = u"-SelTimezone";
-constexpr UINT kNoDataTextId = 136;
-constexpr UINT kLowPowerTextId = 132;
 
 }  // namespace
 
 std::optional<ScreenRequest> ScreenForCommandLine(std::u16string_view commandLine) {
   if (commandLine.empty()) return ScreenRequest{UtilityScreen::MainMenu};
   if (commandLine == kSelectLanguage) return ScreenRequest{UtilityScreen::LanguagePage};
-  if (commandLine == kNoDataMessage) return ScreenRequest{UtilityScreen::MessageDialog, nullptr, kNoDataTextId};
-  if (commandLine == kLowPowerMessage) return ScreenRequest{UtilityScreen::MessageDialog, nullptr, kLowPowerTextId};
+  if (commandLine == kNoDataMessage) return ScreenRequest{UtilityScreen::MessageDialog, nullptr, IDS_NO_NAVIGATOR_FILES};
+  if (commandLine == kLowPowerMessage) return ScreenRequest{UtilityScreen::MessageDialog, nullptr, IDS_LOW_POWER};
   if (commandLine == kSelectTimeZone) return ScreenRequest{UtilityScreen::DateTimePage};
   return std::nullopt;
 }
@@ -78,8 +78,8 @@ int CUtilityApp::ExitInstance() {
     m_singleInstanceMutex = nullptr;
   }
   if (m_bResendExitKey) {
-    keybd_event(kDeviceCloseKey, 0, KEYEVENTF_SILENT, 0);
-    keybd_event(kDeviceCloseKey, 0, KEYEVENTF_KEYUP | KEYEVENTF_SILENT, 0);
+    keybd_event(VK_DEVICE_CLOSE, 0, KEYEVENTF_SILENT, 0);
+    keybd_event(VK_DEVICE_CLOSE, 0, KEYEVENTF_KEYUP | KEYEVENTF_SILENT, 0);
   }
   return CWinApp::ExitInstance();
 }

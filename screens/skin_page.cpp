@@ -2,6 +2,7 @@
 
 #include "platform/afx/win_thread.h"
 #include "platform/gwes/paint.h"
+#include "platform/gwes/surface.h"
 #include "ui/skin_bitmap.h"
 
 CSkinPage::CSkinPage(UINT templateId, UINT backgroundId, CWnd* owner)
@@ -9,7 +10,7 @@ CSkinPage::CSkinPage(UINT templateId, UINT backgroundId, CWnd* owner)
 
 BOOL CSkinPage::OnInitDialog() {
   CDialog::OnInitDialog();
-  MoveWindow(0, 0, kScreenWidth, kScreenHeight);
+  MoveWindow(0, 0, gwes::kScreenWidth, gwes::kScreenHeight);
   return TRUE;
 }
 

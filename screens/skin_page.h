@@ -7,11 +7,6 @@
 
 #include "platform/afx/dialog.h"
 
-inline constexpr int kScreenWidth = 320;
-inline constexpr int kScreenHeight = 240;
-inline constexpr UINT VK_DEVICE_CANCEL = 0xC3;
-inline constexpr UINT VK_DEVICE_CLOSE = 0xC5;
-
 class CSkinPage : public CDialog {
  public:
   // Pages opened by the main menu have no owner; a page run on its own is modal to the window

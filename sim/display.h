@@ -43,15 +43,4 @@ struct DisplayConfig {
 using RunDisplayFunction = int (*)(DisplayConfig& config, FrameSource& frames, InputTarget& input,
                                    const std::atomic<bool>& programEnded);
 
-// Host keys and the device keys they stand for, for the README and the window's help.
-struct KeyBinding {
-  const char* hostKey;
-  unsigned virtualKey;
-};
-inline constexpr KeyBinding kKeyBindings[] = {
-    {"Escape", 0x1B}, {"Enter", 0x0D}, {"Tab", 0x09},        {"Left", 0x25},        {"Up", 0x26},
-    {"Right", 0x27},  {"Down", 0x28},  {"F6", 0x75},         {"F7", 0x76},          {"F10", 0x79},
-    {"Backspace", 0xC3 /* the device's cancel key */}, {"End", 0xC5 /* the device's close key */},
-};
-
 }  // namespace sim

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/gwes/surface.h"
+#include "platform/gwes/virtual_keys.h"
 
 namespace sim {
 namespace {
@@ -16,8 +17,9 @@ struct KeyName {
   unsigned key;
 };
 constexpr KeyName kKeyNames[] = {
-    {"ESCAPE", 0x1B}, {"ENTER", 0x0D}, {"TAB", 0x09}, {"LEFT", 0x25}, {"UP", 0x26},      {"RIGHT", 0x27},
-    {"DOWN", 0x28},   {"F6", 0x75},    {"F7", 0x76},  {"F10", 0x79},  {"CANCEL", 0xC3}, {"CLOSE", 0xC5},
+    {"ESCAPE", VK_ESCAPE}, {"ENTER", VK_RETURN}, {"TAB", VK_TAB},  {"LEFT", VK_LEFT},
+    {"UP", VK_UP},         {"RIGHT", VK_RIGHT},  {"DOWN", VK_DOWN}, {"F6", VK_F6},
+    {"F7", VK_F7},         {"F10", VK_F10},      {"CANCEL", VK_DEVICE_CANCEL}, {"CLOSE", VK_DEVICE_CLOSE},
 };
 
 struct VerbName {

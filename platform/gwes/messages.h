@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/gwes/gwes_types.h"
+#include "platform/gwes/virtual_keys.h"
 
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;
@@ -217,31 +218,6 @@ constexpr UINT RDW_UPDATENOW = 0x0100;
 constexpr UINT RDW_ERASENOW = 0x0200;
 constexpr UINT RDW_FRAME = 0x0400;
 constexpr UINT RDW_NOFRAME = 0x0800;
-
-// Virtual keys.
-constexpr BYTE VK_LBUTTON = 0x01;
-constexpr BYTE VK_CANCEL = 0x03;
-constexpr BYTE VK_BACK = 0x08;
-constexpr BYTE VK_TAB = 0x09;
-constexpr BYTE VK_RETURN = 0x0D;
-constexpr BYTE VK_SHIFT = 0x10;
-constexpr BYTE VK_CONTROL = 0x11;
-constexpr BYTE VK_MENU = 0x12;
-constexpr BYTE VK_ESCAPE = 0x1B;
-constexpr BYTE VK_SPACE = 0x20;
-constexpr BYTE VK_PRIOR = 0x21;
-constexpr BYTE VK_NEXT = 0x22;
-constexpr BYTE VK_END = 0x23;
-constexpr BYTE VK_HOME = 0x24;
-constexpr BYTE VK_LEFT = 0x25;
-constexpr BYTE VK_UP = 0x26;
-constexpr BYTE VK_RIGHT = 0x27;
-constexpr BYTE VK_DOWN = 0x28;
-constexpr BYTE VK_DELETE = 0x2E;
-constexpr BYTE VK_F1 = 0x70;
-constexpr BYTE VK_F6 = 0x75;
-constexpr BYTE VK_F7 = 0x76;
-constexpr BYTE VK_F10 = 0x79;
 
 // Error codes of the window system (GetLastError).
 constexpr DWORD ERROR_INVALID_FLAGS = 1004;

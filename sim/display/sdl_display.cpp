@@ -5,29 +5,31 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gwes/surface.h"
+#include "platform/gwes/virtual_keys.h"
 #include "sim/display.h"
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
+constexpr int kWidth = gwes::kScreenWidth;
+constexpr int kHeight = gwes::kScreenHeight;
 constexpr Uint32 kPollMs = 8;
 
 unsigned DeviceKey(SDL_Keycode key) {
   switch (key) {
-    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_ESCAPE: return VK_ESCAPE;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return 0x0D;
-    case SDLK_TAB: return 0x09;
-    case SDLK_LEFT: return 0x25;
-    case SDLK_UP: return 0x26;
-    case SDLK_RIGHT: return 0x27;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_F6: return 0x75;
-    case SDLK_F7: return 0x76;
-    case SDLK_F10: return 0x79;
-    case SDLK_BACKSPACE: return 0xC3;
-    case SDLK_END: return 0xC5;
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_F6: return VK_F6;
+    case SDLK_F7: return VK_F7;
+    case SDLK_F10: return VK_F10;
+    case SDLK_BACKSPACE: return VK_DEVICE_CANCEL;
+    case SDLK_END: return VK_DEVICE_CLOSE;
     default: return 0;
   }
 }
