@@ -13,6 +13,32 @@
 #define IDD_LOW_POWER 200
 #define IDD_LANGUAGE 1072
 
+// Controls of the screens' templates.
+#define IDC_MESSAGE_TEXT 1039
+#define IDC_MENU_BACKLIGHT 1040
+#define IDC_MENU_POWER 1041
+#define IDC_MENU_CALIBRATION 1042
+#define IDC_MENU_DATE_TIME 1043
+#define IDC_MENU_EXIT 1044
+#define IDC_MENU_TITLE 1058
+#define IDC_MENU_VOLUME 1063
+#define IDC_MENU_LANGUAGE 1064
+
+// Strings the screens show: the main window's title, the menu's titles of its buttons, the
+// messages.
+#define IDS_UTILITY 1
+#define IDS_MENU_BACKLIGHT 32
+#define IDS_MENU_POWER 33
+#define IDS_MENU_SCREEN 34
+#define IDS_MENU_DATE_TIME 35
+#define IDS_MENU_VOLUME 36
+#define IDS_CALIBRATION_SUCCEEDED 48
+#define IDS_MENU_SWITCH_LANGUAGE 128
+#define IDS_MENU_BACK 130
+#define IDS_LOW_POWER 132
+#define IDS_NO_NAVIGATOR_FILES 136
+#define IDS_SWITCH_FAILED 153
+
 // The version record.
 #define VS_VERSION_INFO 1
 

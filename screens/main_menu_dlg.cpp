@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "app/utility_app.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/icon.h"
+#include "platform/gwes/surface.h"
 #include "platform/kernel/resources.h"
 #include "res/resource.h"
 #include "screens/backlight_dlg.h"
@@ -20,19 +20,17 @@
 namespace {
 
 constexpr const char16_t* kMainWindowTitle = u"QuorvaneUtility";
-constexpr int kTitleId = 1058;
-constexpr UINT kTitleStringId = 1;
 constexpr COLORREF kTitleColour = RGB(89, 89, 89);
 constexpr int kTitleHeight = 22;
 
 enum ButtonId : int {
-  kBacklight = 1040,
-  kVolume = 1063,
-  kCalibration = 1042,
-  kPower = 1041,
-  kDateTime = 1043,
-  kLanguage = 1064,
-  kExit = 1044,
+  kBacklight = IDC_MENU_BACKLIGHT,
+  kVolume = IDC_MENU_VOLUME,
+  kCalibration = IDC_MENU_CALIBRATION,
+  kPower = IDC_MENU_POWER,
+  kDateTime = IDC_MENU_DATE_TIME,
+  kLanguage = IDC_MENU_LANGUAGE,
+  kExit = IDC_MENU_EXIT,
 };
 
 struct MenuButton {
@@ -47,13 +45,17 @@ constexpr int kButtonHeight = 59;
 
 // In tab order: the upper row, then the lower row.
 constexpr MenuButton kMenuButtons[CMainMenuDlg::kButtonCount] = {
-    {kBacklight, {25, 77}, 146, 152, 146, 32},
-    {kVolume, {99, 77}, 165, 166, 165, 36},
-    {kCalibration, {173, 77}, 148, 154, 148, 34},
-    {kPower, {247, 77}, 147, 153, 147, 33},
-    {kDateTime, {25, 153}, 149, 155, 149, 35},
-    {kLanguage, {99, 153}, 169, 168, 169, 128},
-    {kExit, {173, 153}, 150, 156, 150, 130},
+    {kBacklight, {25, 77}, IDB_MENU_BACKLIGHT_NORMAL, IDB_MENU_BACKLIGHT_SELECTED, IDB_MENU_BACKLIGHT_NORMAL,
+     IDS_MENU_BACKLIGHT},
+    {kVolume, {99, 77}, IDB_MENU_VOLUME_NORMAL, IDB_MENU_VOLUME_SELECTED, IDB_MENU_VOLUME_NORMAL, IDS_MENU_VOLUME},
+    {kCalibration, {173, 77}, IDB_MENU_CALIBRATION_NORMAL, IDB_MENU_CALIBRATION_SELECTED, IDB_MENU_CALIBRATION_NORMAL,
+     IDS_MENU_SCREEN},
+    {kPower, {247, 77}, IDB_MENU_POWER_NORMAL, IDB_MENU_POWER_SELECTED, IDB_MENU_POWER_NORMAL, IDS_MENU_POWER},
+    {kDateTime, {25, 153}, IDB_MENU_DATE_TIME_NORMAL, IDB_MENU_DATE_TIME_SELECTED, IDB_MENU_DATE_TIME_NORMAL,
+     IDS_MENU_DATE_TIME},
+    {kLanguage, {99, 153}, IDB_MENU_LANGUAGE_NORMAL, IDB_MENU_LANGUAGE_SELECTED, IDB_MENU_LANGUAGE_NORMAL,
+     IDS_MENU_SWITCH_LANGUAGE},
+    {kExit, {173, 153}, IDB_MENU_BACK_NORMAL, IDB_MENU_BACK_SELECTED, IDB_MENU_BACK_NORMAL, IDS_MENU_BACK},
 };
 
 const MenuButton* FindButton(int id) {
@@ -97,17 +99,13 @@ std::unique_ptr<CDialog> MakePage(int id) {
   }
 }
 
-void SetResendExitKey() {
-  if (auto* app = static_cast<CUtilityApp*>(AfxGetApp())) app->m_bResendExitKey = TRUE;
-}
-
 }  // namespace
 
 CMainMenuDlg::CMainMenuDlg()
     : CDialog(IDD_MAIN_MENU), m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_UTILITY))) {}
 
 void CMainMenuDlg::DoDataExchange(CDataExchange* exchange) {
-  DDX_Control(exchange, kTitleId, m_title);
+  DDX_Control(exchange, IDC_MENU_TITLE, m_title);
   for (int i = 0; i < kButtonCount; ++i) DDX_Control(exchange, kMenuButtons[i].id, m_buttons[i]);
 }
 
@@ -116,13 +114,13 @@ BOOL CMainMenuDlg::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   SetWindowText(kMainWindowTitle);
-  MoveWindow(0, 0, kScreenWidth, kScreenHeight);
+  MoveWindow(0, 0, gwes::kScreenWidth, gwes::kScreenHeight);
 
   m_title.SetColor(kTitleColour);
   m_title.SetHeight(kTitleHeight);
   m_title.SetBold(TRUE);
   CLocalString title;
-  title.LoadString(kTitleStringId);
+  title.LoadString(IDS_UTILITY);
   m_title.SetWindowText(title);
   m_title.MoveWindow(85, 15, 200, 40);
 
@@ -178,7 +176,7 @@ BOOL CMainMenuDlg::PreTranslateMessage(MSG* msg) {
     return TRUE;
   }
   if (key == VK_DEVICE_CLOSE) {
-    SetResendExitKey();
+    m_bExitKeyRequested = TRUE;
     OnCancel();
     return TRUE;
   }
@@ -204,7 +202,7 @@ BOOL CMainMenuDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainMenuDlg::OnClose() {
-  SetResendExitKey();
+  m_bExitKeyRequested = TRUE;
   CDialog::OnClose();
 }
 

@@ -8,9 +8,10 @@
 #include "ui/skin_bitmap.h"
 
 namespace {
-// Bitmap 199 has no pixel of this colour, so the panel is drawn whole.
+// The panel bitmap has no pixel of this colour, so the panel is drawn whole.
 constexpr COLORREF kPanelTransparentKey = RGB(1, 0, 0);
-constexpr int kTextId = 1039;
+// The text label's place on the panel.
+constexpr RECT kTextPlace{80, 15, 270, 65};
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
 constexpr int kTextHeight = 13;
 }  // namespace
@@ -18,7 +19,7 @@ constexpr int kTextHeight = 13;
 CMessageDlg::CMessageDlg(CWnd* owner) : CDialog(IDD_MESSAGE, owner) {}
 
 void CMessageDlg::DoDataExchange(CDataExchange* exchange) {
-  DDX_Control(exchange, kTextId, m_text);
+  DDX_Control(exchange, IDC_MESSAGE_TEXT, m_text);
   DDX_Control(exchange, IDOK, m_ok);
   DDX_Control(exchange, IDCANCEL, m_cancel);
 }
@@ -32,8 +33,9 @@ BOOL CMessageDlg::OnInitDialog() {
   text.LoadString(m_nTextId);
 
   // The label's background is cut from the panel exactly where it sits.
-  m_text.SetOnMessagePanel(TRUE);
-  m_text.MoveWindow(80, 15, 190, 50);
+  m_text.SetBackgroundPart(IDB_MESSAGE_PANEL, {kTextPlace.left, kTextPlace.top});
+  m_text.MoveWindow(kTextPlace.left, kTextPlace.top, kTextPlace.right - kTextPlace.left,
+                    kTextPlace.bottom - kTextPlace.top);
   m_text.SetWindowText(text);
   m_text.SetColor(kTextColour);
   m_text.SetHeight(kTextHeight);

@@ -1,18 +1,10 @@
 #include "ui/skin_label.h"
 
+#include "res/resource.h"
 #include "ui/skin_bitmap.h"
 
-namespace {
-
-// The main background every full-screen page lies on, and the message dialog's panel.
-constexpr UINT kMainBackgroundId = 161;
-constexpr UINT kMessagePanelId = 199;
-// Where the message dialog puts its text label on the panel.
-constexpr POINT kMessageTextOrigin{80, 15};
-
-}  // namespace
-
-CSkinLabel::CSkinLabel() : m_colour(GetSysColor(COLOR_WINDOWTEXT)) {
+// Full-screen pages lie on the main menu's background unless their screen says otherwise.
+CSkinLabel::CSkinLabel() : m_colour(GetSysColor(COLOR_WINDOWTEXT)), m_nBackgroundId(IDB_MENU_BACKGROUND) {
   GetObjectW(GetStockObject(SYSTEM_FONT), sizeof m_logFont, &m_logFont);
   m_hFont = CreateFontIndirectW(&m_logFont);
 }
@@ -50,7 +42,10 @@ void CSkinLabel::SetHeight(int pixels) {
 
 void CSkinLabel::SetText(LPCWSTR text) { SetWindowText(text); }
 
-void CSkinLabel::SetOnMessagePanel(BOOL onPanel) { m_onMessagePanel = onPanel != FALSE; }
+void CSkinLabel::SetBackgroundPart(UINT bitmapId, POINT origin) {
+  m_nBackgroundId = bitmapId;
+  m_backgroundOrigin = origin;
+}
 
 BOOL CSkinLabel::OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (msg != WM_CTLCOLORSTATIC) return CWnd::OnChildNotify(msg, wParam, lParam, result);
@@ -67,12 +62,11 @@ BOOL CSkinLabel::OnEraseBkgnd(HDC dc) {
   RECT rect;
   GetWindowRect(&rect);
   // Pages lie at (0, 0) of the screen, so the label's screen position is its place on the main
-  // background; on the message panel the label always sits at the panel's text place.
-  POINT source{rect.left, rect.top};
-  if (m_onMessagePanel) source = kMessageTextOrigin;
+  // background.
+  POINT source = m_backgroundOrigin.value_or(POINT{rect.left, rect.top});
   CSkinBitmap bitmap;
   // A missing bitmap leaves the background unpainted; the text is still drawn.
-  if (LoadSkinBitmap(bitmap, m_onMessagePanel ? kMessagePanelId : kMainBackgroundId)) {
+  if (LoadSkinBitmap(bitmap, m_nBackgroundId)) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top, memory, source.x, source.y, SRCCOPY);
     SelectObject(memory, previous);

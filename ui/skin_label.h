@@ -1,9 +1,11 @@
 // The skinned label: a static text control that shows its window text in its own colour, weight
 // and pixel height with no background of its own. Behind the text it paints the part of the skin
-// bitmap that lies under it (the main background, or the message panel), so the text seems to
-// float on the screen's picture. Screens bind it to a template static and style it while they
+// bitmap that lies under it (the main background, or the part of another bitmap its screen
+// sets), so the text seems to float on the screen's picture. Screens bind it to a template static and style it while they
 // initialise.
 #pragma once
+
+#include <optional>
 
 #include "platform/afx/wnd.h"
 #include "platform/gwes/gdi.h"
@@ -21,8 +23,9 @@ class CSkinLabel : public CWnd {
   // A character height in pixels (without internal leading), stored as its negative.
   void SetHeight(int pixels);
   void SetText(LPCWSTR text);
-  // The background comes from the message panel instead of the main background; no redraw.
-  void SetOnMessagePanel(BOOL onPanel);
+  // The background comes from bitmap `bitmapId` with the label's top-left corner at `origin`,
+  // instead of the main background at the label's place on the screen; no redraw.
+  void SetBackgroundPart(UINT bitmapId, POINT origin);
   // The font the label draws with, made from its description.
   HFONT GetFont() const { return m_hFont; }
 
@@ -43,5 +46,6 @@ class CSkinLabel : public CWnd {
   COLORREF m_colour;
   LOGFONTW m_logFont{};
   HFONT m_hFont = nullptr;
-  bool m_onMessagePanel = false;
+  UINT m_nBackgroundId;
+  std::optional<POINT> m_backgroundOrigin;  // none: the label's place on the screen
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/afx/wnd.h"
+#include "platform/gwes/surface.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/sync_objects.h"
 #include "res/resource.h"
@@ -20,7 +21,7 @@ class MainMenuTest : public ScreenTest {
   static int FocusId() { return GetDlgCtrlID(GetFocus()); }
   static std::u16string Title() {
     WCHAR text[64] = {};
-    GetWindowTextW(Item(1058), text, 64);
+    GetWindowTextW(Item(IDC_MENU_TITLE), text, 64);
     return text;
   }
   // Whether the 54 x 59 button at (x, y) shows face `id` (checked at a few points).
@@ -34,12 +35,12 @@ class MainMenuTest : public ScreenTest {
 
 TEST_F(MainMenuTest, FirstShowsTheBacklightButtonFocusedUnderItsTitle) {
   Run(u"", {[] {
-              EXPECT_EQ(FocusId(), 1040);
+              EXPECT_EQ(FocusId(), IDC_MENU_BACKLIGHT);
               EXPECT_EQ(Title(), u"Backlight");
-              EXPECT_TRUE(ShowsFace({25, 77}, 152));    // focus face
-              EXPECT_TRUE(ShowsFace({99, 77}, 165));    // the others their normal faces
-              EXPECT_TRUE(ShowsFace({173, 153}, 150));
-              EXPECT_EQ(dynamic_cast<CMainMenuDlg*>(CWnd::FromHandlePermanent(TopWindow())) != nullptr, true);
+              EXPECT_TRUE(ShowsFace({25, 77}, IDB_MENU_BACKLIGHT_SELECTED));    // focus face
+              EXPECT_TRUE(ShowsFace({99, 77}, IDB_MENU_VOLUME_NORMAL));    // the others their normal faces
+              EXPECT_TRUE(ShowsFace({173, 153}, IDB_MENU_BACK_NORMAL));
+              EXPECT_NE(dynamic_cast<CMainMenuDlg*>(CWnd::FromHandlePermanent(TopWindow())), nullptr);
               // The program's icon, large and small.
               LRESULT big = SendMessageW(TopWindow(), WM_GETICON, ICON_BIG, 0);
               EXPECT_NE(big, 0);
@@ -55,12 +56,12 @@ TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
     int to;
   };
   const Move moves[] = {
-      {1040, VK_DOWN, 1043}, {1063, VK_DOWN, 1064}, {1042, VK_DOWN, 1044}, {1041, VK_DOWN, 1044},
-      {1043, VK_UP, 1040},   {1064, VK_UP, 1063},   {1044, VK_UP, 1042},
+      {IDC_MENU_BACKLIGHT, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_VOLUME, VK_DOWN, IDC_MENU_LANGUAGE}, {IDC_MENU_CALIBRATION, VK_DOWN, IDC_MENU_EXIT}, {IDC_MENU_POWER, VK_DOWN, IDC_MENU_EXIT},
+      {IDC_MENU_DATE_TIME, VK_UP, IDC_MENU_BACKLIGHT},   {IDC_MENU_LANGUAGE, VK_UP, IDC_MENU_VOLUME},   {IDC_MENU_EXIT, VK_UP, IDC_MENU_CALIBRATION},
       // Nothing lies above the upper row or below the lower one.
-      {1041, VK_UP, 1041},   {1043, VK_DOWN, 1043}, {1044, VK_DOWN, 1044},
+      {IDC_MENU_POWER, VK_UP, IDC_MENU_POWER},   {IDC_MENU_DATE_TIME, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_EXIT, VK_DOWN, IDC_MENU_EXIT},
       // The dialog manager walks the tab order.
-      {1040, VK_RIGHT, 1063}, {1043, VK_LEFT, 1041},
+      {IDC_MENU_BACKLIGHT, VK_RIGHT, IDC_MENU_VOLUME}, {IDC_MENU_DATE_TIME, VK_LEFT, IDC_MENU_POWER},
   };
   std::deque<std::function<void()>> steps;
   for (const Move& move : moves) {
@@ -71,13 +72,13 @@ TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
     steps.push_back([move] { EXPECT_EQ(FocusId(), move.to) << move.from << " key " << int{move.key}; });
   }
   steps.push_back([] {
-    SetFocus(Item(1064));
+    SetFocus(Item(IDC_MENU_LANGUAGE));
   });
   steps.push_back([] {
     EXPECT_EQ(Title(), u"Switch Language");
-    EXPECT_TRUE(ShowsFace({99, 153}, 168));
-    EXPECT_TRUE(ShowsFace({25, 77}, 146));
-    SetFocus(Item(1044));
+    EXPECT_TRUE(ShowsFace({99, 153}, IDB_MENU_LANGUAGE_SELECTED));
+    EXPECT_TRUE(ShowsFace({25, 77}, IDB_MENU_BACKLIGHT_NORMAL));
+    SetFocus(Item(IDC_MENU_EXIT));
   });
   steps.push_back([] {
     EXPECT_EQ(Title(), u"Back");
@@ -91,21 +92,21 @@ TEST_F(MainMenuTest, APageRunsOverTheDisabledMenuAndGivesTheFocusBackToItsButton
   HWND menu = nullptr;
   Run(u"", {[&] {
               menu = TopWindow();
-              SetFocus(Item(1041));
+              SetFocus(Item(IDC_MENU_POWER));
               Tap(25 + 27, 77 + 30);  // the backlight button
             },
             [&] {
               EXPECT_NE(dynamic_cast<CBacklightDlg*>(CWnd::FromHandlePermanent(TopWindow())), nullptr);
               EXPECT_FALSE(IsWindowEnabled(menu));
               RECT page = WindowRect(TopWindow());
-              EXPECT_EQ(page.right - page.left, 320);
+              EXPECT_EQ(page.right - page.left, gwes::kScreenWidth);
               EXPECT_EQ(Pixel(300, 230), BitmapPixel(IDB_BACKLIGHT_BACKGROUND, 300, 230));
-              Key(0xC3);  // the device cancel key leaves the page only
+              Key(VK_DEVICE_CANCEL);  // the device cancel key leaves the page only
             },
             [&] {
               EXPECT_EQ(TopWindow(), menu);
               EXPECT_TRUE(IsWindowEnabled(menu));
-              EXPECT_EQ(FocusId(), 1040);
+              EXPECT_EQ(FocusId(), IDC_MENU_BACKLIGHT);
               EXPECT_EQ(Title(), u"Backlight");
               Tap(173 + 27, 153 + 30);  // the exit button
             }});
@@ -113,14 +114,17 @@ TEST_F(MainMenuTest, APageRunsOverTheDisabledMenuAndGivesTheFocusBackToItsButton
 }
 
 TEST_F(MainMenuTest, TheDeviceCloseKeyOnAPageEndsThePageThenTheMenuWithTheExitFlag) {
-  Run(u"", {[] {
-              SetFocus(Item(1043));
+  HWND menu = nullptr;
+  Run(u"", {[&] {
+              menu = TopWindow();
+              SetFocus(Item(IDC_MENU_DATE_TIME));
               Key(VK_RETURN);  // Enter opens the date and time page
             },
-            [] {
-              EXPECT_NE(TopWindow(), nullptr);
-              EXPECT_EQ(GetDlgCtrlID(GetFocus()) == 1043, false);  // the page has the keys now
-              Key(0xC5);
+            [&] {
+              HWND page = TopWindow();
+              ASSERT_NE(page, menu);
+              EXPECT_TRUE(IsChild(page, GetFocus()));  // the page has the keys now
+              Key(VK_DEVICE_CLOSE);
             }});
   EXPECT_TRUE(exitFlag);
 }
@@ -132,7 +136,7 @@ TEST_F(MainMenuTest, MessagesShowBesideAnotherInstanceTheMenuDoesNot) {
   Run(u"-SelTimezone", {});
   Run(u"-NoDataMsg", {[] {
                         WCHAR text[64] = {};
-                        GetWindowTextW(GetDlgItem(TopWindow(), 1039), text, 64);
+                        GetWindowTextW(GetDlgItem(TopWindow(), IDC_MESSAGE_TEXT), text, 64);
                         EXPECT_EQ(std::u16string(text), u"Can't find Navigator files in SD card!");
                         Key(VK_RETURN);
                       }});

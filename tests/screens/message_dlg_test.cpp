@@ -4,7 +4,9 @@
 
 #include "platform/afx/winapp.h"
 #include "platform/afx/wnd.h"
+#include "platform/gwes/surface.h"
 #include "platform/gwes/window_class.h"
+#include "res/resource.h"
 #include "screens/message_dlg.h"
 #include "tests/screens/screen_fixture.h"
 
@@ -15,7 +17,7 @@ using screens_test::ScreenTest;
 class MessageDlgTest : public ScreenTest {
  protected:
   MessageDlgTest() {
-    main.CreateEx(0, nullptr, u"QuorvaneUtility", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, 0);
+    main.CreateEx(0, nullptr, u"QuorvaneUtility", WS_POPUP | WS_VISIBLE, 0, 0, gwes::kScreenWidth, gwes::kScreenHeight, nullptr, 0);
     app.m_pMainWnd = &main;
   }
   ~MessageDlgTest() override { app.m_pMainWnd = nullptr; }
@@ -32,7 +34,7 @@ class MessageDlgTest : public ScreenTest {
 
 TEST_F(MessageDlgTest, EnterBringsTheMainWindowForwardAndEndsWithOk) {
   CMessageDlg message;
-  message.SetTextId(48);
+  message.SetTextId(IDS_CALIBRATION_SUCCEEDED);
   EXPECT_EQ(RunDialog(message, {[&] {
                                   EXPECT_EQ(message.m_pMainWndAtInit, &main);
                                   EXPECT_EQ(GetForegroundWindow(), TopWindow());  // the dialog
@@ -45,19 +47,19 @@ TEST_F(MessageDlgTest, EnterBringsTheMainWindowForwardAndEndsWithOk) {
 
 TEST_F(MessageDlgTest, TheCloseKeyEndsWithCancelAndAsksTheMainWindowToClose) {
   CMessageDlg message;
-  message.SetTextId(48);
-  EXPECT_EQ(RunDialog(message, {[] { Key(0xC5); }}), IDCANCEL);
+  message.SetTextId(IDS_CALIBRATION_SUCCEEDED);
+  EXPECT_EQ(RunDialog(message, {[] { Key(VK_DEVICE_CLOSE); }}), IDCANCEL);
   EXPECT_TRUE(CloseRequestPosted());
 }
 
 TEST_F(MessageDlgTest, OnceTheMainWindowChangedTheKeysAreTheDialogManagers) {
   CMessageDlg message;
-  message.SetTextId(153);
+  message.SetTextId(IDS_SWITCH_FAILED);
   CWnd later;
   later.CreateEx(0, nullptr, u"Later", WS_POPUP, 0, 0, 10, 10, nullptr, 0);
   EXPECT_EQ(RunDialog(message, {[&] {
-                                  // String 153 holds a line break: the text shows on two lines.
-                                  HWND label = GetDlgItem(TopWindow(), 1039);
+                                  // That string holds a line break: the text shows on two lines.
+                                  HWND label = GetDlgItem(TopWindow(), IDC_MESSAGE_TEXT);
                                   int inkRows = 0, bands = 0;
                                   bool inInk = false;
                                   for (int y = 55 + 15; y < 55 + 65; ++y) {
@@ -70,7 +72,7 @@ TEST_F(MessageDlgTest, OnceTheMainWindowChangedTheKeysAreTheDialogManagers) {
                                   EXPECT_NE(label, nullptr);
                                   EXPECT_EQ(bands, 2);
                                   app.m_pMainWnd = &later;
-                                  Key(0xC5);  // no rule of its own now: nothing happens
+                                  Key(VK_DEVICE_CLOSE);  // no rule of its own now: nothing happens
                                 },
                                 [] { Key(VK_RETURN); }}),  // the focused OK button ends it
             IDOK);

@@ -4,6 +4,7 @@
 
 #include "platform/afx/win_thread.h"
 #include "platform/afx/wnd.h"
+#include "platform/gwes/surface.h"
 #include "res/resource.h"
 #include "tests/screens/screen_fixture.h"
 
@@ -20,8 +21,8 @@ TEST_F(StartUpScreens, TheMainMenuFillsTheScreenAsTheMainWindowOverItsBackground
               RECT rect = WindowRect(menu);
               EXPECT_EQ(rect.left, 0);
               EXPECT_EQ(rect.top, 0);
-              EXPECT_EQ(rect.right, 320);
-              EXPECT_EQ(rect.bottom, 240);
+              EXPECT_EQ(rect.right, gwes::kScreenWidth);
+              EXPECT_EQ(rect.bottom, gwes::kScreenHeight);
               EXPECT_EQ(AfxGetMainWnd()->m_hWnd, menu);
               WCHAR title[32] = {};
               GetWindowTextW(menu, title, 32);
@@ -46,8 +47,8 @@ TEST_F(StartUpScreens, OnlyTheDeviceCloseKeyAndACloseRequestSetTheMenusExitFlag)
   };
   const Way ways[] = {
       {"escape", [] { Key(VK_ESCAPE); }, false},
-      {"device cancel key", [] { Key(0xC3); }, false},
-      {"device close key", [] { Key(0xC5); }, true},
+      {"device cancel key", [] { Key(VK_DEVICE_CANCEL); }, false},
+      {"device close key", [] { Key(VK_DEVICE_CLOSE); }, true},
       {"close request", [] { PostMessageW(TopWindow(), WM_CLOSE, 0, 0); }, true},
   };
   for (const Way& way : ways) {
@@ -75,7 +76,7 @@ TEST_F(StartUpScreens, TheMessageDialogIsTopMostAtItsPlaceWithThePanelDrawnWhole
                           // screen shows through.
                           EXPECT_EQ(Pixel(20 + 290, 55 + 50), RGB(0, 0, 0));
                           EXPECT_EQ(Pixel(20 + 50, 55 + 150), RGB(0, 0, 0));
-                          // OK, focused at start, shows face 208 at (110, 85) of the dialog.
+                          // OK, focused at start, shows its normal face at (110, 85) of the dialog.
                           for (POINT p : {POINT{0, 0}, POINT{29, 14}, POINT{57, 27}}) {
                             EXPECT_EQ(Pixel(20 + 110 + p.x, 55 + 85 + p.y), BitmapPixel(IDB_MESSAGE_OK_NORMAL, p.x, p.y))
                                 << p.x << "," << p.y;

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/resources.h"
 #include "res/program_resources.h"
+#include "res/resource.h"
 #include "tests/platform/gwes/control_fixture.h"
 #include "ui/skin_bitmap.h"
 
@@ -48,17 +49,17 @@ class SkinLabelTest : public gwes_test::ControlTest {
   std::unique_ptr<CSkinLabel> label;
 };
 
-TEST_F(SkinLabelTest, TextFloatsOnTheSkinTakenFromTheLabelsScreenPositionOrThePanelsTextPlace) {
+TEST_F(SkinLabelTest, TextFloatsOnTheSkinTakenFromTheLabelsScreenPositionOrTheBackgroundPartItsScreenSets) {
   CSkinLabel& title = Bind(u"Backlight", {85, 15, 320, 55});
   title.SetHeight(22);
   Drain();
-  EXPECT_EQ(InkOver(161, {250, 15, 320, 55}, {250, 15}), 0) << "the parent paints blue there";
-  EXPECT_GT(InkOver(161, {85, 15, 250, 55}, {85, 15}), 100);
+  EXPECT_EQ(InkOver(IDB_MENU_BACKGROUND, {250, 15, 320, 55}, {250, 15}), 0) << "the parent paints blue there";
+  EXPECT_GT(InkOver(IDB_MENU_BACKGROUND, {85, 15, 250, 55}, {85, 15}), 100);
   EXPECT_EQ(ScreenColour(84, 15), kBackground);
 
-  Bind(u"", {30, 100, 220, 150}).SetOnMessagePanel(TRUE);
+  Bind(u"", {30, 100, 220, 150}).SetBackgroundPart(IDB_MESSAGE_PANEL, {80, 15});
   Drain();
-  EXPECT_EQ(InkOver(199, {30, 100, 220, 150}, {80, 15}), 0);
+  EXPECT_EQ(InkOver(IDB_MESSAGE_PANEL, {30, 100, 220, 150}, {80, 15}), 0);
 }
 
 TEST_F(SkinLabelTest, HeightWeightColourAndTextChangesRepaintWithoutLeavingOldGlyphs) {
@@ -67,24 +68,24 @@ TEST_F(SkinLabelTest, HeightWeightColourAndTextChangesRepaintWithoutLeavingOldGl
   caption.SetHeight(22);
   caption.SetBold(TRUE);
   Drain();
-  int bold = InkOver(161, place, {20, 100});
+  int bold = InkOver(IDB_MENU_BACKGROUND, place, {20, 100});
   caption.SetColor(RGB(255, 0, 0));
   Drain();
   EXPECT_TRUE(Shows(place, RGB(255, 0, 0)));
   // Thinner and then smaller glyphs show only when the old ones are erased first.
   caption.SetBold(FALSE);
   Drain();
-  int tall = InkOver(161, place, {20, 100});
+  int tall = InkOver(IDB_MENU_BACKGROUND, place, {20, 100});
   EXPECT_LT(tall, bold * 4 / 5);
   LOGFONTW description{};
   GetObjectW(caption.GetFont(), sizeof description, &description);
   EXPECT_EQ(description.lfHeight, -22) << "a character height, not a cell height";
   caption.SetHeight(13);
   Drain();
-  EXPECT_LT(InkOver(161, place, {20, 100}), tall / 2);
+  EXPECT_LT(InkOver(IDB_MENU_BACKGROUND, place, {20, 100}), tall / 2);
   caption.SetText(u"");
   Drain();
-  EXPECT_EQ(InkOver(161, place, {20, 100}), 0);
+  EXPECT_EQ(InkOver(IDB_MENU_BACKGROUND, place, {20, 100}), 0);
 }
 
 TEST_F(SkinLabelTest, RestylingKeepsOneFontAndDestructionFreesIt) {
