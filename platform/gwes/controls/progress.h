@@ -30,7 +30,6 @@ struct PBRANGE {
 };
 
 constexpr char16_t kProgressClassName[] = u"msctls_progress32";
-constexpr char16_t PROGRESS_CLASS[] = u"msctls_progress32";
 
 namespace gwes {
 

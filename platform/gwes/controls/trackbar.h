@@ -61,7 +61,6 @@ constexpr WORD TB_BOTTOM = 7;
 constexpr WORD TB_ENDTRACK = 8;
 
 constexpr char16_t kTrackbarClassName[] = u"msctls_trackbar32";
-constexpr char16_t TRACKBAR_CLASS[] = u"msctls_trackbar32";
 
 namespace gwes {
 
