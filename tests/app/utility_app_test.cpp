@@ -5,12 +5,15 @@
 #include "app/battery_hold.h"
 #include "app/language_module.h"
 #include "app/settings_snapshot.h"
+#include "platform/gwes/virtual_keys.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/handle_table.h"
+#include "platform/kernel/keyboard.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/registry.h"
 #include "platform/kernel/sync_objects.h"
+#include "res/resource.h"
 #include "tests/support/device_fixture.h"
 
 namespace {
@@ -85,8 +88,8 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
   const Case kCases[] = {
       {u"", UtilityScreen::MainMenu, 0, false, true},
       {u"-SelLang", UtilityScreen::LanguagePage, 0, true, true},
-      {u"-NoDataMsg", UtilityScreen::MessageDialog, 136, true, false},
-      {u"-LowPowerMsg", UtilityScreen::MessageDialog, 132, true, false},
+      {u"-NoDataMsg", UtilityScreen::MessageDialog, IDS_NO_NAVIGATOR_FILES, true, false},
+      {u"-LowPowerMsg", UtilityScreen::MessageDialog, IDS_LOW_POWER, true, false},
       {u"-SelTimezone", UtilityScreen::DateTimePage, 0, true, true},
   };
   for (const auto& c : kCases) {
@@ -102,7 +105,7 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
     EXPECT_EQ(run.request.owner, c.owned ? kForeground : nullptr);
     EXPECT_EQ(host.foregroundLookups, c.owned ? 1 : 0);
     EXPECT_EQ(run.mutexHeld, c.mutex);
-    EXPECT_TRUE(run.languageModuleLoaded == false);
+    EXPECT_FALSE(run.languageModuleLoaded);
   }
   // The mutex went with the program each time: a new instance can take it.
   HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
@@ -140,7 +143,7 @@ TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessag
   device.Device().Store().SetInt(kernel::state::kBacklight, 7);
   Start(u"-LowPowerMsg");
   ASSERT_EQ(host.runs.size(), 1u);
-  EXPECT_EQ(host.runs[0].request.textId, 132u);
+  EXPECT_EQ(host.runs[0].request.textId, UINT{IDS_LOW_POWER});
   EXPECT_EQ(Backlight(), 3);
   // The other instance's mutex is untouched.
   HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
@@ -196,7 +199,9 @@ TEST_F(UtilityAppTest, TheDeviceCloseKeyIsPassedOnOnlyWhenTheMenuAskedForIt) {
 
   host.closeWithDeviceKey = true;
   Start(u"");
-  EXPECT_EQ(InjectedKeys(), (std::vector<std::string>{"197/0/4/0", "197/0/6/0"}));
+  const std::string key = std::to_string(VK_DEVICE_CLOSE) + "/0/";
+  EXPECT_EQ(InjectedKeys(), (std::vector<std::string>{key + std::to_string(KEYEVENTF_SILENT) + "/0",
+                                                      key + std::to_string(KEYEVENTF_KEYUP | KEYEVENTF_SILENT) + "/0"}));
 }
 
 TEST_F(UtilityAppTest, BatteryWarningHoldCountsItsHolders) {

@@ -11,6 +11,7 @@
 #include "device/default_image.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/sync_objects.h"
+#include "res/resource.h"
 #include "tests/support/programs.h"
 
 namespace {
@@ -129,9 +130,6 @@ TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
   EXPECT_EQ(b.get().status, 0);
 }
 
-}  // namespace
-
-namespace {
 
 TEST(Utility, TheDeviceCloseKeyOnAPageIsPassedOnOnceAsTheProgramEnds) {
   ScratchRoot root;
@@ -153,9 +151,6 @@ TEST(Utility, TheDeviceCloseKeyOnAPageIsPassedOnOnceAsTheProgramEnds) {
   EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
 }
 
-}  // namespace
-
-namespace {
 
 // The dump line of the window with this class and id, or empty.
 std::string DumpLine(const std::string& dump, const std::string& cls, int id) {
@@ -173,8 +168,9 @@ TEST(Utility, TheDumpNamesEachWindowsFrameworkClassAndItsControlState) {
   auto menu = Utility(root, {"--headless", "--script", "-"}, "dump\nkey ENTER\ndump\nkey ESCAPE\nkey ESCAPE\n");
   ASSERT_EQ(menu.status, 0) << menu.err;
   EXPECT_NE(DumpLine(menu.out, "Dialog", 0).find("\"type\":\"CMainMenuDlg\""), std::string::npos) << menu.out;
-  std::string backlight = DumpLine(menu.out, "Button", 1040);
-  EXPECT_NE(backlight.find("\"type\":\"CSkinButton\",\"id\":1040"), std::string::npos) << backlight;
+  std::string backlight = DumpLine(menu.out, "Button", IDC_MENU_BACKLIGHT);
+  EXPECT_NE(backlight.find("\"type\":\"CSkinButton\",\"id\":" + std::to_string(IDC_MENU_BACKLIGHT)), std::string::npos)
+      << backlight;
   EXPECT_NE(backlight.find("\"x\":25,\"y\":77,\"w\":54,\"h\":59"), std::string::npos) << backlight;
   EXPECT_NE(backlight.find("\"focus\":true"), std::string::npos) << backlight;
   // The backlight page's slider, still the platform's own: position and range.

@@ -3,6 +3,7 @@
 #include "platform/gwes/dialog/dialog.h"
 #include "platform/kernel/process.h"
 #include "res/program_resources.h"
+#include "res/resource.h"
 #include "tests/platform/gwes/control_fixture.h"
 
 namespace {
@@ -41,7 +42,8 @@ class SkinButtonTest : public gwes_test::ControlTest {
 
 // The id of the button face that covers the screen at (x, y) pixel for pixel; 0 for none.
 UINT FaceAt(int x, int y) {
-  for (UINT id : {146u, 152u, 181u, 182u, 183u, 184u, 207u}) {
+  for (UINT id : {IDB_MENU_BACKLIGHT_NORMAL, IDB_MENU_BACKLIGHT_SELECTED, IDB_BUTTON_OK_NORMAL, IDB_BUTTON_OK_FOCUS,
+                  IDB_BUTTON_CANCEL_NORMAL, IDB_BUTTON_CANCEL_FOCUS, IDB_MESSAGE_OK_PRESSED}) {
     CSkinBitmap face;
     if (!LoadSkinBitmap(face, id)) continue;
     gwes::Surface& pixels = *gwes::LookupGdi<gwes::BitmapObject>(face.GetSafeHandle())->m_surface;
@@ -55,42 +57,46 @@ UINT FaceAt(int x, int y) {
 }
 
 constexpr RECT kOkRect{85, 192, 143, 220};
+// An id no bitmap of the program has.
+constexpr UINT kMissingFace = 9999;
 
 TEST_F(SkinButtonTest, ADoubleTapIsASecondClickAndDrawsReachNoParent) {
   CSkinButton backlight;
-  Place(backlight, 1040, 146, 152, 146, {20, 30, 74, 89});
+  Place(backlight, IDC_MENU_BACKLIGHT, IDB_MENU_BACKLIGHT_NORMAL, IDB_MENU_BACKLIGHT_SELECTED,
+        IDB_MENU_BACKLIGHT_NORMAL, {20, 30, 74, 89});
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(backlight, GWL_STYLE)), kMenuButtonStyle | BS_OWNERDRAW);
-  EXPECT_EQ(FaceAt(20, 30), 146u);
+  EXPECT_EQ(FaceAt(20, 30), IDB_MENU_BACKLIGHT_NORMAL);
   EXPECT_EQ(Drain(), Events{});
 
   Tap(40, 50);
   Tap(40, 50);  // the same instant: a double tap
-  EXPECT_EQ(Drain(), (Events{"setfocus(1040)", "clicked(1040)", "clicked(1040)"}));
-  EXPECT_EQ(FaceAt(20, 30), 152u);
+  const std::string id = "(" + std::to_string(IDC_MENU_BACKLIGHT) + ")";
+  EXPECT_EQ(Drain(), (Events{"setfocus" + id, "clicked" + id, "clicked" + id}));
+  EXPECT_EQ(FaceAt(20, 30), IDB_MENU_BACKLIGHT_SELECTED);
 }
 
 TEST_F(SkinButtonTest, FocusWinsOverPressedAndMissingFacesFallBackToNormal) {
   CSkinButton ok, cancel;
-  Place(ok, IDOK, 181, 182, 207, kOkRect);
-  Place(cancel, IDCANCEL, 183, 9999, 9999, {175, 192, 233, 220});
+  Place(ok, IDOK, IDB_BUTTON_OK_NORMAL, IDB_BUTTON_OK_FOCUS, IDB_MESSAGE_OK_PRESSED, kOkRect);
+  Place(cancel, IDCANCEL, IDB_BUTTON_CANCEL_NORMAL, kMissingFace, kMissingFace, {175, 192, 233, 220});
   SendMessageW(ok, BM_SETSTATE, TRUE, 0);
-  EXPECT_EQ(FaceAt(85, 192), 207u);
+  EXPECT_EQ(FaceAt(85, 192), IDB_MESSAGE_OK_PRESSED);
   SetFocus(ok);
-  EXPECT_EQ(FaceAt(85, 192), 182u);
+  EXPECT_EQ(FaceAt(85, 192), IDB_BUTTON_OK_FOCUS);
 
   SetFocus(cancel);
   SendMessageW(cancel, BM_SETSTATE, TRUE, 0);
-  EXPECT_EQ(FaceAt(175, 192), 183u);
-  EXPECT_EQ(FaceAt(85, 192), 207u);
+  EXPECT_EQ(FaceAt(175, 192), IDB_BUTTON_CANCEL_NORMAL);
+  EXPECT_EQ(FaceAt(85, 192), IDB_MESSAGE_OK_PRESSED);
 }
 
 TEST_F(SkinButtonTest, WithoutANormalFaceTheButtonNeverDraws) {
   CSkinButton button;
-  Place(button, IDOK, CSkinButton::kNoFace, 182, 182, kOkRect);
+  Place(button, IDOK, CSkinButton::kNoFace, IDB_BUTTON_OK_FOCUS, IDB_BUTTON_OK_FOCUS, kOkRect);
   SetFocus(button);
   EXPECT_EQ(gwes_test::ScreenColour(100, 200), kBackground);
   // The failed preparation is not tried again during this window's life.
-  button.m_nNormalId = 181;
+  button.m_nNormalId = IDB_BUTTON_OK_NORMAL;
   button.Invalidate();
   EXPECT_EQ(Drain(), Events{"setfocus(1)"});
   EXPECT_EQ(FaceAt(85, 192), 0u);
@@ -101,27 +107,27 @@ TEST_F(SkinButtonTest, FacesAreReadAtTheFirstVisibleDrawAndKeptUntilDestroy) {
   DeleteDC(CreateCompatibleDC(nullptr));  // memory contexts share one default bitmap, made at first use
   const std::size_t before = gwes::GdiObjectCount();
   CSkinButton button;
-  Place(button, IDOK, 181, 182, 181, kOkRect, false);
+  Place(button, IDOK, IDB_BUTTON_OK_NORMAL, IDB_BUTTON_OK_FOCUS, IDB_BUTTON_OK_NORMAL, kOkRect, false);
   DRAWITEMSTRUCT item{ODT_BUTTON, IDOK, 0, ODA_DRAWENTIRE, 0, button, CreateCompatibleDC(nullptr), {}, 0};
   SendMessageW(parent, WM_DRAWITEM, IDOK, reinterpret_cast<LPARAM>(&item));
   DeleteDC(item.hDC);
   EXPECT_EQ(gwes::GdiObjectCount(), before);  // hidden: nothing read yet
 
-  button.m_nNormalId = 183;
+  button.m_nNormalId = IDB_BUTTON_CANCEL_NORMAL;
   button.ShowWindow(SW_SHOW);
   Pump();
-  EXPECT_EQ(FaceAt(85, 192), 183u);
+  EXPECT_EQ(FaceAt(85, 192), IDB_BUTTON_CANCEL_NORMAL);
   EXPECT_EQ(gwes::GdiObjectCount(), before + 4);  // the memory surface and three faces
-  button.m_nFocusId = 184;
+  button.m_nFocusId = IDB_BUTTON_CANCEL_FOCUS;
   SetFocus(button);
-  EXPECT_EQ(FaceAt(85, 192), 182u);
+  EXPECT_EQ(FaceAt(85, 192), IDB_BUTTON_OK_FOCUS);
 
   // Destroy gives everything back; the next window bound to the object reads the ids afresh.
   button.DestroyWindow();
   EXPECT_EQ(gwes::GdiObjectCount(), before);
-  Place(button, IDOK, 181, 184, 181, kOkRect);
+  Place(button, IDOK, IDB_BUTTON_OK_NORMAL, IDB_BUTTON_CANCEL_FOCUS, IDB_BUTTON_OK_NORMAL, kOkRect);
   SetFocus(button);
-  EXPECT_EQ(FaceAt(85, 192), 184u);
+  EXPECT_EQ(FaceAt(85, 192), IDB_BUTTON_CANCEL_FOCUS);
 }
 
 }  // namespace
