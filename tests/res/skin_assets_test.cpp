@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace {
 
 const std::filesystem::path kRes = std::filesystem::path(QUORVANE_SOURCE_DIR) / "res";
@@ -93,18 +95,28 @@ struct Expected {
 };
 
 const Expected kBitmaps[] = {
-    {161, 320, 240, 8}, {171, 320, 240, 8}, {172, 320, 240, 8}, {173, 320, 240, 8}, {174, 320, 240, 8},
-    {175, 320, 240, 8}, {176, 320, 240, 8}, {190, 320, 240, 8}, {146, 54, 59, 8},   {147, 54, 59, 8},
-    {148, 54, 59, 8},   {149, 54, 59, 8},   {150, 54, 59, 8},   {165, 54, 59, 8},   {169, 54, 59, 8},
-    {152, 54, 59, 8},   {153, 54, 59, 8},   {154, 54, 59, 8},   {155, 54, 59, 8},   {156, 54, 59, 8},
-    {166, 54, 59, 8},   {168, 54, 59, 8},   {144, 185, 27, 8},  {145, 185, 27, 8},  {151, 27, 31, 24},
-    {158, 203, 34, 24}, {159, 255, 115, 8}, {160, 235, 6, 8},   {162, 237, 8, 8},   {181, 58, 28, 24},
-    {182, 58, 28, 24},  {183, 58, 28, 24},  {184, 58, 28, 24},  {207, 58, 28, 24},  {208, 58, 28, 24},
-    {185, 27, 27, 24},  {186, 27, 27, 24},  {187, 27, 27, 24},  {188, 27, 27, 24},  {210, 27, 27, 24},
-    {211, 27, 27, 24},  {212, 27, 27, 24},  {213, 27, 27, 24},  {199, 280, 130, 8}, {203, 75, 30, 8},
-    {204, 75, 30, 8},   {205, 75, 30, 8},   {206, 75, 30, 8},   {220, 120, 41, 8},  {221, 120, 41, 8},
-    {222, 120, 41, 8},  {223, 120, 41, 8},  {228, 120, 41, 8},  {229, 120, 41, 8},  {230, 120, 41, 8},
-    {231, 120, 41, 8},  {232, 120, 41, 8},
+    {IDB_MENU_BACKGROUND, 320, 240, 8}, {IDB_VOLUME_BACKGROUND, 320, 240, 8}, {IDB_PLAIN_BACKGROUND, 320, 240, 8},
+    {IDB_DATE_TIME_BACKGROUND, 320, 240, 8}, {IDB_POWER_BACKGROUND, 320, 240, 8},
+    {IDB_CALIBRATION_BACKGROUND, 320, 240, 8}, {IDB_BACKLIGHT_BACKGROUND, 320, 240, 8},
+    {IDB_LANGUAGE_BACKGROUND, 320, 240, 8}, {IDB_MENU_BACKLIGHT_NORMAL, 54, 59, 8},
+    {IDB_MENU_POWER_NORMAL, 54, 59, 8}, {IDB_MENU_CALIBRATION_NORMAL, 54, 59, 8},
+    {IDB_MENU_DATE_TIME_NORMAL, 54, 59, 8}, {IDB_MENU_BACK_NORMAL, 54, 59, 8}, {IDB_MENU_VOLUME_NORMAL, 54, 59, 8},
+    {IDB_MENU_LANGUAGE_NORMAL, 54, 59, 8}, {IDB_MENU_BACKLIGHT_SELECTED, 54, 59, 8},
+    {IDB_MENU_POWER_SELECTED, 54, 59, 8}, {IDB_MENU_CALIBRATION_SELECTED, 54, 59, 8},
+    {IDB_MENU_DATE_TIME_SELECTED, 54, 59, 8}, {IDB_MENU_BACK_SELECTED, 54, 59, 8},
+    {IDB_MENU_VOLUME_SELECTED, 54, 59, 8}, {IDB_MENU_LANGUAGE_SELECTED, 54, 59, 8}, {IDB_BLUE_BAR, 185, 27, 8},
+    {IDB_BLUE_BAR_LIGHT, 185, 27, 8}, {IDB_SLIDER_THUMB, 27, 31, 24}, {IDB_SLIDER_TRACK, 203, 34, 24},
+    {IDB_CALIBRATION_CARD, 255, 115, 8}, {IDB_BATTERY_BAR_FILL, 235, 6, 8}, {IDB_BATTERY_BAR_TRACK, 237, 8, 8},
+    {IDB_BUTTON_OK_NORMAL, 58, 28, 24}, {IDB_BUTTON_OK_FOCUS, 58, 28, 24}, {IDB_BUTTON_CANCEL_NORMAL, 58, 28, 24},
+    {IDB_BUTTON_CANCEL_FOCUS, 58, 28, 24}, {IDB_MESSAGE_OK_PRESSED, 58, 28, 24}, {IDB_MESSAGE_OK_NORMAL, 58, 28, 24},
+    {IDB_ARROW_RIGHT_NORMAL, 27, 27, 24}, {IDB_ARROW_LEFT_NORMAL, 27, 27, 24}, {IDB_ARROW_RIGHT_FOCUS, 27, 27, 24},
+    {IDB_ARROW_LEFT_FOCUS, 27, 27, 24}, {IDB_ARROW_DOWN_NORMAL, 27, 27, 24}, {IDB_ARROW_DOWN_FOCUS, 27, 27, 24},
+    {IDB_ARROW_UP_FOCUS, 27, 27, 24}, {IDB_ARROW_UP_NORMAL, 27, 27, 24}, {IDB_MESSAGE_PANEL, 280, 130, 8},
+    {IDB_PILL_NORMAL, 75, 30, 8}, {IDB_PILL_PRESSED, 75, 30, 8}, {IDB_PILL_ALT_NORMAL, 75, 30, 8},
+    {IDB_PILL_ALT_PRESSED, 75, 30, 8}, {IDB_WAIT_FRAME_3, 120, 41, 8}, {IDB_WAIT_FRAME_1, 120, 41, 8},
+    {IDB_WAIT_FRAME_2, 120, 41, 8}, {IDB_WAIT_FRAME_0, 120, 41, 8}, {IDB_WAIT_FRAME_4, 120, 41, 8},
+    {IDB_WAIT_FRAME_5, 120, 41, 8}, {IDB_WAIT_FRAME_6, 120, 41, 8}, {IDB_WAIT_FRAME_7, 120, 41, 8},
+    {IDB_WAIT_FRAME_8, 120, 41, 8},
 };
 
 TEST(SkinAssets, EveryBitmapIdNamesAFileOfItsSizeAndDepth) {
@@ -120,7 +132,7 @@ TEST(SkinAssets, EveryBitmapIdNamesAFileOfItsSizeAndDepth) {
 }
 
 TEST(SkinAssets, SliderThumbIsSurroundedByItsKeyColourAndDrawnInside) {
-  Bitmap thumb = LoadBitmap(kRes / BitmapFiles()[151]);
+  Bitmap thumb = LoadBitmap(kRes / BitmapFiles()[IDB_SLIDER_THUMB]);
   int key = 0;
   for (int y = 0; y < thumb.h; ++y)
     for (int x = 0; x < thumb.w; ++x) {
@@ -136,7 +148,7 @@ TEST(SkinAssets, SliderThumbIsSurroundedByItsKeyColourAndDrawnInside) {
 }
 
 TEST(SkinAssets, MessagePanelNeverUsesItsTransparentColour) {
-  Bitmap panel = LoadBitmap(kRes / BitmapFiles()[199]);
+  Bitmap panel = LoadBitmap(kRes / BitmapFiles()[IDB_MESSAGE_PANEL]);
   for (int y = 0; y < panel.h; ++y)
     for (int x = 0; x < panel.w; ++x) ASSERT_NE(panel.Pixel(x, y), 0x010000u) << x << "," << y;
 }
