@@ -59,19 +59,19 @@ class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
 TEST(SdlDisplay, ShowsTheFrameOnceAndFeedsStylusAndDeviceKeys) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   std::string error;
-  auto run = sim::LoadDisplayModule(QUORVANE_SDL_MODULE, &error);
-  ASSERT_NE(run, nullptr) << error;
+  auto display = sim::LoadDisplayModule(QUORVANE_SDL_MODULE, &error);
+  ASSERT_NE(display.run, nullptr) << error;
   ScriptedSession session;
   sim::DisplayConfig config;
   config.scale = 1;
-  EXPECT_EQ(run(config, session, session, session.ended), 0);
+  EXPECT_EQ(display.run(config, session, session, session.ended), sim::kDisplayEnded);
   EXPECT_EQ(session.copies, 1);  // an unchanged frame is not copied again
   EXPECT_EQ(session.log, (std::vector<std::string>{"down 10 20", "up 10 20", "key 197 down", "key 197 up", "close"}));
 }
 
 TEST(SdlDisplay, AMissingModuleIsAClearError) {
   std::string error;
-  EXPECT_EQ(sim::LoadDisplayModule("/nonexistent/libquorvane_sdl.so", &error), nullptr);
+  EXPECT_EQ(sim::LoadDisplayModule("/nonexistent/libquorvane_sdl.so", &error).run, nullptr);
   EXPECT_NE(error.find("cannot load the display module"), std::string::npos);
 }
 
