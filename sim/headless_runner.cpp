@@ -76,7 +76,7 @@ std::optional<std::string> HeadlessRunner::FilePath(const std::string& file, std
     *error = "the file " + Shown(file) + " leaves the shots folder";
     return std::nullopt;
   }
-  return (std::filesystem::path(m_shotsFolder) / path).string();
+  return (std::filesystem::path(m_shotsFolder) / inside).string();
 }
 
 void HeadlessRunner::Install() {
