@@ -9,6 +9,7 @@
 
 #include "platform/gwes/input.h"
 #include "platform/gwes/message_queue.h"
+#include "platform/gwes/messages.h"
 #include "platform/gwes/paint.h"
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
@@ -24,12 +25,35 @@ namespace {
 constexpr BYTE kDeviceCloseKey = 0xC5;
 constexpr int kDefaultBacklight = 5;
 
-// The device's close key, pressed and released: the screen in front closes, and a page asks the
-// main menu to close too, so the program ends as it would on the device.
-void PressCloseKey() {
-  gwes::PostKey(kDeviceCloseKey, true);
-  gwes::PostKey(kDeviceCloseKey, false);
-}
+// A request from outside (a signal, the window's close button) to end the program. It presses the
+// device's close key: the screen in front closes, and a page asks the main menu to close too, so
+// the program ends as it would on the device. A screen that ignores the key (a message shown on its
+// own) is ended by a quit message once the program has taken the key and is still running.
+class CloseRequest {
+ public:
+  // From any thread.
+  void Press() {
+    gwes::PostKey(kDeviceCloseKey, true);
+    gwes::PostKey(kDeviceCloseKey, false);
+    m_keyPosted = true;
+  }
+  // On the program's thread as it is about to wait; true when it posted the quit message. The key
+  // may arrive while the first idle after it runs, so the program has surely taken it only by the
+  // second, which an empty message brings about.
+  bool OnProgramIdle() {
+    if (!m_keyPosted || m_idlesSinceKey > 1) return false;
+    if (++m_idlesSinceKey == 1) {
+      PostMessageW(nullptr, WM_NULL, 0, 0);
+      return false;
+    }
+    PostQuitMessage(0);
+    return true;
+  }
+
+ private:
+  std::atomic<bool> m_keyPosted{false};
+  int m_idlesSinceKey = 0;
+};
 
 int ReadBacklight() {
   return static_cast<int>(kernel::CurrentDevice().Store().GetInt(kernel::state::kBacklight).value_or(kDefaultBacklight));
@@ -39,7 +63,7 @@ int ReadBacklight() {
 // the frame and the backlight and wakes the display when either changed; the display never polls.
 class DeviceFrames final : public FrameSource, public InputTarget {
  public:
-  explicit DeviceFrames(WakeDisplayFunction wake) : m_wake(wake) {}
+  DeviceFrames(WakeDisplayFunction wake, CloseRequest& close) : m_wake(wake), m_close(close) {}
 
   std::uint64_t FrameVersion() override { return gwes::ScreenDirtyCount(); }
   void CopyFrame(std::uint32_t* pixels) override {
@@ -57,13 +81,14 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   void Key(unsigned virtualKey, bool down) override { gwes::PostKey(static_cast<BYTE>(virtualKey), down); }
   // Closing the window ends the program as the close key does; closing it again ends the process.
   void CloseRequested() override {
-    if (m_closes++ == 0) return PressCloseKey();
+    if (m_closes++ == 0) return m_close.Press();
     std::fprintf(stderr, "utility: the window was closed twice; ending at once\n");
     std::_Exit(1);
   }
 
   // On the program's thread, as it is about to wait.
   void ProgramIdle() {
+    m_close.OnProgramIdle();
     std::uint64_t version = gwes::ScreenDirtyCount();
     int backlight = ReadBacklight();
     if (version == m_notedVersion && backlight == m_backlight.load()) return;
@@ -74,6 +99,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
 
  private:
   WakeDisplayFunction m_wake;
+  CloseRequest& m_close;
   std::atomic<int> m_backlight{kDefaultBacklight};
   std::uint64_t m_notedVersion = ~std::uint64_t{0};
   int m_closes = 0;
@@ -93,8 +119,11 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& s
         PostQuitMessage(status);
       },
       shotsFolder);
-  SignalWatch signals([](int) { PressCloseKey(); });
-  runner.Install();
+  CloseRequest close;
+  SignalWatch signals([&close](int) { close.Press(); });
+  gwes::SetIdleHook([&] {
+    if (!close.OnProgramIdle()) runner.RunNextCommand();
+  });
   int code = AfxWinMain(app, commandLine);
   gwes::SetIdleHook(nullptr);
   return runnerStatus.value_or(code);
@@ -107,10 +136,11 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
     std::fprintf(stderr, "utility: %s (use --headless without a display)\n", error.c_str());
     return 1;
   }
-  DeviceFrames device(display.wake);
+  CloseRequest close;
+  DeviceFrames device(display.wake, close);
   IconPixels icon = ProgramIconPixels();
   gwes::SetIdleHook([&device] { device.ProgramIdle(); });
-  SignalWatch signals([](int) { PressCloseKey(); });
+  SignalWatch signals([&close](int) { close.Press(); });
   std::atomic<bool> ended{false};
   int code = 0;
   std::thread program([&] {

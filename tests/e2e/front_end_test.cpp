@@ -72,46 +72,56 @@ TEST(UtilityFrontEnd, ScriptLimitsStopTheRunWithStatusTwo) {
   EXPECT_FALSE(std::filesystem::exists(root.Path().parent_path() / "escaped.png"));
 }
 
-// SIGTERM to a headless run on the main menu: the device's close key ends the menu, which passes
-// the key on as it does for the key itself, and the program ends with its own status.
-TEST(UtilityFrontEnd, SigtermPressesTheDeviceCloseKey) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+// Runs the utility headless on a device command line, sends it SIGTERM once it is up, and feeds
+// it waits: the close key is taken between script lines. A program that missed the signal runs out
+// of script and ends with status 3.
+int StatusAfterSigterm(const ScratchRoot& root, const std::string& deviceLine) {
   int in[2], out[2];
-  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in), 0);
-  ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return -1;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[1], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String(), "--headless", "--script", "-"};
+  if (!deviceLine.empty()) argv.push_back(deviceLine);
   std::vector<char*> args;
   for (auto& a : argv) args.push_back(a.data());
   args.push_back(nullptr);
   pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ), 0);
+  int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(in[1]);
   close(out[1]);
-
-  // Once the menu has been dumped, the program is up with its signal handling in place.
-  ASSERT_EQ(send(in[0], "dump\n", 5, MSG_NOSIGNAL), 5);
+  if (spawned != 0) return -1;
+  // Once the screen has been dumped, the program is up with its signal handling in place.
   char byte = 0;
-  while (read(out[0], &byte, 1) == 1 && byte != '\n') {
+  if (send(in[0], "dump\n", 5, MSG_NOSIGNAL) == 5) {
+    while (read(out[0], &byte, 1) == 1 && byte != '\n') {
+    }
   }
-  ASSERT_EQ(byte, '\n');
-  kill(pid, SIGTERM);
-  // The key is taken between script lines: feed waits until the program has gone (or enough of
-  // them that a program that missed the signal runs out of script and ends with status 3).
+  if (byte == '\n') kill(pid, SIGTERM);
   for (int i = 0; i < 10000 && send(in[0], "wait 10\n", 8, MSG_NOSIGNAL) == 8; ++i) {
   }
   close(in[0]);
   close(out[0]);
   int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(Devicectl(root, {"keys"}).out, "down 0xC5 flags 4\nup 0xC5 flags 6\n");
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// On the menu and on a page the close key ends the program and the menu passes the key on, as for
+// the key itself; a message shown on its own ignores the key and is ended all the same.
+TEST(UtilityFrontEnd, SigtermPressesTheDeviceCloseKeyAndEndsEveryMode) {
+  struct Case {
+    const char* deviceLine;
+    const char* keysPassedOn;
+  };
+  for (const Case& c : {Case{"", "down 0xC5 flags 4\nup 0xC5 flags 6\n"}, Case{"-LowPowerMsg", ""}}) {
+    ScratchRoot root;
+    ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+    EXPECT_EQ(StatusAfterSigterm(root, c.deviceLine), 0) << c.deviceLine;
+    EXPECT_EQ(Devicectl(root, {"keys"}).out, c.keysPassedOn) << c.deviceLine;
+  }
 }
 
 }  // namespace
