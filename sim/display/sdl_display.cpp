@@ -114,6 +114,10 @@ void SetIcon(SDL_Window* window, const sim::DisplayConfig& config) {
 }
 
 int OnXError(Display*, XErrorEvent* error) {
+  // The window gone under SDL's requests: another client destroyed it.
+  if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+    LeaveForDisplay("the window was destroyed from outside");
+  }
   char line[160];
   std::snprintf(line, sizeof line, "the window failed on the display (X error %d, request %d)",
                 static_cast<int>(error->error_code), static_cast<int>(error->request_code));
