@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (options->script && *options->script != "-" && !std::ifstream(*options->script)) {
+  if (options->script && *options->script != "-" &&
+      (std::filesystem::is_directory(*options->script) || !std::ifstream(*options->script))) {
     return Fail(kStatusBadOptions, "cannot read the script " + sim::Shown(*options->script));
   }
   if (options->shots) {
