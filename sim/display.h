@@ -32,15 +32,31 @@ class InputTarget {
 };
 
 struct DisplayConfig {
+  // Reduced by the display to the largest that fits the screen, with a note on standard error.
   int scale = 2;
   const char* title = "Quorvane Utility";
-  // Filled with a one-line reason when no window can be opened.
+  // The window's icon, ARGB8888 rows from the top; none when iconWidth is 0.
+  const std::uint32_t* iconPixels = nullptr;
+  int iconWidth = 0;
+  int iconHeight = 0;
+  // Filled with a one-line reason when the display fails.
   char failure[256] = {};
 };
 
-// Runs the display on the calling thread until programEnded becomes true; returns 0, or non-zero
-// when no window could be opened. The module exports it as "QuorvaneRunDisplay".
+// What the display's run returns.
+enum DisplayStatus : int {
+  kDisplayEnded = 0,      // the program ended
+  kDisplayNotOpened = 1,  // no window could be opened
+  kDisplayLost = 2,       // the window or the display went away while the program ran
+};
+
+// Runs the display on the calling thread until programEnded becomes true. Between events the
+// display sleeps: it looks at the frame, the backlight and programEnded again only when woken by
+// an event of its own or by the wake function. The module exports it as "QuorvaneRunDisplay".
 using RunDisplayFunction = int (*)(DisplayConfig& config, FrameSource& frames, InputTarget& input,
                                    const std::atomic<bool>& programEnded);
+// Wakes a running display from any thread; does nothing before the display runs. The module
+// exports it as "QuorvaneWakeDisplay".
+using WakeDisplayFunction = void (*)();
 
 }  // namespace sim

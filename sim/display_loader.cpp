@@ -12,16 +12,20 @@ std::filesystem::path DefaultDisplayModule() {
   return (ec ? std::filesystem::path(".") : self.parent_path()) / "libquorvane_sdl.so";
 }
 
-RunDisplayFunction LoadDisplayModule(const std::filesystem::path& module, std::string* error) {
+DisplayModule LoadDisplayModule(const std::filesystem::path& module, std::string* error) {
   // The module stays loaded for the life of the process: the display runs until the program ends.
   void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     *error = std::string("cannot load the display module: ") + dlerror();
-    return nullptr;
+    return {};
   }
-  auto run = reinterpret_cast<RunDisplayFunction>(dlsym(handle, "QuorvaneRunDisplay"));
-  if (run == nullptr) *error = "the display module has no display entry point";
-  return run;
+  DisplayModule entries{reinterpret_cast<RunDisplayFunction>(dlsym(handle, "QuorvaneRunDisplay")),
+                        reinterpret_cast<WakeDisplayFunction>(dlsym(handle, "QuorvaneWakeDisplay"))};
+  if (entries.run == nullptr || entries.wake == nullptr) {
+    *error = "the display module lacks its entry points";
+    return {};
+  }
+  return entries;
 }
 
 }  // namespace sim

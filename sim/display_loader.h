@@ -11,7 +11,11 @@ namespace sim {
 
 // "libquorvane_sdl.so" in the executable's folder.
 std::filesystem::path DefaultDisplayModule();
-// The display entry point, or null with a one-line reason.
-RunDisplayFunction LoadDisplayModule(const std::filesystem::path& module, std::string* error);
+struct DisplayModule {
+  RunDisplayFunction run = nullptr;
+  WakeDisplayFunction wake = nullptr;
+};
+// The display's entry points, or nulls with a one-line reason.
+DisplayModule LoadDisplayModule(const std::filesystem::path& module, std::string* error);
 
 }  // namespace sim

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <thread>
 
-#include "platform/gwes/focus.h"
 #include "platform/gwes/input.h"
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/messages.h"
@@ -16,26 +16,61 @@
 #include "platform/kernel/device_store.h"
 #include "sim/display_loader.h"
 #include "sim/headless_runner.h"
+#include "sim/program_icon.h"
+#include "sim/signal_watch.h"
 
 namespace sim {
 namespace {
 
-// The device as the window shows it: the framebuffer and the backlight level, which the display
-// rereads every few frames since the backlight can change while the picture does not.
+constexpr int kDefaultBacklight = 5;
+
+// A request from outside (a signal, the window's close button) to end the program. It presses the
+// device's close key: the screen in front closes, and a page asks the main menu to close too, so
+// the program ends as it would on the device. A screen that ignores the key (a message shown on its
+// own) is ended by a quit message once the program has taken the key and is still running.
+class CloseRequest {
+ public:
+  // From any thread.
+  void Press() {
+    gwes::PostKey(VK_DEVICE_CLOSE, true);
+    gwes::PostKey(VK_DEVICE_CLOSE, false);
+    m_keyPosted = true;
+  }
+  // On the program's thread as it is about to wait; true when it posted the quit message. The key
+  // may arrive while the first idle after it runs, so the program has surely taken it only by the
+  // second, which an empty message brings about.
+  bool OnProgramIdle() {
+    if (!m_keyPosted || m_idlesSinceKey > 1) return false;
+    if (++m_idlesSinceKey == 1) {
+      PostMessageW(nullptr, WM_NULL, 0, 0);
+      return false;
+    }
+    PostQuitMessage(0);
+    return true;
+  }
+
+ private:
+  std::atomic<bool> m_keyPosted{false};
+  int m_idlesSinceKey = 0;
+};
+
+int ReadBacklight() {
+  return static_cast<int>(kernel::CurrentDevice().Store().GetInt(kernel::state::kBacklight).value_or(kDefaultBacklight));
+}
+
+// The device as the window shows it. The program's thread, each time it runs out of work, notes
+// the frame and the backlight and wakes the display when either changed; the display never polls.
 class DeviceFrames final : public FrameSource, public InputTarget {
  public:
+  DeviceFrames(WakeDisplayFunction wake, CloseRequest& close) : m_wake(wake), m_close(close) {}
+
   std::uint64_t FrameVersion() override { return gwes::ScreenDirtyCount(); }
   void CopyFrame(std::uint32_t* pixels) override {
     auto screen = gwes::Screen();
     std::lock_guard guard(screen->lock);
     std::copy(screen->pixels.begin(), screen->pixels.end(), pixels);
   }
-  int BacklightLevel() override {
-    if (++m_polls % kBacklightPollFrames == 1) {
-      m_backlight = static_cast<int>(kernel::CurrentDevice().Store().GetInt(kernel::state::kBacklight).value_or(5));
-    }
-    return m_backlight;
-  }
+  int BacklightLevel() override { return m_backlight.load(); }
   void Stylus(StylusAction action, int x, int y) override {
     gwes::PostStylus(action == StylusAction::Down ? gwes::StylusAction::Down
                      : action == StylusAction::Up ? gwes::StylusAction::Up
@@ -43,57 +78,92 @@ class DeviceFrames final : public FrameSource, public InputTarget {
                      x, y);
   }
   void Key(unsigned virtualKey, bool down) override { gwes::PostKey(static_cast<BYTE>(virtualKey), down); }
-  // Closing the window asks the screen in front to close, as the device's close request would.
+  // Closing the window ends the program as the close key does; closing it again ends the process.
   void CloseRequested() override {
-    if (HWND front = GetForegroundWindow()) PostMessageW(front, WM_CLOSE, 0, 0);
+    if (m_closes++ == 0) return m_close.Press();
+    std::fprintf(stderr, "utility: the window was closed twice; ending at once\n");
+    std::_Exit(1);
+  }
+
+  // On the program's thread, as it is about to wait.
+  void ProgramIdle() {
+    m_close.OnProgramIdle();
+    std::uint64_t version = gwes::ScreenDirtyCount();
+    int backlight = ReadBacklight();
+    if (version == m_notedVersion && backlight == m_backlight.load()) return;
+    m_notedVersion = version;
+    m_backlight = backlight;
+    m_wake();
   }
 
  private:
-  static constexpr unsigned kBacklightPollFrames = 12;
-  unsigned m_polls = 0;
-  int m_backlight = 5;
+  WakeDisplayFunction m_wake;
+  CloseRequest& m_close;
+  std::atomic<int> m_backlight{kDefaultBacklight};
+  std::uint64_t m_notedVersion = ~std::uint64_t{0};
+  int m_closes = 0;
 };
 
 }  // namespace
 
 int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder) {
+  std::optional<int> runnerStatus;
   HeadlessRunner runner(
       script,
-      [](int status, const std::string& reason) {
+      [&](int status, const std::string& reason) {
         std::cout.flush();
         std::fprintf(stderr, "utility: %s\n", reason.c_str());
-        std::exit(status);
+        // The program unwinds its screens and ends as usual, so its ExitInstance still runs.
+        runnerStatus = status;
+        PostQuitMessage(status);
       },
       shotsFolder);
-  runner.Install();
+  CloseRequest close;
+  SignalWatch signals([&close](int) { close.Press(); });
+  gwes::SetIdleHook([&] {
+    if (!close.OnProgramIdle()) runner.RunNextCommand();
+  });
   int code = AfxWinMain(app, commandLine);
   gwes::SetIdleHook(nullptr);
-  return code;
+  return runnerStatus.value_or(code);
 }
 
 int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   std::string error;
-  RunDisplayFunction runDisplay = LoadDisplayModule(DefaultDisplayModule(), &error);
-  if (runDisplay == nullptr) {
+  DisplayModule display = LoadDisplayModule(DefaultDisplayModule(), &error);
+  if (display.run == nullptr) {
     std::fprintf(stderr, "utility: %s (use --headless without a display)\n", error.c_str());
     return 1;
   }
+  CloseRequest close;
+  DeviceFrames device(display.wake, close);
+  IconPixels icon = ProgramIconPixels();
+  gwes::SetIdleHook([&device] { device.ProgramIdle(); });
+  SignalWatch signals([&close](int) { close.Press(); });
   std::atomic<bool> ended{false};
   int code = 0;
   std::thread program([&] {
     code = AfxWinMain(app, commandLine);
     ended = true;
+    display.wake();
   });
-  DeviceFrames device;
   DisplayConfig config;
   config.scale = scale;
-  int displayStatus = runDisplay(config, device, device, ended);
-  if (displayStatus != 0) {
+  config.iconPixels = icon.argb.data();
+  config.iconWidth = icon.width;
+  config.iconHeight = icon.height;
+  int displayStatus = display.run(config, device, device, ended);
+  if (displayStatus != kDisplayEnded) {
     // Without a window nobody can answer the program: leave at once with the display's reason.
-    std::fprintf(stderr, "utility: cannot open a window: %s (use --headless)\n", config.failure);
+    if (displayStatus == kDisplayNotOpened) {
+      std::fprintf(stderr, "utility: cannot open a window: %s (use --headless)\n", config.failure);
+    } else {
+      std::fprintf(stderr, "utility: %s\n", config.failure);
+    }
     std::_Exit(1);
   }
   program.join();
+  gwes::SetIdleHook(nullptr);
   return code;
 }
 

@@ -10,12 +10,15 @@
 namespace sim {
 
 // Runs the program with the script fed to it whenever it is idle; returns the program's exit code,
-// or ends the process with the runner's status when the script cannot go on (a bad line: 2; the
-// script ran out while a screen was open: 3).
+// or the runner's status when the script cannot go on (a bad line: 2; the script ran out while a
+// screen was open: 3), after the program has ended as usual. A first SIGINT or SIGTERM presses the
+// device's close key; a second ends the process at once.
 int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder);
 
 // Runs the program on a thread of its own while this thread shows the window; returns the exit
-// code, or 1 with a one-line reason when no window can be opened.
+// code. No window, or a window or display lost while the program runs, ends the process at once
+// with a one-line reason and status 1. Closing the window, SIGINT and SIGTERM press the device's
+// close key; a second one ends the process at once.
 int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale);
 
 }  // namespace sim

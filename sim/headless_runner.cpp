@@ -10,10 +10,32 @@
 #include "platform/gwes/paint.h"
 #include "sim/png_writer.h"
 #include "sim/script.h"
+#include "sim/shown_text.h"
 #include "sim/window_dump.h"
 
 namespace sim {
 namespace {
+
+// Reads one line without its newline, up to kLongestScriptLine bytes: false at the end of the
+// script or, with *tooLong set, when the line goes on past the limit.
+bool ReadLine(std::istream& in, std::string* line, bool* tooLong) {
+  line->clear();
+  *tooLong = false;
+  std::streambuf* buffer = in.rdbuf();
+  for (;;) {
+    int c = buffer->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return !line->empty();
+    }
+    if (c == '\n') return true;
+    if (line->size() == kLongestScriptLine) {
+      *tooLong = true;
+      return false;
+    }
+    line->push_back(static_cast<char>(c));
+  }
+}
 
 bool TakeShot(const std::string& file, std::string* error) {
   auto screen = gwes::Screen();
@@ -34,7 +56,7 @@ bool WriteDump(const std::string& file, std::string* error) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << text;
   if (!out.flush()) {
-    *error = "cannot write " + file;
+    *error = "cannot write " + Shown(file);
     return false;
   }
   return true;
@@ -46,9 +68,15 @@ HeadlessRunner::HeadlessRunner(std::istream& script, std::function<void(int, con
                                std::string shotsFolder)
     : m_script(script), m_ends(std::move(ends)), m_shotsFolder(std::move(shotsFolder)) {}
 
-std::string HeadlessRunner::ShotPath(const std::string& file) const {
+std::optional<std::string> HeadlessRunner::FilePath(const std::string& file, std::string* error) const {
   std::filesystem::path path(file);
-  return m_shotsFolder.empty() || path.is_absolute() ? file : (std::filesystem::path(m_shotsFolder) / path).string();
+  if (m_shotsFolder.empty() || path.is_absolute()) return file;
+  auto inside = path.lexically_normal();
+  if (!inside.empty() && *inside.begin() == "..") {
+    *error = "the file " + Shown(file) + " leaves the shots folder";
+    return std::nullopt;
+  }
+  return (std::filesystem::path(m_shotsFolder) / inside).string();
 }
 
 void HeadlessRunner::Install() {
@@ -61,14 +89,17 @@ void HeadlessRunner::RunNextCommand() {
     m_ended = true;
     m_ends(status, reason);
   };
+  auto bad = [&](const std::string& error) { end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error); };
   std::string text;
-  while (std::getline(m_script, text)) {
+  bool tooLong = false;
+  while (ReadLine(m_script, &text, &tooLong) || tooLong) {
     ++m_line;
+    if (tooLong) return bad("longer than " + std::to_string(kLongestScriptLine) + " bytes");
     std::string error;
     auto command = ParseScriptLine(text, &error);
     if (!command) {
       if (error.empty()) continue;
-      return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
+      return bad(error);
     }
     auto stylus = [&](gwes::StylusAction action) { gwes::PostStylus(action, command->x, command->y); };
     auto key = [&](bool down) { gwes::PostKey(static_cast<BYTE>(command->key), down); };
@@ -95,11 +126,15 @@ void HeadlessRunner::RunNextCommand() {
       case ScriptVerb::Char: return gwes::PostChar(static_cast<WCHAR>(command->key));
       case ScriptVerb::Wait: return gwes::AdvanceTime(command->ms);
       case ScriptVerb::Shot:
-        if (!TakeShot(ShotPath(command->file), &error)) return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
-        break;  // a shot changes nothing: go on with the next line
-      case ScriptVerb::Dump:
-        if (!WriteDump(command->file, &error)) return end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error);
+      case ScriptVerb::Dump: {
+        // Neither changes anything: go on with the next line.
+        std::optional<std::string> file =
+            command->file.empty() ? std::optional<std::string>("") : FilePath(command->file, &error);
+        if (!file) return bad(error);
+        bool written = command->verb == ScriptVerb::Shot ? TakeShot(*file, &error) : WriteDump(*file, &error);
+        if (!written) return bad(error);
         break;
+      }
     }
   }
   end(kStatusScriptRanOut, "the script ended while a screen was still open");

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <istream>
+#include <optional>
 #include <string>
 
 namespace sim {
@@ -14,12 +15,14 @@ namespace sim {
 // a screen was still open (status 3).
 constexpr int kStatusBadScript = 2;
 constexpr int kStatusScriptRanOut = 3;
+// A longer script line is a bad line (a script of one endless line would otherwise fill memory).
+constexpr std::size_t kLongestScriptLine = 64 * 1024;
 
 class HeadlessRunner {
  public:
-  // ends is called once, with the status, when the script cannot go on (the front end then leaves
-  // the process); after it the runner does nothing more. Dump paths are taken as given.
-  // A shot's relative file name is taken inside shotsFolder when one is given.
+  // ends is called once, with the status, when the script cannot go on (the front end then ends
+  // the program); after it the runner does nothing more. With a shotsFolder, the relative file
+  // names of shots and dumps are taken inside it, and one that leads out of it is a bad line.
   HeadlessRunner(std::istream& script, std::function<void(int status, const std::string& reason)> ends,
                  std::string shotsFolder = {});
 
@@ -32,7 +35,7 @@ class HeadlessRunner {
   int LineNumber() const { return m_line; }
 
  private:
-  std::string ShotPath(const std::string& file) const;
+  std::optional<std::string> FilePath(const std::string& file, std::string* error) const;
 
   std::istream& m_script;
   std::function<void(int, const std::string&)> m_ends;

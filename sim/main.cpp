@@ -19,8 +19,24 @@
 #include "res/program_resources.h"
 #include "sim/front_end.h"
 #include "sim/options.h"
+#include "sim/shown_text.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: utility [--device DIR] [--headless] [--script FILE|-] [--shots DIR]\n"
+    "               [--clock LOCAL-ISO-TIME] [--scale N] [--help] [--] [COMMAND LINE...]\n"
+    "Runs the settings utility on a simulated device, in a window or headless.\n"
+    "  --device DIR      the device root (else $QUORVANE_DEVICE, else ~/.local/share/quorvane/device)\n"
+    "  --headless        no window: virtual time, driven by --script\n"
+    "  --script FILE|-   script commands, one a line (- reads standard input)\n"
+    "  --shots DIR       where the script's relative shot and dump files go\n"
+    "  --clock TIME      sets the device's local time first, e.g. 2026-12-06T14:30:00\n"
+    "  --scale N         window scale from 1 to 8 (default 2; reduced to fit the screen)\n"
+    "  --help            this text\n"
+    "COMMAND LINE is the device's: nothing (the main menu), -SelLang, -SelTimezone,\n"
+    "-NoDataMsg or -LowPowerMsg. SIGINT, SIGTERM and closing the window press the device's\n"
+    "close key; a second one ends the program at once.\n";
 
 constexpr int kStatusBadOptions = 2;
 constexpr int kStatusDeviceFailure = 1;
@@ -47,13 +63,18 @@ int main(int argc, char** argv) {
   std::string error;
   auto options = sim::ParseUtilityOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
   if (!options) return Fail(kStatusBadOptions, error);
-  if (options->script && *options->script != "-" && !std::ifstream(*options->script)) {
-    return Fail(kStatusBadOptions, "cannot read the script " + *options->script);
+  if (options->help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options->script && *options->script != "-" &&
+      (std::filesystem::is_directory(*options->script) || !std::ifstream(*options->script))) {
+    return Fail(kStatusBadOptions, "cannot read the script " + sim::Shown(*options->script));
   }
   if (options->shots) {
     std::error_code ec;
     std::filesystem::create_directories(*options->shots, ec);
-    if (ec) return Fail(kStatusBadOptions, "cannot create the shots folder " + *options->shots + ": " + ec.message());
+    if (ec) return Fail(kStatusBadOptions, "cannot create the shots folder " + sim::Shown(*options->shots) + ": " + ec.message());
   }
 
   kernel::SetProgramResources(ProgramResourceBytes());
@@ -70,6 +91,11 @@ int main(int argc, char** argv) {
   CDialogScreenHost host;
   CUtilityApp app(host);
   std::u16string commandLine = kernel::Utf8ToWide(options->commandLine);
+  if (!ScreenForCommandLine(commandLine)) {
+    // The program still starts and ends at once, as the device's does with such a command line.
+    std::fprintf(stderr, "utility: the device command line %s is not one the program knows; it ends at once\n",
+                 sim::Shown(options->commandLine).c_str());
+  }
   if (!options->headless) return sim::RunWithWindow(app, commandLine, options->scale);
   // Without a script the run is an empty script: a screen left waiting ends the run with status 3.
   std::ifstream scriptFile;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "sim/shown_text.h"
+
 namespace sim {
 namespace {
 
@@ -46,7 +48,9 @@ std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>
       break;
     }
     if (arg.rfind("--", 0) != 0) break;
-    if (arg == "--headless") {
+    if (arg == "--help") {
+      options.help = true;
+    } else if (arg == "--headless") {
       options.headless = true;
     } else if (arg == "--device" || arg == "--script" || arg == "--shots" || arg == "--clock" || arg == "--scale") {
       auto text = value(arg);
@@ -56,17 +60,17 @@ std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>
       if (arg == "--shots") options.shots = *text;
       if (arg == "--clock") {
         if (!ParseLocalDateTime(*text)) {
-          *error = "--clock needs a local date and time such as 2026-12-06T14:30:00, not '" + *text + "'";
+          *error = "--clock needs a local date and time such as 2026-12-06T14:30:00, not " + Shown(*text);
           return std::nullopt;
         }
         options.clock = *text;
       }
       if (arg == "--scale" && (!ParseInt(*text, &options.scale) || options.scale < 1 || options.scale > kMaxScale)) {
-        *error = "--scale needs a whole number from 1 to " + std::to_string(kMaxScale) + ", not '" + *text + "'";
+        *error = "--scale needs a whole number from 1 to " + std::to_string(kMaxScale) + ", not " + Shown(*text);
         return std::nullopt;
       }
     } else {
-      *error = "unknown option " + arg;
+      *error = "unknown option " + Shown(arg) + " (--help lists them)";
       return std::nullopt;
     }
   }

@@ -9,6 +9,7 @@ namespace sim {
 
 struct UtilityOptions {
   std::optional<std::string> device;      // --device DIR
+  bool help = false;                      // --help
   bool headless = false;                  // --headless
   std::optional<std::string> script;      // --script FILE, or "-" for standard input
   std::optional<std::string> shots;       // --shots DIR

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "sim/shown_text.h"
+
 namespace sim {
 namespace {
 
@@ -20,21 +22,21 @@ struct FileCloser {
 bool WritePng(const std::string& path, int width, int height, const std::uint32_t* pixels, std::string* error) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+    *error = "cannot write " + Shown(path) + ": " + std::strerror(errno);
     return false;
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (info == nullptr) {
     png_destroy_write_struct(&png, nullptr);
-    *error = "out of memory writing " + path;
+    *error = "out of memory writing " + Shown(path);
     return false;
   }
   std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
   // libpng reports failures by jumping back here; nothing below holds a resource of its own.
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    *error = "cannot write " + path;
+    *error = "cannot write " + Shown(path);
     return false;
   }
   png_init_io(png, file.get());
@@ -55,7 +57,7 @@ bool WritePng(const std::string& path, int width, int height, const std::uint32_
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   if (std::fflush(file.get()) != 0) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+    *error = "cannot write " + Shown(path) + ": " + std::strerror(errno);
     return false;
   }
   return true;

@@ -5,6 +5,7 @@
 
 #include "platform/gwes/surface.h"
 #include "platform/gwes/virtual_keys.h"
+#include "sim/shown_text.h"
 
 namespace sim {
 namespace {
@@ -83,7 +84,7 @@ std::optional<ScriptCommand> ParseScriptLine(std::string_view line, std::string*
     if (v.name == words[0]) verb = &v;
   }
   if (verb == nullptr) {
-    *error = "unknown command '" + std::string(words[0]) + "'";
+    *error = "unknown command " + Shown(words[0]);
     return std::nullopt;
   }
   command.verb = verb->verb;
@@ -109,6 +110,10 @@ std::optional<ScriptCommand> ParseScriptLine(std::string_view line, std::string*
     while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
     while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r')) rest.remove_suffix(1);
     if (command.verb == ScriptVerb::Shot && rest.empty()) return fail("shot FILE.png");
+    if (rest.find('\0') != std::string_view::npos) {
+      *error = "the file name " + Shown(rest) + " holds a NUL character";
+      return std::nullopt;
+    }
     command.file = std::string(rest);
   } else {
     auto key = words.size() == 2 ? ParseKey(words[1]) : std::nullopt;

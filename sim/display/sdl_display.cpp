@@ -1,7 +1,13 @@
 // The SDL display server: a window showing the device's framebuffer at an integer scale, dimmed by
-// the backlight level, with the mouse as the stylus and a small key map for the device keys.
+// the backlight level, with the mouse as the stylus and a small key map for the device keys. It
+// sleeps in SDL_WaitEvent between events; the program wakes it when there is something to show.
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <dlfcn.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -13,7 +19,6 @@ namespace {
 
 constexpr int kWidth = gwes::kScreenWidth;
 constexpr int kHeight = gwes::kScreenHeight;
-constexpr Uint32 kPollMs = 8;
 
 unsigned DeviceKey(SDL_Keycode key) {
   switch (key) {
@@ -21,6 +26,8 @@ unsigned DeviceKey(SDL_Keycode key) {
     case SDLK_RETURN:
     case SDLK_KP_ENTER: return VK_RETURN;
     case SDLK_TAB: return VK_TAB;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;  // the shift state goes on, for Shift+Tab
     case SDLK_LEFT: return VK_LEFT;
     case SDLK_UP: return VK_UP;
     case SDLK_RIGHT: return VK_RIGHT;
@@ -44,6 +51,8 @@ Uint8 Brightness(int level) {
 // Opens SDL's video on a real display: X11 or Wayland, or the driver named in SDL_VIDEODRIVER. SDL's
 // own fallback would be its "offscreen" driver, which loads EGL and Mesa for nothing.
 bool StartVideo(sim::DisplayConfig& config) {
+  // SIGINT and SIGTERM are the front end's to handle, not SDL's.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_EVENTS) != 0) return false;
   const char* named = SDL_getenv("SDL_VIDEODRIVER");
   bool started = named != nullptr && *named != 0
@@ -64,7 +73,10 @@ struct SdlSession {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
+  // A window destroyed from outside is left alone: the process ends at once.
+  bool lost = false;
   ~SdlSession() {
+    if (lost) return;
     if (texture) SDL_DestroyTexture(texture);
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
@@ -72,15 +84,103 @@ struct SdlSession {
   }
 };
 
+// The woken display looks again at the frame, the backlight and whether the program ended.
+Uint32 g_wakeEvent = 0;
+
+// A scale the screen cannot hold becomes the largest that fits, with a note.
+void FitScale(sim::DisplayConfig& config) {
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return;
+  int fits = std::max(1, std::min(usable.w / kWidth, usable.h / kHeight));
+  if (config.scale <= fits) return;
+  std::fprintf(stderr, "utility: --scale %d does not fit the %d x %d display; using %d\n", config.scale, usable.w,
+               usable.h, fits);
+  config.scale = fits;
+}
+
+void SetIcon(SDL_Window* window, const sim::DisplayConfig& config) {
+  if (config.iconPixels == nullptr || config.iconWidth <= 0 || config.iconHeight <= 0) return;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(config.iconPixels),
+                                                         config.iconWidth, config.iconHeight, 32,
+                                                         config.iconWidth * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (icon == nullptr) return;
+  SDL_SetWindowIcon(window, icon);
+  SDL_FreeSurface(icon);
+}
+
+// Xlib's own handlers call exit() from this thread while the program's thread still runs, which
+// leaves the process hanging in the program's static destructors. Ours leave at once with a line.
+[[noreturn]] void LeaveForDisplay(const char* reason) {
+  std::fprintf(stderr, "utility: %s\n", reason);
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+int OnXError(Display*, XErrorEvent* error) {
+  // The window gone under SDL's requests: another client destroyed it.
+  if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+    LeaveForDisplay("the window was destroyed from outside");
+  }
+  char line[160];
+  std::snprintf(line, sizeof line, "the window failed on the display (X error %d, request %d)",
+                static_cast<int>(error->error_code), static_cast<int>(error->request_code));
+  LeaveForDisplay(line);
+}
+
+int OnXConnectionLost(Display*) { LeaveForDisplay("the display connection was lost"); }
+
+void GuardX11(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // SDL already loaded Xlib; take its handler setters from there instead of linking it again.
+  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (xlib == nullptr) return;
+  using SetError = XErrorHandler (*)(XErrorHandler);
+  using SetIoError = XIOErrorHandler (*)(XIOErrorHandler);
+  auto setError = reinterpret_cast<SetError>(dlsym(xlib, "XSetErrorHandler"));
+  auto setIoError = reinterpret_cast<SetIoError>(dlsym(xlib, "XSetIOErrorHandler"));
+  if (setError) setError(OnXError);
+  if (setIoError) setIoError(OnXConnectionLost);
+  dlclose(xlib);
+  // A window destroyed by another client shows as its DestroyNotify.
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+// SDL may replace its X window while it sets up the renderer: only the one in use counts.
+bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window) {
+  if (event.type != SDL_SYSWMEVENT || event.syswm.msg->subsystem != SDL_SYSWM_X11 ||
+      event.syswm.msg->msg.x11.event.type != DestroyNotify) {
+    return false;
+  }
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  return SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11 &&
+         event.syswm.msg->msg.x11.event.xdestroywindow.window == info.info.x11.window;
+}
+
 }  // namespace
+
+extern "C" void QuorvaneWakeDisplay() {
+  if (g_wakeEvent == 0 || SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
+  SDL_Event event{};
+  event.type = g_wakeEvent;
+  SDL_PushEvent(&event);
+}
 
 extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& frames, sim::InputTarget& input,
                                   const std::atomic<bool>& programEnded) {
-  if (!StartVideo(config)) return 1;
+  if (!StartVideo(config)) return sim::kDisplayNotOpened;
   SdlSession sdl;
+  g_wakeEvent = SDL_RegisterEvents(1);
+  FitScale(config);
   sdl.window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth * config.scale,
                                 kHeight * config.scale, SDL_WINDOW_SHOWN);
-  if (sdl.window) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, 0);
+  if (sdl.window) {
+    SetIcon(sdl.window, config);
+    GuardX11(sdl.window);
+    sdl.renderer = SDL_CreateRenderer(sdl.window, -1, 0);
+  }
   if (sdl.renderer) {
     SDL_RenderSetLogicalSize(sdl.renderer, kWidth, kHeight);
     SDL_RenderSetIntegerScale(sdl.renderer, SDL_TRUE);
@@ -88,7 +188,7 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
   }
   if (!sdl.texture) {
     SDL_snprintf(config.failure, sizeof config.failure, "%s", SDL_GetError());
-    return 1;
+    return sim::kDisplayNotOpened;
   }
 
   std::vector<std::uint32_t> frame(kWidth * kHeight);
@@ -96,8 +196,25 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
   int shownLevel = -1;
   bool pressed = false;
   while (!programEnded.load()) {
+    std::uint64_t version = frames.FrameVersion();
+    int level = frames.BacklightLevel();
+    if (version != shownVersion || level != shownLevel) {
+      frames.CopyFrame(frame.data());
+      SDL_UpdateTexture(sdl.texture, nullptr, frame.data(), kWidth * 4);
+      Uint8 light = Brightness(level);
+      SDL_SetTextureColorMod(sdl.texture, light, light, light);
+      SDL_RenderClear(sdl.renderer);
+      SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
+      SDL_RenderPresent(sdl.renderer);
+      shownVersion = version;
+      shownLevel = level;
+    }
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    if (!SDL_WaitEvent(&event)) {
+      SDL_snprintf(config.failure, sizeof config.failure, "%s", SDL_GetError());
+      return sim::kDisplayLost;
+    }
+    do {
       switch (event.type) {
         case SDL_QUIT:
           input.CloseRequested();
@@ -125,23 +242,14 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) shownVersion = ~std::uint64_t{0};
           break;
         default:
+          if (IsWindowDestroyed(event, sdl.window)) {
+            SDL_snprintf(config.failure, sizeof config.failure, "the window was destroyed from outside");
+            sdl.lost = true;
+            return sim::kDisplayLost;
+          }
           break;
       }
-    }
-    std::uint64_t version = frames.FrameVersion();
-    int level = frames.BacklightLevel();
-    if (version != shownVersion || level != shownLevel) {
-      frames.CopyFrame(frame.data());
-      SDL_UpdateTexture(sdl.texture, nullptr, frame.data(), kWidth * 4);
-      Uint8 light = Brightness(level);
-      SDL_SetTextureColorMod(sdl.texture, light, light, light);
-      SDL_RenderClear(sdl.renderer);
-      SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
-      SDL_RenderPresent(sdl.renderer);
-      shownVersion = version;
-      shownLevel = level;
-    }
-    SDL_WaitEventTimeout(nullptr, kPollMs);
+    } while (SDL_PollEvent(&event));
   }
-  return 0;
+  return sim::kDisplayEnded;
 }

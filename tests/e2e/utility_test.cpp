@@ -80,7 +80,7 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
   ScratchRoot root;
   const std::vector<std::vector<std::string>> kBad = {
       {"--scale", "0"}, {"--scale", "x"}, {"--clock", "yesterday"}, {"--frob"}, {"--device"},
-      {"--script", "/nonexistent/script.txt"},
+      {"--script", "/nonexistent/script.txt"}, {"--script", "/"},
   };
   for (const auto& words : kBad) {
     std::vector<std::string> argv = {QUORVANE_UTILITY_BIN};

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/afx/winapp.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/messages.h"
@@ -15,18 +16,42 @@
 #include "platform/gwes/window.h"
 #include "platform/gwes/window_class.h"
 #include "platform/kernel/clock.h"
+#include "sim/front_end.h"
+#include "tests/support/programs.h"
 #include "tests/support/test_device.h"
 
 namespace {
 
 std::vector<std::string> g_log;
 
+std::string Named(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
+    case WM_LBUTTONUP: return "WM_LBUTTONUP";
+    case WM_KEYDOWN: return "WM_KEYDOWN";
+    case WM_KEYUP: return "WM_KEYUP";
+    case WM_CHAR: return "WM_CHAR";
+    default: return "";
+  }
+}
+
 LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_CHAR) {
-    g_log.push_back(std::to_string(msg) + ":" + std::to_string(wParam) + ":" + std::to_string(lParam));
+  if (std::string name = Named(msg); !name.empty()) {
+    g_log.push_back(name + ":" + std::to_string(wParam) + ":" + std::to_string(lParam));
   }
   if (msg == WM_TIMER) g_log.push_back("timer at " + std::to_string(GetTickCount()));
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND CreateTarget() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = u"RunnerTarget";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(0, u"RunnerTarget", u"Target \"one\"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                              nullptr, nullptr, nullptr);
+  SetFocus(hwnd);
+  return hwnd;
 }
 
 struct RunResult {
@@ -35,25 +60,22 @@ struct RunResult {
 };
 
 // Runs a message loop over one visible, focused window until the runner ends the script.
-RunResult RunScript(const std::string& script, bool withTimer = false) {
+RunResult RunScript(const std::string& script, const std::string& shotsFolder = {}, bool withTimer = false) {
   testing_support::TestDevice device;
   g_log.clear();
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = RecordingProc;
-  wc.lpszClassName = u"RunnerTarget";
-  RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(0, u"RunnerTarget", u"Target \"one\"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
-                              nullptr, nullptr, nullptr);
-  SetFocus(hwnd);
+  HWND hwnd = CreateTarget();
   if (withTimer) SetTimer(hwnd, 7, 250, nullptr);
 
   std::istringstream in(script);
   RunResult result;
-  sim::HeadlessRunner runner(in, [&](int status, const std::string& reason) {
-    result = {status, reason};
-    DestroyWindow(hwnd);
-    PostQuitMessage(0);
-  });
+  sim::HeadlessRunner runner(
+      in,
+      [&](int status, const std::string& reason) {
+        result = {status, reason};
+        DestroyWindow(hwnd);
+        PostQuitMessage(0);
+      },
+      shotsFolder);
   runner.Install();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0)) {
@@ -69,32 +91,90 @@ TEST(HeadlessRunner, CommandsReachTheWindowInOrderAndTheScriptRunsOut) {
   auto result = RunScript("# a tour\ntap 10 20\n\nkey ENTER\nchar 0x41\n");
   EXPECT_EQ(result.status, sim::kStatusScriptRanOut);
   const std::string click = std::to_string(MAKELPARAM(10, 20));
-  EXPECT_EQ(g_log, (std::vector<std::string>{"513:1:" + click, "514:0:" + click, "256:13:1", "258:13:1", "257:13:3221225473", "258:65:1"}));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"WM_LBUTTONDOWN:1:" + click, "WM_LBUTTONUP:0:" + click,
+                                             "WM_KEYDOWN:13:1", "WM_CHAR:13:1", "WM_KEYUP:13:3221225473",
+                                             "WM_CHAR:65:1"}));
 }
 
 TEST(HeadlessRunner, WaitFiresTheTimersThatFallDue) {
-  auto result = RunScript("wait 600\n", true);
+  auto result = RunScript("wait 600\n", {}, true);
   EXPECT_EQ(result.status, sim::kStatusScriptRanOut);
   EXPECT_EQ(g_log, (std::vector<std::string>{"timer at 250", "timer at 500"}));
 }
 
-TEST(HeadlessRunner, ShotAndDumpWriteTheirFilesAndABadLineStopsWithItsNumber) {
-  auto folder = std::filesystem::temp_directory_path() / "quorvane-runner-test";
-  std::filesystem::create_directories(folder);
-  auto result = RunScript("shot " + (folder / "screen.png").string() + "\ndump " + (folder / "windows.jsonl").string() +
-                          "\ntap 400 1\nkey ENTER\n");
-  EXPECT_EQ(result.status, sim::kStatusBadScript);
-  EXPECT_EQ(result.reason.rfind("script line 3: ", 0), 0u) << result.reason;
-  EXPECT_TRUE(g_log.empty());  // nothing after the bad line ran
-  EXPECT_GT(std::filesystem::file_size(folder / "screen.png"), 0u);
-  std::ifstream dump(folder / "windows.jsonl");
+TEST(HeadlessRunner, ShotAndDumpWriteTheirFilesInsideTheShotsFolder) {
+  testing_support::ScratchRoot scratch;
+  std::filesystem::create_directories(scratch.Path());
+  auto result = RunScript("shot screen.png\ndump sub/../windows.jsonl\n", scratch.String());
+  EXPECT_EQ(result.status, sim::kStatusScriptRanOut) << result.reason;
+  EXPECT_GT(std::filesystem::file_size(scratch.Path() / "screen.png"), 0u);
+  std::ifstream dump(scratch.Path() / "windows.jsonl");
   std::string line;
   ASSERT_TRUE(std::getline(dump, line));
   EXPECT_NE(line.find("\"class\":\"RunnerTarget\""), std::string::npos) << line;
   EXPECT_NE(line.find("\"text\":\"Target \\\"one\\\"\""), std::string::npos) << line;
-  EXPECT_NE(line.find("\"x\":0,\"y\":0,\"w\":320,\"h\":240,\"visible\":true,\"enabled\":true,\"focus\":true"), std::string::npos)
+  EXPECT_NE(line.find("\"x\":0,\"y\":0,\"w\":320,\"h\":240,\"visible\":true,\"enabled\":true,\"focus\":true"),
+            std::string::npos)
       << line;
-  std::filesystem::remove_all(folder);
+}
+
+TEST(HeadlessRunner, ABadLineStopsTheRunWithItsNumberAndNothingAfterItRuns) {
+  testing_support::ScratchRoot scratch;
+  std::filesystem::create_directories(scratch.Path());
+  const std::string longest(sim::kLongestScriptLine, 'x');
+  struct Case {
+    std::string script;
+    int status;
+    std::string reason;
+  };
+  const Case kCases[] = {
+      {"tap 400 1\n", sim::kStatusBadScript, "script line 1: usage: tap X Y"},
+      {"wait 1\nshot ../out.png\n", sim::kStatusBadScript, "script line 2: the file '../out.png' leaves the shots folder"},
+      {"dump a/../../b.jsonl\n", sim::kStatusBadScript, "script line 1: the file 'a/../../b.jsonl' leaves the shots folder"},
+      {std::string("shot a\0b.png\n", 13), sim::kStatusBadScript, "script line 1: the file name 'a\\x00b.png' holds a NUL"},
+      {"wait 1\n#" + longest + "\n", sim::kStatusBadScript, "script line 2: longer than 65536 bytes"},
+      {"#" + longest, sim::kStatusBadScript, "script line 1: longer than 65536 bytes"},  // no newline at all
+      {longest.substr(1) + "#\n", sim::kStatusBadScript, "script line 1: unknown command 'xxxx"},
+      {"#" + longest.substr(1) + "\n", sim::kStatusScriptRanOut, "the script ended"},  // just within the limit
+  };
+  for (const Case& c : kCases) {
+    auto result = RunScript(c.script + "key ENTER\n", scratch.String());
+    EXPECT_EQ(result.status, c.status) << c.reason;
+    EXPECT_EQ(result.reason.rfind(c.reason, 0), 0u) << result.reason.substr(0, 200);
+    if (c.status == sim::kStatusBadScript) {
+      EXPECT_TRUE(g_log.empty()) << c.reason;  // nothing after the bad line ran
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(scratch.Path().parent_path() / "out.png"));
+}
+
+// A program whose one screen runs a message loop until it is told to quit.
+class ScreenApp final : public CWinApp {
+ public:
+  BOOL InitInstance() override {
+    HWND hwnd = CreateTarget();
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+    DestroyWindow(hwnd);
+    UnregisterClassW(u"RunnerTarget", nullptr);
+    return FALSE;
+  }
+  int ExitInstance() override {
+    exited = true;
+    return CWinApp::ExitInstance();
+  }
+  bool exited = false;
+};
+
+TEST(HeadlessRunner, TheRunnersStatusComesThroughTheProgramsNormalEnd) {
+  testing_support::TestDevice device;
+  for (const auto& [script, status] : {std::pair<std::string, int>{"tap 400 1\n", sim::kStatusBadScript},
+                                       std::pair<std::string, int>{"key ENTER\n", sim::kStatusScriptRanOut}}) {
+    ScreenApp app;
+    std::istringstream in(script);
+    EXPECT_EQ(sim::RunHeadless(app, u"", in, ""), status) << script;
+    EXPECT_TRUE(app.exited) << script;  // ExitInstance ran: the program let go of what it held
+  }
 }
 
 }  // namespace

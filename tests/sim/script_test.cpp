@@ -57,6 +57,22 @@ TEST(Script, BadLinesSayWhy) {
     EXPECT_FALSE(ParseScriptLine(line, &error)) << line;
     EXPECT_FALSE(error.empty()) << line;
   }
+  // What the reason shows of the bad word: cut, escaped, and a file name is never cut at a NUL.
+  struct Case {
+    std::string line;
+    std::string error;
+  };
+  const Case kShown[] = {
+      {std::string(200, 'q') + "\x1b", "unknown command '" + std::string(80, 'q') + "'..."},
+      {"tap\x1b 1 2", "unknown command 'tap\\x1B'"},
+      {std::string("shot a\0b.png", 12), "the file name 'a\\x00b.png' holds a NUL character"},
+      {std::string("dump x\0", 7), "the file name 'x\\x00' holds a NUL character"},
+  };
+  for (const Case& c : kShown) {
+    std::string error;
+    EXPECT_FALSE(ParseScriptLine(c.line, &error)) << c.error;
+    EXPECT_EQ(error, c.error);
+  }
 }
 
 }  // namespace

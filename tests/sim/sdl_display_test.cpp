@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/display_loader.h"
@@ -27,11 +28,13 @@ class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
     SDL_PushEvent(&event);
     event.type = SDL_MOUSEBUTTONUP;
     SDL_PushEvent(&event);
-    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-      SDL_Event key{};
-      key.type = type;
-      key.key.keysym.sym = SDLK_END;
-      SDL_PushEvent(&key);
+    for (SDL_Keycode sym : {SDLK_END, SDLK_LSHIFT}) {
+      for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event key{};
+        key.type = type;
+        key.key.keysym.sym = sym;
+        SDL_PushEvent(&key);
+      }
     }
     SDL_Event unmapped{};
     unmapped.type = SDL_KEYDOWN;
@@ -56,22 +59,73 @@ class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
   std::vector<std::string> log;
 };
 
-TEST(SdlDisplay, ShowsTheFrameOnceAndFeedsStylusAndDeviceKeys) {
+sim::DisplayModule DummyDisplay() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   std::string error;
-  auto run = sim::LoadDisplayModule(QUORVANE_SDL_MODULE, &error);
-  ASSERT_NE(run, nullptr) << error;
+  auto display = sim::LoadDisplayModule(QUORVANE_SDL_MODULE, &error);
+  EXPECT_NE(display.run, nullptr) << error;
+  return display;
+}
+
+TEST(SdlDisplay, ShowsTheFrameOnceAndFeedsStylusAndDeviceKeys) {
+  auto display = DummyDisplay();
+  ASSERT_NE(display.run, nullptr);
   ScriptedSession session;
   sim::DisplayConfig config;
   config.scale = 1;
-  EXPECT_EQ(run(config, session, session, session.ended), 0);
+  EXPECT_EQ(display.run(config, session, session, session.ended), sim::kDisplayEnded);
   EXPECT_EQ(session.copies, 1);  // an unchanged frame is not copied again
-  EXPECT_EQ(session.log, (std::vector<std::string>{"down 10 20", "up 10 20", "key 197 down", "key 197 up", "close"}));
+  EXPECT_EQ(session.log, (std::vector<std::string>{"down 10 20", "up 10 20", "key 197 down", "key 197 up",
+                                                   "key 16 down", "key 16 up", "close"}));
+}
+
+// A program that changes its frame once: the display, asleep between events, shows the change
+// only because it is woken, and leaves when woken after the program ended.
+class WakingSession final : public sim::FrameSource, public sim::InputTarget {
+ public:
+  explicit WakingSession(sim::WakeDisplayFunction wake) : m_wake(wake) {}
+  std::uint64_t FrameVersion() override { return version; }
+  int BacklightLevel() override { return 5; }
+  void CopyFrame(std::uint32_t*) override {
+    if (++copies == 1) {
+      m_program = std::thread([this] {
+        version = 2;
+        m_wake();
+      });
+    } else {
+      m_program.join();
+      ended = true;
+      m_wake();
+    }
+  }
+  void Stylus(sim::StylusAction, int, int) override {}
+  void Key(unsigned, bool) override {}
+  void CloseRequested() override {}
+
+  std::atomic<std::uint64_t> version{1};
+  std::atomic<bool> ended{false};
+  int copies = 0;
+
+ private:
+  sim::WakeDisplayFunction m_wake;
+  std::thread m_program;
+};
+
+TEST(SdlDisplay, SleepsUntilWokenAndFitsTheScaleToTheScreen) {
+  auto display = DummyDisplay();
+  ASSERT_NE(display.run, nullptr);
+  display.wake();  // before the display runs: nothing to wake, no harm
+  WakingSession session(display.wake);
+  sim::DisplayConfig config;
+  config.scale = 8;  // 2560 x 1920 on the dummy driver's 1024 x 768 screen
+  EXPECT_EQ(display.run(config, session, session, session.ended), sim::kDisplayEnded);
+  EXPECT_EQ(session.copies, 2);
+  EXPECT_EQ(config.scale, 3);
 }
 
 TEST(SdlDisplay, AMissingModuleIsAClearError) {
   std::string error;
-  EXPECT_EQ(sim::LoadDisplayModule("/nonexistent/libquorvane_sdl.so", &error), nullptr);
+  EXPECT_EQ(sim::LoadDisplayModule("/nonexistent/libquorvane_sdl.so", &error).run, nullptr);
   EXPECT_NE(error.find("cannot load the display module"), std::string::npos);
 }
 
