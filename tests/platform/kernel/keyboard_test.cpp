@@ -15,10 +15,9 @@ using KeyRecord = std::array<std::int64_t, 4>;  // vk, scan, flags, extra
 
 std::vector<KeyRecord> KeyLog(kernel::Device& device) {
   std::vector<KeyRecord> log;
-  device.Store().Read([&](sqlite3* db) {
-    kernel::SqlStatement q(db, "SELECT vk, scan, flags, extra FROM key_log ORDER BY seq");
-    while (q.Step()) log.push_back({q.Int(0), q.Int(1), q.Int(2), q.Int(3)});
-  });
+  for (const auto& e : device.Store().KeyLog()) {
+    log.push_back({e.vk, e.scan, e.flags, static_cast<std::int64_t>(e.extra)});
+  }
   return log;
 }
 

@@ -58,7 +58,7 @@ TEST(RegFileParse, ErrorsNameTheLine) {
       {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\A]\n", 3, "unknown root key"}, {"REGEDIT4\n[-HKLM]\n", 2, "whole hive"},
       {"REGEDIT4\n[-HKLM\\A]\n\"a\"=\"b\"\n", 3, "[-key]"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\n", 3, "closing quote"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\\n\"\n", 3, "unknown escape"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\\q\"\n", 3, "unknown escape"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\" x\n", 3, "after the closing quote"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\" \"b\"\n", 3, "'='"},         {"REGEDIT4\n[HKLM\\A]\n\"a\"=42\n", 3, "unrecognised"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=dword:123456789\n", 3, "dword"},
