@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <future>
+#include <tuple>
 
 #include "tests/support/programs.h"
 
@@ -146,18 +147,20 @@ TEST(Devicectl, DamagedStoreIsReportedAndInitForceRepairsIt) {
 TEST(Devicectl, HardwareStateAndLogs) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  EXPECT_EQ(Devicectl(root, {"backlight", "8"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "8\n");
-  EXPECT_EQ(Devicectl(root, {"battery", "--ac", "off", "--flag", "8", "--percent", "40", "--fail"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac off flag 8 percent 40 fail on\n");
-  EXPECT_EQ(Devicectl(root, {"battery", "--fail", "off"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac off flag 8 percent 40 fail off\n");
-  EXPECT_EQ(Devicectl(root, {"volume", "0x33333333"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"volume"})), "0x33333333\n");
-  EXPECT_EQ(Devicectl(root, {"platform-type", "8"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"platform-type"})), "8\n");
-  EXPECT_EQ(Devicectl(root, {"reset", "--fail", "on"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"reset"})), "fail on\n");
+  // Each setting as it is set, then as it reads back.
+  const std::tuple<std::vector<std::string>, std::vector<std::string>, const char*> kSettings[] = {
+      {{"backlight", "8"}, {"backlight"}, "8\n"},
+      {{"battery", "--ac", "off", "--flag", "8", "--percent", "40", "--fail"}, {"battery"},
+       "ac off flag 8 percent 40 fail on\n"},
+      {{"battery", "--fail", "off"}, {"battery"}, "ac off flag 8 percent 40 fail off\n"},
+      {{"volume", "0x33333333"}, {"volume"}, "0x33333333\n"},
+      {{"platform-type", "8"}, {"platform-type"}, "8\n"},
+      {{"reset", "--fail", "on"}, {"reset"}, "fail on\n"},
+  };
+  for (const auto& [set, get, shown] : kSettings) {
+    EXPECT_EQ(Devicectl(root, set).status, 0) << set[0];
+    EXPECT_EQ(Out(Devicectl(root, get)), shown) << set[0];
+  }
   EXPECT_EQ(Out(Devicectl(root, {"store-block", "--bytes", "20"})),
             "00000000  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n00000010  00 00 00 00\n");
   EXPECT_EQ(Out(Devicectl(root, {"keys"})), "");

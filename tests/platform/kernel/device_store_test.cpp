@@ -26,7 +26,7 @@ std::optional<Kind> Refusal(const fs::path& file) {
 }
 
 // A store that is not a device store is refused as damaged, never taken for an empty device; a
-// link is refused; a read-only store is refused before SQLite leaves journal files behind.
+// link is refused; a read-only store is refused before any journal file appears.
 TEST(DeviceStore, RefusesWhatIsNotAWritableDeviceStoreOfItsOwn) {
   testing_support::TestDevice device;
   fs::path good = device.Root() / "good" / "registry.db";
