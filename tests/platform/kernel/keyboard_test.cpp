@@ -35,7 +35,9 @@ TEST(KeybdEvent, LogsEachKeyAndHandsItToTheSink) {
   kernel::SetKeyEventSink(nullptr);
   keybd_event(0x26, 0x48, KEYEVENTF_EXTENDEDKEY, 1234);
 
-  std::vector<KeyRecord> expected{{0xC5, 0, 4, 0}, {0xC5, 0, 6, 0}, {0x26, 0x48, 1, 1234}};
+  std::vector<KeyRecord> expected{{0xC5, 0, KEYEVENTF_SILENT, 0},
+                                  {0xC5, 0, KEYEVENTF_KEYUP | KEYEVENTF_SILENT, 0},
+                                  {0x26, 0x48, KEYEVENTF_EXTENDEDKEY, 1234}};
   EXPECT_EQ(KeyLog(device.Device()), expected);
   expected.pop_back();
   EXPECT_EQ(delivered, expected);
