@@ -1,6 +1,7 @@
 #include "device/default_image.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <stdexcept>
 #include <variant>
 #include <vector>
@@ -59,17 +60,16 @@ void LayDefaultImage() {
 
 void ResetToDefaultImage() {
   auto& device = kernel::CurrentDevice();
-  device.Store().Write([](sqlite3* db) {
-    for (const char* table : {"reg_keys", "reg_values", "state", "key_log", "sound_log", "reset_log"}) {
-      kernel::SqlStatement(db, std::string("DELETE FROM ") + table).Run();
-    }
+  device.Store().Batch([] {
+    kernel::CurrentDevice().Store().Clear();
+    LayDefaultImage();
   });
-  LayDefaultImage();
 }
 
 std::shared_ptr<kernel::Device> OpenDevice(const std::filesystem::path& root, bool* created) {
   std::error_code ec;
-  bool fresh = !std::filesystem::exists(root / "registry.db", ec);
+  // A link in place of the store counts as a store (which the device then refuses), not as none.
+  bool fresh = !std::filesystem::exists(std::filesystem::symlink_status(root / "registry.db", ec));
   std::filesystem::create_directories(root, ec);
   if (ec) throw std::runtime_error("cannot create the device root " + root.string() + ": " + ec.message());
   auto device = std::make_shared<kernel::Device>(root);
@@ -77,6 +77,27 @@ std::shared_ptr<kernel::Device> OpenDevice(const std::filesystem::path& root, bo
   if (fresh) LayDefaultImage();
   if (created) *created = fresh;
   return device;
+}
+
+std::filesystem::path RepairDevice(const std::filesystem::path& root) {
+  namespace fs = std::filesystem;
+  fs::path store = root / "registry.db";
+  std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
+  fs::path aside = root / (std::string("registry.db.damaged-") + stamp);
+  std::error_code ec;
+  for (int n = 2; fs::exists(fs::symlink_status(aside, ec)); ++n) {
+    aside = root / (std::string("registry.db.damaged-") + stamp + "-" + std::to_string(n));
+  }
+  // The journal goes with its store: a stale journal next to a new store would be read into it.
+  fs::rename(store, aside);
+  if (fs::exists(fs::symlink_status(store.string() + "-wal", ec))) fs::rename(store.string() + "-wal", aside.string() + "-wal");
+  fs::remove(store.string() + "-shm", ec);
+  OpenDevice(root);
+  return aside;
 }
 
 }  // namespace device

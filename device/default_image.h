@@ -25,4 +25,9 @@ void ResetToDefaultImage();
 // created and the image laid. Throws std::runtime_error when the root cannot be made or opened.
 std::shared_ptr<kernel::Device> OpenDevice(const std::filesystem::path& root, bool* created = nullptr);
 
+// Repairs a device whose store is damaged or a link: moves "registry.db" (and its journal) aside
+// as "registry.db.damaged-YYYYMMDDTHHMMSSZ", then opens the device with a new store holding the
+// image's registry and hardware state. The device's files are kept. Returns the moved file's path.
+std::filesystem::path RepairDevice(const std::filesystem::path& root);
+
 }  // namespace device

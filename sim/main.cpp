@@ -46,17 +46,6 @@ int Fail(int status, const std::string& reason) {
   return status;
 }
 
-void SetDeviceClock(const sim::LocalDateTime& t) {
-  SYSTEMTIME local{};
-  local.wYear = static_cast<WORD>(t.year);
-  local.wMonth = static_cast<WORD>(t.month);
-  local.wDay = static_cast<WORD>(t.day);
-  local.wHour = static_cast<WORD>(t.hour);
-  local.wMinute = static_cast<WORD>(t.minute);
-  local.wSecond = static_cast<WORD>(t.second);
-  SetLocalTime(&local);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,7 +74,10 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     return Fail(kStatusDeviceFailure, e.what());
   }
-  if (options->clock) SetDeviceClock(*sim::ParseLocalDateTime(*options->clock));
+  if (options->clock) {
+    SYSTEMTIME local = *kernel::ParseLocalDateTime(*options->clock);
+    SetLocalTime(&local);
+  }
 
   gwes::RegisterStandardControls();
   CDialogScreenHost host;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "platform/kernel/clock.h"
 #include "sim/shown_text.h"
 
 namespace sim {
@@ -12,21 +13,6 @@ constexpr int kMaxScale = 8;
 bool ParseInt(const std::string& text, int* value) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
   return ec == std::errc() && end == text.data() + text.size();
-}
-
-bool TakeNumber(const std::string& text, std::size_t pos, std::size_t digits, int* value) {
-  if (pos + digits > text.size()) return false;
-  for (std::size_t i = pos; i < pos + digits; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-  }
-  return ParseInt(text.substr(pos, digits), value);
-}
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 }  // namespace
@@ -59,7 +45,7 @@ std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>
       if (arg == "--script") options.script = *text;
       if (arg == "--shots") options.shots = *text;
       if (arg == "--clock") {
-        if (!ParseLocalDateTime(*text)) {
+        if (!kernel::ParseLocalDateTime(*text)) {
           *error = "--clock needs a local date and time such as 2026-12-06T14:30:00, not " + Shown(*text);
           return std::nullopt;
         }
@@ -79,22 +65,6 @@ std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>
     options.commandLine += args[i];
   }
   return options;
-}
-
-std::optional<LocalDateTime> ParseLocalDateTime(const std::string& text) {
-  LocalDateTime t;
-  if (text.size() != 16 && text.size() != 19) return std::nullopt;
-  if (!TakeNumber(text, 0, 4, &t.year) || text[4] != '-' || !TakeNumber(text, 5, 2, &t.month) || text[7] != '-' ||
-      !TakeNumber(text, 8, 2, &t.day) || (text[10] != 'T' && text[10] != ' ') || !TakeNumber(text, 11, 2, &t.hour) ||
-      text[13] != ':' || !TakeNumber(text, 14, 2, &t.minute)) {
-    return std::nullopt;
-  }
-  if (text.size() == 19 && (text[16] != ':' || !TakeNumber(text, 17, 2, &t.second))) return std::nullopt;
-  if (t.year < 1601 || t.year > 30827 || t.month < 1 || t.month > 12 || t.day < 1 ||
-      t.day > DaysInMonth(t.year, t.month) || t.hour > 23 || t.minute > 59 || t.second > 59) {
-    return std::nullopt;
-  }
-  return t;
 }
 
 }  // namespace sim

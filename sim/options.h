@@ -23,10 +23,4 @@ struct UtilityOptions {
 // On a bad option, returns nothing and sets error to a one-line reason.
 std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>& args, std::string* error);
 
-// Parses a local date and time "YYYY-MM-DDTHH:MM[:SS]" (a space may stand for the T).
-struct LocalDateTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-std::optional<LocalDateTime> ParseLocalDateTime(const std::string& text);
-
 }  // namespace sim

@@ -136,14 +136,7 @@ BOOL sndPlaySoundW(LPCWSTR sound, UINT flags) {
 
   std::uint64_t duration = kernel::DurationMs(format);
   std::uint32_t checksum = kernel::Fnv1a32(image, imageSize);
-  kernel::CurrentDevice().Store().Write([&](sqlite3* db) {
-    kernel::SqlStatement insert(db, "INSERT INTO sound_log (flags, bytes, duration_ms, checksum) VALUES (?1, ?2, ?3, ?4)");
-    insert.Bind(1, std::int64_t{flags})
-        .Bind(2, static_cast<std::int64_t>(imageSize))
-        .Bind(3, static_cast<std::int64_t>(duration))
-        .Bind(4, std::int64_t{checksum})
-        .Run();
-  });
+  kernel::CurrentDevice().Store().AppendSoundLog({flags, imageSize, duration, checksum});
   std::function<void(const kernel::WaveFormat&)> sink;
   {
     std::lock_guard guard(kernel::g_sinkLock);

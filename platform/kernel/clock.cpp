@@ -12,7 +12,15 @@
 namespace kernel {
 namespace {
 
-
+// Digits [pos, pos + count) of text as a number; nullopt when any is not a digit.
+std::optional<WORD> TakeNumber(std::string_view text, std::size_t pos, std::size_t count) {
+  WORD value = 0;
+  for (std::size_t i = pos; i < pos + count; ++i) {
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = static_cast<WORD>(value * 10 + (text[i] - '0'));
+  }
+  return value;
+}
 
 class RealClock final : public ClockSource {
  public:
@@ -78,6 +86,21 @@ std::int64_t DeviceUtcMs() {
 
 void SetDeviceUtcMs(std::int64_t utcMs) {
   CurrentDevice().Store().SetInt(state::kClockOffset, utcMs - Clock().BaseUtcMs());
+}
+
+std::optional<SYSTEMTIME> ParseLocalDateTime(std::string_view text) {
+  if (text.size() != 16 && text.size() != 19) return std::nullopt;
+  auto year = TakeNumber(text, 0, 4), month = TakeNumber(text, 5, 2), day = TakeNumber(text, 8, 2);
+  auto hour = TakeNumber(text, 11, 2), minute = TakeNumber(text, 14, 2);
+  std::optional<WORD> second = WORD{0};
+  if (text.size() == 19) second = text[16] == ':' ? TakeNumber(text, 17, 2) : std::nullopt;
+  if (!year || !month || !day || !hour || !minute || !second || text[4] != '-' || text[7] != '-' ||
+      (text[10] != 'T' && text[10] != ' ') || text[13] != ':' || *year < 1601) {
+    return std::nullopt;
+  }
+  SYSTEMTIME t{*year, *month, 0, *day, *hour, *minute, *second, 0};
+  if (!SystemTimeToMs(t)) return std::nullopt;
+  return t;
 }
 
 }  // namespace kernel

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string_view>
 
+#include "platform/kernel/time_zone.h"
 #include "platform/kernel/win32_types.h"
 
 namespace kernel {
@@ -38,6 +41,14 @@ void AdvanceVirtualTime(DWORD ms);
 std::int64_t DeviceUtcMs();
 // Sets the device universal time by changing the stored offset.
 void SetDeviceUtcMs(std::int64_t utcMs);
+
+// The last moment the device clock shows, 9999-12-31 23:59:59.999, in ms since 1970: a clock
+// never shows a five-digit year.
+constexpr std::int64_t kLastDeviceTimeMs = 253402300799999;
+
+// Parses a local date and time "YYYY-MM-DDTHH:MM[:SS]" (a space may stand for the T) from
+// 1601-01-01 to 9999-12-31 23:59:59, as the utility's --clock and devicectl's clock --set take it.
+std::optional<SYSTEMTIME> ParseLocalDateTime(std::string_view text);
 
 }  // namespace kernel
 

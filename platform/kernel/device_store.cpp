@@ -1,13 +1,23 @@
 #include "platform/kernel/device_store.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+
+#include "platform/kernel/store_sql.h"
 
 namespace kernel {
 namespace {
 
 constexpr int kBusyTimeoutMs = 30000;
+// Marks a database as a device store ("QvDS"), so another program's database is never taken for one.
+constexpr std::int64_t kApplicationId = 0x51764453;
+constexpr const char* kTables[] = {"reg_keys", "reg_values", "state", "key_log", "sound_log", "reset_log"};
 
 // The whole schema; every table is created on first open and left alone afterwards.
 constexpr const char* kSchema = R"sql(
@@ -94,11 +104,6 @@ SqlStatement& SqlStatement::BindBlob(int index, const void* data, std::size_t si
   return *this;
 }
 
-SqlStatement& SqlStatement::BindNull(int index) {
-  Check(m_db, sqlite3_bind_null(m_stmt, index), "bind");
-  return *this;
-}
-
 bool SqlStatement::Step() {
   int rc = sqlite3_step(m_stmt);
   Check(m_db, rc, "step");
@@ -118,20 +123,125 @@ std::vector<std::uint8_t> SqlStatement::Blob(int column) const {
   return data ? std::vector<std::uint8_t>(data, data + size) : std::vector<std::uint8_t>{};
 }
 
-bool SqlStatement::IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+namespace {
+
+using Kind = DeviceStoreError::Kind;
+
+std::string Quoted(const std::filesystem::path& file) { return file.string(); }
+
+// Refuses what must not be opened before SQLite touches anything: a link in place of the store or
+// its journal files, something that is not a plain file, an empty file (SQLite would take it for
+// a new database) and a file without its owner's write bit (SQLite would open it read-only and
+// leave journal files that stay read-only after the store is writable again).
+void CheckStoreFiles(const std::filesystem::path& file) {
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    std::filesystem::path path = file.string() + suffix;
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) continue;
+    if (S_ISLNK(st.st_mode)) {
+      throw DeviceStoreError(Kind::kLink, Quoted(path) + " is a symbolic link; the device store must be a file of the device root");
+    }
+    if (!S_ISREG(st.st_mode)) {
+      throw DeviceStoreError(Kind::kDamaged, Quoted(path) + " is damaged: not a file (devicectl init --force repairs the device)");
+    }
+    if (*suffix == 0 && st.st_size == 0) {
+      throw DeviceStoreError(Kind::kDamaged, Quoted(path) + " is damaged: it is empty (devicectl init --force repairs the device)");
+    }
+    if ((st.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0) {
+      throw DeviceStoreError(Kind::kReadOnly, Quoted(path) + " is read-only; the device needs to write it");
+    }
+  }
+}
+
+// Creates a new, empty store under a temporary name and links it into place, so no other process
+// ever sees a half-made (empty) store file. When another process got there first, its store is kept.
+void CreateStore(const std::filesystem::path& file) {
+  static std::atomic<int> counter{0};
+  std::filesystem::path temp = file.string() + "-new-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  try {
+    if (rc != SQLITE_OK) throw std::runtime_error(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    Exec(db, ("PRAGMA application_id=" + std::to_string(kApplicationId) + "; PRAGMA journal_mode=WAL;").c_str());
+    Exec(db, "BEGIN IMMEDIATE");
+    Exec(db, kSchema);
+    Exec(db, "COMMIT");
+  } catch (const std::exception& e) {
+    sqlite3_close(db);
+    ::unlink(temp.c_str());
+    throw std::runtime_error("cannot create " + Quoted(file) + ": " + e.what());
+  }
+  sqlite3_close(db);
+  int linked = ::link(temp.c_str(), file.c_str());
+  int error = errno;
+  ::unlink(temp.c_str());
+  if (linked != 0 && error != EEXIST) {
+    throw std::runtime_error("cannot create " + Quoted(file) + ": " + std::strerror(error));
+  }
+}
+
+// Reads one integer, mapping a file that is not a database to a damaged store.
+std::int64_t QueryInt(sqlite3* db, const std::filesystem::path& file, const char* sql) {
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
+  std::int64_t value = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+  sqlite3_finalize(stmt);
+  if (rc == SQLITE_ROW || rc == SQLITE_DONE) return value;
+  if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) {
+    throw DeviceStoreError(Kind::kDamaged, Quoted(file) + " is damaged: " + sqlite3_errstr(rc) +
+                                               " (devicectl init --force repairs the device)");
+  }
+  throw std::runtime_error("cannot read " + Quoted(file) + ": " + sqlite3_errmsg(db));
+}
+
+// A device store carries its mark (or, made before the mark, all its tables) and passes SQLite's
+// quick check of its pages.
+void VerifyStore(sqlite3* db, const std::filesystem::path& file) {
+  auto damaged = [&](const std::string& why) {
+    return DeviceStoreError(Kind::kDamaged,
+                            Quoted(file) + " is damaged: " + why + " (devicectl init --force repairs the device)");
+  };
+  std::int64_t id = QueryInt(db, file, "PRAGMA application_id");
+  if (id != 0 && id != kApplicationId) throw damaged("it is another program's database");
+  std::string tables = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN (";
+  for (const char* table : kTables) tables += std::string(table == kTables[0] ? "'" : ", '") + table + "'";
+  tables += ")";
+  if (QueryInt(db, file, tables.c_str()) != static_cast<std::int64_t>(std::size(kTables))) {
+    throw damaged("it is not a device store");
+  }
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &stmt, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
+  std::string verdict = rc == SQLITE_ROW && sqlite3_column_text(stmt, 0)
+                            ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
+                            : sqlite3_errstr(rc);
+  sqlite3_finalize(stmt);
+  if (verdict != "ok") throw damaged(verdict);
+}
+
+}  // namespace
 
 DeviceStore::DeviceStore(const std::filesystem::path& file) {
-  int rc = sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  CheckStoreFiles(file);
+  struct stat st{};
+  if (::lstat(file.c_str(), &st) != 0) {
+    CreateStore(file);
+    CheckStoreFiles(file);
+  }
+  int rc = sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
     sqlite3_close(m_db);
-    throw std::runtime_error("cannot open " + file.string() + ": " + message);
+    throw std::runtime_error("cannot open " + Quoted(file) + ": " + message);
   }
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
   try {
+    VerifyStore(m_db, file);
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+      throw DeviceStoreError(Kind::kReadOnly, Quoted(file) + " is read-only; the device needs to write it");
+    }
     Exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
-    Write([](sqlite3* db) { Exec(db, kSchema); });
   } catch (...) {
     sqlite3_close(m_db);
     throw;
@@ -167,13 +277,19 @@ void DeviceStore::Transaction(const char* begin, const std::function<void(sqlite
   }
 }
 
-void DeviceStore::Write(const std::function<void(sqlite3*)>& fn) { Transaction("BEGIN IMMEDIATE", fn); }
+void StoreWrite(DeviceStore& store, const std::function<void(sqlite3*)>& fn) { store.Transaction("BEGIN IMMEDIATE", fn); }
 
-void DeviceStore::Read(const std::function<void(sqlite3*)>& fn) { Transaction("BEGIN", fn); }
+void StoreRead(DeviceStore& store, const std::function<void(sqlite3*)>& fn) { store.Transaction("BEGIN", fn); }
+
+int ChangedRows(sqlite3* db) { return sqlite3_changes(db); }
+
+void DeviceStore::Batch(const std::function<void()>& fn) {
+  StoreWrite(*this, [&](sqlite3*) { fn(); });
+}
 
 std::optional<std::int64_t> DeviceStore::GetInt(std::string_view name) {
   std::optional<std::int64_t> out;
-  Read([&](sqlite3* db) {
+  StoreRead(*this, [&](sqlite3* db) {
     SqlStatement q(db, "SELECT value FROM state WHERE name = ?1 AND typeof(value) = 'integer'");
     q.Bind(1, name);
     if (q.Step()) out = q.Int(0);
@@ -182,7 +298,7 @@ std::optional<std::int64_t> DeviceStore::GetInt(std::string_view name) {
 }
 
 void DeviceStore::SetInt(std::string_view name, std::int64_t value) {
-  Write([&](sqlite3* db) {
+  StoreWrite(*this, [&](sqlite3* db) {
     SqlStatement q(db, "INSERT OR REPLACE INTO state (name, value) VALUES (?1, ?2)");
     q.Bind(1, name).Bind(2, value).Run();
   });
@@ -190,7 +306,7 @@ void DeviceStore::SetInt(std::string_view name, std::int64_t value) {
 
 std::optional<std::vector<std::uint8_t>> DeviceStore::GetBlob(std::string_view name) {
   std::optional<std::vector<std::uint8_t>> out;
-  Read([&](sqlite3* db) {
+  StoreRead(*this, [&](sqlite3* db) {
     SqlStatement q(db, "SELECT value FROM state WHERE name = ?1 AND typeof(value) = 'blob'");
     q.Bind(1, name);
     if (q.Step()) out = q.Blob(0);
@@ -199,9 +315,89 @@ std::optional<std::vector<std::uint8_t>> DeviceStore::GetBlob(std::string_view n
 }
 
 void DeviceStore::SetBlob(std::string_view name, const void* data, std::size_t size) {
-  Write([&](sqlite3* db) {
+  StoreWrite(*this, [&](sqlite3* db) {
     SqlStatement q(db, "INSERT OR REPLACE INTO state (name, value) VALUES (?1, ?2)");
     q.Bind(1, name).BindBlob(2, data, size).Run();
+  });
+}
+
+void DeviceStore::AppendKeyLog(const KeyLogEntry& entry) {
+  StoreWrite(*this, [&](sqlite3* db) {
+    SqlStatement(db, "INSERT INTO key_log (vk, scan, flags, extra) VALUES (?1, ?2, ?3, ?4)")
+        .Bind(1, std::int64_t{entry.vk})
+        .Bind(2, std::int64_t{entry.scan})
+        .Bind(3, std::int64_t{entry.flags})
+        .Bind(4, static_cast<std::int64_t>(entry.extra))
+        .Run();
+  });
+}
+
+std::vector<KeyLogEntry> DeviceStore::KeyLog() {
+  std::vector<KeyLogEntry> out;
+  StoreRead(*this, [&](sqlite3* db) {
+    SqlStatement q(db, "SELECT vk, scan, flags, extra FROM key_log ORDER BY seq");
+    while (q.Step()) {
+      out.push_back({static_cast<std::uint32_t>(q.Int(0)), static_cast<std::uint32_t>(q.Int(1)),
+                     static_cast<std::uint32_t>(q.Int(2)), static_cast<std::uint64_t>(q.Int(3))});
+    }
+  });
+  return out;
+}
+
+void DeviceStore::AppendSoundLog(const SoundLogEntry& entry) {
+  StoreWrite(*this, [&](sqlite3* db) {
+    SqlStatement(db, "INSERT INTO sound_log (flags, bytes, duration_ms, checksum) VALUES (?1, ?2, ?3, ?4)")
+        .Bind(1, std::int64_t{entry.flags})
+        .Bind(2, static_cast<std::int64_t>(entry.bytes))
+        .Bind(3, static_cast<std::int64_t>(entry.durationMs))
+        .Bind(4, std::int64_t{entry.checksum})
+        .Run();
+  });
+}
+
+std::vector<SoundLogEntry> DeviceStore::SoundLog() {
+  std::vector<SoundLogEntry> out;
+  StoreRead(*this, [&](sqlite3* db) {
+    SqlStatement q(db, "SELECT flags, bytes, duration_ms, checksum FROM sound_log ORDER BY seq");
+    while (q.Step()) {
+      out.push_back({static_cast<std::uint32_t>(q.Int(0)), static_cast<std::uint64_t>(q.Int(1)),
+                     static_cast<std::uint64_t>(q.Int(2)), static_cast<std::uint32_t>(q.Int(3))});
+    }
+  });
+  return out;
+}
+
+bool DeviceStore::RecordReset(std::string_view deviceTime, std::string_view failName) {
+  bool failed = false;
+  StoreWrite(*this, [&](sqlite3* db) {
+    failed = GetInt(failName).value_or(0) == 1;
+    SqlStatement(db, "INSERT INTO reset_log (device_time, failed) VALUES (?1, ?2)")
+        .Bind(1, deviceTime)
+        .Bind(2, failed ? 1 : 0)
+        .Run();
+  });
+  return failed;
+}
+
+std::vector<ResetLogEntry> DeviceStore::ResetLog() {
+  std::vector<ResetLogEntry> out;
+  StoreRead(*this, [&](sqlite3* db) {
+    SqlStatement q(db, "SELECT device_time, failed FROM reset_log ORDER BY seq");
+    while (q.Step()) out.push_back({q.Text(0), q.Int(1) != 0});
+  });
+  return out;
+}
+
+void DeviceStore::ClearLog(DeviceLog log) {
+  const char* sql = log == DeviceLog::kKeys     ? "DELETE FROM key_log"
+                    : log == DeviceLog::kSounds ? "DELETE FROM sound_log"
+                                                : "DELETE FROM reset_log";
+  StoreWrite(*this, [&](sqlite3* db) { SqlStatement(db, sql).Run(); });
+}
+
+void DeviceStore::Clear() {
+  StoreWrite(*this, [&](sqlite3* db) {
+    for (const char* table : kTables) SqlStatement(db, std::string("DELETE FROM ") + table).Run();
   });
 }
 

@@ -79,15 +79,7 @@ BOOL ResetDevice() {
   char stamp[48];
   std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
                 now.wMinute, now.wSecond);
-  bool failed = false;
-  CurrentDevice().Store().Write([&](sqlite3* db) {
-    SqlStatement flag(db, "SELECT value FROM state WHERE name = ?1 AND typeof(value) = 'integer'");
-    flag.Bind(1, state::kResetFail);
-    failed = flag.Step() && flag.Int(0) == 1;
-    SqlStatement insert(db, "INSERT INTO reset_log (device_time, failed) VALUES (?1, ?2)");
-    insert.Bind(1, std::string_view(stamp)).Bind(2, failed ? 1 : 0).Run();
-  });
-  if (failed) return Fail(ERROR_NOT_SUPPORTED);
+  if (CurrentDevice().Store().RecordReset(stamp, state::kResetFail)) return Fail(ERROR_NOT_SUPPORTED);
   std::function<void()> handler;
   {
     std::lock_guard guard(g_resetLock);

@@ -23,14 +23,7 @@ void SetKeyEventSink(std::function<void(BYTE vk, BYTE scan, DWORD flags)> sink) 
 // The key is logged before it is delivered, so the log shows it even when the sink's window
 // system reacts by ending the program.
 void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
-  kernel::CurrentDevice().Store().Write([&](sqlite3* db) {
-    kernel::SqlStatement insert(db, "INSERT INTO key_log (vk, scan, flags, extra) VALUES (?1, ?2, ?3, ?4)");
-    insert.Bind(1, std::int64_t{vk})
-        .Bind(2, std::int64_t{scan})
-        .Bind(3, std::int64_t{flags})
-        .Bind(4, static_cast<std::int64_t>(extraInfo))
-        .Run();
-  });
+  kernel::CurrentDevice().Store().AppendKeyLog({vk, scan, flags, static_cast<std::uint64_t>(extraInfo)});
   std::function<void(BYTE, BYTE, DWORD)> sink;
   {
     std::lock_guard guard(kernel::g_sinkLock);

@@ -26,6 +26,26 @@ struct ParseFailure {
   std::string message;
 };
 
+// A token of the file as an error message shows it: control characters as \xHH, cut after 80
+// characters.
+std::string Shown(std::string_view token) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  std::size_t shown = 0;
+  for (char ch : token) {
+    auto c = static_cast<unsigned char>(ch);
+    if ((c & 0xC0) != 0x80 && shown++ == 80) return out + "...";
+    if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out.push_back(kDigits[c >> 4]);
+      out.push_back(kDigits[c & 0xF]);
+    } else {
+      out.push_back(ch);
+    }
+  }
+  return out;
+}
+
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
   int number = 1;
@@ -76,8 +96,9 @@ std::optional<std::uint32_t> ParseHexNumber(std::string_view text, std::size_t m
   return value;
 }
 
-// Reads a quoted string that starts at text[pos] == '"'; only \\ and \" are escapes. Leaves pos
-// after the closing quote.
+// Reads a quoted string that starts at text[pos] == '"'. The escapes are \\ and \" as in REGEDIT4,
+// and \n, \r, \t and \xHH for the other control characters, so that no name or text can break a
+// line. Leaves pos after the closing quote.
 std::string ReadQuoted(std::string_view text, std::size_t& pos, int line) {
   std::string out;
   for (++pos; pos < text.size(); ++pos) {
@@ -89,10 +110,30 @@ std::string ReadQuoted(std::string_view text, std::size_t& pos, int line) {
     if (c == '\\') {
       if (pos + 1 >= text.size()) break;
       char next = text[++pos];
-      if (next != '\\' && next != '"') {
-        throw ParseFailure{line, std::string("unknown escape \\") + next + " in a quoted string (only \\\\ and \\\")"};
+      switch (next) {
+        case '\\':
+        case '"':
+          c = next;
+          break;
+        case 'n':
+          c = '\n';
+          break;
+        case 'r':
+          c = '\r';
+          break;
+        case 't':
+          c = '\t';
+          break;
+        case 'x': {
+          auto code = pos + 2 < text.size() ? ParseHexNumber(text.substr(pos + 1, 2), 2) : std::nullopt;
+          if (!code || *code >= 0x80) throw ParseFailure{line, "\\x needs two hexadecimal digits from 00 to 7f"};
+          c = static_cast<char>(*code);
+          pos += 2;
+          break;
+        }
+        default:
+          throw ParseFailure{line, "unknown escape in a quoted string (\\\\, \\\", \\n, \\r, \\t or \\xHH)"};
       }
-      c = next;
     }
     out.push_back(c);
   }
@@ -128,7 +169,7 @@ std::vector<std::uint8_t> ParseHexBytes(const std::vector<Line>& segments) {
       } else if (auto byte = ParseHexNumber(token, 2)) {
         bytes.push_back(static_cast<std::uint8_t>(*byte));
       } else {
-        throw ParseFailure{segments[s].number, "bad byte \"" + std::string(token) + "\" in hex data"};
+        throw ParseFailure{segments[s].number, "bad byte \"" + Shown(token) + "\" in hex data"};
       }
       start = end + 1;
     }
@@ -168,10 +209,11 @@ class RegFileParser {
     if (remove) inner.remove_prefix(1);
     auto path = ParseRegistryPath(Utf8ToWide(inner));
     if (!path) {
-      throw ParseFailure{number, "unknown root key in [" + std::string(inner) +
+      throw ParseFailure{number, "unknown root key in [" + Shown(inner) +
                                      "]; expected HKEY_LOCAL_MACHINE, HKLM, HKEY_CURRENT_USER or HKCU"};
     }
     if (remove && path->key.empty()) throw ParseFailure{number, "a whole hive cannot be deleted"};
+    if (auto problem = KeyPathProblem(path->key)) throw ParseFailure{number, *problem};
     std::u16string full = HiveName(path->hive);
     if (!path->key.empty()) full += u"\\" + path->key;
     m_keys.push_back({std::move(full), remove, {}, {}});
@@ -192,6 +234,7 @@ class RegFileParser {
     if (pos >= text.size() || text[pos] != '=') throw ParseFailure{number, "expected '=' after the value name"};
     std::string_view data = Trim(text.substr(pos + 1));
     std::u16string wideName = Utf8ToWide(name);
+    if (auto problem = ValueNameProblem(wideName)) throw ParseFailure{number, *problem};
     auto sameName = [&](const auto& other) { return EqualsNoCase(NameOf(other), wideName); };
     // Within one key the later line wins: a deletion cancels an earlier write, a write an earlier
     // deletion, so the result never depends on applying writes before deletions or after.
@@ -263,9 +306,20 @@ class RegFileParser {
 // --- Writing. ---
 
 std::string Quote(std::u16string_view text) {
+  static constexpr char kDigits[] = "0123456789abcdef";
   std::string out = "\"";
   for (char c : WideToUtf8(text)) {
-    if (c == '\\' || c == '"') out.push_back('\\');
+    if (c == '\\' || c == '"') {
+      out.push_back('\\');
+    } else if (c == '\n' || c == '\r' || c == '\t') {
+      out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+      continue;
+    } else if ((c >= 0 && c < 0x20) || c == 0x7F) {
+      out += "\\x";
+      out.push_back(kDigits[c >> 4]);
+      out.push_back(kDigits[c & 0xF]);
+      continue;
+    }
     out.push_back(c);
   }
   out.push_back('"');
@@ -273,7 +327,7 @@ std::string Quote(std::u16string_view text) {
 }
 
 // The text of REG_SZ data that can be written as "text" and read back to the same bytes: whole
-// UTF-16 units ending in one terminator, no other zero, no unpaired surrogate, no line break.
+// UTF-16 units ending in one terminator, no other zero, no unpaired surrogate.
 std::optional<std::u16string> PlainText(const std::vector<std::uint8_t>& data) {
   if (data.size() < 2 || data.size() % 2 != 0) return std::nullopt;
   std::u16string text;
@@ -281,7 +335,7 @@ std::optional<std::u16string> PlainText(const std::vector<std::uint8_t>& data) {
   if (data[data.size() - 2] != 0 || data[data.size() - 1] != 0) return std::nullopt;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char16_t c = text[i];
-    if (c == 0 || c == u'\r' || c == u'\n') return std::nullopt;
+    if (c == 0) return std::nullopt;
     if (c >= 0xD800 && c <= 0xDBFF) {
       if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
       ++i;
@@ -348,6 +402,11 @@ std::variant<std::vector<RegFileKey>, RegFileError> ParseRegFile(std::string_vie
 std::string FormatRegFile(const std::vector<RegFileKey>& keys) {
   std::string out = std::string(kHeader) + "\n\n";
   for (const auto& key : keys) {
+    // A key line has no escapes, so a name the registry refuses (a control character) is refused
+    // here too rather than written as text that would read back as other keys.
+    if (auto path = ParseRegistryPath(key.path); path) {
+      if (auto problem = KeyPathProblem(path->key)) throw std::invalid_argument(WideToUtf8(key.path) + ": " + *problem);
+    }
     out += key.remove ? "[-" : "[";
     out += WideToUtf8(key.path);
     out += "]\n";

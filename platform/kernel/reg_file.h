@@ -35,8 +35,8 @@ std::variant<std::vector<RegFileKey>, RegFileError> ParseRegFile(std::string_vie
 
 // Writes keys in REGEDIT4 form: a header line, a blank line, then each key with its values, then
 // its deleted values. ParseRegFile reads the result back to the same keys; REG_SZ data that is not
-// plain terminated text is written as hex(1): so its bytes survive. Names holding line breaks
-// cannot be written in this format.
+// plain terminated text is written as hex(1): so its bytes survive. Quoted names and text escape
+// their control characters; a key path beyond the registry's limits throws std::invalid_argument.
 std::string FormatRegFile(const std::vector<RegFileKey>& keys);
 
 // Exports the key (or both hives, HKEY_CURRENT_USER first, when path is empty) with all its

@@ -1,14 +1,12 @@
 #include "platform/kernel/registry.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 
 #include "platform/kernel/device_root.h"
-#include "platform/kernel/device_store.h"
+#include "platform/kernel/store_sql.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/wide_string.h"
 
@@ -67,12 +65,12 @@ class RegistryKey : public KernelObject {
 // this thread) it joins the outer one.
 template <typename Fn>
 void WithWrite(Fn&& fn) {
-  CurrentDevice().Store().Write([&](sqlite3* db) { fn(db); });
+  StoreWrite(CurrentDevice().Store(), [&](sqlite3* db) { fn(db); });
 }
 
 template <typename Fn>
 void WithRead(Fn&& fn) {
-  CurrentDevice().Store().Read([&](sqlite3* db) { fn(db); });
+  StoreRead(CurrentDevice().Store(), [&](sqlite3* db) { fn(db); });
 }
 
 // --- Store operations, each inside the caller's transaction. ---
@@ -150,7 +148,7 @@ bool DeleteValue(sqlite3* db, int hive, const std::string& keyFold, std::u16stri
       .Bind(2, keyFold)
       .Bind(3, FoldKey(name))
       .Run();
-  return sqlite3_changes(db) > 0;
+  return ChangedRows(db) > 0;
 }
 
 std::vector<RegistryValue> ListValues(sqlite3* db, int hive, const std::string& keyFold) {
@@ -234,10 +232,46 @@ LONG Guarded(Fn&& fn) {
 
 }  // namespace
 
+static void CheckLimits(std::u16string_view key, const std::u16string* valueName) {
+  if (auto problem = KeyPathProblem(key)) throw RegistryLimitError(*problem);
+  if (valueName) {
+    if (auto problem = ValueNameProblem(*valueName)) throw RegistryLimitError(*problem);
+  }
+}
+
 // --- Tool-side API. ---
 
+std::optional<std::string> KeyPathProblem(std::u16string_view key) {
+  auto parts = SplitKeyPath(key);
+  if (parts.size() > kMaxKeyDepth) {
+    return "a key path of " + std::to_string(parts.size()) + " levels is deeper than the " +
+           std::to_string(kMaxKeyDepth) + " the registry allows";
+  }
+  if (NormalizeKeyPath(key).size() > kMaxKeyPathLength) {
+    return "a key path longer than " + std::to_string(kMaxKeyPathLength) + " characters";
+  }
+  for (const auto& part : parts) {
+    if (part.size() > kMaxKeyNameLength) {
+      return "a key name of " + std::to_string(part.size()) + " characters is longer than the " +
+             std::to_string(kMaxKeyNameLength) + " the registry allows";
+    }
+    for (char16_t c : part) {
+      if (c < 0x20 || c == 0x7F) return "a key name holds a control character; key names are printable";
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ValueNameProblem(std::u16string_view name) {
+  if (name.size() > kMaxValueNameLength) {
+    return "a value name of " + std::to_string(name.size()) + " characters is longer than the " +
+           std::to_string(kMaxValueNameLength) + " the registry allows";
+  }
+  return std::nullopt;
+}
+
 void RegistryTransaction(const std::function<void()>& fn) {
-  CurrentDevice().Store().Write([&](sqlite3*) { fn(); });
+  CurrentDevice().Store().Batch(fn);
 }
 
 std::optional<RegistryPath> ParseRegistryPath(std::u16string_view fullPath) {
@@ -265,6 +299,7 @@ std::u16string HiveName(HKEY hive) {
 bool RegistryCreateKey(const RegistryPath& path) {
   int hive = HiveId(path.hive);
   if (!hive) return false;
+  CheckLimits(path.key, nullptr);
   WithWrite([&](sqlite3* db) { CreateKey(db, hive, SplitKeyPath(path.key)); });
   return true;
 }
@@ -280,6 +315,7 @@ bool RegistryKeyExists(const RegistryPath& path) {
 bool RegistrySetValue(const RegistryPath& path, const RegistryValue& value) {
   int hive = HiveId(path.hive);
   if (!hive) return false;
+  CheckLimits(path.key, &value.name);
   auto parts = SplitKeyPath(path.key);
   WithWrite([&](sqlite3* db) {
     CreateKey(db, hive, parts);
@@ -417,7 +453,8 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type,
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD /*reserved*/, DWORD type, const BYTE* data, DWORD dataSize) {
-  if ((data == nullptr && dataSize != 0) || (type == REG_DWORD && dataSize != sizeof(DWORD))) {
+  if ((data == nullptr && dataSize != 0) || (type == REG_DWORD && dataSize != sizeof(DWORD)) ||
+      kernel::ValueNameProblem(kernel::WideView(valueName))) {
     return ERROR_INVALID_PARAMETER;
   }
   return Guarded([&]() -> LONG {

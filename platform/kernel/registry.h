@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,6 +67,23 @@ struct RegistryPath {
   std::u16string key;  // without the hive, without leading or trailing backslashes
 };
 
+// The registry's limits, as Windows has them: a key name of up to 255 characters, all of them
+// printable (no control characters), a value name of up to 16,383, at most 512 levels of keys,
+// and a whole key path of up to 32,767 characters (a Windows object name).
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+constexpr std::size_t kMaxKeyDepth = 512;
+constexpr std::size_t kMaxKeyPathLength = 32767;
+
+// What makes a key path (under its hive) or a value name break the limits; nullopt within them.
+std::optional<std::string> KeyPathProblem(std::u16string_view key);
+std::optional<std::string> ValueNameProblem(std::u16string_view name);
+
+// Thrown by the tool-side calls that would create a key or value beyond the limits.
+struct RegistryLimitError : std::invalid_argument {
+  using std::invalid_argument::invalid_argument;
+};
+
 // Splits "HKLM\Key\Sub" into hive and key; nullopt for an unknown hive.
 std::optional<RegistryPath> ParseRegistryPath(std::u16string_view fullPath);
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
@@ -78,7 +96,8 @@ void RegistryTransaction(const std::function<void()>& fn);
 
 // The tool-side functions return false or nothing for a missing key or value and for a path
 // without a known hive; they throw std::runtime_error when the store itself fails.
-// Creates the key and every missing parent; true when it exists afterwards.
+// Creates the key and every missing parent; true when it exists afterwards. RegistryCreateKey and
+// RegistrySetValue throw RegistryLimitError (and change nothing) beyond the limits.
 bool RegistryCreateKey(const RegistryPath& path);
 bool RegistryKeyExists(const RegistryPath& path);
 // Sets a value, creating the key when needed.

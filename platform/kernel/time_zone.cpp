@@ -247,13 +247,14 @@ std::optional<std::int64_t> SystemTimeToMs(const SYSTEMTIME& t) {
 
 using kernel::kTimeZoneRecordSize;
 
+// The device clock stops at the last second of 9999 and refuses to be set beyond it.
 void GetSystemTime(SYSTEMTIME* time) {
-  if (time) *time = kernel::MsToSystemTime(kernel::DeviceUtcMs());
+  if (time) *time = kernel::MsToSystemTime(std::min(kernel::DeviceUtcMs(), kernel::kLastDeviceTimeMs));
 }
 
 BOOL SetSystemTime(const SYSTEMTIME* time) {
   auto ms = time ? kernel::SystemTimeToMs(*time) : std::nullopt;
-  if (!ms) {
+  if (!ms || *ms > kernel::kLastDeviceTimeMs) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -263,12 +264,13 @@ BOOL SetSystemTime(const SYSTEMTIME* time) {
 
 void GetLocalTime(SYSTEMTIME* time) {
   if (!time) return;
-  *time = kernel::MsToSystemTime(kernel::UtcToLocalMs(kernel::ReadZone(), kernel::DeviceUtcMs()));
+  std::int64_t local = kernel::UtcToLocalMs(kernel::ReadZone(), kernel::DeviceUtcMs());
+  *time = kernel::MsToSystemTime(std::min(local, kernel::kLastDeviceTimeMs));
 }
 
 BOOL SetLocalTime(const SYSTEMTIME* time) {
   auto ms = time ? kernel::SystemTimeToMs(*time) : std::nullopt;
-  if (!ms) {
+  if (!ms || *ms > kernel::kLastDeviceTimeMs) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

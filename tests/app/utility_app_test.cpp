@@ -58,13 +58,10 @@ class UtilityAppTest : public ::testing::Test {
   }
   std::vector<std::string> InjectedKeys() {
     std::vector<std::string> keys;
-    device.Device().Store().Read([&](sqlite3* db) {
-      kernel::SqlStatement q(db, "SELECT vk, scan, flags, extra FROM key_log ORDER BY seq");
-      while (q.Step()) {
-        keys.push_back(std::to_string(q.Int(0)) + "/" + std::to_string(q.Int(1)) + "/" + std::to_string(q.Int(2)) +
-                       "/" + std::to_string(q.Int(3)));
-      }
-    });
+    for (const auto& e : device.Device().Store().KeyLog()) {
+      keys.push_back(std::to_string(e.vk) + "/" + std::to_string(e.scan) + "/" + std::to_string(e.flags) + "/" +
+                     std::to_string(e.extra));
+    }
     return keys;
   }
   void WriteSnapshot(BYTE level) {

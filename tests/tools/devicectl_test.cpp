@@ -1,7 +1,10 @@
 // devicectl as a person or a test script uses it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <future>
+#include <tuple>
 
 #include "tests/support/programs.h"
 
@@ -64,10 +67,19 @@ TEST(Devicectl, RegistryRoundTrips) {
   EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\Software\\Test", "Blob"}).status, 1);
 }
 
+// Bad input of every kind (words, a malformed or missing file, a folder for a file, names beyond
+// the registry's limits) is status 2 with one line that shows at most 80 characters of the bad
+// token, its control characters escaped.
 TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  std::string deep = "HKLM";
+  for (int i = 0; i < 20000; ++i) deep += "\\k";
   const std::vector<std::vector<std::string>> kBad = {
+      {"reg", "import", root.String()}, {"reg", "import", root.String() + "/missing.reg"},
+      {"reg", "set", deep, "v", "dword:1"}, {"reg", "set", "HKLM\\" + std::string(256, 'k'), "v", "dword:1"},
+      {"reg", "set", "HKLM\\A", std::string(16384, 'v'), "dword:1"},
+      {"clock", "--set", "10000-01-01T00:00:00"}, {"volume", std::string(5000, '\x1b')},
       {"backlight", "0"},        {"backlight", "9"},          {"backlight", "bright"},
       {"battery", "--ac", "maybe"}, {"battery", "--percent", "101"}, {"volume", "0x1FFFFFFFF"},
       {"reg", "set", "HKLM\\nls", "DefaultLCID", "dword:4294967296"},
@@ -79,7 +91,14 @@ TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
     auto result = Devicectl(root, words);
     EXPECT_EQ(result.status, 2) << words[0];
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_LT(result.err.size(), 500u) << words[0];
+    EXPECT_EQ(result.err.find('\x1b'), std::string::npos) << words[0];
   }
+  EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\A"}).status, 1);
+  // The backlight's range message names the levels it accepts, and it accepts both ends.
+  EXPECT_NE(Devicectl(root, {"backlight", "0"}).err.find("from 1 to 8"), std::string::npos);
+  for (const char* level : {"1", "8"}) EXPECT_EQ(Devicectl(root, {"backlight", level}).status, 0) << level;
+  ASSERT_EQ(Devicectl(root, {"backlight", "5"}).status, 0);
   auto missing = Devicectl(root, {"reg", "get", "HKLM\\No\\Such\\Key"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "devicectl: no such key: HKLM\\No\\Such\\Key\n");
@@ -87,7 +106,7 @@ TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
   // A file with one bad line is refused whole: the good line before it is not applied either.
   auto badFile = Devicectl(root, {"reg", "import", "-"},
                            "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\nls]\n\"DefaultLCID\"=dword:00000001\n\"Other\"=dword:xyz\n");
-  EXPECT_EQ(badFile.status, 1);
+  EXPECT_EQ(badFile.status, 2);
   EXPECT_NE(badFile.err.find("line 5"), std::string::npos) << badFile.err;
 
   EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "5\n");
@@ -96,21 +115,52 @@ TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
   EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\nls", "DefaultLCID"})), "1033\n");
 }
 
+// A store that is not a device store stops both programs with its path and status 1; init --force
+// moves it aside and lays the image's registry and state, keeping the device's files.
+TEST(Devicectl, DamagedStoreIsReportedAndInitForceRepairsIt) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ASSERT_EQ(Devicectl(root, {"backlight", "2"}).status, 0);
+  std::filesystem::create_directories(root.Path() / "My Flash Disk" / "kept");
+  std::filesystem::resize_file(root.Path() / "registry.db", 0);
+  std::string store = (root.Path() / "registry.db").string();
+  for (const auto& result : {Devicectl(root, {"backlight"}), Devicectl(root, {"init"}),
+                             testing_support::Utility(root, {"--headless"})}) {
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find(store + " is damaged"), std::string::npos) << result.err;
+  }
+  auto repair = Devicectl(root, {"init", "--force"});
+  EXPECT_EQ(repair.status, 0) << repair.err;
+  EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "5\n");
+  EXPECT_EQ(Out(Devicectl(root, {"reg", "get", "HKLM\\nls", "DefaultLCID"})), "1033\n");
+  EXPECT_TRUE(std::filesystem::exists(root.Path() / "My Flash Disk" / "kept"));
+  int aside = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(root.Path())) {
+    if (entry.path().filename().string().starts_with("registry.db.damaged-")) {
+      ++aside;
+      EXPECT_EQ(std::filesystem::file_size(entry.path()), 0u);
+    }
+  }
+  EXPECT_EQ(aside, 1);
+}
+
 TEST(Devicectl, HardwareStateAndLogs) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  EXPECT_EQ(Devicectl(root, {"backlight", "8"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"backlight"})), "8\n");
-  EXPECT_EQ(Devicectl(root, {"battery", "--ac", "off", "--flag", "8", "--percent", "40", "--fail"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac off flag 8 percent 40 fail on\n");
-  EXPECT_EQ(Devicectl(root, {"battery", "--fail", "off"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"battery"})), "ac off flag 8 percent 40 fail off\n");
-  EXPECT_EQ(Devicectl(root, {"volume", "0x33333333"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"volume"})), "0x33333333\n");
-  EXPECT_EQ(Devicectl(root, {"platform-type", "8"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"platform-type"})), "8\n");
-  EXPECT_EQ(Devicectl(root, {"reset", "--fail", "on"}).status, 0);
-  EXPECT_EQ(Out(Devicectl(root, {"reset"})), "fail on\n");
+  // Each setting as it is set, then as it reads back.
+  const std::tuple<std::vector<std::string>, std::vector<std::string>, const char*> kSettings[] = {
+      {{"backlight", "8"}, {"backlight"}, "8\n"},
+      {{"battery", "--ac", "off", "--flag", "8", "--percent", "40", "--fail"}, {"battery"},
+       "ac off flag 8 percent 40 fail on\n"},
+      {{"battery", "--fail", "off"}, {"battery"}, "ac off flag 8 percent 40 fail off\n"},
+      {{"volume", "0x33333333"}, {"volume"}, "0x33333333\n"},
+      {{"platform-type", "8"}, {"platform-type"}, "8\n"},
+      {{"reset", "--fail", "on"}, {"reset"}, "fail on\n"},
+  };
+  for (const auto& [set, get, shown] : kSettings) {
+    EXPECT_EQ(Devicectl(root, set).status, 0) << set[0];
+    EXPECT_EQ(Out(Devicectl(root, get)), shown) << set[0];
+  }
   EXPECT_EQ(Out(Devicectl(root, {"store-block", "--bytes", "20"})),
             "00000000  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n00000010  00 00 00 00\n");
   EXPECT_EQ(Out(Devicectl(root, {"keys"})), "");

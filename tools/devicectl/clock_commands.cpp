@@ -1,9 +1,9 @@
 // devicectl clock and tz: the device's local time and its time-zone record.
 #include <cstdio>
 
+#include "platform/kernel/clock.h"
 #include "platform/kernel/time_zone.h"
 #include "platform/kernel/wide_string.h"
-#include "sim/options.h"
 #include "tools/devicectl/commands.h"
 
 namespace devicectl {
@@ -45,16 +45,12 @@ void ClockCommand(const Args& args, std::ostream& out) {
     return;
   }
   if (args.size() != 2 || args[0] != "--set") throw UsageError("usage: clock [--set LOCAL-ISO-TIME]");
-  auto t = sim::ParseLocalDateTime(args[1]);
-  if (!t) throw UsageError("a local time looks like 2026-12-06T14:30:00, not '" + args[1] + "'");
-  SYSTEMTIME local{};
-  local.wYear = static_cast<WORD>(t->year);
-  local.wMonth = static_cast<WORD>(t->month);
-  local.wDay = static_cast<WORD>(t->day);
-  local.wHour = static_cast<WORD>(t->hour);
-  local.wMinute = static_cast<WORD>(t->minute);
-  local.wSecond = static_cast<WORD>(t->second);
-  if (!SetLocalTime(&local)) throw CommandError("the device refused the time " + args[1]);
+  auto local = kernel::ParseLocalDateTime(args[1]);
+  if (!local) {
+    throw UsageError("a local time looks like 2026-12-06T14:30:00, from 1601-01-01T00:00:00 to 9999-12-31T23:59:59, not '" +
+                     Shown(args[1]) + "'");
+  }
+  if (!SetLocalTime(&*local)) throw CommandError("the device refused the time " + Shown(args[1]));
 }
 
 void TimeZoneCommand(const Args& args, std::ostream& out) {

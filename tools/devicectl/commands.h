@@ -1,6 +1,6 @@
 // devicectl's commands: each reads or changes one part of a device's state. A command throws
-// UsageError for words it cannot understand (exit 2) and CommandError when the device refuses
-// (exit 1); either way it has changed nothing.
+// UsageError for words or input files it cannot understand (exit 2) and CommandError when the
+// device refuses (exit 1); either way it has changed nothing.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +32,10 @@ void TimeZoneCommand(const Args& args, std::ostream& out);
 void KeysCommand(const Args& args, std::ostream& out);
 void SoundsCommand(const Args& args, std::ostream& out);
 void EventCommand(const Args& args, std::ostream& out);
+
+// A word of the command line as a message shows it: control characters escaped (\n, \xHH) and
+// cut after 80 characters, so a bad token can neither flood nor garble the terminal.
+std::string Shown(const std::string& word);
 
 // Shared word parsing. Numbers are decimal or 0x-hexadecimal and must fit the range.
 std::uint64_t ParseNumber(const std::string& text, std::uint64_t max, const std::string& what);

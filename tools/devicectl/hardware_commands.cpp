@@ -29,8 +29,14 @@ void BacklightCommand(const Args& args, std::ostream& out) {
     out << StateInt(kernel::state::kBacklight, 5) << "\n";
     return;
   }
-  auto level = ParseNumber(args[0], 8, "the backlight level");
-  if (level < 1) throw UsageError("the backlight level must be from 1 to 8, not '" + args[0] + "'");
+  // The range message of ParseNumber would say "from 0"; the level's own range is 1 to 8.
+  std::uint64_t level = 0;
+  try {
+    level = ParseNumber(args[0], 8, "the backlight level");
+  } catch (const UsageError&) {
+    level = 0;
+  }
+  if (level < 1) throw UsageError("the backlight level must be a number from 1 to 8, not '" + Shown(args[0]) + "'");
   Store().SetInt(kernel::state::kBacklight, static_cast<std::int64_t>(level));
 }
 
@@ -41,7 +47,7 @@ void BatteryCommand(const Args& args, std::ostream& out) {
   std::optional<std::uint64_t> percent;
   for (std::size_t i = 0; i < args.size(); ++i) {
     auto next = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value");
+      if (i + 1 >= args.size()) throw UsageError(Shown(args[i]) + " needs a value");
       return args[++i];
     };
     if (args[i] == "--ac") {
@@ -64,7 +70,7 @@ void BatteryCommand(const Args& args, std::ostream& out) {
         << " fail " << (StateInt(kernel::state::kBatteryFail, 0) ? "on" : "off") << "\n";
     return;
   }
-  Store().Write([&](sqlite3*) {
+  Store().Batch([&] {
     if (ac) Store().SetInt(kernel::state::kBatteryAc, *ac ? 1 : 0);
     if (flag) Store().SetInt(kernel::state::kBatteryFlag, static_cast<std::int64_t>(*flag));
     if (percent) Store().SetInt(kernel::state::kBatteryPercent, static_cast<std::int64_t>(*percent));
@@ -98,10 +104,7 @@ void ResetCommand(const Args& args, std::ostream& out) {
     return;
   }
   out << "fail " << (StateInt(kernel::state::kResetFail, 0) ? "on" : "off") << "\n";
-  Store().Read([&](sqlite3* db) {
-    kernel::SqlStatement q(db, "SELECT device_time, failed FROM reset_log ORDER BY seq");
-    while (q.Step()) out << q.Text(0) << (q.Int(1) ? " failed" : " reset") << "\n";
-  });
+  for (const auto& entry : Store().ResetLog()) out << entry.deviceTime << (entry.failed ? " failed" : " reset") << "\n";
 }
 
 void StoreBlockCommand(const Args& args, std::ostream& out) {

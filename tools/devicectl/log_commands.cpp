@@ -19,39 +19,29 @@ bool ClearRequested(const Args& args, const std::string& usage) {
   return true;
 }
 
-void ClearTable(const char* table) {
-  kernel::CurrentDevice().Store().Write(
-      [&](sqlite3* db) { kernel::SqlStatement(db, std::string("DELETE FROM ") + table).Run(); });
-}
+void ClearLog(kernel::DeviceLog log) { kernel::CurrentDevice().Store().ClearLog(log); }
 
 }  // namespace
 
 void KeysCommand(const Args& args, std::ostream& out) {
-  if (ClearRequested(args, "keys [--clear]")) return ClearTable("key_log");
-  kernel::CurrentDevice().Store().Read([&](sqlite3* db) {
-    kernel::SqlStatement q(db, "SELECT vk, flags FROM key_log ORDER BY seq");
-    while (q.Step()) {
-      char line[64];
-      auto flags = static_cast<unsigned>(q.Int(1));
-      std::snprintf(line, sizeof line, "%s 0x%02X flags %u", (flags & KEYEVENTF_KEYUP) ? "up" : "down",
-                    static_cast<unsigned>(q.Int(0)), flags);
-      out << line << "\n";
-    }
-  });
+  if (ClearRequested(args, "keys [--clear]")) return ClearLog(kernel::DeviceLog::kKeys);
+  for (const auto& entry : kernel::CurrentDevice().Store().KeyLog()) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%s 0x%02X flags %u", (entry.flags & KEYEVENTF_KEYUP) ? "up" : "down", entry.vk,
+                  entry.flags);
+    out << line << "\n";
+  }
 }
 
 void SoundsCommand(const Args& args, std::ostream& out) {
-  if (ClearRequested(args, "sounds [--clear]")) return ClearTable("sound_log");
-  kernel::CurrentDevice().Store().Read([&](sqlite3* db) {
-    kernel::SqlStatement q(db, "SELECT bytes, duration_ms, flags, checksum FROM sound_log ORDER BY seq");
-    while (q.Step()) {
-      char line[96];
-      std::snprintf(line, sizeof line, "sound %lld bytes %lld ms flags %lld checksum 0x%08llX",
-                    static_cast<long long>(q.Int(0)), static_cast<long long>(q.Int(1)), static_cast<long long>(q.Int(2)),
-                    static_cast<unsigned long long>(q.Int(3)));
-      out << line << "\n";
-    }
-  });
+  if (ClearRequested(args, "sounds [--clear]")) return ClearLog(kernel::DeviceLog::kSounds);
+  for (const auto& entry : kernel::CurrentDevice().Store().SoundLog()) {
+    char line[96];
+    std::snprintf(line, sizeof line, "sound %llu bytes %llu ms flags %u checksum 0x%08X",
+                  static_cast<unsigned long long>(entry.bytes), static_cast<unsigned long long>(entry.durationMs),
+                  entry.flags, entry.checksum);
+    out << line << "\n";
+  }
 }
 
 void EventCommand(const Args& args, std::ostream& out) {
@@ -72,10 +62,10 @@ void EventCommand(const Args& args, std::ostream& out) {
   if ((action == "--set" || action == "--reset") && args.size() == 2) {
     // Setting an event nobody holds would vanish with this process, so only a held one is touched.
     if (!kernel::InspectNamedEvent(name).exists) {
-      throw CommandError("no event '" + args[0] + "' (an event exists only while a program holds it)");
+      throw CommandError("no event '" + Shown(args[0]) + "' (an event exists only while a program holds it)");
     }
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
-    if (event == nullptr) throw CommandError("cannot open the event '" + args[0] + "'");
+    if (event == nullptr) throw CommandError("cannot open the event '" + Shown(args[0]) + "'");
     action == "--set" ? SetEvent(event) : ResetEvent(event);
     CloseHandle(event);
     return;
@@ -83,10 +73,10 @@ void EventCommand(const Args& args, std::ostream& out) {
   if (action == "--wait" && args.size() == 3) {
     auto ms = static_cast<DWORD>(ParseNumber(args[2], 0xFFFFFFFEu, "the wait time"));
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
-    if (event == nullptr) throw CommandError("cannot open the event '" + args[0] + "'");
+    if (event == nullptr) throw CommandError("cannot open the event '" + Shown(args[0]) + "'");
     DWORD result = WaitForSingleObject(event, ms);
     CloseHandle(event);
-    if (result != WAIT_OBJECT_0) throw CommandError("timed out after " + args[2] + " ms waiting for '" + args[0] + "'");
+    if (result != WAIT_OBJECT_0) throw CommandError("timed out after " + args[2] + " ms waiting for '" + Shown(args[0]) + "'");
     out << "signalled\n";
     return;
   }

@@ -10,6 +10,8 @@
 
 #include "device/default_image.h"
 #include "platform/kernel/clock.h"
+#include "platform/kernel/device_store.h"
+#include "platform/kernel/registry.h"
 #include "tools/devicectl/commands.h"
 
 namespace {
@@ -88,17 +90,28 @@ int main(int argc, char** argv) {
       {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
   };
   auto handler = kCommands.find(command);
-  if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + command + "'");
+  if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + devicectl::Shown(command) + "'");
 
   try {
     bool created = false;
-    device::OpenDevice(root, &created);
+    try {
+      device::OpenDevice(root, &created);
+    } catch (const kernel::DeviceStoreError& e) {
+      // init --force is the way out of a damaged store; everything else reports it.
+      bool repairable = e.m_kind == kernel::DeviceStoreError::Kind::kDamaged || e.m_kind == kernel::DeviceStoreError::Kind::kLink;
+      if (command != "init" || args != devicectl::Args{"--force"} || !repairable) throw;
+      auto aside = device::RepairDevice(root);
+      std::cout << "moved the damaged store to " << aside.string() << " and laid the default registry and state\n";
+      return 0;
+    }
     if (command == "init") {
       InitCommand(args, created, std::cout);
     } else {
       handler->second(args, std::cout);
     }
   } catch (const devicectl::UsageError& e) {
+    return Usage(e.what());
+  } catch (const kernel::RegistryLimitError& e) {
     return Usage(e.what());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "devicectl: %s\n", e.what());

@@ -1,4 +1,5 @@
 // devicectl reg: the registry, with keys named by their full path ("HKLM\nls").
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -18,13 +19,13 @@ using kernel::RegistryValue;
 
 RegistryPath KeyPath(const std::string& text) {
   auto path = kernel::ParseRegistryPath(kernel::Utf8ToWide(text));
-  if (!path) throw UsageError("'" + text + "' does not start with HKLM or HKCU");
+  if (!path) throw UsageError("'" + Shown(text) + "' does not start with HKLM or HKCU");
   return *path;
 }
 
 RegistryPath ExistingKey(const std::string& text) {
   RegistryPath path = KeyPath(text);
-  if (!kernel::RegistryKeyExists(path)) throw CommandError("no such key: " + text);
+  if (!kernel::RegistryKeyExists(path)) throw CommandError("no such key: " + Shown(text));
   return path;
 }
 
@@ -67,7 +68,7 @@ RegistryValue ParseTypedValue(const std::string& name, const std::string& text) 
   auto colon = text.find(':');
   std::string kind = text.substr(0, colon);
   std::string body = colon == std::string::npos ? "" : text.substr(colon + 1);
-  if (colon == std::string::npos) throw UsageError("a value is dword:N, sz:TEXT or binary:HEX, not '" + text + "'");
+  if (colon == std::string::npos) throw UsageError("a value is dword:N, sz:TEXT or binary:HEX, not '" + Shown(text) + "'");
   if (kind == "dword") {
     auto n = static_cast<std::uint32_t>(ParseNumber(body, 0xFFFFFFFFu, "a dword"));
     value.type = REG_DWORD;
@@ -88,7 +89,7 @@ RegistryValue ParseTypedValue(const std::string& name, const std::string& text) 
       value.data.push_back(static_cast<std::uint8_t>(ParseNumber("0x" + body.substr(i, 2), 0xFF, "a byte")));
     }
   } else {
-    throw UsageError("a value is dword:N, sz:TEXT or binary:HEX, not '" + text + "'");
+    throw UsageError("a value is dword:N, sz:TEXT or binary:HEX, not '" + Shown(text) + "'");
   }
   return value;
 }
@@ -101,7 +102,7 @@ void Get(const Args& args, std::ostream& out) {
   if (args.size() == 2) {
     std::u16string name = args[1] == "@" ? u"" : kernel::Utf8ToWide(args[1]);
     auto value = kernel::RegistryGetValue(path, name);
-    if (!value) throw CommandError("no value '" + args[1] + "' in " + args[0]);
+    if (!value) throw CommandError("no value '" + Shown(args[1]) + "' in " + Shown(args[0]));
     out << DataText(*value) << "\n";
     return;
   }
@@ -116,7 +117,7 @@ void Set(const Args& args) {
   if (args.size() != 3) throw UsageError("usage: reg set KEY VALUE dword:N|sz:TEXT|binary:HEX");
   RegistryPath path = KeyPath(args[0]);
   RegistryValue value = ParseTypedValue(args[1] == "@" ? "" : args[1], args[2]);
-  if (!kernel::RegistrySetValue(path, value)) throw CommandError("cannot write " + args[1] + " in " + args[0]);
+  if (!kernel::RegistrySetValue(path, value)) throw CommandError("cannot write " + Shown(args[1]) + " in " + Shown(args[0]));
 }
 
 void Delete(const Args& args) {
@@ -124,9 +125,9 @@ void Delete(const Args& args) {
   RegistryPath path = ExistingKey(args[0]);
   if (args.size() == 2) {
     std::u16string name = args[1] == "@" ? u"" : kernel::Utf8ToWide(args[1]);
-    if (!kernel::RegistryDeleteValue(path, name)) throw CommandError("no value '" + args[1] + "' in " + args[0]);
+    if (!kernel::RegistryDeleteValue(path, name)) throw CommandError("no value '" + Shown(args[1]) + "' in " + Shown(args[0]));
   } else if (!kernel::RegistryDeleteKey(path)) {
-    throw CommandError("cannot delete " + args[0]);
+    throw CommandError("cannot delete " + Shown(args[0]));
   }
 }
 
@@ -143,13 +144,16 @@ void Import(const Args& args) {
   if (args[0] == "-") {
     text << std::cin.rdbuf();
   } else {
+    std::error_code ec;
+    if (std::filesystem::is_directory(args[0], ec)) throw UsageError(Shown(args[0]) + " is a folder, not a file");
     std::ifstream in(args[0], std::ios::binary);
-    if (!in) throw CommandError("cannot read " + args[0]);
+    if (!in) throw UsageError("cannot read " + Shown(args[0]));
     text << in.rdbuf();
   }
+  // A file that is not REGEDIT text is bad input, like a bad word on the command line.
   auto parsed = kernel::ParseRegFile(text.str());
   if (auto* error = std::get_if<kernel::RegFileError>(&parsed)) {
-    throw CommandError(args[0] + ", line " + std::to_string(error->line) + ": " + error->message);
+    throw UsageError(Shown(args[0]) + ", line " + std::to_string(error->line) + ": " + error->message);
   }
   kernel::ImportRegistry(std::get<std::vector<kernel::RegFileKey>>(parsed));
 }
@@ -164,7 +168,7 @@ void RegistryCommand(const Args& args, std::ostream& out) {
   if (args[0] == "delete") return Delete(rest);
   if (args[0] == "export") return Export(rest, out);
   if (args[0] == "import") return Import(rest);
-  throw UsageError("unknown reg command '" + args[0] + "'");
+  throw UsageError("unknown reg command '" + Shown(args[0]) + "'");
 }
 
 }  // namespace devicectl

@@ -129,10 +129,9 @@ TEST(SndPlaySound, PlaysImagesSynchronouslyOnTheClockAndRefusesTheRest) {
   EXPECT_EQ(heard, 3);
 
   std::vector<std::array<std::int64_t, 4>> log;  // flags, bytes, duration, checksum
-  device.Device().Store().Read([&](sqlite3* db) {
-    kernel::SqlStatement q(db, "SELECT flags, bytes, duration_ms, checksum FROM sound_log ORDER BY seq");
-    while (q.Step()) log.push_back({q.Int(0), q.Int(1), q.Int(2), q.Int(3)});
-  });
+  for (const auto& e : device.Device().Store().SoundLog()) {
+    log.push_back({e.flags, static_cast<std::int64_t>(e.bytes), static_cast<std::int64_t>(e.durationMs), e.checksum});
+  }
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0], (std::array<std::int64_t, 4>{SND_MEMORY, std::int64_t(click.size()), 51, log[0][3]}));
   EXPECT_EQ(log[1][0], SND_MEMORY | SND_ASYNC);

@@ -90,7 +90,7 @@ TEST(DeviceRootTest, LinksAreFollowedOnlyWhileTheyStayInsideTheRoot) {
   fs::create_symlink("../../../../../../../../etc/hostname", device.Host("My Flash Disk/relative-out"));
   fs::create_symlink("out", device.Host("chain"));
   fs::create_symlink("..", device.Host("parent"));
-  fs::create_symlink("/tmp/quorvane-planted-by-a-link.txt", device.Host("My Flash Disk/dangling"));
+  fs::create_symlink(device.Root().string() + "-planted-by-a-link.txt", device.Host("My Flash Disk/dangling"));
   fs::create_symlink("My Flash Disk/dangling", device.Host("hop"));
   fs::create_symlink("loop-b", device.Host("loop-a"));
   fs::create_symlink("loop-a", device.Host("loop-b"));

@@ -102,10 +102,7 @@ TEST(KernelIoControlReset, LogsEveryRequestAndEndsTheProcessUnlessRefused) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   // The local (Pacific) time of each request and whether it failed.
   std::vector<std::pair<std::string, std::int64_t>> log;
-  device.Device().Store().Read([&](sqlite3* db) {
-    kernel::SqlStatement q(db, "SELECT device_time, failed FROM reset_log ORDER BY seq");
-    while (q.Step()) log.emplace_back(q.Text(0), q.Int(1));
-  });
+  for (const auto& e : device.Device().Store().ResetLog()) log.emplace_back(e.deviceTime, e.failed ? 1 : 0);
   EXPECT_EQ(log, (decltype(log){{"2026-03-01T04:00:00", 1}, {"2026-03-01T04:01:01", 0}}));
 }
 

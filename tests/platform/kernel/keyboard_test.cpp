@@ -15,10 +15,9 @@ using KeyRecord = std::array<std::int64_t, 4>;  // vk, scan, flags, extra
 
 std::vector<KeyRecord> KeyLog(kernel::Device& device) {
   std::vector<KeyRecord> log;
-  device.Store().Read([&](sqlite3* db) {
-    kernel::SqlStatement q(db, "SELECT vk, scan, flags, extra FROM key_log ORDER BY seq");
-    while (q.Step()) log.push_back({q.Int(0), q.Int(1), q.Int(2), q.Int(3)});
-  });
+  for (const auto& e : device.Store().KeyLog()) {
+    log.push_back({e.vk, e.scan, e.flags, static_cast<std::int64_t>(e.extra)});
+  }
   return log;
 }
 
@@ -36,7 +35,9 @@ TEST(KeybdEvent, LogsEachKeyAndHandsItToTheSink) {
   kernel::SetKeyEventSink(nullptr);
   keybd_event(0x26, 0x48, KEYEVENTF_EXTENDEDKEY, 1234);
 
-  std::vector<KeyRecord> expected{{0xC5, 0, 4, 0}, {0xC5, 0, 6, 0}, {0x26, 0x48, 1, 1234}};
+  std::vector<KeyRecord> expected{{0xC5, 0, KEYEVENTF_SILENT, 0},
+                                  {0xC5, 0, KEYEVENTF_KEYUP | KEYEVENTF_SILENT, 0},
+                                  {0x26, 0x48, KEYEVENTF_EXTENDEDKEY, 1234}};
   EXPECT_EQ(KeyLog(device.Device()), expected);
   expected.pop_back();
   EXPECT_EQ(delivered, expected);

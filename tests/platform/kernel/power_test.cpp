@@ -26,9 +26,10 @@ TEST(GetSystemPowerStatusEx, ReportsTheDeviceBatteryState) {
   store.SetInt(kernel::state::kBatteryFlag, BATTERY_FLAG_HIGH | BATTERY_FLAG_CHARGING);
   store.SetInt(kernel::state::kBatteryPercent, 85);
   ASSERT_TRUE(GetSystemPowerStatusEx(&status, TRUE));
+  // The record's first three bytes, in the device's layout: line status, flag, percentage.
   const BYTE* bytes = reinterpret_cast<const BYTE*>(&status);
-  EXPECT_EQ(bytes[0], 0);
-  EXPECT_EQ(bytes[1], 9);
+  EXPECT_EQ(bytes[0], AC_LINE_OFFLINE);
+  EXPECT_EQ(bytes[1], BATTERY_FLAG_HIGH | BATTERY_FLAG_CHARGING);
   EXPECT_EQ(bytes[2], 85);
 }
 

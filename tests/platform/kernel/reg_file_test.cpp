@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "platform/kernel/device_store.h"
 #include "platform/kernel/wide_string.h"
 #include "tests/support/test_device.h"
 
@@ -52,13 +53,14 @@ TEST(RegFileParse, ReadsEveryValueFormAndTheLaterLineWins) {
 }
 
 TEST(RegFileParse, ErrorsNameTheLine) {
-  const std::tuple<const char*, int, const char*> cases[] = {
+  const std::string kLongName(kernel::kMaxKeyNameLength + 1, 'k');
+  const std::tuple<std::string, int, const char*> cases[] = {
       {"", 1, "first line"},                                    {"REGEDIT5\n[HKLM\\A]\n", 1, "first line"},
       {"REGEDIT4\n\"a\"=\"b\"\n", 2, "[key]"},                  {"REGEDIT4\n[HKLM\\A\n", 2, "end with ']'"},
       {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\A]\n", 3, "unknown root key"}, {"REGEDIT4\n[-HKLM]\n", 2, "whole hive"},
       {"REGEDIT4\n[-HKLM\\A]\n\"a\"=\"b\"\n", 3, "[-key]"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\n", 3, "closing quote"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\\n\"\n", 3, "unknown escape"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\\q\"\n", 3, "unknown escape"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\" x\n", 3, "after the closing quote"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\" \"b\"\n", 3, "'='"},         {"REGEDIT4\n[HKLM\\A]\n\"a\"=42\n", 3, "unrecognised"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=dword:123456789\n", 3, "dword"},
@@ -66,11 +68,17 @@ TEST(RegFileParse, ErrorsNameTheLine) {
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,,03\n", 4, "empty byte"},
       {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,\\\n  1g\n", 5, "\"1g\""},
       {"REGEDIT4\r\n[HKLM\\A]\r\n\r\nvalue=1\r\n", 4, "unexpected line"},
+      {"REGEDIT4\n[HKLM\\A\x01]\n", 2, "control character"},
+      {"REGEDIT4\n[HKLM\\" + kLongName + "]\n", 2, "longer than the 255"},
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"\\x8z\"\n", 3, "two hexadecimal digits"},
+      // A bad token is shown cut and with its control characters escaped.
+      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:" + std::string(200, '\x1b') + "\n", 3, "\"\\x1b\\x1b"},
   };
   for (const auto& [text, line, message] : cases) {
     auto result = kernel::ParseRegFile(text);
     auto* error = std::get_if<kernel::RegFileError>(&result);
-    EXPECT_TRUE(error && error->line == line && error->message.find(message) != std::string::npos)
+    EXPECT_TRUE(error && error->line == line && error->message.find(message) != std::string::npos &&
+                error->message.size() < 500 && error->message.find('\x1b') == std::string::npos)
         << text << " -> " << (error ? std::to_string(error->line) + ": " + error->message : "no error");
   }
 }
@@ -83,7 +91,7 @@ TEST(RegFileFormat, WritesTextReadablyAndAnythingElseExactly) {
         {u"", REG_SZ, {'h', 0, 'i', 0}},        // no terminator
         {u"Odd", REG_SZ, {'h', 0, 0}},          // odd length
         {u"Lone", REG_SZ, {0x00, 0xD8, 0, 0}},  // unpaired surrogate
-        {u"Break", REG_SZ, Wide(u"a\nb")},      // a line break cannot sit inside quotes
+        {u"Break\n\"x\"=dword:1", REG_SZ, Wide(u"a\r\nb\x01")},  // escaped, never a second line
         {u"Dword3", REG_DWORD, {1, 2, 3}}, {u"Long", REG_BINARY, std::vector<std::uint8_t>(100, 0xAB)}},
        {u"Old"}},
       {u"HKEY_CURRENT_USER\\Gone", true, {}, {}},
@@ -93,23 +101,40 @@ TEST(RegFileFormat, WritesTextReadablyAndAnythingElseExactly) {
                                "\"Path \\\"x\\\"\"=\"C:\\\\dir\"\n@=hex(1):68,00,69,00\n"))
       << text;
   EXPECT_NE(text.find("\"Dword3\"=hex(4):01,02,03\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Break\\n\\\"x\\\"=dword:1\"=\"a\\r\\nb\\x01\"\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\"Old\"=-\n\n[-HKEY_CURRENT_USER\\Gone]\n"), std::string::npos);
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
   EXPECT_EQ(Parse(text), keys);
 }
 
+// Random names of every character a name can hold; key names are printable and hold no backslash.
+class RandomNames {
+ public:
+  explicit RandomNames(unsigned seed) : m_random(seed) {}
+  int Pick(int n) { return static_cast<int>(m_random() % static_cast<unsigned>(n)); }
+  std::uint32_t Next() { return m_random(); }
+  std::u16string Name(int maxLength, bool key) {
+    // Whole characters; key names leave out the first seven pieces (controls and the backslash).
+    static const std::u16string kPieces[] = {u"\n", u"\r", u"\t", u"\x01", u"\x7f", std::u16string(1, u'\0'), u"\\",
+                                             u"a", u"Z", u"0", u" ", u"\"", u"'", u"=", u";", u"[", u"]",
+                                             u"@", u"-", u"\u00e4", u"\u0416", u"\u20ac", u"\U0001F600"};
+    int first = key ? 7 : 0;
+    std::u16string out;
+    for (int i = Pick(maxLength + 1); i > 0; --i) out += kPieces[first + Pick(int(std::size(kPieces)) - first)];
+    return out;
+  }
+
+ private:
+  std::mt19937 m_random;
+};
+
 // Random keys of every shape survive Format then Parse unchanged.
 TEST(RegFileFormat, RoundTripsRandomKeys) {
-  std::mt19937 random(20260301);
-  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  // Path parts leave out the alphabet's first character, the backslash.
-  auto name = [&](int maxLength, int first = 0) {
-    const std::u16string alphabet = u"\\aZ09 \"'=;[]@-\tä\u0416\u00df\u20ac";
-    std::u16string out;
-    for (int i = pick(maxLength + 1); i > 0; --i) out.push_back(alphabet[first + pick(int(alphabet.size()) - first)]);
-    return out;
-  };
+  RandomNames names(20260301);
+  auto pick = [&](int n) { return names.Pick(n); };
+  auto random = [&] { return names.Next(); };
+  auto name = [&](int maxLength, int key = 0) { return names.Name(maxLength, key != 0); };
   for (int round = 0; round < 200; ++round) {
     std::vector<RegFileKey> keys(pick(4) + 1);
     for (auto& key : keys) {
@@ -131,6 +156,37 @@ TEST(RegFileFormat, RoundTripsRandomKeys) {
     }
     std::string text = kernel::FormatRegFile(keys);
     ASSERT_EQ(Parse(text), keys) << text;
+  }
+}
+
+// Whatever the registry holds, its export imported into an empty registry gives the same registry
+// back: no name or data can make an import create a key or value the source did not have.
+TEST(RegFileRegistry, ExportThenImportIsFaithfulForAnyNamesAndData) {
+  testing_support::TestDevice device;
+  auto& store = device.Device().Store();
+  RandomNames names(20261207);
+  for (int round = 0; round < 300; ++round) {
+    store.Clear();
+    store.Batch([&] {
+      for (int k = names.Pick(4) + 1; k > 0; --k) {
+        kernel::RegistryPath path{names.Pick(2) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, u""};
+        for (int depth = names.Pick(3) + 1; depth > 0; --depth) {
+          path.key += (path.key.empty() ? u"k" : u"\\k") + names.Name(6, true);
+        }
+        kernel::RegistryCreateKey(path);
+        for (int v = names.Pick(4); v > 0; --v) {
+          RegistryValue value{names.Name(8, false), names.Pick(3) ? DWORD(names.Pick(8)) : names.Next(), {}};
+          for (int n = names.Pick(40); n > 0; --n) value.data.push_back(static_cast<std::uint8_t>(names.Next()));
+          if (value.type == REG_SZ && names.Pick(2)) value.data = Wide(names.Name(12, false));
+          kernel::RegistrySetValue(path, value);
+        }
+      }
+    });
+    auto source = kernel::ExportRegistry(std::nullopt);
+    std::string text = kernel::FormatRegFile(source);
+    store.Clear();
+    kernel::ImportRegistry(Parse(text));
+    ASSERT_EQ(kernel::ExportRegistry(std::nullopt), source) << text;
   }
 }
 

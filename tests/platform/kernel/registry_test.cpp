@@ -67,6 +67,50 @@ TEST(RegistryNames, MatchCaseInsensitivelyIgnoreEmptyComponentsAndKeepTheFirstSp
   for (HKEY open : {hive, child, panel}) EXPECT_EQ(RegCloseKey(open), ERROR_SUCCESS);
 }
 
+// Windows' limits: 255 characters a key name, 16,383 a value name, 512 levels; a key name is
+// printable. Beyond them nothing is created, and a deep key costs nothing.
+TEST(RegistryLimits, KeysAndValuesBeyondWindowsLimitsAreRefusedWhole) {
+  testing_support::TestDevice device;
+  auto deep = [](std::size_t levels) {
+    std::u16string key = u"HKLM\\d";
+    for (std::size_t i = 1; i < levels; ++i) key += u"\\d";
+    return key;
+  };
+  struct Case {
+    std::u16string key;
+    std::u16string value;
+    bool allowed;
+  };
+  const Case kCases[] = {
+      {u"HKLM\\" + std::u16string(kernel::kMaxKeyNameLength, u'k'), u"v", true},
+      {u"HKLM\\" + std::u16string(kernel::kMaxKeyNameLength + 1, u'k'), u"v", false},
+      {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength, u'v'), true},
+      {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength + 1, u'v'), false},
+      {deep(kernel::kMaxKeyDepth), u"v", true},
+      {deep(kernel::kMaxKeyDepth + 1), u"v", false},
+      {deep(20000), u"v", false},
+      {u"HKLM\\Line\nBreak", u"v", false},
+      {u"HKLM\\Escape\x1b", u"v", false},
+  };
+  for (const auto& c : kCases) {
+    auto path = Path(c.key);
+    if (c.allowed) {
+      EXPECT_TRUE(kernel::RegistrySetValue(path, Dword(c.value, 1))) << c.key.size();
+      EXPECT_EQ(ReadDword(path, c.value), 1u);
+    } else {
+      EXPECT_THROW(kernel::RegistrySetValue(path, Dword(c.value, 1)), kernel::RegistryLimitError) << c.key.size();
+      EXPECT_FALSE(kernel::RegistryGetValue(path, c.value));
+      if (c.value == u"v") {
+        EXPECT_FALSE(kernel::RegistryKeyExists(path));
+      }
+    }
+  }
+  EXPECT_FALSE(kernel::RegistryKeyExists(Path(u"HKLM\\Line")));
+  std::u16string longName(kernel::kMaxValueNameLength + 1, u'v');
+  EXPECT_EQ(RegSetValueExW(HKEY_LOCAL_MACHINE, longName.c_str(), 0, REG_BINARY, nullptr, 0), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(kernel::RegistryGetValue(Path(u"HKLM"), longName));
+}
+
 struct OtherObject : kernel::KernelObject {};
 
 TEST(RegistryHandles, ClosedForeignAndDeletedKeysFailAndChangeNothing) {

@@ -174,4 +174,31 @@ TEST(TimeZoneDevice, ShiftingTheLocalClockKeepsTheSecond) {
   EXPECT_EQ(kernel::DeviceUtcMs(), Ms(2026, 3, 1, 12, 0, 1));
 }
 
+// One parser of local date-times for the utility's --clock and devicectl's clock --set: four-digit
+// years only, so the device clock never shows a five-digit year; the clock stops at its last second.
+TEST(TimeZoneDevice, LocalTimesParseWithinFourDigitYearsAndTheClockStopsAtTheLast) {
+  const std::pair<const char*, std::int64_t> kCases[] = {
+      {"2026-12-06T14:30:00", Ms(2026, 12, 6, 14, 30)}, {"2026-12-06 14:30", Ms(2026, 12, 6, 14, 30)},
+      {"1601-01-01T00:00:00", Ms(1601, 1, 1)},         {"9999-12-31T23:59:59", Ms(9999, 12, 31, 23, 59, 59)},
+      {"2024-02-29T00:00:00", Ms(2024, 2, 29)},         {"2026-02-29T00:00:00", -1},
+      {"10000-01-01T00:00:00", -1},                    {"1600-12-31T23:59:59", -1},
+      {"2026-13-01T00:00:00", -1},                     {"2026-12-06T24:00:00", -1},
+      {"2026-12-06T14:30:0x", -1},                     {"2026-12-06X14:30", -1},
+      {"+026-12-06T14:30", -1},                        {"", -1},
+  };
+  for (const auto& [text, ms] : kCases) {
+    auto parsed = kernel::ParseLocalDateTime(text);
+    EXPECT_EQ(parsed ? *kernel::SystemTimeToMs(*parsed) : -1, ms) << text;
+  }
+  testing_support::TestDevice device;
+  SYSTEMTIME last = *kernel::ParseLocalDateTime("9999-12-31T23:59:59");
+  ASSERT_TRUE(SetLocalTime(&last));
+  kernel::Clock().Sleep(5'000);
+  EXPECT_EQ(Now(GetLocalTime), kernel::kLastDeviceTimeMs);
+  EXPECT_EQ(Now(GetSystemTime), kernel::kLastDeviceTimeMs);
+  SYSTEMTIME beyond{10000, 1, 0, 1, 0, 0, 0, 0};
+  EXPECT_FALSE(SetLocalTime(&beyond));
+  EXPECT_FALSE(SetSystemTime(&beyond));
+}
+
 }  // namespace
