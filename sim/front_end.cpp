@@ -1,9 +1,12 @@
 #include "sim/front_end.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -23,6 +26,8 @@ namespace sim {
 namespace {
 
 constexpr int kDefaultBacklight = 5;
+// How often the window looks for device state changed by another program.
+constexpr std::chrono::milliseconds kDeviceWatchPeriod{250};
 
 // A request from outside (a signal, the window's close button) to end the program. It presses the
 // device's close key: the screen in front closes, and a page asks the main menu to close too, so
@@ -90,9 +95,16 @@ class DeviceFrames final : public FrameSource, public InputTarget {
     m_close.OnProgramIdle();
     std::uint64_t version = gwes::ScreenDirtyCount();
     int backlight = ReadBacklight();
-    if (version == m_notedVersion && backlight == m_backlight.load()) return;
+    if (version == m_notedVersion.load() && backlight == m_backlight.load()) return;
     m_notedVersion = version;
     m_backlight = backlight;
+    m_wake();
+  }
+  // On the device watch's thread: another program (devicectl) may change the backlight while this
+  // one sleeps, so the level is read a few times a second and the display woken when it changed.
+  void WatchDevice() {
+    int backlight = ReadBacklight();
+    if (backlight == m_backlight.exchange(backlight)) return;
     m_wake();
   }
 
@@ -100,7 +112,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   WakeDisplayFunction m_wake;
   CloseRequest& m_close;
   std::atomic<int> m_backlight{kDefaultBacklight};
-  std::uint64_t m_notedVersion = ~std::uint64_t{0};
+  std::atomic<std::uint64_t> m_notedVersion{~std::uint64_t{0}};
   int m_closes = 0;
 };
 
@@ -142,10 +154,20 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   SignalWatch signals([&close](int) { close.Press(); });
   std::atomic<bool> ended{false};
   int code = 0;
+  std::mutex watchLock;
+  std::condition_variable watchStop;
   std::thread program([&] {
     code = AfxWinMain(app, commandLine);
-    ended = true;
+    {
+      std::lock_guard guard(watchLock);
+      ended = true;
+    }
+    watchStop.notify_all();
     display.wake();
+  });
+  std::thread watch([&] {
+    std::unique_lock guard(watchLock);
+    while (!watchStop.wait_for(guard, kDeviceWatchPeriod, [&] { return ended.load(); })) device.WatchDevice();
   });
   DisplayConfig config;
   config.scale = scale;
@@ -163,6 +185,7 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
     std::_Exit(1);
   }
   program.join();
+  watch.join();
   gwes::SetIdleHook(nullptr);
   return code;
 }
