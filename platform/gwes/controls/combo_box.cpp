@@ -307,11 +307,12 @@ LRESULT OnSetText(HWND hwnd, LPCWSTR text) {
   return TRUE;
 }
 
-// CB_SETCURSEL: an index past the end (or -1) clears the selection and answers CB_ERR.
+// CB_SETCURSEL: an index past the end (or -1) clears the selection, and a drop-down's edit text
+// with it, and answers CB_ERR.
 LRESULT OnSetCurSel(HWND hwnd, WPARAM index) {
   LRESULT result = ToList(hwnd, LB_SETCURSEL, index);
   if (result == LB_ERR) ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(-1));
-  SyncText(hwnd);
+  SyncText(hwnd, true);
   return result == LB_ERR ? CB_ERR : result;
 }
 

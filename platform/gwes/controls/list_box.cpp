@@ -357,13 +357,18 @@ LRESULT OnMouseMove(HWND hwnd, POINT point) {
   return 0;
 }
 
-// The end of a tap tells the parent, as Win32 does, even when the row was already selected.
-LRESULT OnButtonUp(HWND hwnd) {
+// The end of a press (the stylus lifted, or the focus lost while it was down) lets the capture go
+// and tells the parent, as Win32 does, even when the row was already selected.
+void EndPress(HWND hwnd) {
   ListBoxState& state = *StateOf(hwnd);
-  if (!state.tracking) return 0;
+  if (!state.tracking) return;
   state.tracking = false;
   if (GetCapture() == hwnd) ReleaseCapture();
   if (IsWindow(hwnd) && !StateOf(hwnd)->items.empty()) Notify(hwnd, LBN_SELCHANGE);
+}
+
+LRESULT OnButtonUp(HWND hwnd) {
+  EndPress(hwnd);
   return 0;
 }
 
@@ -374,12 +379,9 @@ LRESULT OnDoubleTap(HWND hwnd, POINT point) {
 }
 
 LRESULT OnFocus(HWND hwnd, bool gained) {
-  ListBoxState& state = *StateOf(hwnd);
-  state.focused = gained;
-  if (!gained && state.tracking) {
-    state.tracking = false;
-    if (GetCapture() == hwnd) ReleaseCapture();
-  }
+  if (!gained) EndPress(hwnd);
+  if (!IsWindow(hwnd)) return 0;
+  StateOf(hwnd)->focused = gained;
   Redraw(hwnd);
   Notify(hwnd, gained ? LBN_SETFOCUS : LBN_KILLFOCUS);
   return 0;
@@ -449,7 +451,7 @@ LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       ListBoxState& state = *StateOf(hwnd);
       if (!Valid(state, wParam)) return LB_ERR;
       state.items[wParam].data = static_cast<ULONG_PTR>(lParam);
-      return LB_OKAY;
+      return TRUE;
     }
     case LB_GETITEMDATA: {
       const ListBoxState& state = *StateOf(hwnd);

@@ -31,17 +31,20 @@ int Clamp(const ProgressState& s, std::int64_t pos) {
   return static_cast<int>(std::clamp<std::int64_t>(pos, s.min, std::max(s.min, s.max)));
 }
 
-// Moves to `pos` (clamped) and returns the previous position; a change is drawn at once, so a busy
+// Puts the bar at `pos` and returns the previous position; a change is drawn at once, so a busy
 // caller still shows progress.
-LRESULT MoveTo(HWND hwnd, std::int64_t pos) {
-  ProgressState* s = StateOf(hwnd);
-  int previous = s->pos;
-  s->pos = Clamp(*s, pos);
-  if (s->pos != previous) {
+LRESULT Place(HWND hwnd, ProgressState& s, int pos) {
+  int previous = std::exchange(s.pos, pos);
+  if (pos != previous) {
     InvalidateRect(hwnd, nullptr, FALSE);
     UpdateWindow(hwnd);
   }
   return previous;
+}
+
+LRESULT MoveTo(HWND hwnd, std::int64_t pos) {
+  ProgressState* s = StateOf(hwnd);
+  return Place(hwnd, *s, Clamp(*s, pos));
 }
 
 LRESULT SetRange(HWND hwnd, int min, int max) {
@@ -56,14 +59,16 @@ LRESULT SetRange(HWND hwnd, int min, int max) {
 }
 
 // Past the maximum the bar starts over from the minimum (and past the minimum, for a negative step,
-// from the maximum), carrying what went beyond.
+// from the maximum), carrying what went beyond. The result is taken as it is, unclamped: with an
+// inverted range (10 to 5) Win32 steps on past the ends (10, 12, 14, ...), and so does this.
 LRESULT StepIt(HWND hwnd) {
-  const ProgressState* s = StateOf(hwnd);
+  ProgressState* s = StateOf(hwnd);
   std::int64_t next = std::int64_t{s->pos} + s->step;
   std::int64_t span = std::int64_t{s->max} - s->min;
-  if (span > 0 && next > s->max) next = (next - s->min) % span + s->min;
-  if (span > 0 && next < s->min) next = (next - s->min) % span + s->max;
-  return MoveTo(hwnd, next);
+  if (span == 0) next = s->min;
+  if (span != 0 && next > s->max) next = (next - s->min) % span + s->min;
+  if (span != 0 && next < s->min) next = (next - s->min) % span + s->max;
+  return Place(hwnd, *s, static_cast<int>(std::clamp<std::int64_t>(next, INT32_MIN, INT32_MAX)));
 }
 
 LRESULT GetRange(HWND hwnd, bool low, LPARAM lParam) {

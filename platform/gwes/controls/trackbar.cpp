@@ -32,6 +32,7 @@ struct TrackbarState {
   LONG selStart = 0;
   LONG selEnd = 0;
   UINT ticFreq = 1;
+  bool ticsLaidOut = false;  // TBS_AUTOTICKS places its inner ticks once a range or frequency is set
   UINT thumbLength = 0;  // 0: from the style and the client size
   bool focused = false;
   Gesture gesture = Gesture::None;
@@ -184,7 +185,7 @@ void DrawTicks(HDC dc, const Layout& l, const TrackbarState& s, DWORD style) {
   if (!l.ticksBefore && !l.ticksAfter) return;
   DrawTick(dc, l, CentreOf(l, s, s.min));
   DrawTick(dc, l, CentreOf(l, s, s.max));
-  if (!(style & TBS_AUTOTICKS) || s.ticFreq == 0) return;
+  if (!(style & TBS_AUTOTICKS) || !s.ticsLaidOut || s.ticFreq == 0) return;
   for (std::int64_t tick = std::int64_t{s.min} + s.ticFreq; tick < s.max; tick += s.ticFreq)
     DrawTick(dc, l, CentreOf(l, s, static_cast<LONG>(tick)));
 }
@@ -231,6 +232,7 @@ LRESULT OnSetRange(HWND hwnd, bool redraw, LONG min, LONG max) {
   s->min = min;
   s->max = max;
   s->pos = Clamp(*s, s->pos);
+  s->ticsLaidOut = true;
   UpdateAutoPageSize(*s);
   if (redraw) Invalidate(hwnd);
   return 0;
@@ -247,12 +249,14 @@ LRESULT OnSetPageSize(HWND hwnd, LONG size) {
   return previous;
 }
 
-// Selections exist only with TBS_ENABLESELRANGE; they stay inside the range.
-LRESULT OnSetSelection(HWND hwnd, bool redraw, const LONG* start, const LONG* end) {
+// Selections exist only with TBS_ENABLESELRANGE. TBM_SETSEL keeps the pair inside the range; the
+// one-sided TBM_SETSELSTART and TBM_SETSELEND take their value as it is, as Win32 does (neither
+// clamped nor put in order), and drawing shows only the part inside the range.
+LRESULT OnSetSelection(HWND hwnd, bool redraw, const LONG* start, const LONG* end, bool clamp) {
   TrackbarState* s = StateOf(hwnd);
   if (!(StyleOf(hwnd) & TBS_ENABLESELRANGE)) return 0;
-  if (start) s->selStart = Clamp(*s, *start);
-  if (end) s->selEnd = Clamp(*s, *end);
+  if (start) s->selStart = clamp ? Clamp(*s, *start) : *start;
+  if (end) s->selEnd = clamp ? Clamp(*s, *end) : *end;
   if (redraw) Invalidate(hwnd);
   return 0;
 }
@@ -262,7 +266,7 @@ LRESULT OnGetNumTics(HWND hwnd) {
   if (style & TBS_NOTICKS) return 0;
   const TrackbarState* s = StateOf(hwnd);
   LRESULT inner = 0;
-  if ((style & TBS_AUTOTICKS) && s->ticFreq > 0 && s->max > s->min)
+  if ((style & TBS_AUTOTICKS) && s->ticsLaidOut && s->ticFreq > 0 && s->max > s->min)
     inner = (s->max - s->min - 1) / static_cast<LONG>(s->ticFreq);
   return inner + 2;  // the ends always have a tick
 }
@@ -424,21 +428,24 @@ LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TBM_SETLINESIZE: return std::exchange(StateOf(hwnd)->lineSize, LongOf(lParam));
     case TBM_GETLINESIZE: return StateOf(hwnd)->lineSize;
     case TBM_SETTICFREQ:
-      if (StyleOf(hwnd) & TBS_AUTOTICKS) StateOf(hwnd)->ticFreq = static_cast<UINT>(wParam);
+      if (StyleOf(hwnd) & TBS_AUTOTICKS) {
+        StateOf(hwnd)->ticFreq = static_cast<UINT>(wParam);
+        StateOf(hwnd)->ticsLaidOut = true;
+      }
       Invalidate(hwnd);
       return 0;
     case TBM_GETNUMTICS: return OnGetNumTics(hwnd);
     case TBM_SETSEL: {
       LONG start = LowOf(lParam), end = HighOf(lParam);
-      return OnSetSelection(hwnd, flag, &start, &end);
+      return OnSetSelection(hwnd, flag, &start, &end, true);
     }
     case TBM_SETSELSTART: {
       LONG start = LongOf(lParam);
-      return OnSetSelection(hwnd, flag, &start, nullptr);
+      return OnSetSelection(hwnd, flag, &start, nullptr, false);
     }
     case TBM_SETSELEND: {
       LONG end = LongOf(lParam);
-      return OnSetSelection(hwnd, flag, nullptr, &end);
+      return OnSetSelection(hwnd, flag, nullptr, &end, false);
     }
     case TBM_CLEARSEL:
       StateOf(hwnd)->selStart = StateOf(hwnd)->selEnd = 0;

@@ -1,6 +1,8 @@
 #include "platform/gwes/controls/up_down.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/gwes/focus.h"
@@ -191,6 +193,48 @@ LRESULT OnSetRange(HWND hwnd, int minimum, int maximum) {
   return 0;
 }
 
+// The buddy's text as a whole decimal number ("" counts as 0, as in Win32); nothing when it holds
+// anything else or does not fit an int.
+std::optional<int> BuddyNumber(HWND buddy) {
+  std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(buddy)) + 1, u'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(buddy, text.data(), static_cast<int>(text.size()))));
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == u' ') ++i;
+  bool negative = i < text.size() && text[i] == u'-';
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
+  long long value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
+    value = value * 10 + (text[i] - u'0');
+    if (value > 0x80000000LL) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+// UDM_GETPOS and UDM_GETPOS32: with UDS_SETBUDDYINT the buddy's text is read back first, since the
+// user may have typed into it. The error flag is set unless that text was a number inside the
+// range: a number outside is kept clamped, anything else leaves the last good position. Without
+// UDS_SETBUDDYINT there is nothing to read back, and Win32 reports that as an error too.
+int GetPos(HWND hwnd, UpDownState& state, bool* error) {
+  bool read = false;
+  if ((StyleOf(hwnd) & UDS_SETBUDDYINT) && state.buddy && IsWindow(state.buddy)) {
+    if (std::optional<int> typed = BuddyNumber(state.buddy)) {
+      state.position = *typed;
+      read = true;
+    }
+  }
+  int low = std::min(state.minimum, state.maximum);
+  int high = std::max(state.minimum, state.maximum);
+  if (state.position < low || state.position > high) {
+    state.position = std::clamp(state.position, low, high);
+    read = false;
+  }
+  *error = !read;
+  return state.position;
+}
+
 // Sets the position, kept inside the range; returns the previous one.
 LRESULT OnSetPos(HWND hwnd, int position) {
   UpDownState& state = *StateOf(hwnd);
@@ -231,11 +275,18 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case UDM_SETPOS: return static_cast<short>(OnSetPos(hwnd, low()));
-    case UDM_GETPOS: return static_cast<WORD>(StateOf(hwnd)->position);
+    case UDM_GETPOS: {
+      bool error = false;
+      int position = GetPos(hwnd, *StateOf(hwnd), &error);
+      return MAKELPARAM(static_cast<WORD>(position), error ? 1 : 0);
+    }
     case UDM_SETPOS32: return OnSetPos(hwnd, static_cast<int>(lParam));
-    case UDM_GETPOS32:
-      if (auto* error = reinterpret_cast<BOOL*>(lParam)) *error = FALSE;
-      return StateOf(hwnd)->position;
+    case UDM_GETPOS32: {
+      bool error = false;
+      int position = GetPos(hwnd, *StateOf(hwnd), &error);
+      if (auto* flag = reinterpret_cast<BOOL*>(lParam)) *flag = error ? TRUE : FALSE;
+      return position;
+    }
     case UDM_SETBUDDY: {
       HWND previous = StateOf(hwnd)->buddy;
       StateOf(hwnd)->buddy = reinterpret_cast<HWND>(wParam);
