@@ -237,11 +237,6 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
   return 0;
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
 LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: return PaintControl(hwnd, [](HWND w, HDC dc) { Draw(w, dc, ODA_DRAWENTIRE); });

@@ -33,7 +33,6 @@ ComboState* StateOf(HWND hwnd) { return ControlState<ComboState>(hwnd); }
 ComboState* PeekState(HWND hwnd) {
   return IsWindow(hwnd) ? reinterpret_cast<ComboState*>(GetWindowLongW(hwnd, kControlStateSlot)) : nullptr;
 }
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 DWORD TypeOf(HWND hwnd) { return StyleOf(hwnd) & CBS_TYPEMASK; }
 bool DropsDown(HWND hwnd) { return TypeOf(hwnd) != CBS_SIMPLE; }
 
@@ -208,11 +207,6 @@ void Draw(HWND hwnd, HDC dc) {
     }
   }
   if (oldFont) SelectObject(dc, oldFont);
-}
-
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
 // The combo's filter on its edit: the keys that move or open the list, and the focus, are the combo's.

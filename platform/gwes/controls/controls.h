@@ -23,6 +23,19 @@ void NotifyParent(HWND control, WORD code);
 // Registers one standard control class: double taps on, one extra slot for the control's state.
 void RegisterControlClass(LPCWSTR className, WNDPROC proc);
 
+// The window's GWL_STYLE bits.
+inline DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+
+// The client point a stylus message carries in lParam (signed, so a drag past the left or top edge
+// reads as negative).
+inline POINT PointOf(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
+               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
+}
+
+// Asks for the whole control to be painted again; its WM_PAINT draws every pixel, so no erase.
+inline void Invalidate(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
+
 // A control's state lives in a struct owned by its window through extra slot 0: made on first use
 // (by init, which may read the window), freed at WM_NCDESTROY. Null once the window is gone.
 constexpr int kControlStateSlot = 0;

@@ -28,7 +28,6 @@ struct PickerState {
   HWND upDown = nullptr;
 };
 
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
 // The format a picker shows until DTM_SETFORMAT gives another (the device's English locale).
 std::u16string DefaultFormat(DWORD style) {
@@ -112,7 +111,6 @@ void Draw(HWND hwnd, HDC dc) {
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
 
 void Notify(HWND hwnd, NMHDR& header) {
   HWND parent = GetParent(hwnd);
@@ -139,7 +137,7 @@ void UserChange(HWND hwnd, const SYSTEMTIME& time) {
   bool changed = state.none || !SameTime(state.time, time);
   state.time = time;
   state.none = false;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   if (!changed) return;
   NMDATETIMECHANGE note{};
   note.nmhdr.code = DTN_DATETIMECHANGE;
@@ -157,7 +155,7 @@ void Select(HWND hwnd, int piece) {
   state.typedDigits = 0;
   if (piece == state.selected) return;
   state.selected = piece;
-  Redraw(hwnd);
+  Invalidate(hwnd);
 }
 
 // The next editable field after (direction 1) or before (-1) the selected one, wrapping around.
@@ -262,7 +260,7 @@ LRESULT OnFocus(HWND hwnd, bool focused) {
   PickerState& state = *StateOf(hwnd);
   state.focused = focused;
   state.typedDigits = 0;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   NotifySimple(hwnd, focused ? NM_SETFOCUS : NM_KILLFOCUS);
   return 0;
 }
@@ -283,7 +281,7 @@ LRESULT OnSize(HWND hwnd, int width, int height) {
   if (upDown && IsWindow(upDown))
     SetWindowPos(upDown, nullptr, width - kPickerUpDownWidth, 0, kPickerUpDownWidth, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return 0;
 }
 
@@ -311,14 +309,14 @@ LRESULT OnSetSystemTime(HWND hwnd, WPARAM flag, const SYSTEMTIME* time) {
     state.none = false;
   }
   state.typedDigits = 0;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return TRUE;
 }
 
 LRESULT OnSetFormat(HWND hwnd, LPCWSTR format) {
   PickerState& state = *StateOf(hwnd);
   UseFormat(state, format ? std::u16string(kernel::WideView(format)) : DefaultFormat(StyleOf(hwnd)));
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return TRUE;
 }
 
@@ -334,13 +332,8 @@ LRESULT OnGetText(HWND hwnd, std::size_t size, LPWSTR buffer) {
 
 LRESULT OnEnable(HWND hwnd, bool enabled) {
   if (HWND upDown = StateOf(hwnd)->upDown; upDown && IsWindow(upDown)) EnableWindow(upDown, enabled);
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return 0;
-}
-
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
 LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -363,7 +356,7 @@ LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(TextOf(*StateOf(hwnd)).size());
     case WM_SETFONT:
       StateOf(hwnd)->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Redraw(hwnd);
+      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Invalidate(hwnd);
       return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
     case DTM_GETSYSTEMTIME: return OnGetSystemTime(hwnd, reinterpret_cast<SYSTEMTIME*>(lParam));

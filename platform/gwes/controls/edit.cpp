@@ -48,7 +48,6 @@ EditState* StateOf(HWND hwnd) {
 
 void FreeState(HWND hwnd) { FreeControlState<EditState>(hwnd); }
 
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 bool Multiline(HWND hwnd) { return StyleOf(hwnd) & ES_MULTILINE; }
 
 // Where the text goes: the client area inside the border, one pixel in from each side.
@@ -398,11 +397,6 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
   ScrollToCaret(hwnd, state);
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 0;
-}
-
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
 LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

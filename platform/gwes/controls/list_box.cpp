@@ -35,7 +35,6 @@ struct ListBoxState {
 };
 
 ListBoxState* StateOf(HWND hwnd) { return ControlState<ListBoxState>(hwnd); }
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 int Count(const ListBoxState& state) { return static_cast<int>(state.items.size()); }
 bool Valid(const ListBoxState& state, WPARAM index) { return index < state.items.size(); }
 
@@ -393,11 +392,6 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
   state.top = std::clamp(state.top, 0, MaxTop(hwnd, state));
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 0;
-}
-
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
 }  // namespace

@@ -57,7 +57,6 @@ CalendarState* StateOf(HWND hwnd) {
   });
 }
 
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
 SYSTEMTIME Today(const CalendarState& state) {
   if (state.today) return *state.today;
@@ -236,7 +235,6 @@ void Draw(HWND hwnd, HDC dc) {
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
 
 void Notify(HWND hwnd, UINT code) {
   HWND parent = GetParent(hwnd);
@@ -256,7 +254,7 @@ void UserSelect(HWND hwnd, const SYSTEMTIME& date) {
   state.selected = DateOnly(date);
   state.shownYear = date.wYear;
   state.shownMonth = date.wMonth;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   if (changed) Notify(hwnd, MCN_SELCHANGE);
 }
 
@@ -341,7 +339,7 @@ LRESULT OnSetCurSel(HWND hwnd, const SYSTEMTIME* date) {
   state.selected = DateOnly(*date);
   state.shownYear = date->wYear;
   state.shownMonth = date->wMonth;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return TRUE;
 }
 
@@ -356,7 +354,7 @@ LRESULT OnSetColour(HWND hwnd, WPARAM part, COLORREF colour) {
   if (part >= 6) return static_cast<LRESULT>(static_cast<LONG>(-1));
   COLORREF previous = StateOf(hwnd)->colours[part];
   StateOf(hwnd)->colours[part] = colour;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return previous;
 }
 
@@ -364,7 +362,7 @@ LRESULT OnSetToday(HWND hwnd, const SYSTEMTIME* date) {
   CalendarState& state = *StateOf(hwnd);
   if (date && ValidDate(*date)) state.today = DateOnly(*date);
   else if (!date) state.today.reset();
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return 0;
 }
 
@@ -386,13 +384,8 @@ LRESULT OnSetFirstDay(HWND hwnd, LPARAM day) {
   CalendarState& state = *StateOf(hwnd);
   LRESULT previous = FirstDayAnswer(state);
   state.firstDay = day >= 0 && day <= 6 ? static_cast<int>(day) : kDefaultFirstDay;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return previous;
-}
-
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
 LRESULT CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -407,10 +400,10 @@ LRESULT CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_SIZE:
-    case WM_ENABLE: Redraw(hwnd); return 0;
+    case WM_ENABLE: Invalidate(hwnd); return 0;
     case WM_SETFONT:
       StateOf(hwnd)->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Redraw(hwnd);
+      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Invalidate(hwnd);
       return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
     case MCM_GETCURSEL: return OnGetCurSel(hwnd, reinterpret_cast<SYSTEMTIME*>(lParam));

@@ -25,7 +25,6 @@ struct ProgressState {
 
 ProgressState* StateOf(HWND hwnd) { return ControlState<ProgressState>(hwnd); }
 
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
 int Clamp(const ProgressState& s, std::int64_t pos) {
   return static_cast<int>(std::clamp<std::int64_t>(pos, s.min, std::max(s.min, s.max)));

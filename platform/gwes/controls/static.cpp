@@ -20,7 +20,6 @@ StaticState* StateOf(HWND hwnd) { return ControlState<StaticState>(hwnd); }
 
 void FreeState(HWND hwnd) { FreeControlState<StaticState>(hwnd); }
 
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
 UINT TextFormat(DWORD style) {
   UINT format = DT_EXPANDTABS;

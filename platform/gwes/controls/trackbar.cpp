@@ -43,7 +43,6 @@ struct TrackbarState {
 
 TrackbarState* StateOf(HWND hwnd) { return ControlState<TrackbarState>(hwnd); }
 
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 bool IsVertical(HWND hwnd) { return (StyleOf(hwnd) & TBS_VERT) != 0; }
 
 LONG Clamp(const TrackbarState& s, LONG pos) { return std::clamp(pos, s.min, std::max(s.min, s.max)); }
@@ -127,7 +126,6 @@ RECT ChannelRect(const Layout& l, DWORD style) {
   return l.Rect(kEdge, l.alongLength - kEdge, cross, cross + thickness);
 }
 
-void Invalidate(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
 
 // Tells the parent about a move made by the user. False when the trackbar is gone afterwards.
 bool Notify(HWND hwnd, WORD code, LONG pos = 0) {
@@ -402,11 +400,6 @@ LRESULT OnFocus(HWND hwnd, bool focused) {
   StateOf(hwnd)->focused = focused;
   Invalidate(hwnd);
   return 0;
-}
-
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
 LONG LongOf(LPARAM lParam) { return static_cast<LONG>(lParam); }

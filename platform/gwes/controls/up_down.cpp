@@ -29,7 +29,6 @@ struct UpDownState {
 };
 
 UpDownState* StateOf(HWND hwnd) { return ControlState<UpDownState>(hwnd); }
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 bool Horizontal(HWND hwnd) { return StyleOf(hwnd) & UDS_HORZ; }
 
 // The rectangle of one arrow: the top (up) or bottom half, or with UDS_HORZ the right (up) or left.
@@ -94,7 +93,6 @@ void Draw(HWND hwnd, HDC dc) {
     DrawArrow(hwnd, dc, arrow, state.held == arrow && state.inside);
 }
 
-void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
 
 void SendScroll(HWND hwnd, WORD code, int position) {
   HWND parent = GetParent(hwnd);
@@ -143,7 +141,7 @@ LRESULT OnButtonDown(HWND hwnd, POINT point) {
   state.held = arrow;
   state.inside = true;
   SetCapture(hwnd);
-  Redraw(hwnd);
+  Invalidate(hwnd);
   SetTimer(hwnd, kRepeatTimer, kUpDownFirstRepeatMs, nullptr);
   Step(hwnd, arrow);
   return 0;
@@ -155,7 +153,7 @@ LRESULT OnMouseMove(HWND hwnd, POINT point) {
   bool inside = ArrowAt(hwnd, point) == state.held;
   if (inside != state.inside) {
     state.inside = inside;
-    Redraw(hwnd);
+    Invalidate(hwnd);
   }
   return 0;
 }
@@ -167,7 +165,7 @@ void EndPress(HWND hwnd) {
   state.held = Arrow::None;
   state.inside = false;
   KillTimer(hwnd, kRepeatTimer);
-  Redraw(hwnd);
+  Invalidate(hwnd);
   SendScroll(hwnd, SB_ENDSCROLL, state.position);
 }
 
@@ -244,11 +242,6 @@ LRESULT OnSetPos(HWND hwnd, int position) {
   return previous;
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
 LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto low = [lParam] { return static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))); };
   auto high = [lParam] { return static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam))); };
@@ -261,7 +254,7 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP: return OnButtonUp(hwnd);
     case WM_CAPTURECHANGED: EndPress(hwnd); return 0;
     case WM_TIMER: return OnTimer(hwnd, wParam);
-    case WM_ENABLE: Redraw(hwnd); return 0;
+    case WM_ENABLE: Invalidate(hwnd); return 0;
     case UDM_SETRANGE: return OnSetRange(hwnd, high(), low());
     case UDM_GETRANGE: {
       const UpDownState& state = *StateOf(hwnd);
