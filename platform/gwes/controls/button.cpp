@@ -22,7 +22,6 @@ struct ButtonState {
 
 ButtonState* StateOf(HWND hwnd) { return ControlState<ButtonState>(hwnd); }
 
-void FreeState(HWND hwnd) { FreeControlState<ButtonState>(hwnd); }
 
 DWORD TypeOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & BS_TYPEMASK; }
 bool HasStyle(HWND hwnd, DWORD bits) { return (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & bits) != 0; }
@@ -237,7 +236,7 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
   return 0;
 }
 
-LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT ButtonProc(HWND hwnd, ButtonState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: return PaintControl(hwnd, [](HWND w, HDC dc) { Draw(w, dc, ODA_DRAWENTIRE); });
     case WM_ERASEBKGND: return 1;  // the whole face is drawn at WM_PAINT
@@ -252,28 +251,28 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS: return OnKillFocus(hwnd);
     case WM_GETDLGCODE: return OnGetDlgCode(hwnd);
     case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case WM_SETTEXT: {
       LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
       InvalidateRect(hwnd, nullptr, TRUE);
       return result;
     }
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-    case BM_GETSTATE: return StateOf(hwnd)->state;
+    case BM_GETSTATE: return state.state;
     case BM_SETSTATE: return OnSetState(hwnd, wParam != 0);
-    case BM_GETCHECK: return StateOf(hwnd)->state & BST_CHECKED;
+    case BM_GETCHECK: return state.state & BST_CHECKED;
     case BM_SETCHECK:
-      StateOf(hwnd)->state = (StateOf(hwnd)->state & ~BST_CHECKED) | (wParam == BST_CHECKED ? BST_CHECKED : 0);
+      state.state = (state.state & ~BST_CHECKED) | (wParam == BST_CHECKED ? BST_CHECKED : 0);
       return 0;
     case BM_SETSTYLE: return OnSetStyle(hwnd, static_cast<DWORD>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
     case BM_CLICK: return OnClick(hwnd);
-    case WM_NCDESTROY: FreeState(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterButtonClass() { RegisterControlClass(kButtonClassName, ButtonProc); }
+void RegisterButtonClass() { RegisterControlClass(kButtonClassName, ControlProc<ButtonState, ButtonProc>); }
 
 }  // namespace gwes

@@ -17,8 +17,8 @@ namespace {
 constexpr int kButtonWidth = 13;
 constexpr int kFieldPadding = 6;  // border and a little air above and below the text
 
-// A combo box's state (its list's included), owned by its window through extra slot 0 and freed at
-// WM_NCDESTROY. The texts, item values and the selection live in the list window.
+// A combo box's state (its list's included), owned by its window (see ControlState). The texts,
+// item values and the selection live in the list window.
 struct ComboState : ComboListState {
   HWND edit = nullptr;
   WNDPROC editProc = nullptr;  // the edit's own procedure, under the combo's filter
@@ -30,9 +30,7 @@ struct ComboState : ComboListState {
 
 ComboState* StateOf(HWND hwnd) { return ControlState<ComboState>(hwnd); }
 // The state of a combo that may already be gone (as seen from its list or edit).
-ComboState* PeekState(HWND hwnd) {
-  return IsWindow(hwnd) ? reinterpret_cast<ComboState*>(GetWindowLongW(hwnd, kControlStateSlot)) : nullptr;
-}
+ComboState* PeekState(HWND hwnd) { return IsWindow(hwnd) ? ControlState<ComboState>(hwnd) : nullptr; }
 DWORD TypeOf(HWND hwnd) { return StyleOf(hwnd) & CBS_TYPEMASK; }
 bool DropsDown(HWND hwnd) { return TypeOf(hwnd) != CBS_SIMPLE; }
 
@@ -355,7 +353,7 @@ LRESULT OnListMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
-LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT ComboProc(HWND hwnd, ComboState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
     case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(hwnd, reinterpret_cast<WINDOWPOS*>(lParam));
@@ -364,7 +362,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the field
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
     case WM_CHAR:
-      if (!StateOf(hwnd)->edit) MoveSelection(hwnd, WM_CHAR, wParam);
+      if (!state.edit) MoveSelection(hwnd, WM_CHAR, wParam);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
@@ -372,32 +370,32 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS: return OnKillFocus(hwnd, reinterpret_cast<HWND>(wParam));
     case WM_ENABLE:
       if (!wParam) CloseList(hwnd, false);
-      if (HWND edit = StateOf(hwnd)->edit) EnableWindow(edit, static_cast<BOOL>(wParam));
+      if (HWND edit = state.edit) EnableWindow(edit, static_cast<BOOL>(wParam));
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_COMMAND: return OnCommand(hwnd, wParam, reinterpret_cast<HWND>(lParam));
     case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS | (StateOf(hwnd)->dropped ? DLGC_WANTALLKEYS : 0);
+      return DLGC_WANTARROWS | DLGC_WANTCHARS | (state.dropped ? DLGC_WANTALLKEYS : 0);
     case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)));
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case WM_SETTEXT: return OnSetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
-      if (HWND edit = StateOf(hwnd)->edit) return SendMessageW(edit, msg, wParam, lParam);
+      if (HWND edit = state.edit) return SendMessageW(edit, msg, wParam, lParam);
       return DefWindowProcW(hwnd, msg, wParam, lParam);
     case CB_SETCURSEL: return OnSetCurSel(hwnd, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<int>(wParam))));
     case CB_SHOWDROPDOWN:
       if (wParam) DropList(hwnd, false);
       else CloseList(hwnd, false);
       return TRUE;
-    case CB_GETDROPPEDSTATE: return StateOf(hwnd)->dropped;
-    case CB_SETEXTENDEDUI: StateOf(hwnd)->extendedUI = wParam != 0; return CB_OKAY;
-    case CB_GETEXTENDEDUI: return StateOf(hwnd)->extendedUI;
-    case CB_SETDROPPEDWIDTH: StateOf(hwnd)->droppedWidth = static_cast<int>(wParam); [[fallthrough]];
+    case CB_GETDROPPEDSTATE: return state.dropped;
+    case CB_SETEXTENDEDUI: state.extendedUI = wParam != 0; return CB_OKAY;
+    case CB_GETEXTENDEDUI: return state.extendedUI;
+    case CB_SETDROPPEDWIDTH: state.droppedWidth = static_cast<int>(wParam); [[fallthrough]];
     case CB_GETDROPPEDWIDTH: {
       RECT combo;
       GetWindowRect(hwnd, &combo);
-      return std::max(StateOf(hwnd)->droppedWidth, static_cast<int>(combo.right - combo.left));
+      return std::max(state.droppedWidth, static_cast<int>(combo.right - combo.left));
     }
     case CB_GETDROPPEDCONTROLRECT:
       if (!lParam) return CB_ERR;
@@ -408,7 +406,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case CB_LIMITTEXT:
     case CB_GETEDITSEL:
     case CB_SETEDITSEL: {
-      HWND edit = StateOf(hwnd)->edit;
+      HWND edit = state.edit;
       if (!edit) return CB_ERR;
       if (msg == CB_LIMITTEXT) return SendMessageW(edit, EM_LIMITTEXT, wParam, 0), TRUE;
       if (msg == CB_GETEDITSEL) return SendMessageW(edit, EM_GETSEL, wParam, lParam);
@@ -417,12 +415,11 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_DESTROY: {
-      ComboState& state = *StateOf(hwnd);
       if (DropsDown(hwnd) && IsWindow(state.list)) DestroyWindow(state.list);
       state.list = nullptr;
       return 0;
     }
-    case WM_NCDESTROY: FreeControlState<ComboState>(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default:
       if (ListMessage(msg)) return OnListMessage(hwnd, msg, wParam, lParam);
       return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -450,7 +447,7 @@ void FocusCombo(HWND combo) {
 
 void RegisterComboBoxClass() {
   RegisterComboListClass();
-  RegisterControlClass(kComboBoxClassName, ComboProc);
+  RegisterControlClass(kComboBoxClassName, ControlProc<ComboState, ComboProc>);
 }
 
 }  // namespace gwes

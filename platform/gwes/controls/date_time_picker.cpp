@@ -15,7 +15,7 @@
 namespace gwes {
 namespace {
 
-// A picker's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A picker's state, owned by its window (see ControlState).
 struct PickerState {
   SYSTEMTIME time{};
   bool none = false;  // DTS_SHOWNONE and set to "no date"
@@ -48,12 +48,7 @@ void UseFormat(PickerState& state, std::u16string_view format) {
   state.typedDigits = 0;
 }
 
-PickerState* StateOf(HWND hwnd) {
-  return ControlState<PickerState>(hwnd, [](HWND window, PickerState& state) {
-    GetLocalTime(&state.time);
-    UseFormat(state, DefaultFormat(StyleOf(window)));
-  });
-}
+PickerState* StateOf(HWND hwnd) { return ControlState<PickerState>(hwnd); }
 
 std::u16string TextOf(const PickerState& state) {
   std::u16string text;
@@ -336,9 +331,12 @@ LRESULT OnEnable(HWND hwnd, bool enabled) {
   return 0;
 }
 
-LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT PickerProc(HWND hwnd, PickerState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE: return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    case WM_CREATE:
+      GetLocalTime(&state.time);
+      UseFormat(state, DefaultFormat(StyleOf(hwnd)));
+      return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
     case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
     case WM_SIZE: return OnSize(hwnd, LOWORD(static_cast<ULONG_PTR>(lParam)), HIWORD(static_cast<ULONG_PTR>(lParam)));
@@ -353,17 +351,17 @@ LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE: return OnEnable(hwnd, wParam != 0);
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_GETTEXT: return OnGetText(hwnd, static_cast<std::size_t>(wParam), reinterpret_cast<LPWSTR>(lParam));
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(TextOf(*StateOf(hwnd)).size());
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(TextOf(state).size());
     case WM_SETFONT:
-      StateOf(hwnd)->font = reinterpret_cast<HFONT>(wParam);
+      state.font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(static_cast<ULONG_PTR>(lParam))) Invalidate(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case DTM_GETSYSTEMTIME: return OnGetSystemTime(hwnd, reinterpret_cast<SYSTEMTIME*>(lParam));
     case DTM_SETSYSTEMTIME: return OnSetSystemTime(hwnd, wParam, reinterpret_cast<const SYSTEMTIME*>(lParam));
     case DTM_SETFORMATW: return OnSetFormat(hwnd, reinterpret_cast<LPCWSTR>(lParam));
     case DTM_GETMONTHCAL: return 0;  // no drop-down calendar is ever open
-    case WM_NCDESTROY: FreeControlState<PickerState>(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
@@ -372,7 +370,7 @@ LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void RegisterDateTimePickerClass() {
   RegisterUpDownClass();
-  RegisterControlClass(kDateTimePickerClassName, PickerProc);
+  RegisterControlClass(kDateTimePickerClassName, ControlProc<PickerState, PickerProc>);
 }
 
 }  // namespace gwes

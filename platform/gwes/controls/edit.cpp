@@ -20,7 +20,7 @@ namespace {
 constexpr std::size_t kDefaultLimit = 0x7FFFFFFE;
 constexpr UINT_PTR kCaretTimer = 1;
 
-// An edit's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY. The text is
+// An edit's state, owned by its window (see ControlState). The text is
 // kept here and written through to the window text, so GetWindowTextW reads it as well.
 struct EditState {
   std::u16string text;
@@ -43,10 +43,9 @@ std::u16string WindowText(HWND hwnd) {
 }
 
 EditState* StateOf(HWND hwnd) {
-  return ControlState<EditState>(hwnd, [](HWND window, EditState& state) { state.text = WindowText(window); });
+  return ControlState<EditState>(hwnd);
 }
 
-void FreeState(HWND hwnd) { FreeControlState<EditState>(hwnd); }
 
 bool Multiline(HWND hwnd) { return StyleOf(hwnd) & ES_MULTILINE; }
 
@@ -399,7 +398,7 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
   return 0;
 }
 
-LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT EditProc(HWND hwnd, EditState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
@@ -411,28 +410,29 @@ LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS: return OnKillFocus(hwnd);
     case WM_TIMER: return OnTimer(hwnd, wParam);
     case WM_SETTEXT: return OnSetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
-    case WM_SIZE: ScrollToCaret(hwnd, *StateOf(hwnd)); InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_SIZE: ScrollToCaret(hwnd, state); InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_GETDLGCODE: return OnGetDlgCode(hwnd);
     case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case EM_GETSEL: return OnGetSel(hwnd, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
     case EM_SETSEL: return OnSetSel(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
     case EM_REPLACESEL:
       if (lParam) ReplaceSelection(hwnd, std::u16string(kernel::WideView(reinterpret_cast<LPCWSTR>(lParam))), false);
       return 0;
-    case EM_LIMITTEXT: StateOf(hwnd)->limit = wParam ? static_cast<std::size_t>(wParam) : kDefaultLimit; return 0;
-    case EM_GETLIMITTEXT: return static_cast<LRESULT>(StateOf(hwnd)->limit);
-    case EM_GETMODIFY: return StateOf(hwnd)->modified;
-    case EM_SETMODIFY: StateOf(hwnd)->modified = wParam != 0; return 0;
+    case EM_LIMITTEXT: state.limit = wParam ? static_cast<std::size_t>(wParam) : kDefaultLimit; return 0;
+    case EM_GETLIMITTEXT: return static_cast<LRESULT>(state.limit);
+    case EM_GETMODIFY: return state.modified;
+    case EM_SETMODIFY: state.modified = wParam != 0; return 0;
     case EM_SETREADONLY: return OnSetReadOnly(hwnd, wParam != 0);
-    case WM_NCDESTROY: KillTimer(hwnd, kCaretTimer); FreeState(hwnd); return 0;
+    case WM_CREATE: state.text = WindowText(hwnd); return 0;
+    case WM_NCDESTROY: KillTimer(hwnd, kCaretTimer); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterEditClass() { RegisterControlClass(kEditClassName, EditProc); }
+void RegisterEditClass() { RegisterControlClass(kEditClassName, ControlProc<EditState, EditProc>); }
 
 }  // namespace gwes

@@ -23,7 +23,7 @@ struct ListItem {
   ULONG_PTR data = 0;
 };
 
-// A list box's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A list box's state, owned by its window (see ControlState).
 struct ListBoxState {
   std::vector<ListItem> items;
   int selection = -1;
@@ -394,9 +394,7 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
   return 0;
 }
 
-}  // namespace
-
-LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND hwnd, ListBoxState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
@@ -406,11 +404,10 @@ LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
     case WM_LBUTTONUP: return OnButtonUp(hwnd);
     case WM_LBUTTONDBLCLK: return OnDoubleTap(hwnd, PointOf(lParam));
-    case WM_CAPTURECHANGED: StateOf(hwnd)->tracking = false; return 0;
+    case WM_CAPTURECHANGED: state.tracking = false; return 0;
     case WM_SETFOCUS: return OnFocus(hwnd, true);
     case WM_KILLFOCUS: return OnFocus(hwnd, false);
     case WM_SIZE: {
-      ListBoxState& state = *StateOf(hwnd);
       state.top = std::clamp(state.top, 0, MaxTop(hwnd, state));
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
@@ -418,37 +415,33 @@ LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case LB_ADDSTRING: return OnAddString(hwnd, reinterpret_cast<LPCWSTR>(lParam));
     case LB_INSERTSTRING: return Insert(hwnd, static_cast<int>(wParam), reinterpret_cast<LPCWSTR>(lParam));
     case LB_DELETESTRING: return OnDeleteString(hwnd, wParam);
     case LB_RESETCONTENT: return OnResetContent(hwnd);
-    case LB_GETCOUNT: return Count(*StateOf(hwnd));
+    case LB_GETCOUNT: return Count(state);
     case LB_SETCURSEL: return OnSetCurSel(hwnd, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<int>(wParam))));
     case LB_GETCURSEL: {
-      int selection = StateOf(hwnd)->selection;
+      int selection = state.selection;
       return selection < 0 ? LB_ERR : selection;
     }
-    case LB_GETCARETINDEX: return std::max(0, StateOf(hwnd)->selection);
+    case LB_GETCARETINDEX: return std::max(0, state.selection);
     case LB_SETSEL: return LB_ERR;  // a single-selection list takes LB_SETCURSEL
     case LB_GETSEL: {
-      const ListBoxState& state = *StateOf(hwnd);
       if (!Valid(state, wParam)) return LB_ERR;
       return static_cast<int>(wParam) == state.selection ? 1 : 0;
     }
     case LB_GETTEXT: return OnGetText(hwnd, wParam, reinterpret_cast<LPWSTR>(lParam));
     case LB_GETTEXTLEN: {
-      const ListBoxState& state = *StateOf(hwnd);
       return Valid(state, wParam) ? static_cast<LRESULT>(state.items[wParam].text.size()) : LB_ERR;
     }
     case LB_SETITEMDATA: {
-      ListBoxState& state = *StateOf(hwnd);
       if (!Valid(state, wParam)) return LB_ERR;
       state.items[wParam].data = static_cast<ULONG_PTR>(lParam);
       return TRUE;
     }
     case LB_GETITEMDATA: {
-      const ListBoxState& state = *StateOf(hwnd);
       return Valid(state, wParam) ? static_cast<LRESULT>(state.items[wParam].data) : LB_ERR;
     }
     case LB_FINDSTRING: return Find(hwnd, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
@@ -459,19 +452,25 @@ LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return found;
     }
     case LB_SETTOPINDEX: return OnSetTopIndex(hwnd, wParam);
-    case LB_GETTOPINDEX: return StateOf(hwnd)->top;
+    case LB_GETTOPINDEX: return state.top;
     case LB_GETITEMRECT: return OnGetItemRect(hwnd, wParam, reinterpret_cast<RECT*>(lParam));
     case LB_ITEMFROMPOINT: return OnItemFromPoint(hwnd, PointOf(lParam));
-    case LB_GETITEMHEIGHT: return ItemHeight(*StateOf(hwnd));
+    case LB_GETITEMHEIGHT: return ItemHeight(state);
     case LB_SETITEMHEIGHT: {
       if (lParam <= 0 || lParam > 255) return LB_ERR;
-      StateOf(hwnd)->itemHeight = static_cast<int>(lParam);
+      state.itemHeight = static_cast<int>(lParam);
       Redraw(hwnd);
       return LB_OKAY;
     }
-    case WM_NCDESTROY: FreeControlState<ListBoxState>(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
+}
+
+}  // namespace
+
+LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc<ListBoxState, Dispatch>(hwnd, msg, wParam, lParam);
 }
 
 void RegisterListBoxClass() { RegisterControlClass(kListBoxClassName, ListBoxWindowProc); }

@@ -19,7 +19,7 @@ constexpr int kRows = 6;
 constexpr int kDefaultFirstDay = 6;  // Sunday, in the calendar's numbering where 0 is Monday
 constexpr COLORREF kTodayMark = RGB(255, 0, 0);
 
-// A calendar's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A calendar's state, owned by its window (see ControlState).
 struct CalendarState {
   SYSTEMTIME selected{};  // the date only; time fields are zero
   int shownYear = 0;
@@ -45,16 +45,17 @@ bool SameDate(const SYSTEMTIME& a, const SYSTEMTIME& b) {
   return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
 }
 
-CalendarState* StateOf(HWND hwnd) {
-  return ControlState<CalendarState>(hwnd, [](HWND, CalendarState& state) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    state.selected = DateOnly(now);
-    state.shownYear = now.wYear;
-    state.shownMonth = now.wMonth;
-    state.colours = {GetSysColor(COLOR_WINDOW),        GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_ACTIVECAPTION),
-                     GetSysColor(COLOR_WINDOW),        GetSysColor(COLOR_WINDOW),     GetSysColor(COLOR_GRAYTEXT)};
-  });
+CalendarState* StateOf(HWND hwnd) { return ControlState<CalendarState>(hwnd); }
+
+// A new calendar shows today's month with today selected, in the system colours.
+void InitState(CalendarState& state) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  state.selected = DateOnly(now);
+  state.shownYear = now.wYear;
+  state.shownMonth = now.wMonth;
+  state.colours = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_ACTIVECAPTION),
+                   GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOW),     GetSysColor(COLOR_GRAYTEXT)};
 }
 
 
@@ -388,7 +389,7 @@ LRESULT OnSetFirstDay(HWND hwnd, LPARAM day) {
   return previous;
 }
 
-LRESULT CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CalendarProc(HWND hwnd, CalendarState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
@@ -396,45 +397,46 @@ LRESULT CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
     case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
     case WM_LBUTTONUP: return OnButtonUp(hwnd, PointOf(lParam));
-    case WM_CAPTURECHANGED: StateOf(hwnd)->tracking = false; return 0;
+    case WM_CAPTURECHANGED: state.tracking = false; return 0;
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_SIZE:
     case WM_ENABLE: Invalidate(hwnd); return 0;
     case WM_SETFONT:
-      StateOf(hwnd)->font = reinterpret_cast<HFONT>(wParam);
+      state.font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(static_cast<ULONG_PTR>(lParam))) Invalidate(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case MCM_GETCURSEL: return OnGetCurSel(hwnd, reinterpret_cast<SYSTEMTIME*>(lParam));
     case MCM_SETCURSEL: return OnSetCurSel(hwnd, reinterpret_cast<const SYSTEMTIME*>(lParam));
     case MCM_GETMINREQRECT: return OnGetMinReqRect(hwnd, reinterpret_cast<RECT*>(lParam));
     case MCM_SETCOLOR: return OnSetColour(hwnd, wParam, static_cast<COLORREF>(lParam));
     case MCM_GETCOLOR:
-      return wParam < 6 ? StateOf(hwnd)->colours[wParam] : static_cast<LRESULT>(static_cast<LONG>(-1));
+      return wParam < 6 ? state.colours[wParam] : static_cast<LRESULT>(static_cast<LONG>(-1));
     case MCM_SETTODAY: return OnSetToday(hwnd, reinterpret_cast<const SYSTEMTIME*>(lParam));
     case MCM_GETTODAY:
       if (!lParam) return FALSE;
-      *reinterpret_cast<SYSTEMTIME*>(lParam) = Today(*StateOf(hwnd));
+      *reinterpret_cast<SYSTEMTIME*>(lParam) = Today(state);
       return TRUE;
     case MCM_HITTEST: return OnHitTest(hwnd, reinterpret_cast<MCHITTESTINFO*>(lParam));
     case MCM_SETFIRSTDAYOFWEEK: return OnSetFirstDay(hwnd, lParam);
-    case MCM_GETFIRSTDAYOFWEEK: return FirstDayAnswer(*StateOf(hwnd));
-    case MCM_GETMONTHDELTA: return MonthStep(*StateOf(hwnd));
+    case MCM_GETFIRSTDAYOFWEEK: return FirstDayAnswer(state);
+    case MCM_GETMONTHDELTA: return MonthStep(state);
     case MCM_SETMONTHDELTA: {
-      int previous = StateOf(hwnd)->monthDelta;
-      StateOf(hwnd)->monthDelta = std::max(0, static_cast<int>(wParam));
+      int previous = state.monthDelta;
+      state.monthDelta = std::max(0, static_cast<int>(wParam));
       return previous;
     }
     case MCM_GETMAXTODAYWIDTH:
-      return MeasureDc(StateOf(hwnd)->font).Width(TodayText(SYSTEMTIME{2000, 12, 0, 28}));
-    case WM_NCDESTROY: FreeControlState<CalendarState>(hwnd); return 0;
+      return MeasureDc(state.font).Width(TodayText(SYSTEMTIME{2000, 12, 0, 28}));
+    case WM_CREATE: InitState(state); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterMonthCalendarClass() { RegisterControlClass(kMonthCalendarClassName, CalendarProc); }
+void RegisterMonthCalendarClass() { RegisterControlClass(kMonthCalendarClassName, ControlProc<CalendarState, CalendarProc>); }
 
 }  // namespace gwes

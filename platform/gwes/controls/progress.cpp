@@ -122,28 +122,28 @@ void Draw(HWND hwnd, HDC dc) {
     FillColour(dc, segment(from, std::min(from + block, length)), s.bar, COLOR_HIGHLIGHT);
 }
 
-LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT ProgressProc(HWND hwnd, ProgressState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case PBM_SETRANGE:
       return SetRange(hwnd, LOWORD(static_cast<ULONG_PTR>(lParam)), HIWORD(static_cast<ULONG_PTR>(lParam)));
     case PBM_SETRANGE32: return SetRange(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
     case PBM_GETRANGE: return GetRange(hwnd, wParam != 0, lParam);
     case PBM_SETPOS: return MoveTo(hwnd, static_cast<int>(wParam));
-    case PBM_DELTAPOS: return MoveTo(hwnd, std::int64_t{StateOf(hwnd)->pos} + static_cast<int>(wParam));
-    case PBM_GETPOS: return StateOf(hwnd)->pos;
-    case PBM_SETSTEP: return std::exchange(StateOf(hwnd)->step, static_cast<int>(wParam));
+    case PBM_DELTAPOS: return MoveTo(hwnd, std::int64_t{state.pos} + static_cast<int>(wParam));
+    case PBM_GETPOS: return state.pos;
+    case PBM_SETSTEP: return std::exchange(state.step, static_cast<int>(wParam));
     case PBM_STEPIT: return StepIt(hwnd);
-    case PBM_SETBARCOLOR: return SetColour(StateOf(hwnd)->bar, hwnd, static_cast<COLORREF>(lParam));
-    case PBM_SETBKCOLOR: return SetColour(StateOf(hwnd)->background, hwnd, static_cast<COLORREF>(lParam));
+    case PBM_SETBARCOLOR: return SetColour(state.bar, hwnd, static_cast<COLORREF>(lParam));
+    case PBM_SETBKCOLOR: return SetColour(state.background, hwnd, static_cast<COLORREF>(lParam));
     case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // the whole client is drawn at WM_PAINT
-    case WM_NCDESTROY: FreeControlState<ProgressState>(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterProgressClass() { RegisterControlClass(kProgressClassName, ProgressProc); }
+void RegisterProgressClass() { RegisterControlClass(kProgressClassName, ControlProc<ProgressState, ProgressProc>); }
 
 }  // namespace gwes

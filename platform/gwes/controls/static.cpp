@@ -18,7 +18,6 @@ struct StaticState {
 
 StaticState* StateOf(HWND hwnd) { return ControlState<StaticState>(hwnd); }
 
-void FreeState(HWND hwnd) { FreeControlState<StaticState>(hwnd); }
 
 
 UINT TextFormat(DWORD style) {
@@ -79,7 +78,7 @@ LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
   return 0;
 }
 
-LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT StaticProc(HWND hwnd, StaticState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: return PaintControl(hwnd, DrawStatic);
     // The background is the colour request's brush, filled at WM_PAINT.
@@ -88,20 +87,20 @@ LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK: return OnTap(hwnd, STN_DBLCLK);
     case WM_GETDLGCODE: return DLGC_STATIC;
     case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case WM_SETTEXT: {
       LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
       InvalidateRect(hwnd, nullptr, TRUE);
       return result;
     }
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-    case WM_NCDESTROY: FreeState(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterStaticClass() { RegisterControlClass(kStaticClassName, StaticProc); }
+void RegisterStaticClass() { RegisterControlClass(kStaticClassName, ControlProc<StaticState, StaticProc>); }
 
 }  // namespace gwes

@@ -406,24 +406,24 @@ LONG LongOf(LPARAM lParam) { return static_cast<LONG>(lParam); }
 LONG LowOf(LPARAM lParam) { return static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))); }
 LONG HighOf(LPARAM lParam) { return static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam))); }
 
-LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TrackbarProc(HWND hwnd, TrackbarState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   bool flag = wParam != 0;
   switch (msg) {
-    case TBM_GETPOS: return StateOf(hwnd)->pos;
-    case TBM_GETRANGEMIN: return StateOf(hwnd)->min;
-    case TBM_GETRANGEMAX: return StateOf(hwnd)->max;
+    case TBM_GETPOS: return state.pos;
+    case TBM_GETRANGEMIN: return state.min;
+    case TBM_GETRANGEMAX: return state.max;
     case TBM_SETPOS: return OnSetPos(hwnd, flag, LongOf(lParam));
     case TBM_SETRANGE: return OnSetRange(hwnd, flag, LowOf(lParam), HighOf(lParam));
-    case TBM_SETRANGEMIN: return OnSetRange(hwnd, flag, LongOf(lParam), StateOf(hwnd)->max);
-    case TBM_SETRANGEMAX: return OnSetRange(hwnd, flag, StateOf(hwnd)->min, LongOf(lParam));
+    case TBM_SETRANGEMIN: return OnSetRange(hwnd, flag, LongOf(lParam), state.max);
+    case TBM_SETRANGEMAX: return OnSetRange(hwnd, flag, state.min, LongOf(lParam));
     case TBM_SETPAGESIZE: return OnSetPageSize(hwnd, LongOf(lParam));
-    case TBM_GETPAGESIZE: return StateOf(hwnd)->pageSize;
-    case TBM_SETLINESIZE: return std::exchange(StateOf(hwnd)->lineSize, LongOf(lParam));
-    case TBM_GETLINESIZE: return StateOf(hwnd)->lineSize;
+    case TBM_GETPAGESIZE: return state.pageSize;
+    case TBM_SETLINESIZE: return std::exchange(state.lineSize, LongOf(lParam));
+    case TBM_GETLINESIZE: return state.lineSize;
     case TBM_SETTICFREQ:
       if (StyleOf(hwnd) & TBS_AUTOTICKS) {
-        StateOf(hwnd)->ticFreq = static_cast<UINT>(wParam);
-        StateOf(hwnd)->ticsLaidOut = true;
+        state.ticFreq = static_cast<UINT>(wParam);
+        state.ticsLaidOut = true;
       }
       Invalidate(hwnd);
       return 0;
@@ -441,20 +441,20 @@ LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return OnSetSelection(hwnd, flag, nullptr, &end, false);
     }
     case TBM_CLEARSEL:
-      StateOf(hwnd)->selStart = StateOf(hwnd)->selEnd = 0;
+      state.selStart = state.selEnd = 0;
       if (flag) Invalidate(hwnd);
       return 0;
-    case TBM_GETSELSTART: return StateOf(hwnd)->selStart;
-    case TBM_GETSELEND: return StateOf(hwnd)->selEnd;
+    case TBM_GETSELSTART: return state.selStart;
+    case TBM_GETSELEND: return state.selEnd;
     case TBM_GETTHUMBRECT: return OnGetRect(hwnd, lParam, true);
     case TBM_GETCHANNELRECT: return OnGetRect(hwnd, lParam, false);
     case TBM_SETTHUMBLENGTH:
       if (StyleOf(hwnd) & TBS_FIXEDLENGTH) {
-        StateOf(hwnd)->thumbLength = static_cast<UINT>(wParam);
+        state.thumbLength = static_cast<UINT>(wParam);
         Invalidate(hwnd);
       }
       return 0;
-    case TBM_GETTHUMBLENGTH: return LayoutOf(hwnd, *StateOf(hwnd)).thumbLength;
+    case TBM_GETTHUMBLENGTH: return LayoutOf(hwnd, state).thumbLength;
     case WM_PAINT: return PaintControl(hwnd, Draw);
     case WM_ERASEBKGND: return 1;  // the whole client is drawn at WM_PAINT
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
@@ -472,7 +472,7 @@ LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE: Invalidate(hwnd); return 0;
     case WM_NCDESTROY:
       KillTimer(hwnd, kRepeatTimer);
-      FreeControlState<TrackbarState>(hwnd);
+     
       return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
@@ -480,6 +480,6 @@ LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void RegisterTrackbarClass() { RegisterControlClass(kTrackbarClassName, TrackbarProc); }
+void RegisterTrackbarClass() { RegisterControlClass(kTrackbarClassName, ControlProc<TrackbarState, TrackbarProc>); }
 
 }  // namespace gwes

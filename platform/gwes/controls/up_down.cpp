@@ -18,7 +18,7 @@ constexpr UINT_PTR kRepeatTimer = 1;
 
 enum class Arrow { None, Up, Down };  // Up: towards the maximum (the right arrow with UDS_HORZ)
 
-// An up-down's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// An up-down's state, owned by its window (see ControlState).
 struct UpDownState {
   int minimum = 100;  // the Win32 default range runs from 100 down to 0
   int maximum = 0;
@@ -242,7 +242,7 @@ LRESULT OnSetPos(HWND hwnd, int position) {
   return previous;
 }
 
-LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT UpDownProc(HWND hwnd, UpDownState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto low = [lParam] { return static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))); };
   auto high = [lParam] { return static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam))); };
   switch (msg) {
@@ -257,12 +257,10 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE: Invalidate(hwnd); return 0;
     case UDM_SETRANGE: return OnSetRange(hwnd, high(), low());
     case UDM_GETRANGE: {
-      const UpDownState& state = *StateOf(hwnd);
       return MAKELPARAM(static_cast<WORD>(state.maximum), static_cast<WORD>(state.minimum));
     }
     case UDM_SETRANGE32: return OnSetRange(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
     case UDM_GETRANGE32: {
-      const UpDownState& state = *StateOf(hwnd);
       if (auto* minimum = reinterpret_cast<int*>(wParam)) *minimum = state.minimum;
       if (auto* maximum = reinterpret_cast<int*>(lParam)) *maximum = state.maximum;
       return 0;
@@ -270,29 +268,29 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case UDM_SETPOS: return static_cast<short>(OnSetPos(hwnd, low()));
     case UDM_GETPOS: {
       bool error = false;
-      int position = GetPos(hwnd, *StateOf(hwnd), &error);
+      int position = GetPos(hwnd, state, &error);
       return MAKELPARAM(static_cast<WORD>(position), error ? 1 : 0);
     }
     case UDM_SETPOS32: return OnSetPos(hwnd, static_cast<int>(lParam));
     case UDM_GETPOS32: {
       bool error = false;
-      int position = GetPos(hwnd, *StateOf(hwnd), &error);
+      int position = GetPos(hwnd, state, &error);
       if (auto* flag = reinterpret_cast<BOOL*>(lParam)) *flag = error ? TRUE : FALSE;
       return position;
     }
     case UDM_SETBUDDY: {
-      HWND previous = StateOf(hwnd)->buddy;
-      StateOf(hwnd)->buddy = reinterpret_cast<HWND>(wParam);
+      HWND previous = state.buddy;
+      state.buddy = reinterpret_cast<HWND>(wParam);
       return reinterpret_cast<LRESULT>(previous);
     }
-    case UDM_GETBUDDY: return reinterpret_cast<LRESULT>(StateOf(hwnd)->buddy);
-    case WM_NCDESTROY: KillTimer(hwnd, kRepeatTimer); FreeControlState<UpDownState>(hwnd); return 0;
+    case UDM_GETBUDDY: return reinterpret_cast<LRESULT>(state.buddy);
+    case WM_NCDESTROY: KillTimer(hwnd, kRepeatTimer); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterUpDownClass() { RegisterControlClass(kUpDownClassName, UpDownProc); }
+void RegisterUpDownClass() { RegisterControlClass(kUpDownClassName, ControlProc<UpDownState, UpDownProc>); }
 
 }  // namespace gwes
