@@ -84,13 +84,11 @@ TEST_F(UpDownTest, WithSetBuddyIntThePositionIsReadBackFromTheBuddysText) {
     WORD pos;
     WORD error;
   };
-  const Row rows[] = {{u"11", 11, 0}, {u"21st", 11, 1}, {u"35", 20, 1}, {u"-3", 0, 1}, {u"7", 7, 0}};
+  const Row rows[] = {{u"11", 11, 0}, {u"21st", 11, 1}, {u"-3", 0, 1}, {u"35", 20, 1}};
   for (const Row& row : rows) {
     SetWindowTextW(buddy, row.typed);
     EXPECT_EQ(SendMessageW(spin, UDM_GETPOS, 0, 0), MAKELPARAM(row.pos, row.error)) << "typed " << row.pos;
   }
-  SetWindowTextW(buddy, u"35");
-  SendMessageW(spin, UDM_GETPOS, 0, 0);
   EXPECT_EQ(SendMessageW(spin, UDM_SETPOS, 0, MAKELPARAM(5, 0)), 20);  // the clamped value was kept
 
   // Without UDS_SETBUDDYINT the text is not read, and both messages say so.
