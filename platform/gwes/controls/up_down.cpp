@@ -28,7 +28,6 @@ struct UpDownState {
   bool inside = false;       // the stylus is still over that arrow
 };
 
-UpDownState* StateOf(HWND hwnd) { return ControlState<UpDownState>(hwnd); }
 bool Horizontal(HWND hwnd) { return StyleOf(hwnd) & UDS_HORZ; }
 
 // The rectangle of one arrow: the top (up) or bottom half, or with UDS_HORZ the right (up) or left.
@@ -87,12 +86,10 @@ void DrawArrow(HWND hwnd, HDC dc, Arrow arrow, bool pressed) {
                GetSysColorBrush(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
 }
 
-void Draw(HWND hwnd, HDC dc) {
-  const UpDownState& state = *StateOf(hwnd);
+void Draw(HWND hwnd, UpDownState& state, HDC dc) {
   for (Arrow arrow : {Arrow::Up, Arrow::Down})
     DrawArrow(hwnd, dc, arrow, state.held == arrow && state.inside);
 }
-
 
 void SendScroll(HWND hwnd, WORD code, int position) {
   HWND parent = GetParent(hwnd);
@@ -109,8 +106,7 @@ void UpdateBuddy(HWND hwnd, const UpDownState& state) {
 }
 
 // One step of a held arrow: ask the parent, move, report.
-void Step(HWND hwnd, Arrow arrow) {
-  UpDownState& state = *StateOf(hwnd);
+void Step(HWND hwnd, UpDownState& state, Arrow arrow) {
   int towardsMaximum = state.maximum >= state.minimum ? 1 : -1;
   int delta = arrow == Arrow::Up ? towardsMaximum : -towardsMaximum;
   NMUPDOWN note{};
@@ -123,32 +119,29 @@ void Step(HWND hwnd, Arrow arrow) {
     if (SendMessageW(parent, WM_NOTIFY, note.hdr.idFrom, reinterpret_cast<LPARAM>(&note)) != 0) return;
   }
   if (!IsWindow(hwnd)) return;
-  UpDownState& current = *StateOf(hwnd);
-  int low = std::min(current.minimum, current.maximum);
-  int high = std::max(current.minimum, current.maximum);
-  int next = current.position + note.iDelta;
+  int low = std::min(state.minimum, state.maximum);
+  int high = std::max(state.minimum, state.maximum);
+  int next = state.position + note.iDelta;
   if (next > high) next = (StyleOf(hwnd) & UDS_WRAP) ? low : high;
   if (next < low) next = (StyleOf(hwnd) & UDS_WRAP) ? high : low;
-  current.position = next;
-  UpdateBuddy(hwnd, current);
+  state.position = next;
+  UpdateBuddy(hwnd, state);
   SendScroll(hwnd, SB_THUMBPOSITION, next);
 }
 
-LRESULT OnButtonDown(HWND hwnd, POINT point) {
+LRESULT OnButtonDown(HWND hwnd, UpDownState& state, POINT point) {
   Arrow arrow = ArrowAt(hwnd, point);
   if (arrow == Arrow::None) return 0;
-  UpDownState& state = *StateOf(hwnd);
   state.held = arrow;
   state.inside = true;
   SetCapture(hwnd);
   Invalidate(hwnd);
   SetTimer(hwnd, kRepeatTimer, kUpDownFirstRepeatMs, nullptr);
-  Step(hwnd, arrow);
+  Step(hwnd, state, arrow);
   return 0;
 }
 
-LRESULT OnMouseMove(HWND hwnd, POINT point) {
-  UpDownState& state = *StateOf(hwnd);
+LRESULT OnMouseMove(HWND hwnd, UpDownState& state, POINT point) {
   if (state.held == Arrow::None) return 0;
   bool inside = ArrowAt(hwnd, point) == state.held;
   if (inside != state.inside) {
@@ -159,8 +152,7 @@ LRESULT OnMouseMove(HWND hwnd, POINT point) {
 }
 
 // Ends a press: the arrow comes up and the parent hears SB_ENDSCROLL.
-void EndPress(HWND hwnd) {
-  UpDownState& state = *StateOf(hwnd);
+void EndPress(HWND hwnd, UpDownState& state) {
   if (state.held == Arrow::None) return;
   state.held = Arrow::None;
   state.inside = false;
@@ -169,23 +161,21 @@ void EndPress(HWND hwnd) {
   SendScroll(hwnd, SB_ENDSCROLL, state.position);
 }
 
-LRESULT OnButtonUp(HWND hwnd) {
-  bool held = StateOf(hwnd)->held != Arrow::None;
+LRESULT OnButtonUp(HWND hwnd, UpDownState& state) {
+  bool held = state.held != Arrow::None;
   if (held && GetCapture() == hwnd) ReleaseCapture();  // WM_CAPTURECHANGED ends the press
-  else EndPress(hwnd);
+  else EndPress(hwnd, state);
   return 0;
 }
 
-LRESULT OnTimer(HWND hwnd, UINT_PTR id) {
-  UpDownState& state = *StateOf(hwnd);
+LRESULT OnTimer(HWND hwnd, UpDownState& state, UINT_PTR id) {
   if (id != kRepeatTimer || state.held == Arrow::None) return 0;
   SetTimer(hwnd, kRepeatTimer, kUpDownRepeatMs, nullptr);
-  if (state.inside) Step(hwnd, state.held);
+  if (state.inside) Step(hwnd, state, state.held);
   return 0;
 }
 
-LRESULT OnSetRange(HWND hwnd, int minimum, int maximum) {
-  UpDownState& state = *StateOf(hwnd);
+LRESULT OnSetRange(UpDownState& state, int minimum, int maximum) {
   state.minimum = minimum;
   state.maximum = maximum;
   return 0;
@@ -234,8 +224,7 @@ int GetPos(HWND hwnd, UpDownState& state, bool* error) {
 }
 
 // Sets the position, kept inside the range; returns the previous one.
-LRESULT OnSetPos(HWND hwnd, int position) {
-  UpDownState& state = *StateOf(hwnd);
+LRESULT OnSetPos(HWND hwnd, UpDownState& state, int position) {
   int previous = state.position;
   state.position = std::clamp(position, std::min(state.minimum, state.maximum), std::max(state.minimum, state.maximum));
   UpdateBuddy(hwnd, state);
@@ -246,32 +235,32 @@ LRESULT UpDownProc(HWND hwnd, UpDownState& state, UINT msg, WPARAM wParam, LPARA
   auto low = [lParam] { return static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))); };
   auto high = [lParam] { return static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam))); };
   switch (msg) {
-    case WM_PAINT: return PaintControl(hwnd, Draw);
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { Draw(window, state, dc); });
     case WM_ERASEBKGND: return 1;  // WM_PAINT covers the whole control
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
-    case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
-    case WM_LBUTTONUP: return OnButtonUp(hwnd);
-    case WM_CAPTURECHANGED: EndPress(hwnd); return 0;
-    case WM_TIMER: return OnTimer(hwnd, wParam);
+    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, state, PointOf(lParam));
+    case WM_MOUSEMOVE: return OnMouseMove(hwnd, state, PointOf(lParam));
+    case WM_LBUTTONUP: return OnButtonUp(hwnd, state);
+    case WM_CAPTURECHANGED: EndPress(hwnd, state); return 0;
+    case WM_TIMER: return OnTimer(hwnd, state, wParam);
     case WM_ENABLE: Invalidate(hwnd); return 0;
-    case UDM_SETRANGE: return OnSetRange(hwnd, high(), low());
+    case UDM_SETRANGE: return OnSetRange(state, high(), low());
     case UDM_GETRANGE: {
       return MAKELPARAM(static_cast<WORD>(state.maximum), static_cast<WORD>(state.minimum));
     }
-    case UDM_SETRANGE32: return OnSetRange(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
+    case UDM_SETRANGE32: return OnSetRange(state, static_cast<int>(wParam), static_cast<int>(lParam));
     case UDM_GETRANGE32: {
       if (auto* minimum = reinterpret_cast<int*>(wParam)) *minimum = state.minimum;
       if (auto* maximum = reinterpret_cast<int*>(lParam)) *maximum = state.maximum;
       return 0;
     }
-    case UDM_SETPOS: return static_cast<short>(OnSetPos(hwnd, low()));
+    case UDM_SETPOS: return static_cast<short>(OnSetPos(hwnd, state, low()));
     case UDM_GETPOS: {
       bool error = false;
       int position = GetPos(hwnd, state, &error);
       return MAKELPARAM(static_cast<WORD>(position), error ? 1 : 0);
     }
-    case UDM_SETPOS32: return OnSetPos(hwnd, static_cast<int>(lParam));
+    case UDM_SETPOS32: return OnSetPos(hwnd, state, static_cast<int>(lParam));
     case UDM_GETPOS32: {
       bool error = false;
       int position = GetPos(hwnd, state, &error);
