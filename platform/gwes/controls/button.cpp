@@ -19,10 +19,7 @@ struct ButtonState {
   HFONT font = nullptr;
 };
 
-
 ButtonState* StateOf(HWND hwnd) { return ControlState<ButtonState>(hwnd); }
-
-void FreeState(HWND hwnd) { FreeControlState<ButtonState>(hwnd); }
 
 DWORD TypeOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & BS_TYPEMASK; }
 bool HasStyle(HWND hwnd, DWORD bits) { return (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & bits) != 0; }
@@ -33,16 +30,15 @@ std::u16string TextOf(HWND hwnd) {
   return text;
 }
 
-void DrawOwner(HWND hwnd, HDC dc, UINT action) {
+void DrawOwner(HWND hwnd, ButtonState& state, HDC dc, UINT action) {
   HWND parent = GetParent(hwnd);
   if (!parent) return;
-  const ButtonState* state = StateOf(hwnd);
   DRAWITEMSTRUCT item{};
   item.CtlType = ODT_BUTTON;
   item.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
   item.itemAction = action;
-  if (state->state & BST_PUSHED) item.itemState |= ODS_SELECTED;
-  if (state->state & BST_FOCUS) item.itemState |= ODS_FOCUS;
+  if (state.state & BST_PUSHED) item.itemState |= ODS_SELECTED;
+  if (state.state & BST_FOCUS) item.itemState |= ODS_FOCUS;
   if (!IsWindowEnabled(hwnd)) item.itemState |= ODS_DISABLED;
   item.hwndItem = hwnd;
   item.hDC = dc;
@@ -51,11 +47,10 @@ void DrawOwner(HWND hwnd, HDC dc, UINT action) {
 }
 
 // A plain raised face; pressed, the edges swap and the text moves one pixel down and right.
-void DrawPush(HWND hwnd, HDC dc) {
-  const ButtonState* state = StateOf(hwnd);
+void DrawPush(HWND hwnd, ButtonState& state, HDC dc) {
   RECT rect;
   GetClientRect(hwnd, &rect);
-  bool pushed = state->state & BST_PUSHED;
+  bool pushed = state.state & BST_PUSHED;
   FillRect(dc, &rect, GetSysColorBrush(TypeOf(hwnd) == BS_DEFPUSHBUTTON ? COLOR_WINDOWFRAME : COLOR_BTNSHADOW));
   InflateRect(&rect, -1, -1);
   FillRect(dc, &rect, GetSysColorBrush(pushed ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT));
@@ -65,13 +60,13 @@ void DrawPush(HWND hwnd, HDC dc) {
     face = RECT{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
   }
   FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
-  HGDIOBJ oldFont = state->font ? SelectObject(dc, state->font) : nullptr;
+  HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
   if (pushed) OffsetRect(&face, 1, 1);
   std::u16string text = TextOf(hwnd);
   DrawTextW(dc, text.c_str(), -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  if (state->state & BST_FOCUS) {
+  if (state.state & BST_FOCUS) {
     // The focus mark: a one-pixel frame inside the face.
     RECT mark = face;
     InflateRect(&mark, -2, -2);
@@ -82,9 +77,9 @@ void DrawPush(HWND hwnd, HDC dc) {
 
 void Draw(HWND hwnd, HDC dc, UINT action) {
   if (TypeOf(hwnd) == BS_OWNERDRAW)
-    DrawOwner(hwnd, dc, action);
+    DrawOwner(hwnd, *StateOf(hwnd), dc, action);
   else
-    DrawPush(hwnd, dc);
+    DrawPush(hwnd, *StateOf(hwnd), dc);
 }
 
 // Redraws at once after a state change, as Win32 buttons do.
@@ -96,109 +91,102 @@ void Redraw(HWND hwnd, UINT action) {
   ReleaseDC(hwnd, dc);
 }
 
-LRESULT OnSetState(HWND hwnd, bool pushed) {
-  ButtonState* state = StateOf(hwnd);
-  bool was = state->state & BST_PUSHED;
+LRESULT OnSetState(HWND hwnd, ButtonState& state, bool pushed) {
+  bool was = state.state & BST_PUSHED;
   if (was == pushed) return 0;
-  state->state ^= BST_PUSHED;
+  state.state ^= BST_PUSHED;
   Redraw(hwnd, ODA_SELECT);
   return 0;
 }
 
-void Press(HWND hwnd, bool bySpace) {
+void Press(HWND hwnd, ButtonState& state, bool bySpace) {
   SetFocus(hwnd);
   if (!IsWindow(hwnd)) return;
   SetCapture(hwnd);
-  ButtonState* state = StateOf(hwnd);
-  state->tracking = true;
-  state->spacePress = bySpace;
+  state.tracking = true;
+  state.spacePress = bySpace;
   SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
 }
 
 // Ends a press: clicks when the release is inside (always for Space).
-void Release(HWND hwnd, bool inside) {
-  ButtonState* state = StateOf(hwnd);
-  if (!state->tracking) return;
-  state->tracking = false;
-  bool pushed = state->state & BST_PUSHED;
+void Release(HWND hwnd, ButtonState& state, bool inside) {
+  if (!state.tracking) return;
+  state.tracking = false;
+  bool pushed = state.state & BST_PUSHED;
   SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
   if (GetCapture() == hwnd) ReleaseCapture();
   if (pushed && inside) {
     DWORD type = TypeOf(hwnd);
-    state = StateOf(hwnd);
-    if (type == BS_AUTOCHECKBOX) state->state ^= BST_CHECKED;
+    if (type == BS_AUTOCHECKBOX) state.state ^= BST_CHECKED;
     NotifyParent(hwnd, BN_CLICKED);
   }
 }
 
-LRESULT OnButtonDown(HWND hwnd) {
-  Press(hwnd, false);
+LRESULT OnButtonDown(HWND hwnd, ButtonState& state) {
+  Press(hwnd, state, false);
   return 0;
 }
 
 // A double tap: buttons that report it (BS_NOTIFY, owner-drawn, user and radio buttons) send
 // BN_DBLCLK and are not pressed again; the others take it as one more press.
-LRESULT OnDoubleClick(HWND hwnd) {
+LRESULT OnDoubleClick(HWND hwnd, ButtonState& state) {
   DWORD type = TypeOf(hwnd);
   if (HasStyle(hwnd, BS_NOTIFY) || type == BS_OWNERDRAW || type == BS_USERBUTTON || type == BS_RADIOBUTTON) {
     NotifyParent(hwnd, BN_DBLCLK);
     return 0;
   }
-  return OnButtonDown(hwnd);
+  return OnButtonDown(hwnd, state);
 }
 
-LRESULT OnMouseMove(HWND hwnd, POINT point) {
-  if (GetCapture() != hwnd || !StateOf(hwnd)->tracking || StateOf(hwnd)->spacePress) return 0;
+LRESULT OnMouseMove(HWND hwnd, ButtonState& state, POINT point) {
+  if (GetCapture() != hwnd || !state.tracking || state.spacePress) return 0;
   RECT rect;
   GetClientRect(hwnd, &rect);
   return SendMessageW(hwnd, BM_SETSTATE, PtInRect(&rect, point), 0);
 }
 
-LRESULT OnButtonUp(HWND hwnd, POINT point) {
-  if (StateOf(hwnd)->spacePress) return 0;
+LRESULT OnButtonUp(HWND hwnd, ButtonState& state, POINT point) {
+  if (state.spacePress) return 0;
   RECT rect;
   GetClientRect(hwnd, &rect);
-  Release(hwnd, PtInRect(&rect, point));
+  Release(hwnd, state, PtInRect(&rect, point));
   return 0;
 }
 
-LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
-  if (vk == VK_SPACE && !StateOf(hwnd)->tracking) Press(hwnd, true);
+LRESULT OnKeyDown(HWND hwnd, ButtonState& state, WPARAM vk) {
+  if (vk == VK_SPACE && !state.tracking) Press(hwnd, state, true);
   return 0;
 }
 
-LRESULT OnKeyUp(HWND hwnd, WPARAM vk) {
-  if (vk == VK_SPACE && StateOf(hwnd)->spacePress) Release(hwnd, true);
+LRESULT OnKeyUp(HWND hwnd, ButtonState& state, WPARAM vk) {
+  if (vk == VK_SPACE && state.spacePress) Release(hwnd, state, true);
   return 0;
 }
 
-LRESULT OnCaptureChanged(HWND hwnd) {
-  ButtonState* state = StateOf(hwnd);
-  if (state->tracking && !state->spacePress) {
-    state->tracking = false;
+LRESULT OnCaptureChanged(HWND hwnd, ButtonState& state) {
+  if (state.tracking && !state.spacePress) {
+    state.tracking = false;
     SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
   }
   return 0;
 }
 
-LRESULT OnSetFocus(HWND hwnd) {
-  StateOf(hwnd)->state |= BST_FOCUS;
+LRESULT OnSetFocus(HWND hwnd, ButtonState& state) {
+  state.state |= BST_FOCUS;
   Redraw(hwnd, ODA_FOCUS);
   if (HasStyle(hwnd, BS_NOTIFY)) NotifyParent(hwnd, BN_SETFOCUS);
   return 0;
 }
 
-LRESULT OnKillFocus(HWND hwnd) {
-  ButtonState* state = StateOf(hwnd);
+LRESULT OnKillFocus(HWND hwnd, ButtonState& state) {
   if (HasStyle(hwnd, BS_NOTIFY)) NotifyParent(hwnd, BN_KILLFOCUS);
   if (!IsWindow(hwnd)) return 0;  // the parent destroyed the button
-  state = StateOf(hwnd);
-  if (state->tracking) {
-    state->tracking = false;
+  if (state.tracking) {
+    state.tracking = false;
     if (GetCapture() == hwnd) ReleaseCapture();
     SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
   }
-  StateOf(hwnd)->state &= ~BST_FOCUS;
+  state.state &= ~BST_FOCUS;
   Redraw(hwnd, ODA_FOCUS);
   return 0;
 }
@@ -231,54 +219,49 @@ LRESULT OnClick(HWND hwnd) {
   return 0;
 }
 
-LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
-  StateOf(hwnd)->font = font;
+LRESULT OnSetFont(HWND hwnd, ButtonState& state, HFONT font, bool redraw) {
+  state.font = font;
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 0;
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
-LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT ButtonProc(HWND hwnd, ButtonState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: return PaintControl(hwnd, [](HWND w, HDC dc) { Draw(w, dc, ODA_DRAWENTIRE); });
     case WM_ERASEBKGND: return 1;  // the whole face is drawn at WM_PAINT
-    case WM_LBUTTONDOWN: return OnButtonDown(hwnd);
-    case WM_LBUTTONDBLCLK: return OnDoubleClick(hwnd);
-    case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
-    case WM_LBUTTONUP: return OnButtonUp(hwnd, PointOf(lParam));
-    case WM_CAPTURECHANGED: return OnCaptureChanged(hwnd);
-    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
-    case WM_KEYUP: return OnKeyUp(hwnd, wParam);
-    case WM_SETFOCUS: return OnSetFocus(hwnd);
-    case WM_KILLFOCUS: return OnKillFocus(hwnd);
+    case WM_LBUTTONDOWN: return OnButtonDown(hwnd, state);
+    case WM_LBUTTONDBLCLK: return OnDoubleClick(hwnd, state);
+    case WM_MOUSEMOVE: return OnMouseMove(hwnd, state, PointOf(lParam));
+    case WM_LBUTTONUP: return OnButtonUp(hwnd, state, PointOf(lParam));
+    case WM_CAPTURECHANGED: return OnCaptureChanged(hwnd, state);
+    case WM_KEYDOWN: return OnKeyDown(hwnd, state, wParam);
+    case WM_KEYUP: return OnKeyUp(hwnd, state, wParam);
+    case WM_SETFOCUS: return OnSetFocus(hwnd, state);
+    case WM_KILLFOCUS: return OnKillFocus(hwnd, state);
     case WM_GETDLGCODE: return OnGetDlgCode(hwnd);
-    case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_SETFONT: return OnSetFont(hwnd, state, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case WM_SETTEXT: {
       LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
       InvalidateRect(hwnd, nullptr, TRUE);
       return result;
     }
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-    case BM_GETSTATE: return StateOf(hwnd)->state;
-    case BM_SETSTATE: return OnSetState(hwnd, wParam != 0);
-    case BM_GETCHECK: return StateOf(hwnd)->state & BST_CHECKED;
+    case BM_GETSTATE: return state.state;
+    case BM_SETSTATE: return OnSetState(hwnd, state, wParam != 0);
+    case BM_GETCHECK: return state.state & BST_CHECKED;
     case BM_SETCHECK:
-      StateOf(hwnd)->state = (StateOf(hwnd)->state & ~BST_CHECKED) | (wParam == BST_CHECKED ? BST_CHECKED : 0);
+      state.state = (state.state & ~BST_CHECKED) | (wParam == BST_CHECKED ? BST_CHECKED : 0);
       return 0;
     case BM_SETSTYLE: return OnSetStyle(hwnd, static_cast<DWORD>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
     case BM_CLICK: return OnClick(hwnd);
-    case WM_NCDESTROY: FreeState(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterButtonClass() { RegisterControlClass(kButtonClassName, ButtonProc); }
+void RegisterButtonClass() { RegisterControlClass(kButtonClassName, ControlProc<ButtonState, ButtonProc>); }
 
 }  // namespace gwes

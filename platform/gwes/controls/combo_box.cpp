@@ -17,8 +17,8 @@ namespace {
 constexpr int kButtonWidth = 13;
 constexpr int kFieldPadding = 6;  // border and a little air above and below the text
 
-// A combo box's state (its list's included), owned by its window through extra slot 0 and freed at
-// WM_NCDESTROY. The texts, item values and the selection live in the list window.
+// A combo box's state (its list's included), owned by its window (see ControlState). The texts,
+// item values and the selection live in the list window.
 struct ComboState : ComboListState {
   HWND edit = nullptr;
   WNDPROC editProc = nullptr;  // the edit's own procedure, under the combo's filter
@@ -30,10 +30,7 @@ struct ComboState : ComboListState {
 
 ComboState* StateOf(HWND hwnd) { return ControlState<ComboState>(hwnd); }
 // The state of a combo that may already be gone (as seen from its list or edit).
-ComboState* PeekState(HWND hwnd) {
-  return IsWindow(hwnd) ? reinterpret_cast<ComboState*>(GetWindowLongW(hwnd, kControlStateSlot)) : nullptr;
-}
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+ComboState* PeekState(HWND hwnd) { return IsWindow(hwnd) ? ControlState<ComboState>(hwnd) : nullptr; }
 DWORD TypeOf(HWND hwnd) { return StyleOf(hwnd) & CBS_TYPEMASK; }
 bool DropsDown(HWND hwnd) { return TypeOf(hwnd) != CBS_SIMPLE; }
 
@@ -52,10 +49,10 @@ std::u16string ItemText(HWND hwnd, int index) {
   return text;
 }
 
-int FieldHeight(HWND hwnd) {
+int FieldHeight(ComboState& state) {
   HDC dc = CreateCompatibleDC(nullptr);
   if (!dc) return 16 + kFieldPadding;
-  if (HFONT font = StateOf(hwnd)->font) SelectObject(dc, font);
+  if (HFONT font = state.font) SelectObject(dc, font);
   TEXTMETRICW metrics{};
   int height = GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 16;
   DeleteDC(dc);
@@ -81,11 +78,10 @@ void SyncText(HWND hwnd, bool clearEdit = false) {
 }
 
 // Puts the edit and a simple combo's list in their places; a drop-down combo is as tall as its field.
-void Layout(HWND hwnd) {
-  ComboState& state = *StateOf(hwnd);
+void Layout(HWND hwnd, ComboState& state) {
   RECT client;
   GetClientRect(hwnd, &client);
-  int field = FieldHeight(hwnd);
+  int field = FieldHeight(state);
   if (DropsDown(hwnd) && client.bottom != field) {
     state.sizing = true;
     SetWindowPos(hwnd, nullptr, 0, 0, client.right, field, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -102,8 +98,7 @@ void Layout(HWND hwnd) {
 void Notify(HWND hwnd, WORD code) { NotifyParent(hwnd, code); }
 
 // Lets the list handle a key or character; while closed a change of selection is the user's.
-void MoveSelection(HWND hwnd, UINT msg, WPARAM wParam) {
-  ComboState& state = *StateOf(hwnd);
+void MoveSelection(HWND hwnd, ComboState& state, UINT msg, WPARAM wParam) {
   int before = Selection(hwnd);
   ListBoxWindowProc(state.list, msg, wParam, 0);
   if (state.dropped || Selection(hwnd) == before) return;
@@ -116,7 +111,7 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
   switch (vk) {
     case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT:
     case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
-      MoveSelection(hwnd, WM_KEYDOWN, vk);
+      MoveSelection(hwnd, *StateOf(hwnd), WM_KEYDOWN, vk);
       break;
     default: break;
   }
@@ -141,14 +136,14 @@ void GainFocus(HWND hwnd) {
   Notify(hwnd, CBN_SETFOCUS);
 }
 
-LRESULT OnSetFocus(HWND hwnd) {
-  if (HWND edit = StateOf(hwnd)->edit) SetFocus(edit);
+LRESULT OnSetFocus(HWND hwnd, ComboState& state) {
+  if (HWND edit = state.edit) SetFocus(edit);
   else GainFocus(hwnd);
   return 0;
 }
 
-LRESULT OnKillFocus(HWND hwnd, HWND next) {
-  if (!StateOf(hwnd)->edit || next != StateOf(hwnd)->edit) LoseFocus(hwnd);
+LRESULT OnKillFocus(HWND hwnd, ComboState& state, HWND next) {
+  if (!state.edit || next != state.edit) LoseFocus(hwnd);
   return 0;
 }
 
@@ -163,8 +158,7 @@ LRESULT OnButtonDown(HWND hwnd, POINT point) {
 }
 
 // A drop-down list's field and arrow button (a simple combo's edit and list draw themselves).
-void Draw(HWND hwnd, HDC dc) {
-  const ComboState& state = *StateOf(hwnd);
+void Draw(HWND hwnd, ComboState& state, HDC dc) {
   HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   bool enabled = IsWindowEnabled(hwnd);
   SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
@@ -176,7 +170,7 @@ void Draw(HWND hwnd, HDC dc) {
   if (IsWindow(hwnd)) {
     RECT client;
     GetClientRect(hwnd, &client);
-    RECT field{0, 0, client.right, DropsDown(hwnd) ? client.bottom : FieldHeight(hwnd)};
+    RECT field{0, 0, client.right, DropsDown(hwnd) ? client.bottom : FieldHeight(state)};
     FillRect(dc, &field, brush ? brush : GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_STATIC));
     HBRUSH frame = GetSysColorBrush(COLOR_WINDOWFRAME);
     FrameRect(dc, &field, frame);
@@ -210,11 +204,6 @@ void Draw(HWND hwnd, HDC dc) {
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
 // The combo's filter on its edit: the keys that move or open the list, and the focus, are the combo's.
 LRESULT ComboEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND combo = GetParent(edit);
@@ -246,42 +235,38 @@ LRESULT ComboEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcW(original, edit, msg, wParam, lParam);
 }
 
-LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
-  ComboState& state = *StateOf(hwnd);
+LRESULT OnCreate(HWND hwnd, ComboState& state, const CREATESTRUCTW* create) {
   state.droppedHeight = create->cy;
   DWORD style = StyleOf(hwnd);
   DWORD listStyle = LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_BORDER | (style & WS_VSCROLL) |
                     ((style & CBS_SORT) ? LBS_SORT : 0);
   HWND list = CreateComboList(hwnd, listStyle, create->cx, create->cy);
   if (!list || !IsWindow(hwnd)) return -1;
-  StateOf(hwnd)->list = list;
+  state.list = list;
   if (TypeOf(hwnd) != CBS_DROPDOWNLIST) {
     DWORD editStyle = WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0) |
                       ((style & CBS_UPPERCASE) ? ES_UPPERCASE : 0) | ((style & CBS_LOWERCASE) ? ES_LOWERCASE : 0);
     HWND edit = CreateWindowExW(0, kEditClassName, u"", editStyle, 0, 0, create->cx, 16, hwnd,
                                 reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kComboEditId)), nullptr, nullptr);
     if (!edit || !IsWindow(hwnd)) return -1;
-    ComboState& current = *StateOf(hwnd);
-    current.edit = edit;
-    current.editProc = reinterpret_cast<WNDPROC>(
+    state.edit = edit;
+    state.editProc = reinterpret_cast<WNDPROC>(
         SetWindowLongW(edit, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboEditProc)));
   }
-  Layout(hwnd);
+  Layout(hwnd, state);
   return 0;
 }
 
 // A drop-down combo keeps its field's height; the height asked for is the list's.
-LRESULT OnWindowPosChanging(HWND hwnd, WINDOWPOS* pos) {
-  ComboState& state = *StateOf(hwnd);
+LRESULT OnWindowPosChanging(HWND hwnd, ComboState& state, WINDOWPOS* pos) {
   if (!pos || !DropsDown(hwnd) || state.sizing || (pos->flags & SWP_NOSIZE)) return 0;
   state.droppedHeight = pos->cy;
-  pos->cy = FieldHeight(hwnd);
+  pos->cy = FieldHeight(state);
   return 0;
 }
 
 // The edit's notifications become the combo's; the combo's own writes to the edit tell nobody.
-LRESULT OnCommand(HWND hwnd, WPARAM wParam, HWND from) {
-  ComboState& state = *StateOf(hwnd);
+LRESULT OnCommand(HWND hwnd, ComboState& state, WPARAM wParam, HWND from) {
   WORD code = HIWORD(wParam);
   if (from == state.edit && !state.settingText) {
     if (code == EN_CHANGE) Notify(hwnd, CBN_EDITCHANGE);
@@ -292,8 +277,7 @@ LRESULT OnCommand(HWND hwnd, WPARAM wParam, HWND from) {
 }
 
 // WM_SETTEXT: an edit takes the text; a drop-down list selects the row that matches it exactly.
-LRESULT OnSetText(HWND hwnd, LPCWSTR text) {
-  ComboState& state = *StateOf(hwnd);
+LRESULT OnSetText(HWND hwnd, ComboState& state, LPCWSTR text) {
   if (state.edit) {
     state.settingText = true;
     BOOL done = SetWindowTextW(state.edit, text);
@@ -307,20 +291,20 @@ LRESULT OnSetText(HWND hwnd, LPCWSTR text) {
   return TRUE;
 }
 
-// CB_SETCURSEL: an index past the end (or -1) clears the selection and answers CB_ERR.
+// CB_SETCURSEL: an index past the end (or -1) clears the selection, and a drop-down's edit text
+// with it, and answers CB_ERR.
 LRESULT OnSetCurSel(HWND hwnd, WPARAM index) {
   LRESULT result = ToList(hwnd, LB_SETCURSEL, index);
   if (result == LB_ERR) ToList(hwnd, LB_SETCURSEL, static_cast<WPARAM>(-1));
-  SyncText(hwnd);
+  SyncText(hwnd, true);
   return result == LB_ERR ? CB_ERR : result;
 }
 
-LRESULT OnSetFont(HWND hwnd, HFONT font, LPARAM redraw) {
-  ComboState& state = *StateOf(hwnd);
+LRESULT OnSetFont(HWND hwnd, ComboState& state, HFONT font, LPARAM redraw) {
   state.font = font;
   ToList(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
   if (state.edit) SendMessageW(state.edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-  if (IsWindow(hwnd)) Layout(hwnd);
+  if (IsWindow(hwnd)) Layout(hwnd, state);
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 0;
 }
@@ -360,60 +344,60 @@ LRESULT OnListMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
-LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT ComboProc(HWND hwnd, ComboState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE: return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
-    case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(hwnd, reinterpret_cast<WINDOWPOS*>(lParam));
-    case WM_SIZE: Layout(hwnd); InvalidateRect(hwnd, nullptr, TRUE); return 0;
-    case WM_PAINT: return PaintControl(hwnd, Draw);
+    case WM_CREATE: return OnCreate(hwnd, state, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(hwnd, state, reinterpret_cast<WINDOWPOS*>(lParam));
+    case WM_SIZE: Layout(hwnd, state); InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { Draw(window, state, dc); });
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the field
     case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
     case WM_CHAR:
-      if (!StateOf(hwnd)->edit) MoveSelection(hwnd, WM_CHAR, wParam);
+      if (!state.edit) MoveSelection(hwnd, state, WM_CHAR, wParam);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
-    case WM_SETFOCUS: return OnSetFocus(hwnd);
-    case WM_KILLFOCUS: return OnKillFocus(hwnd, reinterpret_cast<HWND>(wParam));
+    case WM_SETFOCUS: return OnSetFocus(hwnd, state);
+    case WM_KILLFOCUS: return OnKillFocus(hwnd, state, reinterpret_cast<HWND>(wParam));
     case WM_ENABLE:
       if (!wParam) CloseList(hwnd, false);
-      if (HWND edit = StateOf(hwnd)->edit) EnableWindow(edit, static_cast<BOOL>(wParam));
+      if (HWND edit = state.edit) EnableWindow(edit, static_cast<BOOL>(wParam));
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
-    case WM_COMMAND: return OnCommand(hwnd, wParam, reinterpret_cast<HWND>(lParam));
+    case WM_COMMAND: return OnCommand(hwnd, state, wParam, reinterpret_cast<HWND>(lParam));
     case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS | (StateOf(hwnd)->dropped ? DLGC_WANTALLKEYS : 0);
-    case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)));
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
-    case WM_SETTEXT: return OnSetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+      return DLGC_WANTARROWS | DLGC_WANTCHARS | (state.dropped ? DLGC_WANTALLKEYS : 0);
+    case WM_SETFONT: return OnSetFont(hwnd, state, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)));
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+    case WM_SETTEXT: return OnSetText(hwnd, state, reinterpret_cast<LPCWSTR>(lParam));
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
-      if (HWND edit = StateOf(hwnd)->edit) return SendMessageW(edit, msg, wParam, lParam);
+      if (HWND edit = state.edit) return SendMessageW(edit, msg, wParam, lParam);
       return DefWindowProcW(hwnd, msg, wParam, lParam);
     case CB_SETCURSEL: return OnSetCurSel(hwnd, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<int>(wParam))));
     case CB_SHOWDROPDOWN:
       if (wParam) DropList(hwnd, false);
       else CloseList(hwnd, false);
       return TRUE;
-    case CB_GETDROPPEDSTATE: return StateOf(hwnd)->dropped;
-    case CB_SETEXTENDEDUI: StateOf(hwnd)->extendedUI = wParam != 0; return CB_OKAY;
-    case CB_GETEXTENDEDUI: return StateOf(hwnd)->extendedUI;
-    case CB_SETDROPPEDWIDTH: StateOf(hwnd)->droppedWidth = static_cast<int>(wParam); [[fallthrough]];
+    case CB_GETDROPPEDSTATE: return state.dropped;
+    case CB_SETEXTENDEDUI: state.extendedUI = wParam != 0; return CB_OKAY;
+    case CB_GETEXTENDEDUI: return state.extendedUI;
+    case CB_SETDROPPEDWIDTH: state.droppedWidth = static_cast<int>(wParam); [[fallthrough]];
     case CB_GETDROPPEDWIDTH: {
       RECT combo;
       GetWindowRect(hwnd, &combo);
-      return std::max(StateOf(hwnd)->droppedWidth, static_cast<int>(combo.right - combo.left));
+      return std::max(state.droppedWidth, static_cast<int>(combo.right - combo.left));
     }
     case CB_GETDROPPEDCONTROLRECT:
       if (!lParam) return CB_ERR;
       *reinterpret_cast<RECT*>(lParam) = DroppedListRect(hwnd);
       return TRUE;
     case CB_GETITEMHEIGHT:
-      return static_cast<int>(wParam) == -1 ? FieldHeight(hwnd) : ToList(hwnd, LB_GETITEMHEIGHT, wParam);
+      return static_cast<int>(wParam) == -1 ? FieldHeight(state) : ToList(hwnd, LB_GETITEMHEIGHT, wParam);
     case CB_LIMITTEXT:
     case CB_GETEDITSEL:
     case CB_SETEDITSEL: {
-      HWND edit = StateOf(hwnd)->edit;
+      HWND edit = state.edit;
       if (!edit) return CB_ERR;
       if (msg == CB_LIMITTEXT) return SendMessageW(edit, EM_LIMITTEXT, wParam, 0), TRUE;
       if (msg == CB_GETEDITSEL) return SendMessageW(edit, EM_GETSEL, wParam, lParam);
@@ -422,12 +406,11 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_DESTROY: {
-      ComboState& state = *StateOf(hwnd);
       if (DropsDown(hwnd) && IsWindow(state.list)) DestroyWindow(state.list);
       state.list = nullptr;
       return 0;
     }
-    case WM_NCDESTROY: FreeControlState<ComboState>(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default:
       if (ListMessage(msg)) return OnListMessage(hwnd, msg, wParam, lParam);
       return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -455,7 +438,7 @@ void FocusCombo(HWND combo) {
 
 void RegisterComboBoxClass() {
   RegisterComboListClass();
-  RegisterControlClass(kComboBoxClassName, ComboProc);
+  RegisterControlClass(kComboBoxClassName, ControlProc<ComboState, ComboProc>);
 }
 
 }  // namespace gwes

@@ -20,11 +20,6 @@ LRESULT ToList(const ComboListState& state, UINT msg, WPARAM wParam = 0, LPARAM 
 }
 int Selection(const ComboListState& state) { return static_cast<int>(ToList(state, LB_GETCURSEL)); }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
 // The row under a point of the list, or -1 outside the rows.
 int RowAt(HWND list, POINT point) {
   LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));

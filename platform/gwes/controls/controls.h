@@ -23,31 +23,49 @@ void NotifyParent(HWND control, WORD code);
 // Registers one standard control class: double taps on, one extra slot for the control's state.
 void RegisterControlClass(LPCWSTR className, WNDPROC proc);
 
-// A control's state lives in a struct owned by its window through extra slot 0: made on first use
-// (by init, which may read the window), freed at WM_NCDESTROY. Null once the window is gone.
-constexpr int kControlStateSlot = 0;
+// The window's GWL_STYLE bits.
+inline DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
-template <typename State, typename Init>
-State* ControlState(HWND hwnd, Init init) {
-  auto* state = reinterpret_cast<State*>(GetWindowLongW(hwnd, kControlStateSlot));
-  if (!state && IsWindow(hwnd)) {
-    auto made = std::make_unique<State>();
-    init(hwnd, *made);
-    state = made.release();
-    SetWindowLongW(hwnd, kControlStateSlot, reinterpret_cast<LONG_PTR>(state));
-  }
-  return state;
+// The client point a stylus message carries in lParam (signed, so a drag past the left or top edge
+// reads as negative).
+inline POINT PointOf(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
+               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
+
+// Asks for the whole control to be painted again; its WM_PAINT draws every pixel, so no erase.
+inline void Invalidate(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
+
+// A control's state lives in a struct owned by its window through extra slot 0 (a shared pointer
+// kept there): made as the window is created (WM_CREATE is the first message a window gets) and
+// freed after WM_NCDESTROY. Null for a window without one (another class, or one already gone).
+constexpr int kControlStateSlot = 0;
 
 template <typename State>
 State* ControlState(HWND hwnd) {
-  return ControlState<State>(hwnd, [](HWND, State&) {});
+  auto* holder = reinterpret_cast<std::shared_ptr<State>*>(GetWindowLongW(hwnd, kControlStateSlot));
+  return holder ? holder->get() : nullptr;
 }
 
-template <typename State>
-void FreeControlState(HWND hwnd) {
-  std::unique_ptr<State> owned(reinterpret_cast<State*>(GetWindowLongW(hwnd, kControlStateSlot)));
-  SetWindowLongW(hwnd, kControlStateSlot, 0);
+// A control's window procedure: the state is fetched once for the message and handed to
+// `Dispatch`. The message keeps a reference of its own, so a handler whose call-out destroys the
+// control (a parent that destroys it on a notification) still finishes on live state.
+template <typename State, LRESULT (*Dispatch)(HWND, State&, UINT, WPARAM, LPARAM)>
+LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  using Holder = std::shared_ptr<State>;
+  auto* holder = reinterpret_cast<Holder*>(GetWindowLongW(hwnd, kControlStateSlot));
+  if (!holder) {
+    if (msg != WM_CREATE) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    holder = new Holder(std::make_shared<State>());
+    SetWindowLongW(hwnd, kControlStateSlot, reinterpret_cast<LONG_PTR>(holder));
+  }
+  Holder state = *holder;
+  LRESULT result = Dispatch(hwnd, *state, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    delete reinterpret_cast<Holder*>(GetWindowLongW(hwnd, kControlStateSlot));
+    SetWindowLongW(hwnd, kControlStateSlot, 0);
+  }
+  return result;
 }
 
 // Answers WM_PAINT: draw(hwnd, dc) on the context BeginPaint gives, when it gives one; always 0.

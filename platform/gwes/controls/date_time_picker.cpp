@@ -15,7 +15,7 @@
 namespace gwes {
 namespace {
 
-// A picker's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A picker's state, owned by its window (see ControlState).
 struct PickerState {
   SYSTEMTIME time{};
   bool none = false;  // DTS_SHOWNONE and set to "no date"
@@ -27,8 +27,6 @@ struct PickerState {
   bool focused = false;
   HWND upDown = nullptr;
 };
-
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
 // The format a picker shows until DTM_SETFORMAT gives another (the device's English locale).
 std::u16string DefaultFormat(DWORD style) {
@@ -47,13 +45,6 @@ void UseFormat(PickerState& state, std::u16string_view format) {
   state.pieces = ParseDateTimeFormat(format);
   state.selected = FirstField(state.pieces);
   state.typedDigits = 0;
-}
-
-PickerState* StateOf(HWND hwnd) {
-  return ControlState<PickerState>(hwnd, [](HWND window, PickerState& state) {
-    GetLocalTime(&state.time);
-    UseFormat(state, DefaultFormat(StyleOf(window)));
-  });
 }
 
 std::u16string TextOf(const PickerState& state) {
@@ -87,8 +78,7 @@ std::vector<RECT> PieceRects(HWND hwnd, const PickerState& state) {
   return rects;
 }
 
-void Draw(HWND hwnd, HDC dc) {
-  const PickerState& state = *StateOf(hwnd);
+void Draw(HWND hwnd, PickerState& state, HDC dc) {
   bool enabled = IsWindowEnabled(hwnd);
   RECT client;
   GetClientRect(hwnd, &client);
@@ -112,8 +102,6 @@ void Draw(HWND hwnd, HDC dc) {
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
-
 void Notify(HWND hwnd, NMHDR& header) {
   HWND parent = GetParent(hwnd);
   if (!parent) return;
@@ -134,12 +122,11 @@ bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
 }
 
 // A change the user made: shown at once, and told to the parent when the value differs.
-void UserChange(HWND hwnd, const SYSTEMTIME& time) {
-  PickerState& state = *StateOf(hwnd);
+void UserChange(HWND hwnd, PickerState& state, const SYSTEMTIME& time) {
   bool changed = state.none || !SameTime(state.time, time);
   state.time = time;
   state.none = false;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   if (!changed) return;
   NMDATETIMECHANGE note{};
   note.nmhdr.code = DTN_DATETIMECHANGE;
@@ -152,12 +139,11 @@ DateField SelectedField(const PickerState& state) {
   return state.selected >= 0 ? state.pieces[static_cast<std::size_t>(state.selected)].field : DateField::Literal;
 }
 
-void Select(HWND hwnd, int piece) {
-  PickerState& state = *StateOf(hwnd);
+void Select(HWND hwnd, PickerState& state, int piece) {
   state.typedDigits = 0;
   if (piece == state.selected) return;
   state.selected = piece;
-  Redraw(hwnd);
+  Invalidate(hwnd);
 }
 
 // The next editable field after (direction 1) or before (-1) the selected one, wrapping around.
@@ -171,27 +157,25 @@ int NeighbourField(const PickerState& state, int direction) {
   return state.selected;
 }
 
-void StepSelected(HWND hwnd, int delta) {
-  const PickerState& state = *StateOf(hwnd);
+void StepSelected(HWND hwnd, PickerState& state, int delta) {
   DateField field = SelectedField(state);
   if (!EditableField(field)) return;
-  StateOf(hwnd)->typedDigits = 0;
-  UserChange(hwnd, StepField(state.time, field, delta));
+  state.typedDigits = 0;
+  UserChange(hwnd, state, StepField(state.time, field, delta));
 }
 
-LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
-  const PickerState& state = *StateOf(hwnd);
+LRESULT OnKeyDown(HWND hwnd, PickerState& state, WPARAM vk) {
   DateField field = SelectedField(state);
   switch (vk) {
-    case VK_LEFT: Select(hwnd, NeighbourField(state, -1)); return 0;
-    case VK_RIGHT: Select(hwnd, NeighbourField(state, 1)); return 0;
-    case VK_UP: StepSelected(hwnd, 1); return 0;
-    case VK_DOWN: StepSelected(hwnd, -1); return 0;
+    case VK_LEFT: Select(hwnd, state, NeighbourField(state, -1)); return 0;
+    case VK_RIGHT: Select(hwnd, state, NeighbourField(state, 1)); return 0;
+    case VK_UP: StepSelected(hwnd, state, 1); return 0;
+    case VK_DOWN: StepSelected(hwnd, state, -1); return 0;
     case VK_HOME:
     case VK_END:
       if (!EditableField(field)) return 0;
-      StateOf(hwnd)->typedDigits = 0;
-      UserChange(hwnd, WithFieldValue(state.time, field,
+      state.typedDigits = 0;
+      UserChange(hwnd, state, WithFieldValue(state.time, field,
                                       vk == VK_HOME ? FieldMinimum(field) : FieldMaximum(field, state.time)));
       return 0;
     default: return 0;
@@ -200,8 +184,7 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
 
 // Digits build the selected field's value: a second digit joins the first while the result fits the
 // field (1 then 5 makes 15 in an hour field, 3 then 5 starts again at 5); a year takes four digits.
-void TypeDigit(HWND hwnd, int digit) {
-  PickerState& state = *StateOf(hwnd);
+void TypeDigit(HWND hwnd, PickerState& state, int digit) {
   DateField field = SelectedField(state);
   if (!EditableField(field) || field == DateField::AmPm) return;
   bool year = field == DateField::Year;
@@ -215,25 +198,23 @@ void TypeDigit(HWND hwnd, int digit) {
   state.typedDigits = digits == (year ? 4 : 2) ? 0 : digits;
   bool complete = year ? digits == 4 : true;
   if (complete && value >= FieldMinimum(field) && value <= FieldMaximum(field, state.time))
-    UserChange(hwnd, WithFieldValue(state.time, field, value));
+    UserChange(hwnd, state, WithFieldValue(state.time, field, value));
 }
 
-LRESULT OnChar(HWND hwnd, WCHAR ch) {
-  const PickerState& state = *StateOf(hwnd);
+LRESULT OnChar(HWND hwnd, PickerState& state, WCHAR ch) {
   if (ch >= u'0' && ch <= u'9') {
-    TypeDigit(hwnd, ch - u'0');
+    TypeDigit(hwnd, state, ch - u'0');
   } else if (SelectedField(state) == DateField::AmPm) {
-    if (ch == u'a' || ch == u'A') UserChange(hwnd, WithFieldValue(state.time, DateField::AmPm, 0));
-    if (ch == u'p' || ch == u'P') UserChange(hwnd, WithFieldValue(state.time, DateField::AmPm, 1));
+    if (ch == u'a' || ch == u'A') UserChange(hwnd, state, WithFieldValue(state.time, DateField::AmPm, 0));
+    if (ch == u'p' || ch == u'P') UserChange(hwnd, state, WithFieldValue(state.time, DateField::AmPm, 1));
   }
   return 0;
 }
 
 // A tap takes the focus and selects the field under it, or the nearest one.
-LRESULT OnButtonDown(HWND hwnd, POINT point) {
+LRESULT OnButtonDown(HWND hwnd, PickerState& state, POINT point) {
   if (GetFocus() != hwnd) SetFocus(hwnd);
   if (!IsWindow(hwnd) || GetFocus() != hwnd) return 0;
-  const PickerState& state = *StateOf(hwnd);
   std::vector<RECT> rects = PieceRects(hwnd, state);
   int best = -1;
   long bestDistance = 0;
@@ -245,30 +226,28 @@ LRESULT OnButtonDown(HWND hwnd, POINT point) {
       bestDistance = distance;
     }
   }
-  if (best >= 0) Select(hwnd, best);
+  if (best >= 0) Select(hwnd, state, best);
   return 0;
 }
 
-LRESULT OnNotify(HWND hwnd, const NMHDR* header) {
-  if (!header || header->hwndFrom != StateOf(hwnd)->upDown || header->code != UDN_DELTAPOS) return 0;
+LRESULT OnNotify(HWND hwnd, PickerState& state, const NMHDR* header) {
+  if (!header || header->hwndFrom != state.upDown || header->code != UDN_DELTAPOS) return 0;
   const auto* step = reinterpret_cast<const NMUPDOWN*>(header);
   int delta = step->iDelta > 0 ? 1 : -1;
   if (GetFocus() != hwnd) SetFocus(hwnd);
-  if (IsWindow(hwnd) && GetFocus() == hwnd) StepSelected(hwnd, delta);
+  if (IsWindow(hwnd) && GetFocus() == hwnd) StepSelected(hwnd, state, delta);
   return 0;
 }
 
-LRESULT OnFocus(HWND hwnd, bool focused) {
-  PickerState& state = *StateOf(hwnd);
+LRESULT OnFocus(HWND hwnd, PickerState& state, bool focused) {
   state.focused = focused;
   state.typedDigits = 0;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   NotifySimple(hwnd, focused ? NM_SETFOCUS : NM_KILLFOCUS);
   return 0;
 }
 
-LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
-  PickerState& state = *StateOf(hwnd);
+LRESULT OnCreate(HWND hwnd, PickerState& state, const CREATESTRUCTW* create) {
   if (!(StyleOf(hwnd) & DTS_UPDOWN)) return 0;
   state.upDown = CreateWindowExW(0, kUpDownClassName, nullptr, WS_CHILD | WS_VISIBLE,
                                  create->cx - kPickerUpDownWidth, 0, kPickerUpDownWidth, create->cy, hwnd,
@@ -278,18 +257,17 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
   return 0;
 }
 
-LRESULT OnSize(HWND hwnd, int width, int height) {
-  HWND upDown = StateOf(hwnd)->upDown;
+LRESULT OnSize(HWND hwnd, PickerState& state, int width, int height) {
+  HWND upDown = state.upDown;
   if (upDown && IsWindow(upDown))
     SetWindowPos(upDown, nullptr, width - kPickerUpDownWidth, 0, kPickerUpDownWidth, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return 0;
 }
 
-LRESULT OnGetSystemTime(HWND hwnd, SYSTEMTIME* time) {
+LRESULT OnGetSystemTime(PickerState& state, SYSTEMTIME* time) {
   if (!time) return GDT_ERROR;
-  const PickerState& state = *StateOf(hwnd);
   if (state.none) return GDT_NONE;
   *time = state.time;
   return GDT_VALID;
@@ -297,8 +275,7 @@ LRESULT OnGetSystemTime(HWND hwnd, SYSTEMTIME* time) {
 
 // Sets the value without telling the parent. A date outside the calendar or a time outside the day
 // is refused.
-LRESULT OnSetSystemTime(HWND hwnd, WPARAM flag, const SYSTEMTIME* time) {
-  PickerState& state = *StateOf(hwnd);
+LRESULT OnSetSystemTime(HWND hwnd, PickerState& state, WPARAM flag, const SYSTEMTIME* time) {
   if (static_cast<LRESULT>(flag) == GDT_NONE) {
     if (!(StyleOf(hwnd) & DTS_SHOWNONE)) return FALSE;
     state.none = true;
@@ -311,66 +288,63 @@ LRESULT OnSetSystemTime(HWND hwnd, WPARAM flag, const SYSTEMTIME* time) {
     state.none = false;
   }
   state.typedDigits = 0;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return TRUE;
 }
 
-LRESULT OnSetFormat(HWND hwnd, LPCWSTR format) {
-  PickerState& state = *StateOf(hwnd);
+LRESULT OnSetFormat(HWND hwnd, PickerState& state, LPCWSTR format) {
   UseFormat(state, format ? std::u16string(kernel::WideView(format)) : DefaultFormat(StyleOf(hwnd)));
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return TRUE;
 }
 
 // The window text is the shown text.
-LRESULT OnGetText(HWND hwnd, std::size_t size, LPWSTR buffer) {
+LRESULT OnGetText(PickerState& state, std::size_t size, LPWSTR buffer) {
   if (!buffer || size == 0) return 0;
-  std::u16string text = TextOf(*StateOf(hwnd));
+  std::u16string text = TextOf(state);
   std::size_t count = std::min(text.size(), size - 1);
   std::copy_n(text.begin(), count, buffer);
   buffer[count] = u'\0';
   return static_cast<LRESULT>(count);
 }
 
-LRESULT OnEnable(HWND hwnd, bool enabled) {
-  if (HWND upDown = StateOf(hwnd)->upDown; upDown && IsWindow(upDown)) EnableWindow(upDown, enabled);
-  Redraw(hwnd);
+LRESULT OnEnable(HWND hwnd, PickerState& state, bool enabled) {
+  if (HWND upDown = state.upDown; upDown && IsWindow(upDown)) EnableWindow(upDown, enabled);
+  Invalidate(hwnd);
   return 0;
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
-LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT PickerProc(HWND hwnd, PickerState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE: return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
-    case WM_PAINT: return PaintControl(hwnd, Draw);
+    case WM_CREATE:
+      GetLocalTime(&state.time);
+      UseFormat(state, DefaultFormat(StyleOf(hwnd)));
+      return OnCreate(hwnd, state, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { Draw(window, state, dc); });
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
-    case WM_SIZE: return OnSize(hwnd, LOWORD(static_cast<ULONG_PTR>(lParam)), HIWORD(static_cast<ULONG_PTR>(lParam)));
-    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
-    case WM_CHAR: return OnChar(hwnd, static_cast<WCHAR>(wParam));
+    case WM_SIZE: return OnSize(hwnd, state, LOWORD(static_cast<ULONG_PTR>(lParam)), HIWORD(static_cast<ULONG_PTR>(lParam)));
+    case WM_KEYDOWN: return OnKeyDown(hwnd, state, wParam);
+    case WM_CHAR: return OnChar(hwnd, state, static_cast<WCHAR>(wParam));
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
-    case WM_NOTIFY: return OnNotify(hwnd, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, state, PointOf(lParam));
+    case WM_NOTIFY: return OnNotify(hwnd, state, reinterpret_cast<const NMHDR*>(lParam));
     case WM_VSCROLL: return 0;  // the up-down's steps arrive as UDN_DELTAPOS
-    case WM_SETFOCUS: return OnFocus(hwnd, true);
-    case WM_KILLFOCUS: return OnFocus(hwnd, false);
-    case WM_ENABLE: return OnEnable(hwnd, wParam != 0);
+    case WM_SETFOCUS: return OnFocus(hwnd, state, true);
+    case WM_KILLFOCUS: return OnFocus(hwnd, state, false);
+    case WM_ENABLE: return OnEnable(hwnd, state, wParam != 0);
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_GETTEXT: return OnGetText(hwnd, static_cast<std::size_t>(wParam), reinterpret_cast<LPWSTR>(lParam));
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(TextOf(*StateOf(hwnd)).size());
+    case WM_GETTEXT: return OnGetText(state, static_cast<std::size_t>(wParam), reinterpret_cast<LPWSTR>(lParam));
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(TextOf(state).size());
     case WM_SETFONT:
-      StateOf(hwnd)->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Redraw(hwnd);
+      state.font = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Invalidate(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
-    case DTM_GETSYSTEMTIME: return OnGetSystemTime(hwnd, reinterpret_cast<SYSTEMTIME*>(lParam));
-    case DTM_SETSYSTEMTIME: return OnSetSystemTime(hwnd, wParam, reinterpret_cast<const SYSTEMTIME*>(lParam));
-    case DTM_SETFORMATW: return OnSetFormat(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+    case DTM_GETSYSTEMTIME: return OnGetSystemTime(state, reinterpret_cast<SYSTEMTIME*>(lParam));
+    case DTM_SETSYSTEMTIME: return OnSetSystemTime(hwnd, state, wParam, reinterpret_cast<const SYSTEMTIME*>(lParam));
+    case DTM_SETFORMATW: return OnSetFormat(hwnd, state, reinterpret_cast<LPCWSTR>(lParam));
     case DTM_GETMONTHCAL: return 0;  // no drop-down calendar is ever open
-    case WM_NCDESTROY: FreeControlState<PickerState>(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
@@ -379,7 +353,7 @@ LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void RegisterDateTimePickerClass() {
   RegisterUpDownClass();
-  RegisterControlClass(kDateTimePickerClassName, PickerProc);
+  RegisterControlClass(kDateTimePickerClassName, ControlProc<PickerState, PickerProc>);
 }
 
 }  // namespace gwes

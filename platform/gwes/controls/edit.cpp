@@ -20,7 +20,7 @@ namespace {
 constexpr std::size_t kDefaultLimit = 0x7FFFFFFE;
 constexpr UINT_PTR kCaretTimer = 1;
 
-// An edit's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY. The text is
+// An edit's state, owned by its window (see ControlState). The text is
 // kept here and written through to the window text, so GetWindowTextW reads it as well.
 struct EditState {
   std::u16string text;
@@ -34,7 +34,6 @@ struct EditState {
   int scroll = 0;  // pixels a single line is scrolled left by
 };
 
-
 std::u16string WindowText(HWND hwnd) {
   std::u16string text(static_cast<std::size_t>(DefWindowProcW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1, u'\0');
   text.resize(static_cast<std::size_t>(
@@ -42,13 +41,6 @@ std::u16string WindowText(HWND hwnd) {
   return text;
 }
 
-EditState* StateOf(HWND hwnd) {
-  return ControlState<EditState>(hwnd, [](HWND window, EditState& state) { state.text = WindowText(window); });
-}
-
-void FreeState(HWND hwnd) { FreeControlState<EditState>(hwnd); }
-
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 bool Multiline(HWND hwnd) { return StyleOf(hwnd) & ES_MULTILINE; }
 
 // Where the text goes: the client area inside the border, one pixel in from each side.
@@ -125,8 +117,7 @@ void Changed(HWND hwnd, EditState& state) {
 
 void Notify(HWND hwnd, WORD code) { NotifyParent(hwnd, code); }
 
-void SetSelection(HWND hwnd, std::size_t anchor, std::size_t caret) {
-  EditState& state = *StateOf(hwnd);
+void SetSelection(HWND hwnd, EditState& state, std::size_t anchor, std::size_t caret) {
   state.anchor = std::min(anchor, state.text.size());
   state.caret = std::min(caret, state.text.size());
   Changed(hwnd, state);
@@ -134,8 +125,7 @@ void SetSelection(HWND hwnd, std::size_t anchor, std::size_t caret) {
 
 // Replaces the selection with `insert`. Typed input also respects the limit (what does not fit is
 // dropped, with EN_MAXTEXT) and, in a single-line edit without ES_AUTOHSCROLL, the width.
-void ReplaceSelection(HWND hwnd, std::u16string insert, bool typed) {
-  EditState& state = *StateOf(hwnd);
+void ReplaceSelection(HWND hwnd, EditState& state, std::u16string insert, bool typed) {
   std::size_t from = std::min(state.anchor, state.caret);
   std::size_t to = std::max(state.anchor, state.caret);
   std::size_t kept = state.text.size() - (to - from);
@@ -153,19 +143,17 @@ void ReplaceSelection(HWND hwnd, std::u16string insert, bool typed) {
   }
   if (tooLong) Notify(hwnd, EN_MAXTEXT);
   if (!IsWindow(hwnd) || (insert.empty() && from == to)) return;
-  EditState& current = *StateOf(hwnd);
-  current.text = std::move(text);
-  current.anchor = current.caret = from + insert.size();
-  current.modified = true;
-  DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(current.text.c_str()));
-  Changed(hwnd, current);
+  state.text = std::move(text);
+  state.anchor = state.caret = from + insert.size();
+  state.modified = true;
+  DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.text.c_str()));
+  Changed(hwnd, state);
   Notify(hwnd, EN_UPDATE);
   if (IsWindow(hwnd)) Notify(hwnd, EN_CHANGE);
 }
 
 // The text index nearest to a client point.
-std::size_t IndexAt(HWND hwnd, POINT point) {
-  const EditState& state = *StateOf(hwnd);
+std::size_t IndexAt(HWND hwnd, EditState& state, POINT point) {
   MeasureDc measure(state.font);
   RECT area = TextArea(hwnd);
   int line = std::max(0, static_cast<int>((point.y - area.top) / std::max(1, measure.LineHeight())));
@@ -222,8 +210,7 @@ void DrawLines(HWND hwnd, const EditState& state, HDC dc, COLORREF textColour) {
   }
 }
 
-void Draw(HWND hwnd, HDC dc) {
-  const EditState& state = *StateOf(hwnd);
+void Draw(HWND hwnd, EditState& state, HDC dc) {
   HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   bool passive = (StyleOf(hwnd) & ES_READONLY) || !IsWindowEnabled(hwnd);
   SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
@@ -237,15 +224,14 @@ void Draw(HWND hwnd, HDC dc) {
     GetClientRect(hwnd, &client);
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(passive ? COLOR_STATIC : COLOR_WINDOW));
     if (StyleOf(hwnd) & WS_BORDER) FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
-    DrawLines(hwnd, *StateOf(hwnd), dc, GetTextColor(dc));
+    DrawLines(hwnd, state, dc, GetTextColor(dc));
   }
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-LRESULT OnChar(HWND hwnd, WCHAR ch) {
+LRESULT OnChar(HWND hwnd, EditState& state, WCHAR ch) {
   DWORD style = StyleOf(hwnd);
   if (style & ES_READONLY) return 0;
-  EditState& state = *StateOf(hwnd);
   if (ch == VK_BACK) {
     if (state.anchor == state.caret) {
       if (state.caret == 0) return 0;
@@ -253,27 +239,26 @@ LRESULT OnChar(HWND hwnd, WCHAR ch) {
       if (back > 0 && state.text[back] == u'\n' && state.text[back - 1] == u'\r') --back;
       state.anchor = back;
     }
-    ReplaceSelection(hwnd, u"", true);
+    ReplaceSelection(hwnd, state, u"", true);
     return 0;
   }
   if (ch == u'\r' || ch == u'\n') {
-    if (style & ES_MULTILINE) ReplaceSelection(hwnd, u"\r\n", true);
+    if (style & ES_MULTILINE) ReplaceSelection(hwnd, state, u"\r\n", true);
     return 0;
   }
   if (ch == u'\t' && (style & ES_MULTILINE)) {
-    ReplaceSelection(hwnd, u"\t", true);
+    ReplaceSelection(hwnd, state, u"\t", true);
     return 0;
   }
   if (ch < 0x20) return 0;
   if ((style & ES_NUMBER) && (ch < u'0' || ch > u'9')) return 0;
   if ((style & ES_UPPERCASE) && ch >= u'a' && ch <= u'z') ch = static_cast<WCHAR>(ch - u'a' + u'A');
   if ((style & ES_LOWERCASE) && ch >= u'A' && ch <= u'Z') ch = static_cast<WCHAR>(ch - u'A' + u'a');
-  ReplaceSelection(hwnd, std::u16string(1, ch), true);
+  ReplaceSelection(hwnd, state, std::u16string(1, ch), true);
   return 0;
 }
 
-LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
-  EditState& state = *StateOf(hwnd);
+LRESULT OnKeyDown(HWND hwnd, EditState& state, WPARAM vk) {
   bool extend = GetKeyState(VK_SHIFT) & 0x8000;
   std::size_t caret = state.caret;
   switch (vk) {
@@ -284,7 +269,7 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
         state.anchor = NextLine(state.text, state.caret) > state.caret ? NextLine(state.text, state.caret)
                                                                        : state.caret + 1;
       }
-      ReplaceSelection(hwnd, u"", true);
+      ReplaceSelection(hwnd, state, u"", true);
       return 0;
     case VK_LEFT:
       if (!extend && state.anchor != state.caret) caret = std::min(state.anchor, state.caret);
@@ -298,20 +283,19 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
     case VK_END: caret = LineEnd(hwnd, state.text, caret); break;
     default: return 0;
   }
-  SetSelection(hwnd, extend ? state.anchor : caret, caret);
+  SetSelection(hwnd, state, extend ? state.anchor : caret, caret);
   return 0;
 }
 
-LRESULT OnButtonDown(HWND hwnd, POINT point) {
+LRESULT OnButtonDown(HWND hwnd, EditState& state, POINT point) {
   if (GetFocus() != hwnd) SetFocus(hwnd);
   if (!IsWindow(hwnd)) return 0;
-  std::size_t index = IndexAt(hwnd, point);
-  SetSelection(hwnd, index, index);
+  std::size_t index = IndexAt(hwnd, state, point);
+  SetSelection(hwnd, state, index, index);
   return 0;
 }
 
-LRESULT OnSetFocus(HWND hwnd) {
-  EditState& state = *StateOf(hwnd);
+LRESULT OnSetFocus(HWND hwnd, EditState& state) {
   state.focused = true;
   state.caretShown = true;
   SetTimer(hwnd, kCaretTimer, kCaretBlinkMs, nullptr);
@@ -320,8 +304,7 @@ LRESULT OnSetFocus(HWND hwnd) {
   return 0;
 }
 
-LRESULT OnKillFocus(HWND hwnd) {
-  EditState& state = *StateOf(hwnd);
+LRESULT OnKillFocus(HWND hwnd, EditState& state) {
   state.focused = false;
   state.caretShown = false;
   KillTimer(hwnd, kCaretTimer);
@@ -330,8 +313,7 @@ LRESULT OnKillFocus(HWND hwnd) {
   return 0;
 }
 
-LRESULT OnTimer(HWND hwnd, UINT_PTR id) {
-  EditState& state = *StateOf(hwnd);
+LRESULT OnTimer(HWND hwnd, EditState& state, UINT_PTR id) {
   if (id != kCaretTimer || !state.focused) return 0;
   state.caretShown = !state.caretShown;
   InvalidateRect(hwnd, nullptr, TRUE);
@@ -340,9 +322,8 @@ LRESULT OnTimer(HWND hwnd, UINT_PTR id) {
 
 // WM_SETTEXT replaces the text and puts the caret at the start; a single-line edit tells its
 // parent (EN_UPDATE, EN_CHANGE), a multi-line one does not, as in Win32.
-LRESULT OnSetText(HWND hwnd, LPCWSTR text) {
+LRESULT OnSetText(HWND hwnd, EditState& state, LPCWSTR text) {
   if (!DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u""))) return FALSE;
-  EditState& state = *StateOf(hwnd);
   state.text = WindowText(hwnd);
   state.anchor = state.caret = 0;
   state.modified = false;
@@ -356,22 +337,20 @@ LRESULT OnSetText(HWND hwnd, LPCWSTR text) {
 }
 
 // EM_SETSEL: a start of -1 removes the selection; an end of -1 (or past the text) is the end.
-LRESULT OnSetSel(HWND hwnd, LONG_PTR start, LONG_PTR end) {
-  const EditState& state = *StateOf(hwnd);
+LRESULT OnSetSel(HWND hwnd, EditState& state, LONG_PTR start, LONG_PTR end) {
   std::size_t size = state.text.size();
   if (start == -1) {
-    SetSelection(hwnd, state.caret, state.caret);
+    SetSelection(hwnd, state, state.caret, state.caret);
     return 0;
   }
   auto clampIndex = [size](LONG_PTR value) {
     return value < 0 ? size : std::min(static_cast<std::size_t>(value), size);
   };
-  SetSelection(hwnd, clampIndex(start), clampIndex(end));
+  SetSelection(hwnd, state, clampIndex(start), clampIndex(end));
   return 0;
 }
 
-LRESULT OnGetSel(HWND hwnd, DWORD* start, DWORD* end) {
-  const EditState& state = *StateOf(hwnd);
+LRESULT OnGetSel(EditState& state, DWORD* start, DWORD* end) {
   auto from = static_cast<DWORD>(std::min(state.anchor, state.caret));
   auto to = static_cast<DWORD>(std::max(state.anchor, state.caret));
   if (start) *start = from;
@@ -392,53 +371,48 @@ LRESULT OnGetDlgCode(HWND hwnd) {
   return Multiline(hwnd) ? code | DLGC_WANTALLKEYS : code;
 }
 
-LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
-  EditState& state = *StateOf(hwnd);
+LRESULT OnSetFont(HWND hwnd, EditState& state, HFONT font, bool redraw) {
   state.font = font;
   ScrollToCaret(hwnd, state);
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 0;
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
-LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT EditProc(HWND hwnd, EditState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return PaintControl(hwnd, Draw);
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { Draw(window, state, dc); });
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
-    case WM_CHAR: return OnChar(hwnd, static_cast<WCHAR>(wParam));
-    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
+    case WM_CHAR: return OnChar(hwnd, state, static_cast<WCHAR>(wParam));
+    case WM_KEYDOWN: return OnKeyDown(hwnd, state, wParam);
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
-    case WM_SETFOCUS: return OnSetFocus(hwnd);
-    case WM_KILLFOCUS: return OnKillFocus(hwnd);
-    case WM_TIMER: return OnTimer(hwnd, wParam);
-    case WM_SETTEXT: return OnSetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
-    case WM_SIZE: ScrollToCaret(hwnd, *StateOf(hwnd)); InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, state, PointOf(lParam));
+    case WM_SETFOCUS: return OnSetFocus(hwnd, state);
+    case WM_KILLFOCUS: return OnKillFocus(hwnd, state);
+    case WM_TIMER: return OnTimer(hwnd, state, wParam);
+    case WM_SETTEXT: return OnSetText(hwnd, state, reinterpret_cast<LPCWSTR>(lParam));
+    case WM_SIZE: ScrollToCaret(hwnd, state); InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_GETDLGCODE: return OnGetDlgCode(hwnd);
-    case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
-    case EM_GETSEL: return OnGetSel(hwnd, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
-    case EM_SETSEL: return OnSetSel(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
+    case WM_SETFONT: return OnSetFont(hwnd, state, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+    case EM_GETSEL: return OnGetSel(state, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
+    case EM_SETSEL: return OnSetSel(hwnd, state, static_cast<int>(wParam), static_cast<int>(lParam));
     case EM_REPLACESEL:
-      if (lParam) ReplaceSelection(hwnd, std::u16string(kernel::WideView(reinterpret_cast<LPCWSTR>(lParam))), false);
+      if (lParam) ReplaceSelection(hwnd, state, std::u16string(kernel::WideView(reinterpret_cast<LPCWSTR>(lParam))), false);
       return 0;
-    case EM_LIMITTEXT: StateOf(hwnd)->limit = wParam ? static_cast<std::size_t>(wParam) : kDefaultLimit; return 0;
-    case EM_GETLIMITTEXT: return static_cast<LRESULT>(StateOf(hwnd)->limit);
-    case EM_GETMODIFY: return StateOf(hwnd)->modified;
-    case EM_SETMODIFY: StateOf(hwnd)->modified = wParam != 0; return 0;
+    case EM_LIMITTEXT: state.limit = wParam ? static_cast<std::size_t>(wParam) : kDefaultLimit; return 0;
+    case EM_GETLIMITTEXT: return static_cast<LRESULT>(state.limit);
+    case EM_GETMODIFY: return state.modified;
+    case EM_SETMODIFY: state.modified = wParam != 0; return 0;
     case EM_SETREADONLY: return OnSetReadOnly(hwnd, wParam != 0);
-    case WM_NCDESTROY: KillTimer(hwnd, kCaretTimer); FreeState(hwnd); return 0;
+    case WM_CREATE: state.text = WindowText(hwnd); return 0;
+    case WM_NCDESTROY: KillTimer(hwnd, kCaretTimer); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterEditClass() { RegisterControlClass(kEditClassName, EditProc); }
+void RegisterEditClass() { RegisterControlClass(kEditClassName, ControlProc<EditState, EditProc>); }
 
 }  // namespace gwes

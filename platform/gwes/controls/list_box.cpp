@@ -23,7 +23,7 @@ struct ListItem {
   ULONG_PTR data = 0;
 };
 
-// A list box's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A list box's state, owned by its window (see ControlState).
 struct ListBoxState {
   std::vector<ListItem> items;
   int selection = -1;
@@ -34,8 +34,6 @@ struct ListBoxState {
   bool tracking = false;  // the stylus went down on the list and has not come up
 };
 
-ListBoxState* StateOf(HWND hwnd) { return ControlState<ListBoxState>(hwnd); }
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 int Count(const ListBoxState& state) { return static_cast<int>(state.items.size()); }
 bool Valid(const ListBoxState& state, WPARAM index) { return index < state.items.size(); }
 
@@ -86,8 +84,7 @@ void ScrollIntoView(HWND hwnd, ListBoxState& state, int index) {
 }
 
 // Selects `index` (-1: nothing) and keeps it in view; true when the selection changed.
-bool Select(HWND hwnd, int index) {
-  ListBoxState& state = *StateOf(hwnd);
+bool Select(HWND hwnd, ListBoxState& state, int index) {
   bool changed = state.selection != index;
   state.selection = index;
   ScrollIntoView(hwnd, state, index);
@@ -107,8 +104,7 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
 }
 
 // Inserts at `index` (the end for -1); returns the index or an error. A null text counts as empty.
-LRESULT Insert(HWND hwnd, LONG_PTR index, LPCWSTR text) {
-  ListBoxState& state = *StateOf(hwnd);
+LRESULT Insert(HWND hwnd, ListBoxState& state, LONG_PTR index, LPCWSTR text) {
   if (index < -1 || index > Count(state)) return LB_ERR;
   std::size_t at = index == -1 ? state.items.size() : static_cast<std::size_t>(index);
   try {
@@ -125,19 +121,17 @@ LRESULT Insert(HWND hwnd, LONG_PTR index, LPCWSTR text) {
 
 // A sorted list puts the new text after the texts that are equal to it, so equal texts keep the
 // order in which they came.
-LRESULT OnAddString(HWND hwnd, LPCWSTR text) {
-  const ListBoxState& state = *StateOf(hwnd);
-  if (!(StyleOf(hwnd) & LBS_SORT)) return Insert(hwnd, -1, text);
+LRESULT OnAddString(HWND hwnd, ListBoxState& state, LPCWSTR text) {
+  if (!(StyleOf(hwnd) & LBS_SORT)) return Insert(hwnd, state, -1, text);
   std::u16string_view added = kernel::WideView(text);
   auto place = std::upper_bound(state.items.begin(), state.items.end(), added,
                                 [](std::u16string_view value, const ListItem& item) {
                                   return CompareNoCase(value, item.text) < 0;
                                 });
-  return Insert(hwnd, place - state.items.begin(), text);
+  return Insert(hwnd, state, place - state.items.begin(), text);
 }
 
-LRESULT OnDeleteString(HWND hwnd, WPARAM index) {
-  ListBoxState& state = *StateOf(hwnd);
+LRESULT OnDeleteString(HWND hwnd, ListBoxState& state, WPARAM index) {
   if (!Valid(state, index)) return LB_ERR;
   int removed = static_cast<int>(index);
   state.items.erase(state.items.begin() + removed);
@@ -148,8 +142,7 @@ LRESULT OnDeleteString(HWND hwnd, WPARAM index) {
   return Count(state);
 }
 
-LRESULT OnResetContent(HWND hwnd) {
-  ListBoxState& state = *StateOf(hwnd);
+LRESULT OnResetContent(HWND hwnd, ListBoxState& state) {
   state.items.clear();
   state.selection = -1;
   state.top = 0;
@@ -158,19 +151,17 @@ LRESULT OnResetContent(HWND hwnd) {
 }
 
 // -1 clears the selection and, as in Win32, still answers LB_ERR; a bad index changes nothing.
-LRESULT OnSetCurSel(HWND hwnd, WPARAM index) {
-  const ListBoxState& state = *StateOf(hwnd);
+LRESULT OnSetCurSel(HWND hwnd, ListBoxState& state, WPARAM index) {
   if (static_cast<LONG_PTR>(index) == -1) {
-    Select(hwnd, -1);
+    Select(hwnd, state, -1);
     return LB_ERR;
   }
   if (!Valid(state, index)) return LB_ERR;
-  Select(hwnd, static_cast<int>(index));
+  Select(hwnd, state, static_cast<int>(index));
   return static_cast<LRESULT>(index);
 }
 
-LRESULT OnGetText(HWND hwnd, WPARAM index, LPWSTR buffer) {
-  const ListBoxState& state = *StateOf(hwnd);
+LRESULT OnGetText(ListBoxState& state, WPARAM index, LPWSTR buffer) {
   if (!Valid(state, index) || !buffer) return LB_ERR;
   const std::u16string& text = state.items[index].text;
   std::copy(text.begin(), text.end(), buffer);
@@ -180,8 +171,7 @@ LRESULT OnGetText(HWND hwnd, WPARAM index, LPWSTR buffer) {
 
 // The first text after `start` (-1 or past the end: from the first) that matches, wrapping round
 // to `start` itself.
-LRESULT Find(HWND hwnd, WPARAM start, LPCWSTR text, bool exact) {
-  const ListBoxState& state = *StateOf(hwnd);
+LRESULT Find(ListBoxState& state, WPARAM start, LPCWSTR text, bool exact) {
   int count = Count(state);
   if (count == 0) return LB_ERR;
   int from = Valid(state, start) ? static_cast<int>(start) : -1;
@@ -195,16 +185,14 @@ LRESULT Find(HWND hwnd, WPARAM start, LPCWSTR text, bool exact) {
   return LB_ERR;
 }
 
-LRESULT OnSetTopIndex(HWND hwnd, WPARAM index) {
-  ListBoxState& state = *StateOf(hwnd);
+LRESULT OnSetTopIndex(HWND hwnd, ListBoxState& state, WPARAM index) {
   if (!Valid(state, index) && !(index == 0 && state.items.empty())) return LB_ERR;
   state.top = std::clamp(static_cast<int>(index), 0, MaxTop(hwnd, state));
   Redraw(hwnd);
   return LB_OKAY;
 }
 
-LRESULT OnGetItemRect(HWND hwnd, WPARAM index, RECT* rect) {
-  const ListBoxState& state = *StateOf(hwnd);
+LRESULT OnGetItemRect(HWND hwnd, ListBoxState& state, WPARAM index, RECT* rect) {
   if (!Valid(state, index) || !rect) return LB_ERR;
   RECT area = RowArea(hwnd);
   int height = ItemHeight(state);
@@ -215,8 +203,7 @@ LRESULT OnGetItemRect(HWND hwnd, WPARAM index, RECT* rect) {
 
 // The row under a client point: its index in the low word, 1 in the high word when the point is
 // outside the rows (the index is then the nearest row).
-LRESULT OnItemFromPoint(HWND hwnd, POINT point) {
-  const ListBoxState& state = *StateOf(hwnd);
+LRESULT OnItemFromPoint(HWND hwnd, ListBoxState& state, POINT point) {
   RECT area = RowArea(hwnd);
   int height = ItemHeight(state);
   int row = point.y < area.top ? -1 : static_cast<int>(point.y - area.top) / height;
@@ -241,8 +228,7 @@ void DrawScrollBar(HWND hwnd, const ListBoxState& state, HDC dc) {
   FillRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
-void Draw(HWND hwnd, HDC dc) {
-  const ListBoxState& state = *StateOf(hwnd);
+void Draw(HWND hwnd, ListBoxState& state, HDC dc) {
   HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   bool enabled = IsWindowEnabled(hwnd);
   SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
@@ -252,39 +238,37 @@ void Draw(HWND hwnd, HDC dc) {
     brush = reinterpret_cast<HBRUSH>(SendMessageW(parent, WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc),
                                                   reinterpret_cast<LPARAM>(hwnd)));
   if (IsWindow(hwnd)) {
-    const ListBoxState& current = *StateOf(hwnd);
     RECT client;
     GetClientRect(hwnd, &client);
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_WINDOW));
     if (StyleOf(hwnd) & WS_BORDER) FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
     RECT area = RowArea(hwnd);
-    int height = ItemHeight(current);
+    int height = ItemHeight(state);
     COLORREF textColour = GetTextColor(dc);
     SetBkMode(dc, TRANSPARENT);
-    for (int index = current.top; index < Count(current); ++index) {
-      RECT row{area.left, area.top + (index - current.top) * height, area.right, 0};
+    for (int index = state.top; index < Count(state); ++index) {
+      RECT row{area.left, area.top + (index - state.top) * height, area.right, 0};
       if (row.top >= area.bottom) break;
       row.bottom = row.top + height;
-      bool selected = index == current.selection;
+      bool selected = index == state.selection;
       if (selected) FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
       SetTextColor(dc, selected && enabled ? GetSysColor(COLOR_HIGHLIGHTTEXT) : textColour);
-      const std::u16string& text = current.items[static_cast<std::size_t>(index)].text;
+      const std::u16string& text = state.items[static_cast<std::size_t>(index)].text;
       RECT clip = Intersection(row, area);
       ExtTextOutW(dc, row.left + kTextIndent, row.top, ETO_CLIPPED, &clip, text.c_str(),
                   static_cast<UINT>(text.size()), nullptr);
     }
-    if (HasScrollBar(hwnd)) DrawScrollBar(hwnd, current, dc);
+    if (HasScrollBar(hwnd)) DrawScrollBar(hwnd, state, dc);
   }
   if (oldFont) SelectObject(dc, oldFont);
 }
 
 // A user's move of the selection: LBN_SELCHANGE only when it changed.
-void UserSelect(HWND hwnd, int index) {
-  if (Select(hwnd, index)) Notify(hwnd, LBN_SELCHANGE);
+void UserSelect(HWND hwnd, ListBoxState& state, int index) {
+  if (Select(hwnd, state, index)) Notify(hwnd, LBN_SELCHANGE);
 }
 
-LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
-  const ListBoxState& state = *StateOf(hwnd);
+LRESULT OnKeyDown(HWND hwnd, ListBoxState& state, WPARAM vk) {
   int count = Count(state);
   if (count == 0) return 0;
   int page = PageSize(hwnd, state);
@@ -301,24 +285,22 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
     case VK_END: target = count - 1; break;
     default: return 0;
   }
-  UserSelect(hwnd, std::clamp(target, 0, count - 1));
+  UserSelect(hwnd, state, std::clamp(target, 0, count - 1));
   return 0;
 }
 
 // A typed character selects the next text that starts with it.
-LRESULT OnChar(HWND hwnd, WCHAR ch) {
+LRESULT OnChar(HWND hwnd, ListBoxState& state, WCHAR ch) {
   if (ch < 0x20) return 0;
-  const ListBoxState& state = *StateOf(hwnd);
   WCHAR prefix[2] = {ch, 0};
-  LRESULT found = Find(hwnd, static_cast<WPARAM>(static_cast<LONG_PTR>(state.selection)), prefix, false);
-  if (found != LB_ERR) UserSelect(hwnd, static_cast<int>(found));
+  LRESULT found = Find(state, static_cast<WPARAM>(static_cast<LONG_PTR>(state.selection)), prefix, false);
+  if (found != LB_ERR) UserSelect(hwnd, state, static_cast<int>(found));
   return 0;
 }
 
 // The stylus selects the row under it; above or below the rows it selects the row just out of
 // view, so dragging past an edge scrolls. Below the last row the selection stays.
-void TrackPoint(HWND hwnd, POINT point) {
-  const ListBoxState& state = *StateOf(hwnd);
+void TrackPoint(HWND hwnd, ListBoxState& state, POINT point) {
   if (state.items.empty()) return;
   RECT area = RowArea(hwnd);
   int index;
@@ -330,15 +312,14 @@ void TrackPoint(HWND hwnd, POINT point) {
     index = state.top + static_cast<int>(point.y - area.top) / ItemHeight(state);
     if (index >= Count(state)) return;
   }
-  Select(hwnd, index);
+  Select(hwnd, state, index);
 }
 
-LRESULT OnButtonDown(HWND hwnd, POINT point) {
+LRESULT OnButtonDown(HWND hwnd, ListBoxState& state, POINT point) {
   if (GetFocus() != hwnd) SetFocus(hwnd);
   if (!IsWindow(hwnd)) return 0;
   // A press on the scroll bar scrolls to the matching place.
   RECT area = RowArea(hwnd);
-  ListBoxState& state = *StateOf(hwnd);
   if (HasScrollBar(hwnd) && point.x >= area.right) {
     int track = std::max(1, static_cast<int>(area.bottom - area.top));
     state.top = std::clamp((static_cast<int>(point.y - area.top) * Count(state)) / track - PageSize(hwnd, state) / 2,
@@ -348,134 +329,128 @@ LRESULT OnButtonDown(HWND hwnd, POINT point) {
   }
   state.tracking = true;
   SetCapture(hwnd);
-  TrackPoint(hwnd, point);
+  TrackPoint(hwnd, state, point);
   return 0;
 }
 
-LRESULT OnMouseMove(HWND hwnd, POINT point) {
-  if (StateOf(hwnd)->tracking) TrackPoint(hwnd, point);
+LRESULT OnMouseMove(HWND hwnd, ListBoxState& state, POINT point) {
+  if (state.tracking) TrackPoint(hwnd, state, point);
   return 0;
 }
 
-// The end of a tap tells the parent, as Win32 does, even when the row was already selected.
-LRESULT OnButtonUp(HWND hwnd) {
-  ListBoxState& state = *StateOf(hwnd);
-  if (!state.tracking) return 0;
+// The end of a press (the stylus lifted, or the focus lost while it was down) lets the capture go
+// and tells the parent, as Win32 does, even when the row was already selected.
+void EndPress(HWND hwnd, ListBoxState& state) {
+  if (!state.tracking) return;
   state.tracking = false;
   if (GetCapture() == hwnd) ReleaseCapture();
-  if (IsWindow(hwnd) && !StateOf(hwnd)->items.empty()) Notify(hwnd, LBN_SELCHANGE);
+  if (IsWindow(hwnd) && !state.items.empty()) Notify(hwnd, LBN_SELCHANGE);
+}
+
+LRESULT OnButtonUp(HWND hwnd, ListBoxState& state) {
+  EndPress(hwnd, state);
   return 0;
 }
 
-LRESULT OnDoubleTap(HWND hwnd, POINT point) {
-  LRESULT hit = OnItemFromPoint(hwnd, point);
+LRESULT OnDoubleTap(HWND hwnd, ListBoxState& state, POINT point) {
+  LRESULT hit = OnItemFromPoint(hwnd, state, point);
   if (!HIWORD(static_cast<ULONG_PTR>(hit))) Notify(hwnd, LBN_DBLCLK);
   return 0;
 }
 
-LRESULT OnFocus(HWND hwnd, bool gained) {
-  ListBoxState& state = *StateOf(hwnd);
+LRESULT OnFocus(HWND hwnd, ListBoxState& state, bool gained) {
+  if (!gained) EndPress(hwnd, state);
+  if (!IsWindow(hwnd)) return 0;
   state.focused = gained;
-  if (!gained && state.tracking) {
-    state.tracking = false;
-    if (GetCapture() == hwnd) ReleaseCapture();
-  }
   Redraw(hwnd);
   Notify(hwnd, gained ? LBN_SETFOCUS : LBN_KILLFOCUS);
   return 0;
 }
 
-LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
-  ListBoxState& state = *StateOf(hwnd);
+LRESULT OnSetFont(HWND hwnd, ListBoxState& state, HFONT font, bool redraw) {
   state.font = font;
   state.top = std::clamp(state.top, 0, MaxTop(hwnd, state));
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 0;
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
-}  // namespace
-
-LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND hwnd, ListBoxState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return PaintControl(hwnd, Draw);
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { Draw(window, state, dc); });
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
-    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
-    case WM_CHAR: return OnChar(hwnd, static_cast<WCHAR>(wParam));
-    case WM_LBUTTONDOWN: return OnButtonDown(hwnd, PointOf(lParam));
-    case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
-    case WM_LBUTTONUP: return OnButtonUp(hwnd);
-    case WM_LBUTTONDBLCLK: return OnDoubleTap(hwnd, PointOf(lParam));
-    case WM_CAPTURECHANGED: StateOf(hwnd)->tracking = false; return 0;
-    case WM_SETFOCUS: return OnFocus(hwnd, true);
-    case WM_KILLFOCUS: return OnFocus(hwnd, false);
+    case WM_KEYDOWN: return OnKeyDown(hwnd, state, wParam);
+    case WM_CHAR: return OnChar(hwnd, state, static_cast<WCHAR>(wParam));
+    case WM_LBUTTONDOWN: return OnButtonDown(hwnd, state, PointOf(lParam));
+    case WM_MOUSEMOVE: return OnMouseMove(hwnd, state, PointOf(lParam));
+    case WM_LBUTTONUP: return OnButtonUp(hwnd, state);
+    case WM_LBUTTONDBLCLK: return OnDoubleTap(hwnd, state, PointOf(lParam));
+    case WM_CAPTURECHANGED: state.tracking = false; return 0;
+    case WM_SETFOCUS: return OnFocus(hwnd, state, true);
+    case WM_KILLFOCUS: return OnFocus(hwnd, state, false);
     case WM_SIZE: {
-      ListBoxState& state = *StateOf(hwnd);
       state.top = std::clamp(state.top, 0, MaxTop(hwnd, state));
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     }
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
-    case LB_ADDSTRING: return OnAddString(hwnd, reinterpret_cast<LPCWSTR>(lParam));
-    case LB_INSERTSTRING: return Insert(hwnd, static_cast<int>(wParam), reinterpret_cast<LPCWSTR>(lParam));
-    case LB_DELETESTRING: return OnDeleteString(hwnd, wParam);
-    case LB_RESETCONTENT: return OnResetContent(hwnd);
-    case LB_GETCOUNT: return Count(*StateOf(hwnd));
-    case LB_SETCURSEL: return OnSetCurSel(hwnd, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<int>(wParam))));
+    case WM_SETFONT: return OnSetFont(hwnd, state, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+    case LB_ADDSTRING: return OnAddString(hwnd, state, reinterpret_cast<LPCWSTR>(lParam));
+    case LB_INSERTSTRING: return Insert(hwnd, state, static_cast<int>(wParam), reinterpret_cast<LPCWSTR>(lParam));
+    case LB_DELETESTRING: return OnDeleteString(hwnd, state, wParam);
+    case LB_RESETCONTENT: return OnResetContent(hwnd, state);
+    case LB_GETCOUNT: return Count(state);
+    case LB_SETCURSEL: return OnSetCurSel(hwnd, state, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<int>(wParam))));
     case LB_GETCURSEL: {
-      int selection = StateOf(hwnd)->selection;
+      int selection = state.selection;
       return selection < 0 ? LB_ERR : selection;
     }
-    case LB_GETCARETINDEX: return std::max(0, StateOf(hwnd)->selection);
+    case LB_GETCARETINDEX: return std::max(0, state.selection);
     case LB_SETSEL: return LB_ERR;  // a single-selection list takes LB_SETCURSEL
     case LB_GETSEL: {
-      const ListBoxState& state = *StateOf(hwnd);
       if (!Valid(state, wParam)) return LB_ERR;
       return static_cast<int>(wParam) == state.selection ? 1 : 0;
     }
-    case LB_GETTEXT: return OnGetText(hwnd, wParam, reinterpret_cast<LPWSTR>(lParam));
+    case LB_GETTEXT: return OnGetText(state, wParam, reinterpret_cast<LPWSTR>(lParam));
     case LB_GETTEXTLEN: {
-      const ListBoxState& state = *StateOf(hwnd);
       return Valid(state, wParam) ? static_cast<LRESULT>(state.items[wParam].text.size()) : LB_ERR;
     }
     case LB_SETITEMDATA: {
-      ListBoxState& state = *StateOf(hwnd);
       if (!Valid(state, wParam)) return LB_ERR;
       state.items[wParam].data = static_cast<ULONG_PTR>(lParam);
-      return LB_OKAY;
+      return TRUE;
     }
     case LB_GETITEMDATA: {
-      const ListBoxState& state = *StateOf(hwnd);
       return Valid(state, wParam) ? static_cast<LRESULT>(state.items[wParam].data) : LB_ERR;
     }
-    case LB_FINDSTRING: return Find(hwnd, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
-    case LB_FINDSTRINGEXACT: return Find(hwnd, wParam, reinterpret_cast<LPCWSTR>(lParam), true);
+    case LB_FINDSTRING: return Find(state, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
+    case LB_FINDSTRINGEXACT: return Find(state, wParam, reinterpret_cast<LPCWSTR>(lParam), true);
     case LB_SELECTSTRING: {
-      LRESULT found = Find(hwnd, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
-      if (found != LB_ERR) Select(hwnd, static_cast<int>(found));
+      LRESULT found = Find(state, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
+      if (found != LB_ERR) Select(hwnd, state, static_cast<int>(found));
       return found;
     }
-    case LB_SETTOPINDEX: return OnSetTopIndex(hwnd, wParam);
-    case LB_GETTOPINDEX: return StateOf(hwnd)->top;
-    case LB_GETITEMRECT: return OnGetItemRect(hwnd, wParam, reinterpret_cast<RECT*>(lParam));
-    case LB_ITEMFROMPOINT: return OnItemFromPoint(hwnd, PointOf(lParam));
-    case LB_GETITEMHEIGHT: return ItemHeight(*StateOf(hwnd));
+    case LB_SETTOPINDEX: return OnSetTopIndex(hwnd, state, wParam);
+    case LB_GETTOPINDEX: return state.top;
+    case LB_GETITEMRECT: return OnGetItemRect(hwnd, state, wParam, reinterpret_cast<RECT*>(lParam));
+    case LB_ITEMFROMPOINT: return OnItemFromPoint(hwnd, state, PointOf(lParam));
+    case LB_GETITEMHEIGHT: return ItemHeight(state);
     case LB_SETITEMHEIGHT: {
       if (lParam <= 0 || lParam > 255) return LB_ERR;
-      StateOf(hwnd)->itemHeight = static_cast<int>(lParam);
+      state.itemHeight = static_cast<int>(lParam);
       Redraw(hwnd);
       return LB_OKAY;
     }
-    case WM_NCDESTROY: FreeControlState<ListBoxState>(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
+}
+
+}  // namespace
+
+LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc<ListBoxState, Dispatch>(hwnd, msg, wParam, lParam);
 }
 
 void RegisterListBoxClass() { RegisterControlClass(kListBoxClassName, ListBoxWindowProc); }

@@ -19,7 +19,7 @@ constexpr int kRows = 6;
 constexpr int kDefaultFirstDay = 6;  // Sunday, in the calendar's numbering where 0 is Monday
 constexpr COLORREF kTodayMark = RGB(255, 0, 0);
 
-// A calendar's state, owned by its window through extra slot 0 and freed at WM_NCDESTROY.
+// A calendar's state, owned by its window (see ControlState).
 struct CalendarState {
   SYSTEMTIME selected{};  // the date only; time fields are zero
   int shownYear = 0;
@@ -45,19 +45,16 @@ bool SameDate(const SYSTEMTIME& a, const SYSTEMTIME& b) {
   return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
 }
 
-CalendarState* StateOf(HWND hwnd) {
-  return ControlState<CalendarState>(hwnd, [](HWND, CalendarState& state) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    state.selected = DateOnly(now);
-    state.shownYear = now.wYear;
-    state.shownMonth = now.wMonth;
-    state.colours = {GetSysColor(COLOR_WINDOW),        GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_ACTIVECAPTION),
-                     GetSysColor(COLOR_WINDOW),        GetSysColor(COLOR_WINDOW),     GetSysColor(COLOR_GRAYTEXT)};
-  });
+// A new calendar shows today's month with today selected, in the system colours.
+void InitState(CalendarState& state) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  state.selected = DateOnly(now);
+  state.shownYear = now.wYear;
+  state.shownMonth = now.wMonth;
+  state.colours = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_ACTIVECAPTION),
+                   GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOW),     GetSysColor(COLOR_GRAYTEXT)};
 }
-
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
 SYSTEMTIME Today(const CalendarState& state) {
   if (state.today) return *state.today;
@@ -171,8 +168,7 @@ void DrawLabel(HDC dc, const std::u16string& text, RECT box, COLORREF colour, UI
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
-void Paint(HWND hwnd, HDC dc) {
-  const CalendarState& state = *StateOf(hwnd);
+void Paint(HWND hwnd, CalendarState& state, HDC dc) {
   Layout layout = LayoutOf(hwnd, state);
   const auto& colours = state.colours;
   RECT client;
@@ -229,58 +225,56 @@ void Paint(HWND hwnd, HDC dc) {
   for (HBRUSH brush : {background, monthBackground, titleBackground, titleText, todayMark}) DeleteObject(brush);
 }
 
-void Draw(HWND hwnd, HDC dc) {
-  HFONT font = StateOf(hwnd)->font;
+void Draw(HWND hwnd, CalendarState& state, HDC dc) {
+  HFONT font = state.font;
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
-  Paint(hwnd, dc);
+  Paint(hwnd, state, dc);
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
-
-void Notify(HWND hwnd, UINT code) {
+void Notify(HWND hwnd, CalendarState& state, UINT code) {
   HWND parent = GetParent(hwnd);
   if (!parent) return;
   NMSELCHANGE note{};
   note.nmhdr.hwndFrom = hwnd;
   note.nmhdr.idFrom = static_cast<ULONG_PTR>(GetDlgCtrlID(hwnd));
   note.nmhdr.code = code;
-  note.stSelStart = note.stSelEnd = StateOf(hwnd)->selected;
+  note.stSelStart = note.stSelEnd = state.selected;
   SendMessageW(parent, WM_NOTIFY, note.nmhdr.idFrom, reinterpret_cast<LPARAM>(&note));
 }
 
 // Selects a date by the user's hand and brings its month into view; MCN_SELCHANGE when it differs.
-void UserSelect(HWND hwnd, const SYSTEMTIME& date) {
-  CalendarState& state = *StateOf(hwnd);
+void UserSelect(HWND hwnd, CalendarState& state, const SYSTEMTIME& date) {
   bool changed = !SameDate(state.selected, date);
   state.selected = DateOnly(date);
   state.shownYear = date.wYear;
   state.shownMonth = date.wMonth;
-  Redraw(hwnd);
-  if (changed) Notify(hwnd, MCN_SELCHANGE);
+  Invalidate(hwnd);
+  if (changed) Notify(hwnd, state, MCN_SELCHANGE);
 }
 
 // The title's arrows and Page Up/Down: the view and the selection move by whole months.
-void ShowMonths(HWND hwnd, int months) { UserSelect(hwnd, AddMonths(StateOf(hwnd)->selected, months)); }
+void ShowMonths(HWND hwnd, CalendarState& state, int months) {
+  UserSelect(hwnd, state, AddMonths(state.selected, months));
+}
 
 int MonthStep(const CalendarState& state) { return state.monthDelta > 0 ? state.monthDelta : 1; }
 
-LRESULT OnButtonDown(HWND hwnd, POINT point) {
+LRESULT OnButtonDown(HWND hwnd, CalendarState& state, POINT point) {
   if (GetFocus() != hwnd) SetFocus(hwnd);
   if (!IsWindow(hwnd)) return 0;
-  CalendarState& state = *StateOf(hwnd);
   Hit hit = HitTest(hwnd, state, point);
   if (hit.code == MCHT_TITLEBTNPREV || hit.code == MCHT_TITLEBTNNEXT) {
-    ShowMonths(hwnd, hit.code == MCHT_TITLEBTNPREV ? -MonthStep(state) : MonthStep(state));
+    ShowMonths(hwnd, state, hit.code == MCHT_TITLEBTNPREV ? -MonthStep(state) : MonthStep(state));
   } else if ((hit.code & ~(MCHT_PREV | MCHT_NEXT)) == MCHT_CALENDARDATE) {
     state.tracking = true;
     SetCapture(hwnd);
-    UserSelect(hwnd, hit.date);
+    UserSelect(hwnd, state, hit.date);
   } else if (hit.code == MCHT_TODAYLINK && !(StyleOf(hwnd) & MCS_NOTODAY)) {
-    UserSelect(hwnd, Today(state));
-    if (IsWindow(hwnd)) Notify(hwnd, MCN_SELECT);
+    UserSelect(hwnd, state, Today(state));
+    if (IsWindow(hwnd)) Notify(hwnd, state, MCN_SELECT);
   } else if (hit.code == MCHT_NONELINK) {
-    Notify(hwnd, MCN_SELECTNONE);
+    Notify(hwnd, state, MCN_SELECTNONE);
   }
   return 0;
 }
@@ -293,84 +287,79 @@ bool OnShownDay(HWND hwnd, const CalendarState& state, POINT point, SYSTEMTIME* 
 }
 
 // Dragging over the shown month's days moves the selection along.
-LRESULT OnMouseMove(HWND hwnd, POINT point) {
-  const CalendarState& state = *StateOf(hwnd);
+LRESULT OnMouseMove(HWND hwnd, CalendarState& state, POINT point) {
   SYSTEMTIME date;
   if (state.tracking && OnShownDay(hwnd, state, point, &date) && !SameDate(date, state.selected))
-    UserSelect(hwnd, date);
+    UserSelect(hwnd, state, date);
   return 0;
 }
 
-LRESULT OnButtonUp(HWND hwnd, POINT point) {
-  CalendarState& state = *StateOf(hwnd);
+LRESULT OnButtonUp(HWND hwnd, CalendarState& state, POINT point) {
   if (!state.tracking) return 0;
   state.tracking = false;
   if (GetCapture() == hwnd) ReleaseCapture();
   SYSTEMTIME date;
-  if (IsWindow(hwnd) && OnShownDay(hwnd, *StateOf(hwnd), point, &date)) Notify(hwnd, MCN_SELECT);
+  if (IsWindow(hwnd) && OnShownDay(hwnd, state, point, &date)) Notify(hwnd, state, MCN_SELECT);
   return 0;
 }
 
-LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
-  const CalendarState& state = *StateOf(hwnd);
+LRESULT OnKeyDown(HWND hwnd, CalendarState& state, WPARAM vk) {
   const SYSTEMTIME& selected = state.selected;
   switch (vk) {
-    case VK_LEFT: UserSelect(hwnd, AddDays(selected, -1)); break;
-    case VK_RIGHT: UserSelect(hwnd, AddDays(selected, 1)); break;
-    case VK_UP: UserSelect(hwnd, AddDays(selected, -7)); break;
-    case VK_DOWN: UserSelect(hwnd, AddDays(selected, 7)); break;
-    case VK_PRIOR: ShowMonths(hwnd, -MonthStep(state)); break;
-    case VK_NEXT: ShowMonths(hwnd, MonthStep(state)); break;
-    case VK_HOME: UserSelect(hwnd, AddDays(selected, 1 - selected.wDay)); break;
-    case VK_END: UserSelect(hwnd, AddDays(selected, DaysInMonth(selected.wYear, selected.wMonth) - selected.wDay)); break;
+    case VK_LEFT: UserSelect(hwnd, state, AddDays(selected, -1)); break;
+    case VK_RIGHT: UserSelect(hwnd, state, AddDays(selected, 1)); break;
+    case VK_UP: UserSelect(hwnd, state, AddDays(selected, -7)); break;
+    case VK_DOWN: UserSelect(hwnd, state, AddDays(selected, 7)); break;
+    case VK_PRIOR: ShowMonths(hwnd, state, -MonthStep(state)); break;
+    case VK_NEXT: ShowMonths(hwnd, state, MonthStep(state)); break;
+    case VK_HOME: UserSelect(hwnd, state, AddDays(selected, 1 - selected.wDay)); break;
+    case VK_END: UserSelect(hwnd, state, AddDays(selected, DaysInMonth(selected.wYear, selected.wMonth) - selected.wDay)); break;
     default: break;
   }
   return 0;
 }
 
-LRESULT OnGetCurSel(HWND hwnd, SYSTEMTIME* date) {
+LRESULT OnGetCurSel(HWND hwnd, CalendarState& state, SYSTEMTIME* date) {
   if (!date || (StyleOf(hwnd) & MCS_MULTISELECT)) return FALSE;
-  *date = StateOf(hwnd)->selected;
+  *date = state.selected;
   return TRUE;
 }
 
 // Sets the selection and shows its month without telling the parent; the time fields are ignored.
-LRESULT OnSetCurSel(HWND hwnd, const SYSTEMTIME* date) {
+LRESULT OnSetCurSel(HWND hwnd, CalendarState& state, const SYSTEMTIME* date) {
   if (!date || (StyleOf(hwnd) & MCS_MULTISELECT) || !ValidDate(*date)) return FALSE;
-  CalendarState& state = *StateOf(hwnd);
   state.selected = DateOnly(*date);
   state.shownYear = date->wYear;
   state.shownMonth = date->wMonth;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return TRUE;
 }
 
-LRESULT OnGetMinReqRect(HWND hwnd, RECT* rect) {
+LRESULT OnGetMinReqRect(HWND hwnd, CalendarState& state, RECT* rect) {
   if (!rect) return FALSE;
-  SIZE size = LayoutOf(hwnd, *StateOf(hwnd)).minimum;
+  SIZE size = LayoutOf(hwnd, state).minimum;
   *rect = RECT{0, 0, size.cx, size.cy};
   return TRUE;
 }
 
-LRESULT OnSetColour(HWND hwnd, WPARAM part, COLORREF colour) {
+LRESULT OnSetColour(HWND hwnd, CalendarState& state, WPARAM part, COLORREF colour) {
   if (part >= 6) return static_cast<LRESULT>(static_cast<LONG>(-1));
-  COLORREF previous = StateOf(hwnd)->colours[part];
-  StateOf(hwnd)->colours[part] = colour;
-  Redraw(hwnd);
+  COLORREF previous = state.colours[part];
+  state.colours[part] = colour;
+  Invalidate(hwnd);
   return previous;
 }
 
-LRESULT OnSetToday(HWND hwnd, const SYSTEMTIME* date) {
-  CalendarState& state = *StateOf(hwnd);
+LRESULT OnSetToday(HWND hwnd, CalendarState& state, const SYSTEMTIME* date) {
   if (date && ValidDate(*date)) state.today = DateOnly(*date);
   else if (!date) state.today.reset();
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return 0;
 }
 
-LRESULT OnHitTest(HWND hwnd, MCHITTESTINFO* info) {
+LRESULT OnHitTest(HWND hwnd, CalendarState& state, MCHITTESTINFO* info) {
   if (!info) return static_cast<LRESULT>(static_cast<LONG>(-1));
-  Hit hit = HitTest(hwnd, *StateOf(hwnd), info->pt);
+  Hit hit = HitTest(hwnd, state, info->pt);
   info->uHit = hit.code;
   if (hit.code & MCHT_CALENDAR) info->st = hit.date;
   return hit.code;
@@ -382,66 +371,61 @@ LRESULT FirstDayAnswer(const CalendarState& state) {
   return MAKELPARAM(static_cast<WORD>(state.firstDay), state.firstDay != kDefaultFirstDay ? 1 : 0);
 }
 
-LRESULT OnSetFirstDay(HWND hwnd, LPARAM day) {
-  CalendarState& state = *StateOf(hwnd);
+LRESULT OnSetFirstDay(HWND hwnd, CalendarState& state, LPARAM day) {
   LRESULT previous = FirstDayAnswer(state);
   state.firstDay = day >= 0 && day <= 6 ? static_cast<int>(day) : kDefaultFirstDay;
-  Redraw(hwnd);
+  Invalidate(hwnd);
   return previous;
 }
 
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
-}
-
-LRESULT CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CalendarProc(HWND hwnd, CalendarState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return PaintControl(hwnd, Draw);
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { Draw(window, state, dc); });
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole control
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
-    case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
-    case WM_LBUTTONUP: return OnButtonUp(hwnd, PointOf(lParam));
-    case WM_CAPTURECHANGED: StateOf(hwnd)->tracking = false; return 0;
-    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
+    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, state, PointOf(lParam));
+    case WM_MOUSEMOVE: return OnMouseMove(hwnd, state, PointOf(lParam));
+    case WM_LBUTTONUP: return OnButtonUp(hwnd, state, PointOf(lParam));
+    case WM_CAPTURECHANGED: state.tracking = false; return 0;
+    case WM_KEYDOWN: return OnKeyDown(hwnd, state, wParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_SIZE:
-    case WM_ENABLE: Redraw(hwnd); return 0;
+    case WM_ENABLE: Invalidate(hwnd); return 0;
     case WM_SETFONT:
-      StateOf(hwnd)->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Redraw(hwnd);
+      state.font = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(static_cast<ULONG_PTR>(lParam))) Invalidate(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
-    case MCM_GETCURSEL: return OnGetCurSel(hwnd, reinterpret_cast<SYSTEMTIME*>(lParam));
-    case MCM_SETCURSEL: return OnSetCurSel(hwnd, reinterpret_cast<const SYSTEMTIME*>(lParam));
-    case MCM_GETMINREQRECT: return OnGetMinReqRect(hwnd, reinterpret_cast<RECT*>(lParam));
-    case MCM_SETCOLOR: return OnSetColour(hwnd, wParam, static_cast<COLORREF>(lParam));
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+    case MCM_GETCURSEL: return OnGetCurSel(hwnd, state, reinterpret_cast<SYSTEMTIME*>(lParam));
+    case MCM_SETCURSEL: return OnSetCurSel(hwnd, state, reinterpret_cast<const SYSTEMTIME*>(lParam));
+    case MCM_GETMINREQRECT: return OnGetMinReqRect(hwnd, state, reinterpret_cast<RECT*>(lParam));
+    case MCM_SETCOLOR: return OnSetColour(hwnd, state, wParam, static_cast<COLORREF>(lParam));
     case MCM_GETCOLOR:
-      return wParam < 6 ? StateOf(hwnd)->colours[wParam] : static_cast<LRESULT>(static_cast<LONG>(-1));
-    case MCM_SETTODAY: return OnSetToday(hwnd, reinterpret_cast<const SYSTEMTIME*>(lParam));
+      return wParam < 6 ? state.colours[wParam] : static_cast<LRESULT>(static_cast<LONG>(-1));
+    case MCM_SETTODAY: return OnSetToday(hwnd, state, reinterpret_cast<const SYSTEMTIME*>(lParam));
     case MCM_GETTODAY:
       if (!lParam) return FALSE;
-      *reinterpret_cast<SYSTEMTIME*>(lParam) = Today(*StateOf(hwnd));
+      *reinterpret_cast<SYSTEMTIME*>(lParam) = Today(state);
       return TRUE;
-    case MCM_HITTEST: return OnHitTest(hwnd, reinterpret_cast<MCHITTESTINFO*>(lParam));
-    case MCM_SETFIRSTDAYOFWEEK: return OnSetFirstDay(hwnd, lParam);
-    case MCM_GETFIRSTDAYOFWEEK: return FirstDayAnswer(*StateOf(hwnd));
-    case MCM_GETMONTHDELTA: return MonthStep(*StateOf(hwnd));
+    case MCM_HITTEST: return OnHitTest(hwnd, state, reinterpret_cast<MCHITTESTINFO*>(lParam));
+    case MCM_SETFIRSTDAYOFWEEK: return OnSetFirstDay(hwnd, state, lParam);
+    case MCM_GETFIRSTDAYOFWEEK: return FirstDayAnswer(state);
+    case MCM_GETMONTHDELTA: return MonthStep(state);
     case MCM_SETMONTHDELTA: {
-      int previous = StateOf(hwnd)->monthDelta;
-      StateOf(hwnd)->monthDelta = std::max(0, static_cast<int>(wParam));
+      int previous = state.monthDelta;
+      state.monthDelta = std::max(0, static_cast<int>(wParam));
       return previous;
     }
     case MCM_GETMAXTODAYWIDTH:
-      return MeasureDc(StateOf(hwnd)->font).Width(TodayText(SYSTEMTIME{2000, 12, 0, 28}));
-    case WM_NCDESTROY: FreeControlState<CalendarState>(hwnd); return 0;
+      return MeasureDc(state.font).Width(TodayText(SYSTEMTIME{2000, 12, 0, 28}));
+    case WM_CREATE: InitState(state); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterMonthCalendarClass() { RegisterControlClass(kMonthCalendarClassName, CalendarProc); }
+void RegisterMonthCalendarClass() { RegisterControlClass(kMonthCalendarClassName, ControlProc<CalendarState, CalendarProc>); }
 
 }  // namespace gwes

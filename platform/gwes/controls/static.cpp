@@ -15,13 +15,6 @@ struct StaticState {
   HFONT font = nullptr;
 };
 
-
-StaticState* StateOf(HWND hwnd) { return ControlState<StaticState>(hwnd); }
-
-void FreeState(HWND hwnd) { FreeControlState<StaticState>(hwnd); }
-
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
-
 UINT TextFormat(DWORD style) {
   UINT format = DT_EXPANDTABS;
   switch (style & SS_TYPEMASK) {
@@ -41,10 +34,10 @@ std::u16string TextOf(HWND hwnd) {
 }
 
 // Asks the parent for the colours, fills with the brush it answered and draws the text.
-void DrawStatic(HWND hwnd, HDC dc) {
+void DrawStatic(HWND hwnd, StaticState& state, HDC dc) {
   RECT rect;
   GetClientRect(hwnd, &rect);
-  HGDIOBJ oldFont = StateOf(hwnd)->font ? SelectObject(dc, StateOf(hwnd)->font) : nullptr;
+  HGDIOBJ oldFont = state.font ? SelectObject(dc, state.font) : nullptr;
   SetTextColor(dc, GetSysColor(COLOR_STATICTEXT));
   SetBkColor(dc, GetSysColor(COLOR_STATIC));
   HBRUSH brush = nullptr;
@@ -74,35 +67,35 @@ LRESULT OnTap(HWND hwnd, WORD code) {
   return 0;
 }
 
-LRESULT OnSetFont(HWND hwnd, HFONT font, bool redraw) {
-  StateOf(hwnd)->font = font;
+LRESULT OnSetFont(HWND hwnd, StaticState& state, HFONT font, bool redraw) {
+  state.font = font;
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 0;
 }
 
-LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT StaticProc(HWND hwnd, StaticState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: return PaintControl(hwnd, DrawStatic);
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { DrawStatic(window, state, dc); });
     // The background is the colour request's brush, filled at WM_PAINT.
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN: return OnTap(hwnd, STN_CLICKED);
     case WM_LBUTTONDBLCLK: return OnTap(hwnd, STN_DBLCLK);
     case WM_GETDLGCODE: return DLGC_STATIC;
-    case WM_SETFONT: return OnSetFont(hwnd, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(StateOf(hwnd)->font);
+    case WM_SETFONT: return OnSetFont(hwnd, state, reinterpret_cast<HFONT>(wParam), LOWORD(static_cast<ULONG_PTR>(lParam)) != 0);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case WM_SETTEXT: {
       LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
       InvalidateRect(hwnd, nullptr, TRUE);
       return result;
     }
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-    case WM_NCDESTROY: FreeState(hwnd); return 0;
+    case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
-void RegisterStaticClass() { RegisterControlClass(kStaticClassName, StaticProc); }
+void RegisterStaticClass() { RegisterControlClass(kStaticClassName, ControlProc<StaticState, StaticProc>); }
 
 }  // namespace gwes

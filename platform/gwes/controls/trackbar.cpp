@@ -32,6 +32,7 @@ struct TrackbarState {
   LONG selStart = 0;
   LONG selEnd = 0;
   UINT ticFreq = 1;
+  bool ticsLaidOut = false;  // TBS_AUTOTICKS places its inner ticks once a range or frequency is set
   UINT thumbLength = 0;  // 0: from the style and the client size
   bool focused = false;
   Gesture gesture = Gesture::None;
@@ -40,9 +41,6 @@ struct TrackbarState {
   int grabOffset = 0;     // stylus place minus thumb centre when the drag began
 };
 
-TrackbarState* StateOf(HWND hwnd) { return ControlState<TrackbarState>(hwnd); }
-
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 bool IsVertical(HWND hwnd) { return (StyleOf(hwnd) & TBS_VERT) != 0; }
 
 LONG Clamp(const TrackbarState& s, LONG pos) { return std::clamp(pos, s.min, std::max(s.min, s.max)); }
@@ -126,8 +124,6 @@ RECT ChannelRect(const Layout& l, DWORD style) {
   return l.Rect(kEdge, l.alongLength - kEdge, cross, cross + thickness);
 }
 
-void Invalidate(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
-
 // Tells the parent about a move made by the user. False when the trackbar is gone afterwards.
 bool Notify(HWND hwnd, WORD code, LONG pos = 0) {
   HWND parent = GetParent(hwnd);
@@ -141,11 +137,10 @@ bool Notify(HWND hwnd, WORD code, LONG pos = 0) {
 
 // A user move to `target`: nothing happens at the end the move heads for; otherwise the thumb moves
 // (clamped) and the parent hears `code`.
-bool MoveBy(HWND hwnd, LONG target, WORD code) {
-  TrackbarState* s = StateOf(hwnd);
-  LONG next = Clamp(*s, target);
-  if (next == s->pos) return true;
-  s->pos = next;
+bool MoveBy(HWND hwnd, TrackbarState& s, LONG target, WORD code) {
+  LONG next = Clamp(s, target);
+  if (next == s.pos) return true;
+  s.pos = next;
   Invalidate(hwnd);
   return Notify(hwnd, code);
 }
@@ -184,7 +179,7 @@ void DrawTicks(HDC dc, const Layout& l, const TrackbarState& s, DWORD style) {
   if (!l.ticksBefore && !l.ticksAfter) return;
   DrawTick(dc, l, CentreOf(l, s, s.min));
   DrawTick(dc, l, CentreOf(l, s, s.max));
-  if (!(style & TBS_AUTOTICKS) || s.ticFreq == 0) return;
+  if (!(style & TBS_AUTOTICKS) || !s.ticsLaidOut || s.ticFreq == 0) return;
   for (std::int64_t tick = std::int64_t{s.min} + s.ticFreq; tick < s.max; tick += s.ticFreq)
     DrawTick(dc, l, CentreOf(l, s, static_cast<LONG>(tick)));
 }
@@ -196,7 +191,7 @@ void DrawThumb(HDC dc, RECT t) {
   Fill(dc, RECT{t.left + 1, t.top + 1, t.right - 2, t.bottom - 2}, COLOR_BTNFACE);
 }
 
-void Draw(HWND hwnd, HDC dc) {
+void Draw(HWND hwnd, TrackbarState& s, HDC dc) {
   RECT client;
   GetClientRect(hwnd, &client);
   // The background is the parent's static colour, as for labels on the same dialog.
@@ -206,7 +201,6 @@ void Draw(HWND hwnd, HDC dc) {
         SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
   if (!IsWindow(hwnd)) return;
   FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-  const TrackbarState& s = *StateOf(hwnd);
   DWORD style = StyleOf(hwnd);
   Layout l = LayoutOf(hwnd, s);
   DrawChannel(dc, l, s, style);
@@ -217,78 +211,74 @@ void Draw(HWND hwnd, HDC dc) {
 
 // ---- messages that set values (never notified) ----
 
-LRESULT OnSetPos(HWND hwnd, bool redraw, LONG pos) {
-  TrackbarState* s = StateOf(hwnd);
-  LONG next = Clamp(*s, pos);
-  if (next == s->pos) return 0;
-  s->pos = next;
+LRESULT OnSetPos(HWND hwnd, TrackbarState& s, bool redraw, LONG pos) {
+  LONG next = Clamp(s, pos);
+  if (next == s.pos) return 0;
+  s.pos = next;
   if (redraw) Invalidate(hwnd);
   return 0;
 }
 
-LRESULT OnSetRange(HWND hwnd, bool redraw, LONG min, LONG max) {
-  TrackbarState* s = StateOf(hwnd);
-  s->min = min;
-  s->max = max;
-  s->pos = Clamp(*s, s->pos);
-  UpdateAutoPageSize(*s);
+LRESULT OnSetRange(HWND hwnd, TrackbarState& s, bool redraw, LONG min, LONG max) {
+  s.min = min;
+  s.max = max;
+  s.pos = Clamp(s, s.pos);
+  s.ticsLaidOut = true;
+  UpdateAutoPageSize(s);
   if (redraw) Invalidate(hwnd);
   return 0;
 }
 
-LRESULT OnSetPageSize(HWND hwnd, LONG size) {
-  TrackbarState* s = StateOf(hwnd);
-  LONG previous = s->pageSize;
-  s->userPageSize = size != -1;  // -1 gives the size back to the range
-  if (s->userPageSize)
-    s->pageSize = size;
+LRESULT OnSetPageSize(TrackbarState& s, LONG size) {
+  LONG previous = s.pageSize;
+  s.userPageSize = size != -1;  // -1 gives the size back to the range
+  if (s.userPageSize)
+    s.pageSize = size;
   else
-    UpdateAutoPageSize(*s);
+    UpdateAutoPageSize(s);
   return previous;
 }
 
-// Selections exist only with TBS_ENABLESELRANGE; they stay inside the range.
-LRESULT OnSetSelection(HWND hwnd, bool redraw, const LONG* start, const LONG* end) {
-  TrackbarState* s = StateOf(hwnd);
+// Selections exist only with TBS_ENABLESELRANGE. TBM_SETSEL keeps the pair inside the range; the
+// one-sided TBM_SETSELSTART and TBM_SETSELEND take their value as it is, as Win32 does (neither
+// clamped nor put in order), and drawing shows only the part inside the range.
+LRESULT OnSetSelection(HWND hwnd, TrackbarState& s, bool redraw, const LONG* start, const LONG* end, bool clamp) {
   if (!(StyleOf(hwnd) & TBS_ENABLESELRANGE)) return 0;
-  if (start) s->selStart = Clamp(*s, *start);
-  if (end) s->selEnd = Clamp(*s, *end);
+  if (start) s.selStart = clamp ? Clamp(s, *start) : *start;
+  if (end) s.selEnd = clamp ? Clamp(s, *end) : *end;
   if (redraw) Invalidate(hwnd);
   return 0;
 }
 
-LRESULT OnGetNumTics(HWND hwnd) {
+LRESULT OnGetNumTics(HWND hwnd, TrackbarState& s) {
   DWORD style = StyleOf(hwnd);
   if (style & TBS_NOTICKS) return 0;
-  const TrackbarState* s = StateOf(hwnd);
   LRESULT inner = 0;
-  if ((style & TBS_AUTOTICKS) && s->ticFreq > 0 && s->max > s->min)
-    inner = (s->max - s->min - 1) / static_cast<LONG>(s->ticFreq);
+  if ((style & TBS_AUTOTICKS) && s.ticsLaidOut && s.ticFreq > 0 && s.max > s.min)
+    inner = (s.max - s.min - 1) / static_cast<LONG>(s.ticFreq);
   return inner + 2;  // the ends always have a tick
 }
 
-LRESULT OnGetRect(HWND hwnd, LPARAM lParam, bool thumb) {
+LRESULT OnGetRect(HWND hwnd, TrackbarState& s, LPARAM lParam, bool thumb) {
   auto* rect = reinterpret_cast<RECT*>(lParam);
   if (!rect) return 0;
-  const TrackbarState* s = StateOf(hwnd);
-  Layout l = LayoutOf(hwnd, *s);
-  *rect = thumb ? ThumbRect(l, *s) : ChannelRect(l, StyleOf(hwnd));
+  Layout l = LayoutOf(hwnd, s);
+  *rect = thumb ? ThumbRect(l, s) : ChannelRect(l, StyleOf(hwnd));
   return 0;
 }
 
 // ---- keys ----
 
-LRESULT OnKeyDown(HWND hwnd, WPARAM vk) {
-  TrackbarState* s = StateOf(hwnd);
+LRESULT OnKeyDown(HWND hwnd, TrackbarState& s, WPARAM vk) {
   switch (vk) {
     case VK_LEFT:
-    case VK_UP: MoveBy(hwnd, s->pos - s->lineSize, TB_LINEUP); break;
+    case VK_UP: MoveBy(hwnd, s, s.pos - s.lineSize, TB_LINEUP); break;
     case VK_RIGHT:
-    case VK_DOWN: MoveBy(hwnd, s->pos + s->lineSize, TB_LINEDOWN); break;
-    case VK_PRIOR: MoveBy(hwnd, s->pos - s->pageSize, TB_PAGEUP); break;
-    case VK_NEXT: MoveBy(hwnd, s->pos + s->pageSize, TB_PAGEDOWN); break;
-    case VK_HOME: MoveBy(hwnd, s->min, TB_TOP); break;
-    case VK_END: MoveBy(hwnd, s->max, TB_BOTTOM); break;
+    case VK_DOWN: MoveBy(hwnd, s, s.pos + s.lineSize, TB_LINEDOWN); break;
+    case VK_PRIOR: MoveBy(hwnd, s, s.pos - s.pageSize, TB_PAGEUP); break;
+    case VK_NEXT: MoveBy(hwnd, s, s.pos + s.pageSize, TB_PAGEDOWN); break;
+    case VK_HOME: MoveBy(hwnd, s, s.min, TB_TOP); break;
+    case VK_END: MoveBy(hwnd, s, s.max, TB_BOTTOM); break;
     default: break;
   }
   return 0;
@@ -313,52 +303,49 @@ LRESULT OnKeyUp(HWND hwnd, WPARAM vk) {
 // ---- stylus ----
 
 // Pages once towards the stylus when it is still beyond the thumb in the gesture's direction.
-bool PageTowardsStylus(HWND hwnd) {
-  TrackbarState* s = StateOf(hwnd);
-  Layout l = LayoutOf(hwnd, *s);
-  int centre = CentreOf(l, *s, s->pos);
+bool PageTowardsStylus(HWND hwnd, TrackbarState& s) {
+  Layout l = LayoutOf(hwnd, s);
+  int centre = CentreOf(l, s, s.pos);
   int half = l.thumbWidth / 2;
-  if (s->pageDirection < 0 && s->stylusPlace < centre - half) return MoveBy(hwnd, s->pos - s->pageSize, TB_PAGEUP);
-  if (s->pageDirection > 0 && s->stylusPlace > centre + half) return MoveBy(hwnd, s->pos + s->pageSize, TB_PAGEDOWN);
+  if (s.pageDirection < 0 && s.stylusPlace < centre - half) return MoveBy(hwnd, s, s.pos - s.pageSize, TB_PAGEUP);
+  if (s.pageDirection > 0 && s.stylusPlace > centre + half) return MoveBy(hwnd, s, s.pos + s.pageSize, TB_PAGEDOWN);
   return true;
 }
 
 // A press on the thumb (anywhere across the control, so a finger need not hit it exactly) starts a
 // drag; a press beside it pages towards the press and keeps paging while held.
-LRESULT OnButtonDown(HWND hwnd, POINT point) {
+LRESULT OnButtonDown(HWND hwnd, TrackbarState& s, POINT point) {
   SetFocus(hwnd);
   if (!IsWindow(hwnd)) return 0;
-  TrackbarState* s = StateOf(hwnd);
-  if (s->gesture != Gesture::None) return 0;
-  Layout l = LayoutOf(hwnd, *s);
+  if (s.gesture != Gesture::None) return 0;
+  Layout l = LayoutOf(hwnd, s);
   int place = l.Place(point);
-  int centre = CentreOf(l, *s, s->pos);
+  int centre = CentreOf(l, s, s.pos);
   int half = l.thumbWidth / 2;
   SetCapture(hwnd);
   if (!(StyleOf(hwnd) & TBS_NOTHUMB) && place >= centre - half && place <= centre + half) {
-    s->gesture = Gesture::Drag;
-    s->grabOffset = place - centre;
+    s.gesture = Gesture::Drag;
+    s.grabOffset = place - centre;
     return 0;
   }
-  s->gesture = Gesture::Page;
-  s->pageDirection = place < centre ? -1 : 1;
-  s->stylusPlace = place;
+  s.gesture = Gesture::Page;
+  s.pageDirection = place < centre ? -1 : 1;
+  s.stylusPlace = place;
   SetTimer(hwnd, kRepeatTimer, kTrackbarRepeatDelayMs, nullptr);
-  PageTowardsStylus(hwnd);
+  PageTowardsStylus(hwnd, s);
   return 0;
 }
 
-LRESULT OnMouseMove(HWND hwnd, POINT point) {
-  TrackbarState* s = StateOf(hwnd);
-  if (s->gesture == Gesture::None || GetCapture() != hwnd) return 0;
-  Layout l = LayoutOf(hwnd, *s);
-  if (s->gesture == Gesture::Page) {
-    s->stylusPlace = l.Place(point);
+LRESULT OnMouseMove(HWND hwnd, TrackbarState& s, POINT point) {
+  if (s.gesture == Gesture::None || GetCapture() != hwnd) return 0;
+  Layout l = LayoutOf(hwnd, s);
+  if (s.gesture == Gesture::Page) {
+    s.stylusPlace = l.Place(point);
     return 0;
   }
-  LONG next = PositionAt(l, *s, l.Place(point) - s->grabOffset);
-  if (next == s->pos) return 0;
-  s->pos = next;
+  LONG next = PositionAt(l, s, l.Place(point) - s.grabOffset);
+  if (next == s.pos) return 0;
+  s.pos = next;
   Invalidate(hwnd);
   Notify(hwnd, TB_THUMBTRACK, next);
   if (IsWindow(hwnd)) UpdateWindow(hwnd);
@@ -366,113 +353,110 @@ LRESULT OnMouseMove(HWND hwnd, POINT point) {
 }
 
 // Ends a stylus gesture: a drag reports where the thumb was left; both end with TB_ENDTRACK.
-void EndGesture(HWND hwnd, bool released) {
-  TrackbarState* s = StateOf(hwnd);
-  Gesture gesture = s->gesture;
+void EndGesture(HWND hwnd, TrackbarState& s, bool released) {
+  Gesture gesture = s.gesture;
   if (gesture == Gesture::None) return;
-  s->gesture = Gesture::None;  // first, so the capture change below is not taken for a loss
+  s.gesture = Gesture::None;  // first, so the capture change below is not taken for a loss
   KillTimer(hwnd, kRepeatTimer);
   if (released && GetCapture() == hwnd) ReleaseCapture();
-  if (gesture == Gesture::Drag && released && !Notify(hwnd, TB_THUMBPOSITION, s->pos)) return;
+  if (gesture == Gesture::Drag && released && !Notify(hwnd, TB_THUMBPOSITION, s.pos)) return;
   Notify(hwnd, TB_ENDTRACK);
 }
 
-LRESULT OnTimer(HWND hwnd, WPARAM id) {
+LRESULT OnTimer(HWND hwnd, TrackbarState& state, WPARAM id) {
   if (id != kRepeatTimer) return 0;
-  if (StateOf(hwnd)->gesture != Gesture::Page) {
+  if (state.gesture != Gesture::Page) {
     KillTimer(hwnd, kRepeatTimer);
     return 0;
   }
   SetTimer(hwnd, kRepeatTimer, kTrackbarRepeatIntervalMs, nullptr);
-  PageTowardsStylus(hwnd);
+  PageTowardsStylus(hwnd, state);
   return 0;
 }
 
 // Losing the capture to another window (or to a disable) ends the gesture where it stands.
-LRESULT OnCaptureChanged(HWND hwnd, HWND newCapture) {
-  if (newCapture != hwnd) EndGesture(hwnd, false);
+LRESULT OnCaptureChanged(HWND hwnd, TrackbarState& state, HWND newCapture) {
+  if (newCapture != hwnd) EndGesture(hwnd, state, false);
   return 0;
 }
 
-LRESULT OnFocus(HWND hwnd, bool focused) {
-  StateOf(hwnd)->focused = focused;
+LRESULT OnFocus(HWND hwnd, TrackbarState& state, bool focused) {
+  state.focused = focused;
   Invalidate(hwnd);
   return 0;
-}
-
-POINT PointOf(LPARAM lParam) {
-  return POINT{static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))),
-               static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam)))};
 }
 
 LONG LongOf(LPARAM lParam) { return static_cast<LONG>(lParam); }
 LONG LowOf(LPARAM lParam) { return static_cast<short>(LOWORD(static_cast<ULONG_PTR>(lParam))); }
 LONG HighOf(LPARAM lParam) { return static_cast<short>(HIWORD(static_cast<ULONG_PTR>(lParam))); }
 
-LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TrackbarProc(HWND hwnd, TrackbarState& state, UINT msg, WPARAM wParam, LPARAM lParam) {
   bool flag = wParam != 0;
   switch (msg) {
-    case TBM_GETPOS: return StateOf(hwnd)->pos;
-    case TBM_GETRANGEMIN: return StateOf(hwnd)->min;
-    case TBM_GETRANGEMAX: return StateOf(hwnd)->max;
-    case TBM_SETPOS: return OnSetPos(hwnd, flag, LongOf(lParam));
-    case TBM_SETRANGE: return OnSetRange(hwnd, flag, LowOf(lParam), HighOf(lParam));
-    case TBM_SETRANGEMIN: return OnSetRange(hwnd, flag, LongOf(lParam), StateOf(hwnd)->max);
-    case TBM_SETRANGEMAX: return OnSetRange(hwnd, flag, StateOf(hwnd)->min, LongOf(lParam));
-    case TBM_SETPAGESIZE: return OnSetPageSize(hwnd, LongOf(lParam));
-    case TBM_GETPAGESIZE: return StateOf(hwnd)->pageSize;
-    case TBM_SETLINESIZE: return std::exchange(StateOf(hwnd)->lineSize, LongOf(lParam));
-    case TBM_GETLINESIZE: return StateOf(hwnd)->lineSize;
+    case TBM_GETPOS: return state.pos;
+    case TBM_GETRANGEMIN: return state.min;
+    case TBM_GETRANGEMAX: return state.max;
+    case TBM_SETPOS: return OnSetPos(hwnd, state, flag, LongOf(lParam));
+    case TBM_SETRANGE: return OnSetRange(hwnd, state, flag, LowOf(lParam), HighOf(lParam));
+    case TBM_SETRANGEMIN: return OnSetRange(hwnd, state, flag, LongOf(lParam), state.max);
+    case TBM_SETRANGEMAX: return OnSetRange(hwnd, state, flag, state.min, LongOf(lParam));
+    case TBM_SETPAGESIZE: return OnSetPageSize(state, LongOf(lParam));
+    case TBM_GETPAGESIZE: return state.pageSize;
+    case TBM_SETLINESIZE: return std::exchange(state.lineSize, LongOf(lParam));
+    case TBM_GETLINESIZE: return state.lineSize;
     case TBM_SETTICFREQ:
-      if (StyleOf(hwnd) & TBS_AUTOTICKS) StateOf(hwnd)->ticFreq = static_cast<UINT>(wParam);
+      if (StyleOf(hwnd) & TBS_AUTOTICKS) {
+        state.ticFreq = static_cast<UINT>(wParam);
+        state.ticsLaidOut = true;
+      }
       Invalidate(hwnd);
       return 0;
-    case TBM_GETNUMTICS: return OnGetNumTics(hwnd);
+    case TBM_GETNUMTICS: return OnGetNumTics(hwnd, state);
     case TBM_SETSEL: {
       LONG start = LowOf(lParam), end = HighOf(lParam);
-      return OnSetSelection(hwnd, flag, &start, &end);
+      return OnSetSelection(hwnd, state, flag, &start, &end, true);
     }
     case TBM_SETSELSTART: {
       LONG start = LongOf(lParam);
-      return OnSetSelection(hwnd, flag, &start, nullptr);
+      return OnSetSelection(hwnd, state, flag, &start, nullptr, false);
     }
     case TBM_SETSELEND: {
       LONG end = LongOf(lParam);
-      return OnSetSelection(hwnd, flag, nullptr, &end);
+      return OnSetSelection(hwnd, state, flag, nullptr, &end, false);
     }
     case TBM_CLEARSEL:
-      StateOf(hwnd)->selStart = StateOf(hwnd)->selEnd = 0;
+      state.selStart = state.selEnd = 0;
       if (flag) Invalidate(hwnd);
       return 0;
-    case TBM_GETSELSTART: return StateOf(hwnd)->selStart;
-    case TBM_GETSELEND: return StateOf(hwnd)->selEnd;
-    case TBM_GETTHUMBRECT: return OnGetRect(hwnd, lParam, true);
-    case TBM_GETCHANNELRECT: return OnGetRect(hwnd, lParam, false);
+    case TBM_GETSELSTART: return state.selStart;
+    case TBM_GETSELEND: return state.selEnd;
+    case TBM_GETTHUMBRECT: return OnGetRect(hwnd, state, lParam, true);
+    case TBM_GETCHANNELRECT: return OnGetRect(hwnd, state, lParam, false);
     case TBM_SETTHUMBLENGTH:
       if (StyleOf(hwnd) & TBS_FIXEDLENGTH) {
-        StateOf(hwnd)->thumbLength = static_cast<UINT>(wParam);
+        state.thumbLength = static_cast<UINT>(wParam);
         Invalidate(hwnd);
       }
       return 0;
-    case TBM_GETTHUMBLENGTH: return LayoutOf(hwnd, *StateOf(hwnd)).thumbLength;
-    case WM_PAINT: return PaintControl(hwnd, Draw);
+    case TBM_GETTHUMBLENGTH: return LayoutOf(hwnd, state).thumbLength;
+    case WM_PAINT: return PaintControl(hwnd, [&](HWND window, HDC dc) { Draw(window, state, dc); });
     case WM_ERASEBKGND: return 1;  // the whole client is drawn at WM_PAINT
-    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam);
+    case WM_KEYDOWN: return OnKeyDown(hwnd, state, wParam);
     case WM_KEYUP: return OnKeyUp(hwnd, wParam);
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, PointOf(lParam));
-    case WM_MOUSEMOVE: return OnMouseMove(hwnd, PointOf(lParam));
-    case WM_LBUTTONUP: EndGesture(hwnd, true); return 0;
-    case WM_CAPTURECHANGED: return OnCaptureChanged(hwnd, reinterpret_cast<HWND>(lParam));
-    case WM_TIMER: return OnTimer(hwnd, wParam);
-    case WM_SETFOCUS: return OnFocus(hwnd, true);
-    case WM_KILLFOCUS: return OnFocus(hwnd, false);
+    case WM_LBUTTONDBLCLK: return OnButtonDown(hwnd, state, PointOf(lParam));
+    case WM_MOUSEMOVE: return OnMouseMove(hwnd, state, PointOf(lParam));
+    case WM_LBUTTONUP: EndGesture(hwnd, state, true); return 0;
+    case WM_CAPTURECHANGED: return OnCaptureChanged(hwnd, state, reinterpret_cast<HWND>(lParam));
+    case WM_TIMER: return OnTimer(hwnd, state, wParam);
+    case WM_SETFOCUS: return OnFocus(hwnd, state, true);
+    case WM_KILLFOCUS: return OnFocus(hwnd, state, false);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_ENABLE:
     case WM_SIZE: Invalidate(hwnd); return 0;
     case WM_NCDESTROY:
       KillTimer(hwnd, kRepeatTimer);
-      FreeControlState<TrackbarState>(hwnd);
+     
       return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
@@ -480,6 +464,6 @@ LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void RegisterTrackbarClass() { RegisterControlClass(kTrackbarClassName, TrackbarProc); }
+void RegisterTrackbarClass() { RegisterControlClass(kTrackbarClassName, ControlProc<TrackbarState, TrackbarProc>); }
 
 }  // namespace gwes

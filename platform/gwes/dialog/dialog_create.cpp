@@ -57,8 +57,10 @@ LPCWSTR NameOrOrdinal(const TemplateName& name) {
   return std::get<std::u16string>(name).c_str();
 }
 
-// Creates the template's controls; false when one of them cannot be created.
+// Creates the template's controls; false when one of them cannot be created. A BS_DEFPUSHBUTTON
+// becomes the dialog's default id; of two, the later one wins and the earlier looks plain again.
 bool CreateControls(HWND dialog, const DialogTemplate& tmpl, HINSTANCE instance, HFONT font) {
+  HWND defaultButton = nullptr;
   for (const DialogItemTemplate& item : tmpl.items) {
     std::u16string className = ControlClassName(item.windowClass);
     RECT rect{item.x, item.y, item.x + item.cx, item.y + item.cy};
@@ -73,6 +75,11 @@ bool CreateControls(HWND dialog, const DialogTemplate& tmpl, HINSTANCE instance,
                                    reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(item.id)), instance, creationData);
     if (!control) return false;
     if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (IsWindow(control) && (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
+      if (defaultButton && IsWindow(defaultButton)) SendMessageW(defaultButton, BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
+      defaultButton = control;
+      WithInfo(dialog, [&](DialogInfo& info) { info.defId = item.id; });
+    }
   }
   return true;
 }

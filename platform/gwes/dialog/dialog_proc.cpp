@@ -34,6 +34,13 @@ WORD DefaultId(HWND dialog) {
   return HIWORD(static_cast<ULONG_PTR>(answer)) == DC_HASDEFID ? LOWORD(static_cast<ULONG_PTR>(answer)) : 0;
 }
 
+// The default id the dialog keeps: set by DM_SETDEFID or by a BS_DEFPUSHBUTTON in the template.
+WORD StoredDefId(HWND dialog) {
+  WORD id = 0;
+  WithInfo(dialog, [&](DialogInfo& info) { id = info.defId; });
+  return id;
+}
+
 // The push button that looks like the default one now.
 HWND VisualDefault(HWND dialog) {
   for (HWND child : gwes::ChildWindowList(dialog))
@@ -52,7 +59,7 @@ void MoveDefaultLook(HWND dialog, HWND focus) {
     if (current && current != focus) SetButtonStyle(current, BS_PUSHBUTTON);
     SetButtonStyle(focus, BS_DEFPUSHBUTTON);
   } else if (!(code & DLGC_DEFPUSHBUTTON)) {
-    WORD id = DefaultId(dialog);
+    WORD id = StoredDefId(dialog);
     HWND wanted = id ? GetDlgItem(dialog, id) : nullptr;
     if (wanted && !(DlgCode(wanted) & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))) wanted = nullptr;
     if (current && current != wanted) SetButtonStyle(current, BS_PUSHBUTTON);
@@ -103,8 +110,9 @@ LRESULT DefaultHandling(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case DM_GETDEFID: {
-      WORD id = 0;
-      WithInfo(dialog, [&](DialogInfo& info) { id = info.defId; });
+      // With no id kept, the push button that looks like the default one answers, as in Win32.
+      WORD id = StoredDefId(dialog);
+      if (HWND look = id ? nullptr : VisualDefault(dialog)) id = static_cast<WORD>(GetDlgCtrlID(look));
       return id ? MAKELPARAM(id, DC_HASDEFID) : 0;
     }
     case DM_SETDEFID: {
@@ -188,18 +196,27 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
   return control;
 }
 
+// A group runs from a control with WS_GROUP (or the first control) up to the next one with
+// WS_GROUP. Hidden and disabled controls still start and end groups but are never chosen; with none
+// to choose the control itself is the answer. A null control (or the dialog) gives the first
+// eligible control, wherever the dialog's first group starts.
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
   std::vector<HWND> children = gwes::ChildWindowList(dialog);
+  if (!control || control == dialog) {
+    if (previous) return nullptr;
+    for (HWND child : children)
+      if (Eligible(child)) return child;
+    return nullptr;
+  }
+  auto count = static_cast<long>(children.size());
   long at = -1;
-  for (long i = 0; i < static_cast<long>(children.size()); ++i)
+  for (long i = 0; i < count; ++i)
     if (children[i] == control) at = i;
-  if (at < 0) return control ? nullptr : (children.empty() ? nullptr : children.front());
-  // The run starts at the nearest control at or before this one with WS_GROUP (or the first
-  // control) and ends before the next control with WS_GROUP.
+  if (at < 0) return nullptr;
   long first = at;
   while (first > 0 && !(StyleOf(children[first]) & WS_GROUP)) --first;
   long last = at;
-  while (last + 1 < static_cast<long>(children.size()) && !(StyleOf(children[last + 1]) & WS_GROUP)) ++last;
+  while (last + 1 < count && !(StyleOf(children[last + 1]) & WS_GROUP)) ++last;
   long size = last - first + 1;
   long step = previous ? -1 : 1;
   for (long n = 1; n < size; ++n) {

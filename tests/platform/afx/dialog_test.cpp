@@ -40,7 +40,8 @@ class CScriptedDlg : public CDialog {
   }
   BOOL PreTranslateMessage(MSG* msg) override {
     if (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) {
-      m_log.push_back(m_name + ".PreTranslate:" + std::to_string(msg->message) + ":" + std::to_string(msg->wParam));
+      std::string key = msg->wParam == VK_ESCAPE ? "VK_ESCAPE" : msg->wParam == VK_RETURN ? "VK_RETURN" : "other";
+      m_log.push_back(m_name + ".PreTranslate:" + (msg->message == WM_KEYDOWN ? "WM_KEYDOWN:" : "WM_CHAR:") + key);
       if (msg->wParam == m_swallowKey) return TRUE;
     }
     return CDialog::PreTranslateMessage(msg);
@@ -158,13 +159,14 @@ TEST_F(DialogTest, PreTranslateMessageSeesKeysBeforeTheDialogManager) {
     dlg.PostMessage(WM_KEYDOWN, VK_RETURN, 1);
   };
   EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:256:27", "dlg.PreTranslate:256:13", "dlg.OnOK"}));
+  EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:WM_KEYDOWN:VK_ESCAPE", "dlg.PreTranslate:WM_KEYDOWN:VK_RETURN",
+                        "dlg.OnOK"}));
 
   m_log.clear();
   dlg.m_swallowKey = 0;
   dlg.m_step = [&] { dlg.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1); };
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:256:27", "dlg.OnCancel"}));
+  EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:WM_KEYDOWN:VK_ESCAPE", "dlg.OnCancel"}));
 }
 
 TEST_F(DialogTest, QuitRequestEndsEveryLoopAndIsPostedAgain) {

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/gwes/controls/static.h"
 #include "tests/platform/gwes/message_log.h"
 #include "tests/support/test_device.h"
 
@@ -32,13 +33,16 @@ class CLoggingWnd : public CWnd {
     return TRUE;
   }
   HBRUSH OnCtlColor(HDC, HWND, UINT kind) override {
-    Note("OnCtlColor:" + std::to_string(kind));
+    Note(std::string("OnCtlColor:") + (kind == CTLCOLOR_STATIC ? "CTLCOLOR_STATIC" : "other"));
     return nullptr;
   }
   void OnDrawItem(int id, LPARAM) override { Note("OnDrawItem:" + std::to_string(id)); }
   // Answers its own colour and drawing requests, leaves commands to the parent.
   BOOL OnChildNotify(UINT msg, WPARAM, LPARAM, LRESULT* result) override {
-    Note("OnChildNotify:" + std::to_string(msg));
+    Note(std::string("OnChildNotify:") + (msg == WM_COMMAND         ? "WM_COMMAND"
+                                          : msg == WM_DRAWITEM      ? "WM_DRAWITEM"
+                                          : msg == WM_CTLCOLORSTATIC ? "WM_CTLCOLORSTATIC"
+                                                                     : "other"));
     *result = 42;
     return msg == WM_CTLCOLORSTATIC || msg == WM_DRAWITEM;
   }
@@ -128,14 +132,15 @@ TEST_F(WndTest, NotificationsAreOfferedToTheChildObjectBeforeTheParent) {
   // The child answers its own colour and drawing requests: the parent sees nothing of them.
   EXPECT_EQ(SendMessageW(parent, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(child)), 42);
   EXPECT_EQ(SendMessageW(parent, WM_DRAWITEM, 7, 0), 42);
-  EXPECT_EQ(TakeAll(), (Log{"control.OnChildNotify:312", "control.OnChildNotify:43"}));
+  EXPECT_EQ(TakeAll(), (Log{"control.OnChildNotify:WM_CTLCOLORSTATIC", "control.OnChildNotify:WM_DRAWITEM"}));
 
   // A command the child leaves goes on to the parent's handler; an unbound child's requests go
   // straight to the parent.
   SendMessageW(parent, WM_COMMAND, MAKEWPARAM(7, 0), reinterpret_cast<LPARAM>(child));
   SendMessageW(parent, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(plain));
   SendMessageW(parent, WM_DRAWITEM, 8, 0);
-  EXPECT_EQ(TakeAll(), (Log{"control.OnChildNotify:273", "dlg.OnCommand:7", "dlg.OnCtlColor:6", "dlg.OnDrawItem:8"}));
+  EXPECT_EQ(TakeAll(), (Log{"control.OnChildNotify:WM_COMMAND", "dlg.OnCommand:7", "dlg.OnCtlColor:CTLCOLOR_STATIC",
+                        "dlg.OnDrawItem:8"}));
 }
 
 TEST_F(WndTest, DestroyedWindowLeavesTheMapAndItsObjectUnbound) {

@@ -97,6 +97,14 @@ TEST_F(ComboBoxTest, WindowTextFollowsTheSelectionAndProgrammaticChangesAreSilen
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(Text(combo), u"");
+
+  // A drop-down's edit empties as well when CB_SETCURSEL(-1) drops the selection.
+  HWND editable = Combo(CBS_DROPDOWN);
+  Add(editable, {u"Oslo"});
+  SendMessageW(editable, CB_SETCURSEL, 0, 0);
+  EXPECT_EQ(Text(editable), u"Oslo");
+  EXPECT_EQ(SendMessageW(editable, CB_SETCURSEL, static_cast<WPARAM>(-1), 0), CB_ERR);
+  EXPECT_EQ(Text(editable), u"");
   EXPECT_EQ(Drain(), Events{});
 }
 

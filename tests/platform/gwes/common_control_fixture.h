@@ -1,6 +1,6 @@
 // A fixture for the common controls that talk to their parent through WM_NOTIFY and scroll
 // messages: the standard controls' fixture, recording each notification as
-// "CODE(id) detail" (the date or time it carries) and each WM_VSCROLL as "WM_VSCROLL(code,pos)".
+// "CODE(id) detail" (the date or time it carries) and each WM_VSCROLL as "WM_VSCROLL(SB_CODE,pos)".
 #pragma once
 
 #include <cstdio>
@@ -43,7 +43,10 @@ class CommonControlTest : public ControlTest {
       return deltaAnswer;
     });
     log.React(parent, WM_VSCROLL, [this](WPARAM wParam, LPARAM) -> LRESULT {
-      events.push_back("WM_VSCROLL(" + std::to_string(LOWORD(wParam)) + "," +
+      WORD code = LOWORD(wParam);
+      std::string name = code == SB_THUMBPOSITION ? "SB_THUMBPOSITION" : code == SB_ENDSCROLL ? "SB_ENDSCROLL"
+                                                                                               : std::to_string(code);
+      events.push_back("WM_VSCROLL(" + name + "," +
                        std::to_string(static_cast<short>(HIWORD(wParam))) + ")");
       return 0;
     });

@@ -269,21 +269,28 @@ TEST_F(DialogTest, EnterAndEscapeBecomeCommands) {
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
   tmpl.Item(40, kOther | WS_TABSTOP, 0, 0, 10, 10)
       .Item(IDOK, BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 10, 10)
-      .Item(41, BS_PUSHBUTTON | WS_TABSTOP, 0, 20, 10, 10);
+      .Item(41, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 20, 10, 10);
   HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
   HWND field = GetDlgItem(dialog, 40);
   ASSERT_EQ(GetFocus(), field);
-  g_events.clear();
-  Press(dialog, VK_RETURN);
-  Press(dialog, VK_ESCAPE);
-  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:1", "dlg:WM_COMMAND:2"}));
-
-  EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), 0);
-  SendMessageW(dialog, DM_SETDEFID, 41, 0);
+  // The template's default push button is the dialog's default id, not IDOK.
   EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), MAKELPARAM(41, DC_HASDEFID));
   g_events.clear();
   Press(dialog, VK_RETURN);
+  Press(dialog, VK_ESCAPE);
+  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:41", "dlg:WM_COMMAND:2"}));
+  // It stays the default while the focus passes over IDOK and on to a plain control by SetFocus.
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+  SetFocus(GetDlgItem(dialog, 41));
+  g_events.clear();
+  Press(dialog, VK_RETURN);
   EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:41"}));
+
+  SendMessageW(dialog, DM_SETDEFID, IDOK, 0);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  g_events.clear();
+  Press(dialog, VK_RETURN);
+  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:1"}));
 
   // A control that wants every key gets Enter itself.
   SetWindowLongW(field, GWL_USERDATA, DLGC_WANTALLKEYS);
@@ -297,11 +304,41 @@ TEST_F(DialogTest, EnterAndEscapeBecomeCommands) {
   EXPECT_EQ(g_events, (Log{"40:WM_KEYDOWN"}));
   EXPECT_EQ(GetFocus(), field);
 
-  // Enter on a focused push button clicks that button.
-  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+  // Enter on a focused push button clicks that button, whatever the default id.
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, 41)), TRUE);
   g_events.clear();
   Press(dialog, VK_RETURN);
-  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:1"}));
+  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:41"}));
+}
+
+TEST_F(DialogTest, GroupItemsSkipHiddenAndDisabledControls) {
+  constexpr DWORD kOther = 0xE;  // neither a button nor a radio button
+  constexpr DWORD kHidden = 0x80000000u;  // hidden once created (the template shows every item)
+  const std::pair<WORD, DWORD> items[] = {
+      {63, WS_DISABLED}, {64, kHidden}, {65, WS_DISABLED | kHidden}, {66, 0},  // a first group without WS_GROUP
+      {23, WS_GROUP}, {67, 0},
+      {24, WS_GROUP | WS_DISABLED | kHidden}, {68, WS_DISABLED}, {69, kHidden},  // nothing to choose
+      {25, WS_GROUP}, {70, 0}, {71, WS_DISABLED}, {72, 0}, {73, WS_DISABLED},
+      {26, WS_GROUP}, {74, 0}, {75, 0},
+      {27, WS_GROUP | WS_DISABLED}, {76, 0}, {77, 0},  // a disabled control still ends a group
+      {28, WS_GROUP | kHidden}, {78, 0}, {79, 0}, {80, WS_DISABLED}};  // so does a hidden one
+  Template tmpl(WS_POPUP, 100, 100);
+  for (auto [id, style] : items) tmpl.Item(id, kOther | (style & ~kHidden), 0, 0, 10, 10);
+  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  for (auto [id, style] : items)
+    if (style & kHidden) ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
+  // Each row: the control the search starts from (0: none), backwards or not, the answer (0: none).
+  const struct {
+    int from;
+    BOOL previous;
+    int found;
+  } rows[] = {{0, FALSE, 66}, {0, TRUE, 0},   {70, FALSE, 72}, {72, FALSE, 25}, {75, FALSE, 26}, {77, FALSE, 76},
+              {79, FALSE, 78}, {71, FALSE, 72}, {64, FALSE, 66}, {25, FALSE, 70}, {68, FALSE, 68}, {25, TRUE, 72}};
+  for (const auto& row : rows) {
+    HWND from = row.from ? GetDlgItem(dialog, row.from) : nullptr;
+    EXPECT_EQ(GetDlgCtrlID(GetNextDlgGroupItem(dialog, from, row.previous)), row.found)
+        << "from " << row.from << (row.previous ? " backwards" : " forwards");
+  }
 }
 
 TEST_F(DialogTest, CloseTurnsIntoCancelUnlessCancelIsDisabled) {

@@ -37,7 +37,9 @@ class ListBoxTest : public gwes_test::ControlTest {
   }
   LRESULT Add(const char16_t* text, LPARAM data = 0) {
     LRESULT index = Send(LB_ADDSTRING, 0, text);
-    if (data) Send(LB_SETITEMDATA, static_cast<WPARAM>(index), data);
+    if (data) {
+      EXPECT_EQ(Send(LB_SETITEMDATA, static_cast<WPARAM>(index), data), TRUE);
+    }
     return index;
   }
   Texts AllTexts() {
@@ -218,6 +220,14 @@ TEST_F(ListBoxTest, TapsSelectTheRowUnderTheStylusAndDoubleTapsNotify) {
   Drain();
   EXPECT_EQ(ScreenColour(125, 51 + 2 * row + 1), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(ScreenColour(125, 51 + row + 1), GetSysColor(COLOR_HIGHLIGHT));
+
+  // Losing the focus in the middle of a press ends the press as a release does.
+  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  gwes::PostStylus(gwes::StylusAction::Down, 20, 52);
+  EXPECT_EQ(Drain(), Events{});
+  SetFocus(nullptr);
+  EXPECT_EQ(Drain(), (Events{"LBN_SELCHANGE(7)", "LBN_KILLFOCUS(7)"}));
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ namespace {
 constexpr int kLeft = 56;  // the settings pages' slider: (56, 112), 203 x 34
 constexpr int kTop = 112;
 constexpr int kMiddleY = kTop + 17;
+constexpr DWORD kSelectable = TBS_ENABLESELRANGE | TBS_NOTICKS | TBS_TOP | TBS_AUTOTICKS;
 
 class TrackbarTest : public gwes_test::ControlTest {
  protected:
@@ -34,8 +35,8 @@ class TrackbarTest : public gwes_test::ControlTest {
       });
   }
 
-  // The backlight page's slider: 203 x 34, TBS_BOTH | TBS_NOTICKS | TBS_AUTOTICKS, id 1005.
-  HWND Slider(LONG min, LONG max, LONG pos, DWORD style = 0x19) {
+  // The backlight page's slider: 203 x 34, id 1005.
+  HWND Slider(LONG min, LONG max, LONG pos, DWORD style = TBS_BOTH | TBS_NOTICKS | TBS_AUTOTICKS) {
     trackbar = Make(kTrackbarClassName, u"", WS_TABSTOP | style, {kLeft, kTop, kLeft + 203, kTop + 34}, 1005);
     SendMessageW(trackbar, TBM_SETRANGE, TRUE, MAKELPARAM(static_cast<WORD>(min), static_cast<WORD>(max)));
     SendMessageW(trackbar, TBM_SETPOS, TRUE, pos);
@@ -129,13 +130,21 @@ TEST_F(TrackbarTest, ChangesByMessageAreClampedAndNeverReported) {
   }
   EXPECT_EQ(Drain(), Events{});
 
-  // Selections need TBS_ENABLESELRANGE and stay inside the range.
+  // Selections need TBS_ENABLESELRANGE. TBM_SETSEL keeps the pair inside the range; the one-sided
+  // setters keep what they are given, outside the range and out of order alike.
   Send(TBM_SETSEL, FALSE, MAKELPARAM(0, 5));
   EXPECT_EQ(Send(TBM_GETSELEND), 0);
-  Slider(0, 5, 0, 0x35);
+  Slider(0, 5, 0, kSelectable);
   Send(TBM_SETSEL, FALSE, MAKELPARAM(2, 9));
   EXPECT_EQ(Send(TBM_GETSELSTART), 2);
   EXPECT_EQ(Send(TBM_GETSELEND), 5);
+  Send(TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
+  Send(TBM_SETSELSTART, FALSE, 20);
+  EXPECT_EQ(Send(TBM_GETSELSTART), 20);
+  Send(TBM_SETSELSTART, FALSE, 5);
+  Send(TBM_SETSELEND, FALSE, 4);
+  EXPECT_EQ(Send(TBM_GETSELSTART), 5);
+  EXPECT_EQ(Send(TBM_GETSELEND), 4);
 }
 
 TEST_F(TrackbarTest, ThePageSizeFollowsTheRangeUntilItIsSetAndTicksFollowTheFrequency) {
@@ -150,9 +159,13 @@ TEST_F(TrackbarTest, ThePageSizeFollowsTheRangeUntilItIsSetAndTicksFollowTheFreq
   EXPECT_EQ(Send(TBM_SETPAGESIZE, 0, -1), 3);  // back to the range's own
   EXPECT_EQ(Send(TBM_GETPAGESIZE), 20);
 
-  // Ticks: the two ends, plus one per frequency step inside with TBS_AUTOTICKS only.
+  // Ticks: the two ends, plus one per frequency step inside with TBS_AUTOTICKS only, laid out once
+  // a range is set (a new trackbar has only its ends).
   EXPECT_EQ(Send(TBM_GETNUMTICS), 0);  // TBS_NOTICKS
-  Slider(0, 10, 0, TBS_AUTOTICKS);
+  trackbar = Make(kTrackbarClassName, u"", TBS_AUTOTICKS, {kLeft, kTop, kLeft + 203, kTop + 34}, 1006);
+  EXPECT_EQ(Send(TBM_GETNUMTICS), 2);
+  Send(TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
+  EXPECT_EQ(Send(TBM_GETNUMTICS), 11);
   Send(TBM_SETTICFREQ, 2);
   EXPECT_EQ(Send(TBM_GETNUMTICS), 6);
   Send(TBM_SETTICFREQ, 15);
@@ -160,7 +173,7 @@ TEST_F(TrackbarTest, ThePageSizeFollowsTheRangeUntilItIsSetAndTicksFollowTheFreq
 }
 
 TEST_F(TrackbarTest, DraggingTheThumbTracksEachNewPositionThenReportsWhereItWasLeft) {
-  Slider(0, 5, 0, 0x35);
+  Slider(0, 5, 0, kSelectable);
   POINT start = ThumbCentre();
   gwes::PostStylus(StylusAction::Down, start.x, start.y);
   gwes::PostStylus(StylusAction::Move, 319, start.y);  // far beyond the end: the maximum
