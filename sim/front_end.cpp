@@ -28,7 +28,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   void CopyFrame(std::uint32_t* pixels) override {
     auto screen = gwes::Screen();
     std::lock_guard guard(screen->lock);
-    std::copy(screen->pixels.begin(), screen->pixels.end(), pixels);
+    std::copy(screen->Pixels().begin(), screen->Pixels().end(), pixels);
   }
   int BacklightLevel() override {
     if (++m_polls % kBacklightPollFrames == 1) {
