@@ -2,6 +2,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -25,14 +26,18 @@ struct LibraryDeleter {
 struct FaceDeleter {
   void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
+struct SizeDeleter {
+  void operator()(FT_Size size) const { FT_Done_Size(size); }
+};
 using LibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryDeleter>;
 using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
+using SizePtr = std::unique_ptr<std::remove_pointer_t<FT_Size>, SizeDeleter>;
 
-// A font file's path and the metrics the sizes are derived from, read once. Faces open the file
-// themselves (FreeType maps it), so only the pages in use are read.
+// A font file opened once (FreeType maps it, so only the pages in use are read) and the metrics
+// the sizes are derived from. Every pixel size of the file is a size object of this one face, so
+// the file is mapped once however many sizes are drawn.
 struct FontFile {
-  std::string path;
-  FacePtr spare;  // the face opened to read the metrics, handed to the file's first instance
+  FacePtr face;
   int unitsPerEm = 2048;
   int winAscent = 0;
   int winDescent = 0;
@@ -58,14 +63,15 @@ char32_t NextCodePoint(std::u16string_view text, std::size_t& i) {
 }  // namespace
 
 struct FontInstance::Face {
-  FacePtr face;
+  FT_Face face = nullptr;  // the file's face, which outlives its sizes
+  SizePtr size;            // activated on the face before each glyph is rendered
   std::unordered_map<char32_t, Glyph> glyphs;  // node-based: glyph addresses stay put
 };
 
 namespace {
 
 // FreeType, the files and the instances, behind one lock. Members are destroyed in reverse order,
-// so the faces go before the library.
+// so the sizes go before their faces and the faces before the library.
 struct Engine {
   std::mutex lock;
   LibraryPtr library;
@@ -101,8 +107,7 @@ struct Engine {
       file->winDescent = os2->usWinDescent;
       file->avgCharWidth = os2->xAvgCharWidth;
     }
-    file->path = path;
-    file->spare = std::move(face);
+    file->face = std::move(face);
     it->second = std::move(file);
     return it->second.get();
   }
@@ -120,14 +125,12 @@ struct Engine {
     auto& slot = instances[{name, em}];
     if (slot) return slot.get();
     auto face = std::make_unique<FontInstance::Face>();
-    face->face = std::move(file->spare);
-    if (!face->face) {
-      FT_Face raw = nullptr;
-      if (FT_New_Face(library.get(), file->path.c_str(), 0, &raw) != 0) return nullptr;
-      face->face.reset(raw);
-    }
-    FT_Face raw = face->face.get();
-    FT_Set_Pixel_Sizes(raw, 0, static_cast<FT_UInt>(em));
+    face->face = file->face.get();
+    FT_Size size = nullptr;
+    if (FT_New_Size(face->face, &size) != 0) return nullptr;
+    face->size.reset(size);
+    FT_Activate_Size(size);
+    FT_Set_Pixel_Sizes(face->face, 0, static_cast<FT_UInt>(em));
     FontMetrics metrics;
     metrics.emPixels = em;
     metrics.ascent = Scale(file->winAscent, em, file->unitsPerEm);
@@ -155,7 +158,8 @@ const Glyph& Render(FontInstance::Face& face, char32_t code) {
   if (!inserted || code < 0x20) return glyph;
   // Unhinted outlines: anti-aliased they read as well at these sizes, and a first frame costs a
   // third fewer instructions than with the light auto-hinter.
-  if (FT_Load_Char(face.face.get(), code, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) return glyph;
+  if (face.face->size != face.size.get()) FT_Activate_Size(face.size.get());
+  if (FT_Load_Char(face.face, code, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) return glyph;
   const FT_GlyphSlot slot = face.face->glyph;
   const FT_Bitmap& bitmap = slot->bitmap;
   glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
