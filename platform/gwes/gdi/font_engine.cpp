@@ -5,7 +5,12 @@
 #include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -33,10 +38,31 @@ using LibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryDel
 using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
 using SizePtr = std::unique_ptr<std::remove_pointer_t<FT_Size>, SizeDeleter>;
 
-// A font file opened once (FreeType maps it, so only the pages in use are read) and the metrics
-// the sizes are derived from. Every pixel size of the file is a size object of this one face, so
-// the file is mapped once however many sizes are drawn.
+// FreeType reads a font file through this stream with pread: only the tables and outlines in use
+// are read, into FreeType's own small buffers, instead of a mapping of the whole file whose pages
+// count against the program's memory by the sixteen (the kernel maps around every fault).
+unsigned long ReadFont(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
+  if (count == 0) return offset <= stream->size ? 0 : 1;  // a seek: zero is success
+  unsigned long done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(static_cast<int>(stream->descriptor.value), buffer + done, count - done,
+                                static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<unsigned long>(got);
+  }
+  return done;
+}
+
+void CloseFont(FT_Stream stream) {
+  ::close(static_cast<int>(stream->descriptor.value));
+  stream->descriptor.value = -1;
+}
+
+// A font file opened once and the metrics the sizes are derived from. Every pixel size of the file
+// is a size object of this one face.
 struct FontFile {
+  FT_StreamRec stream{};  // outlives the face, which closes it
   FacePtr face;
   int unitsPerEm = 2048;
   int winAscent = 0;
@@ -83,18 +109,39 @@ struct Engine {
     if (FT_Init_FreeType(&raw) == 0) library.reset(raw);
   }
 
+  // The face of the font file at `path`, read through `stream`; null when it cannot be opened.
+  FT_Face Open(const std::string& path, FT_StreamRec& stream) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat status{};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    stream.size = static_cast<unsigned long>(status.st_size);
+    stream.descriptor.value = fd;
+    stream.read = ReadFont;
+    stream.close = CloseFont;
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = &stream;
+    FT_Face face = nullptr;
+    // A failed open closes the stream itself.
+    if (FT_Open_Face(library.get(), &args, 0, &face) != 0) return nullptr;
+    return face;
+  }
+
   FontFile* File(const std::string& name) {
     auto [it, inserted] = files.try_emplace(name);
     if (!inserted) return it->second.get();
     const std::string path = std::string(kFontFolder) + "/" + name;
-    FT_Face raw = nullptr;
-    if (!library || FT_New_Face(library.get(), path.c_str(), 0, &raw) != 0) {
+    auto file = std::make_unique<FontFile>();
+    FacePtr face(library ? Open(path, file->stream) : nullptr);
+    if (!face) {
       std::fprintf(stderr, "quorvane: font %s is missing or unreadable (install fonts-dejavu-core and fonts-dejavu-extra)\n",
                    path.c_str());
       return nullptr;
     }
-    FacePtr face(raw);
-    auto file = std::make_unique<FontFile>();
     file->unitsPerEm = face->units_per_EM ? face->units_per_EM : 2048;
     file->winAscent = face->ascender;
     file->winDescent = -face->descender;
