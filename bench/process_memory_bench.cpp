@@ -73,7 +73,7 @@ void BM_UtilityProcessPeakMemory(benchmark::State& state) {
   for (auto _ : state) {
     const long peak = PeakResidentKiB(argv);
     if (peak < 0) {
-      state.SkipWithError("utility failed");
+      state.SkipWithError("the utility failed, or its memory could not be read (ptrace refused)");
       break;
     }
     peaks.push_back(peak);
