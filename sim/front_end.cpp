@@ -73,7 +73,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   void CopyFrame(std::uint32_t* pixels) override {
     auto screen = gwes::Screen();
     std::lock_guard guard(screen->lock);
-    std::copy(screen->pixels.begin(), screen->pixels.end(), pixels);
+    std::copy(screen->Pixels().begin(), screen->Pixels().end(), pixels);
   }
   int BacklightLevel() override { return m_backlight.load(); }
   void Stylus(StylusAction action, int x, int y) override {

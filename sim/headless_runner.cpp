@@ -42,7 +42,7 @@ bool TakeShot(const std::string& file, std::string* error) {
   std::vector<std::uint32_t> pixels;
   {
     std::lock_guard guard(screen->lock);
-    pixels = screen->pixels;
+    pixels.assign(screen->Pixels().begin(), screen->Pixels().end());
   }
   return WritePng(file, screen->width, screen->height, pixels.data(), error);
 }

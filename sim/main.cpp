@@ -1,9 +1,14 @@
 // utility: runs the settings utility on a simulated device.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -46,6 +51,16 @@ int Fail(int status, const std::string& reason) {
   return status;
 }
 
+// Reading the index of the embedded resources maps every page of them (a header lies between each
+// two bitmaps). They are the program file's own read-only data, so those pages are handed back:
+// the few a resource needs are read again from the file when it is used.
+void ReleaseResourcePages(std::span<const std::uint8_t> bytes) {
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto first = (reinterpret_cast<std::uintptr_t>(bytes.data()) + page - 1) / page * page;
+  const auto last = (reinterpret_cast<std::uintptr_t>(bytes.data()) + bytes.size()) / page * page;
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +82,7 @@ int main(int argc, char** argv) {
   }
 
   kernel::SetProgramResources(ProgramResourceBytes());
+  ReleaseResourcePages(ProgramResourceBytes());
   // The headless runner keeps virtual time, starting at the host's present; a window runs in real time.
   if (options->headless) kernel::SetClockSource(kernel::MakeVirtualClock(kernel::MakeRealClock()->BaseUtcMs()));
   try {

@@ -67,7 +67,7 @@ class ScreenTest : public ::testing::Test {
     gwes::PostStylus(gwes::StylusAction::Down, x, y);
     gwes::PostStylus(gwes::StylusAction::Up, x, y);
   }
-  static COLORREF Pixel(int x, int y) { return gwes::ColourOf(gwes::Screen()->At(x, y) & gwes::kColourBits); }
+  static COLORREF Pixel(int x, int y) { return gwes::ColourOf(gwes::Screen()->Pixel(x, y) & gwes::kColourBits); }
   // Pixel (x, y) of a bitmap of the program's resources.
   static COLORREF BitmapPixel(UINT id, int x, int y) {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_BITMAP);

@@ -35,7 +35,7 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
     return nullptr;
   }
   auto bitmap = std::make_shared<gwes::BitmapObject>(width, height, static_cast<int>(bitsPerPixel));
-  auto& pixels = bitmap->m_surface->pixels;
+  const std::span<std::uint32_t> pixels = bitmap->m_surface->WritablePixels();
   if (bits && bitsPerPixel == 32) {
     std::memcpy(pixels.data(), bits, pixels.size() * sizeof(std::uint32_t));
     for (auto& pixel : pixels) pixel &= gwes::kColourBits;
@@ -52,8 +52,8 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 
 namespace gwes {
 
-HBITMAP CreateBitmapFromPixels(int width, int height, int bitsPixel, const std::vector<std::uint32_t>& pixels) {
-  auto surface = std::make_shared<Surface>(width, height, pixels);
+HBITMAP CreateBitmapSharing(int width, int height, int bitsPixel, SharedPixels pixels) {
+  auto surface = std::make_shared<Surface>(width, height, std::move(pixels));
   return InsertGdiObject(std::make_shared<BitmapObject>(std::move(surface), bitsPixel));
 }
 

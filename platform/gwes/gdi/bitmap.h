@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gwes/gwes_types.h"
+#include "platform/gwes/surface.h"
 
 // A colour bitmap of the given size (zeroed, black). Every surface of this device is 32-bit, so the
 // bitmap is colour even when `dc` is a memory context still holding its monochrome default bitmap.
@@ -22,7 +23,8 @@ namespace gwes {
 
 // A device bitmap from a DIB (a BITMAP resource's bytes); null (ERROR_INVALID_DATA) when unreadable.
 HBITMAP CreateBitmapFromDib(std::span<const std::uint8_t> dib);
-// A device bitmap holding a copy of width x height XRGB pixels (top row first).
-HBITMAP CreateBitmapFromPixels(int width, int height, int bitsPixel, const std::vector<std::uint32_t>& pixels);
+// A device bitmap reading width x height XRGB pixels (top row first) that it shares with others
+// until it is drawn into, when it takes a copy of its own.
+HBITMAP CreateBitmapSharing(int width, int height, int bitsPixel, SharedPixels pixels);
 
 }  // namespace gwes

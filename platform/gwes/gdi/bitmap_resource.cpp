@@ -3,8 +3,9 @@
 //
 // Screens load their bitmaps afresh at every use (a background at every erase). The program's
 // own resources never change while they are set, so their pictures are converted once and every
-// load copies the converted pixels into a new bitmap of its own: the program still owns and frees
-// each bitmap it loads, and a 320 x 240 background costs a copy instead of a conversion.
+// load is a new bitmap reading those converted pixels until something draws into it, when it takes
+// a copy of its own: the program still owns and frees each bitmap it loads, drawing into one load
+// never shows in another, and a 320 x 240 background costs neither a conversion nor a copy.
 #include <map>
 #include <mutex>
 
@@ -16,10 +17,17 @@
 
 namespace {
 
+struct ConvertedPicture {
+  int width = 0;
+  int height = 0;
+  int bitsPixel = 32;
+  gwes::SharedPixels pixels;
+};
+
 struct ConvertedPictures {
   std::mutex lock;
   std::uint64_t generation = 0;
-  std::map<const std::uint8_t*, gwes::DibImage> images;  // keyed by where the DIB lies
+  std::map<const std::uint8_t*, ConvertedPicture> images;  // keyed by where the DIB lies
 };
 
 ConvertedPictures& Converted() {
@@ -41,10 +49,12 @@ HBITMAP LoadProgramBitmap(std::span<const std::uint8_t> dib) {
       SetLastError(ERROR_INVALID_DATA);
       return nullptr;
     }
-    found = converted.images.emplace(dib.data(), std::move(*image)).first;
+    ConvertedPicture picture{image->width, image->height, image->bitsPixel == 1 ? 1 : 32,
+                             std::make_shared<const std::vector<std::uint32_t>>(std::move(image->pixels))};
+    found = converted.images.emplace(dib.data(), std::move(picture)).first;
   }
-  const gwes::DibImage& image = found->second;
-  return gwes::CreateBitmapFromPixels(image.width, image.height, image.bitsPixel == 1 ? 1 : 32, image.pixels);
+  const ConvertedPicture& picture = found->second;
+  return gwes::CreateBitmapSharing(picture.width, picture.height, picture.bitsPixel, picture.pixels);
 }
 
 }  // namespace

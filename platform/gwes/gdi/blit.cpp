@@ -41,8 +41,7 @@ void CopyPiece(Surface& dst, const RECT& piece, const Surface& src, int srcLeft,
   const bool upwards = &dst == &src && piece.top > srcTop;
   for (int i = 0; i < rows; ++i) {
     const int row = upwards ? rows - 1 - i : i;
-    std::memmove(&dst.At(piece.left, piece.top + row),
-                 &src.pixels[static_cast<std::size_t>(srcTop + row) * src.width + srcLeft],
+    std::memmove(&dst.At(piece.left, piece.top + row), src.Row(srcTop + row) + srcLeft,
                  static_cast<std::size_t>(width) * sizeof(std::uint32_t));
   }
 }
@@ -101,6 +100,7 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int
                          available.bottom + shiftY};
 
   SurfaceLock lock(to, &from);
+  to.WritablePixels();  // a copy of its own before anything is read, in case `from` is `to`
   const POINT dstOrigin = target->Origin();
   ForEachVisiblePiece(*target, destination, [&](const RECT& piece) {
     CopyPiece(to, piece, from, piece.left - dstOrigin.x - shiftX, piece.top - dstOrigin.y - shiftY);
@@ -126,12 +126,13 @@ BOOL TransparentImage(HDC dst, LONG x, LONG y, LONG width, LONG height, HANDLE s
   const bool sameSize = width == srcWidth && height == srcHeight;
 
   SurfaceLock lock(to, from->surface.get());
+  to.WritablePixels();  // a copy of its own before anything is read, in case `in` is `to`
   ForEachVisiblePiece(*target, RECT{x, y, x + width, y + height}, [&](const RECT& piece) {
     for (LONG py = piece.top; py < piece.bottom; ++py) {
       const LONG dy = py - dstOrigin.y - y;  // row within the destination rectangle
       const LONG sy = srcY + from->origin.y + (sameSize ? dy : static_cast<LONG>(std::int64_t{dy} * srcHeight / height));
       if (sy < 0 || sy >= in.height) continue;
-      const std::uint32_t* srcRow = &in.pixels[static_cast<std::size_t>(sy) * in.width];
+      const std::uint32_t* srcRow = in.Row(sy);
       std::uint32_t* dstRow = &to.At(0, py);
       if (sameSize) {
         // Source column of px is px + shift; keep the columns whose source lies on the surface.

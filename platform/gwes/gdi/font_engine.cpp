@@ -2,9 +2,15 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -25,14 +31,39 @@ struct LibraryDeleter {
 struct FaceDeleter {
   void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
+struct SizeDeleter {
+  void operator()(FT_Size size) const { FT_Done_Size(size); }
+};
 using LibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryDeleter>;
 using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
+using SizePtr = std::unique_ptr<std::remove_pointer_t<FT_Size>, SizeDeleter>;
 
-// A font file's path and the metrics the sizes are derived from, read once. Faces open the file
-// themselves (FreeType maps it), so only the pages in use are read.
+// FreeType reads a font file through this stream with pread: only the tables and outlines in use
+// are read, into FreeType's own small buffers, instead of a mapping of the whole file whose pages
+// count against the program's memory by the sixteen (the kernel maps around every fault).
+unsigned long ReadFont(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
+  if (count == 0) return offset <= stream->size ? 0 : 1;  // a seek: zero is success
+  unsigned long done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(static_cast<int>(stream->descriptor.value), buffer + done, count - done,
+                                static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<unsigned long>(got);
+  }
+  return done;
+}
+
+void CloseFont(FT_Stream stream) {
+  ::close(static_cast<int>(stream->descriptor.value));
+  stream->descriptor.value = -1;
+}
+
+// A font file opened once and the metrics the sizes are derived from. Every pixel size of the file
+// is a size object of this one face.
 struct FontFile {
-  std::string path;
-  FacePtr spare;  // the face opened to read the metrics, handed to the file's first instance
+  FT_StreamRec stream{};  // outlives the face, which closes it
+  FacePtr face;
   int unitsPerEm = 2048;
   int winAscent = 0;
   int winDescent = 0;
@@ -58,14 +89,15 @@ char32_t NextCodePoint(std::u16string_view text, std::size_t& i) {
 }  // namespace
 
 struct FontInstance::Face {
-  FacePtr face;
+  FT_Face face = nullptr;  // the file's face, which outlives its sizes
+  SizePtr size;            // activated on the face before each glyph is rendered
   std::unordered_map<char32_t, Glyph> glyphs;  // node-based: glyph addresses stay put
 };
 
 namespace {
 
 // FreeType, the files and the instances, behind one lock. Members are destroyed in reverse order,
-// so the faces go before the library.
+// so the sizes go before their faces and the faces before the library.
 struct Engine {
   std::mutex lock;
   LibraryPtr library;
@@ -77,18 +109,39 @@ struct Engine {
     if (FT_Init_FreeType(&raw) == 0) library.reset(raw);
   }
 
+  // The face of the font file at `path`, read through `stream`; null when it cannot be opened.
+  FT_Face Open(const std::string& path, FT_StreamRec& stream) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat status{};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    stream.size = static_cast<unsigned long>(status.st_size);
+    stream.descriptor.value = fd;
+    stream.read = ReadFont;
+    stream.close = CloseFont;
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = &stream;
+    FT_Face face = nullptr;
+    // A failed open closes the stream itself.
+    if (FT_Open_Face(library.get(), &args, 0, &face) != 0) return nullptr;
+    return face;
+  }
+
   FontFile* File(const std::string& name) {
     auto [it, inserted] = files.try_emplace(name);
     if (!inserted) return it->second.get();
     const std::string path = std::string(kFontFolder) + "/" + name;
-    FT_Face raw = nullptr;
-    if (!library || FT_New_Face(library.get(), path.c_str(), 0, &raw) != 0) {
+    auto file = std::make_unique<FontFile>();
+    FacePtr face(library ? Open(path, file->stream) : nullptr);
+    if (!face) {
       std::fprintf(stderr, "quorvane: font %s is missing or unreadable (install fonts-dejavu-core and fonts-dejavu-extra)\n",
                    path.c_str());
       return nullptr;
     }
-    FacePtr face(raw);
-    auto file = std::make_unique<FontFile>();
     file->unitsPerEm = face->units_per_EM ? face->units_per_EM : 2048;
     file->winAscent = face->ascender;
     file->winDescent = -face->descender;
@@ -101,8 +154,7 @@ struct Engine {
       file->winDescent = os2->usWinDescent;
       file->avgCharWidth = os2->xAvgCharWidth;
     }
-    file->path = path;
-    file->spare = std::move(face);
+    file->face = std::move(face);
     it->second = std::move(file);
     return it->second.get();
   }
@@ -120,14 +172,12 @@ struct Engine {
     auto& slot = instances[{name, em}];
     if (slot) return slot.get();
     auto face = std::make_unique<FontInstance::Face>();
-    face->face = std::move(file->spare);
-    if (!face->face) {
-      FT_Face raw = nullptr;
-      if (FT_New_Face(library.get(), file->path.c_str(), 0, &raw) != 0) return nullptr;
-      face->face.reset(raw);
-    }
-    FT_Face raw = face->face.get();
-    FT_Set_Pixel_Sizes(raw, 0, static_cast<FT_UInt>(em));
+    face->face = file->face.get();
+    FT_Size size = nullptr;
+    if (FT_New_Size(face->face, &size) != 0) return nullptr;
+    face->size.reset(size);
+    FT_Activate_Size(size);
+    FT_Set_Pixel_Sizes(face->face, 0, static_cast<FT_UInt>(em));
     FontMetrics metrics;
     metrics.emPixels = em;
     metrics.ascent = Scale(file->winAscent, em, file->unitsPerEm);
@@ -155,7 +205,8 @@ const Glyph& Render(FontInstance::Face& face, char32_t code) {
   if (!inserted || code < 0x20) return glyph;
   // Unhinted outlines: anti-aliased they read as well at these sizes, and a first frame costs a
   // third fewer instructions than with the light auto-hinter.
-  if (FT_Load_Char(face.face.get(), code, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) return glyph;
+  if (face.face->size != face.size.get()) FT_Activate_Size(face.size.get());
+  if (FT_Load_Char(face.face, code, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) return glyph;
   const FT_GlyphSlot slot = face.face->glyph;
   const FT_Bitmap& bitmap = slot->bitmap;
   glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);

@@ -82,7 +82,7 @@ std::size_t GdiObjectCount() {
 HBITMAP DefaultBitmap() {
   static const HBITMAP bitmap = [] {
     auto object = std::make_shared<BitmapObject>(1, 1, 1);
-    object->m_surface->pixels[0] = 0x00FFFFFF;
+    object->m_surface->At(0, 0) = 0x00FFFFFF;
     return InsertStockObject(std::move(object));
   }();
   return bitmap;

@@ -33,8 +33,8 @@ void DrawGlyph(Surface& surface, const RECT& piece, const Glyph& glyph, int left
 
 void FillBar(Surface& surface, const RECT& piece, const RECT& bar, std::uint32_t colour) {
   const RECT box = Intersection(piece, bar);
-  for (LONG y = box.top; y < box.bottom; ++y)
-    for (LONG x = box.left; x < box.right; ++x) surface.At(x, y) = colour;
+  if (box.right <= box.left) return;
+  for (LONG y = box.top; y < box.bottom; ++y) std::fill_n(&surface.At(box.left, y), box.right - box.left, colour);
 }
 
 }  // namespace

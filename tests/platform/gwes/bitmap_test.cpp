@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
+#include "platform/gwes/gdi/blit.h"
 #include "platform/gwes/gdi/device_context.h"
+#include "platform/gwes/gdi/fill.h"
 #include "platform/gwes/gdi/dib.h"
 #include "platform/gwes/gdi/gdi_objects.h"
 #include "platform/kernel/resources.h"
@@ -18,6 +22,13 @@ namespace {
 std::vector<std::uint8_t> ReadSourceFile(const std::string& relative) {
   std::ifstream in(std::string(QUORVANE_SOURCE_DIR) + "/" + relative, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::shared_ptr<gwes::Surface> SurfaceOf(HBITMAP bitmap) { return gwes::LookupGdi<gwes::BitmapObject>(bitmap)->m_surface; }
+
+std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
+  auto pixels = SurfaceOf(bitmap)->Pixels();
+  return {pixels.begin(), pixels.end()};
 }
 
 TEST(Bitmap, LoadBitmapReadsTheProgramsSkinAsDeviceBitmaps) {
@@ -33,27 +44,71 @@ TEST(Bitmap, LoadBitmapReadsTheProgramsSkinAsDeviceBitmaps) {
     EXPECT_EQ(description.bmWidth, expected->width);
     EXPECT_EQ(description.bmHeight, expected->height);
     EXPECT_EQ(description.bmBitsPixel, 32);
-    EXPECT_EQ(gwes::LookupGdi<gwes::BitmapObject>(bitmap)->m_surface->pixels, expected->pixels) << id;
+    EXPECT_EQ(PixelsOf(bitmap), expected->pixels) << id;
     EXPECT_TRUE(DeleteObject(bitmap));
   }
   EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(4000)), nullptr);
 }
 
-TEST(Bitmap, EveryLoadIsABitmapOfItsOwnAndNewProgramResourcesAreReadAfresh) {
+// Loads of one program bitmap read the same converted pixels until one is drawn into; whatever
+// draws into a load, only that load changes.
+TEST(Bitmap, DrawingIntoOneLoadLeavesEveryOtherLoadAsLoaded) {
   kernel::SetProgramResources(ProgramResourceBytes());
-  HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
-  HBITMAP second = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
-  ASSERT_TRUE(first && second);
-  ASSERT_NE(first, second);
-  auto& firstPixels = gwes::LookupGdi<gwes::BitmapObject>(first)->m_surface->pixels;
-  const std::uint32_t original = firstPixels[0];
-  firstPixels[0] = original ^ 0xFFFFFF;  // drawing into one load leaves the next one as it was
-  DeleteObject(first);
-  HBITMAP third = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
-  EXPECT_EQ(gwes::LookupGdi<gwes::BitmapObject>(third)->m_surface->pixels[0], original);
-  EXPECT_EQ(gwes::LookupGdi<gwes::BitmapObject>(second)->m_surface->pixels[0], original);
-  DeleteObject(second);
-  DeleteObject(third);
+  HBITMAP reference = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+  ASSERT_TRUE(reference);
+  const std::vector<std::uint32_t> loaded = PixelsOf(reference);
+  const int width = SurfaceOf(reference)->width;
+  const std::uint32_t first = loaded[0], below = loaded[static_cast<std::size_t>(width)];
+  ASSERT_NE(first, 0x123456u);
+
+  HBITMAP other = CreateBitmap(1, 1, 1, 32, std::array<std::uint32_t, 1>{0x123456}.data());
+  HDC otherDc = CreateCompatibleDC(nullptr);
+  HGDIOBJ otherOld = SelectObject(otherDc, other);
+  HBRUSH brush = CreateSolidBrush(RGB(0x12, 0x34, 0x56));
+  struct Case {
+    const char* name;
+    std::function<void(HDC)> draw;
+    std::uint32_t pixel;  // pixel (0, 0) of the drawn load afterwards
+  };
+  const Case cases[] = {
+      {"FillRect", [&](HDC dc) { RECT r{0, 0, 1, 1}; FillRect(dc, &r, brush); }, 0x123456},
+      {"BitBlt from another bitmap", [&](HDC dc) { BitBlt(dc, 0, 0, 1, 1, otherDc, 0, 0, SRCCOPY); }, 0x123456},
+      {"BitBlt within itself", [&](HDC dc) { BitBlt(dc, 0, 0, 1, 1, dc, 0, 1, SRCCOPY); }, below},
+      {"TransparentImage", [&](HDC dc) { TransparentImage(dc, 0, 0, 1, 1, other, 0, 0, 1, 1, RGB(1, 2, 3)); }, 0x123456},
+      {"BLACKNESS", [&](HDC dc) { BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, BLACKNESS); }, 0},
+  };
+  for (const Case& c : cases) {
+    HBITMAP drawn = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+    HBITMAP untouched = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+    ASSERT_TRUE(drawn && untouched) << c.name;
+    EXPECT_TRUE(SurfaceOf(drawn)->SharesPixels()) << c.name;
+    EXPECT_EQ(SurfaceOf(drawn)->Pixels().data(), SurfaceOf(untouched)->Pixels().data()) << c.name;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, drawn);
+    c.draw(dc);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    EXPECT_FALSE(SurfaceOf(drawn)->SharesPixels()) << c.name;
+    EXPECT_EQ(PixelsOf(drawn)[0] & gwes::kColourBits, c.pixel) << c.name;
+    EXPECT_EQ(PixelsOf(drawn)[1], loaded[1]) << c.name;  // the rest is the loaded picture
+    HBITMAP later = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+    EXPECT_EQ(PixelsOf(untouched), loaded) << c.name;
+    EXPECT_EQ(PixelsOf(later), loaded) << c.name;
+    EXPECT_EQ(PixelsOf(reference), loaded) << c.name;
+    for (HBITMAP each : {drawn, untouched, later}) EXPECT_TRUE(DeleteObject(each)) << c.name;
+  }
+  SelectObject(otherDc, otherOld);
+  DeleteDC(otherDc);
+  DeleteObject(other);
+  DeleteObject(brush);
+  DeleteObject(reference);
+}
+
+TEST(Bitmap, NewProgramResourcesAreReadAfreshAndEarlierLoadsKeepTheirPictures) {
+  kernel::SetProgramResources(ProgramResourceBytes());
+  HBITMAP earlier = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
+  ASSERT_TRUE(earlier);
+  const std::vector<std::uint32_t> loaded = PixelsOf(earlier);
 
   // Other program resources with a bitmap 161 of their own: that one is read, not the old one.
   std::vector<std::uint8_t> dib(40, 0);
@@ -65,9 +120,19 @@ TEST(Bitmap, EveryLoadIsABitmapOfItsOwnAndNewProgramResourcesAreReadAfresh) {
   kernel::SetProgramResources(other);
   HBITMAP replaced = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
   ASSERT_TRUE(replaced);
-  EXPECT_EQ(gwes::LookupGdi<gwes::BitmapObject>(replaced)->m_surface->pixels,
-            std::vector<std::uint32_t>{0x102030});
+  EXPECT_EQ(PixelsOf(replaced), std::vector<std::uint32_t>{0x102030});
   DeleteObject(replaced);
+
+  // The load made before still reads its own picture, and can still be drawn into.
+  EXPECT_EQ(PixelsOf(earlier), loaded);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, earlier);
+  EXPECT_TRUE(BitBlt(dc, 0, 0, 2, 1, nullptr, 0, 0, WHITENESS));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_EQ(PixelsOf(earlier)[1] & gwes::kColourBits, 0xFFFFFFu);
+  EXPECT_EQ(PixelsOf(earlier)[2], loaded[2]);
+  DeleteObject(earlier);
   kernel::SetProgramResources(ProgramResourceBytes());
 }
 
@@ -75,8 +140,7 @@ TEST(Bitmap, CreateBitmapTakesMonochromeAndColourBits) {
   const std::uint8_t mono[] = {0xA0, 0x00, 0x40, 0x00};  // rows padded to 16 bits
   HBITMAP bitmap = CreateBitmap(3, 2, 1, 1, mono);
   ASSERT_TRUE(bitmap);
-  const auto& pixels = gwes::LookupGdi<gwes::BitmapObject>(bitmap)->m_surface->pixels;
-  EXPECT_EQ(pixels, (std::vector<std::uint32_t>{0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}));
+  EXPECT_EQ(PixelsOf(bitmap), (std::vector<std::uint32_t>{0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}));
   BITMAP description{};
   GetObjectW(bitmap, sizeof description, &description);
   EXPECT_EQ(description.bmBitsPixel, 1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -20,7 +21,7 @@ constexpr std::uint32_t kBack = 0x101010;
 struct Screen {
   Screen(int w, int h, POINT origin = {0, 0}, std::vector<RECT> clip = {})
       : surface(std::make_shared<Surface>(w, h)) {
-    std::fill(surface->pixels.begin(), surface->pixels.end(), kBack);
+    std::ranges::fill(surface->WritablePixels(), kBack);
     if (clip.empty()) clip = {RECT{0, 0, w, h}};
     dc = gwes::CreateSurfaceDC(surface, origin, std::move(clip));
   }
@@ -29,7 +30,7 @@ struct Screen {
   std::string Row(int y) const {
     std::string row;
     for (int x = 0; x < surface->width; ++x) {
-      const std::uint32_t p = surface->pixels[static_cast<std::size_t>(y) * surface->width + x] & 0xFFFFFF;
+      const std::uint32_t p = surface->Pixel(x, y) & 0xFFFFFF;
       row += p == kBack ? '.' : p >= 1 && p <= 26 ? static_cast<char>('a' + p - 1) : '?';
     }
     return row;
@@ -116,7 +117,7 @@ TEST(Blit, TransparentImageLeavesOutTheKeyColourByItsColourBitsOnly) {
     const std::uint32_t nearKey = keyPixel ^ 1;
     std::vector<std::uint32_t> bits = {keyPixel, 1, keyPixel, nearKey};
     HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, bits.data());
-    gwes::LookupGdi<gwes::BitmapObject>(bitmap)->m_surface->pixels[2] |= 0xFF000000;
+    gwes::LookupGdi<gwes::BitmapObject>(bitmap)->m_surface->WritablePixels()[2] |= 0xFF000000;
     HDC source = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(source, bitmap);
     Screen screen(3, 2);
@@ -147,7 +148,7 @@ TEST(Blit, TransparentImageClipsAndStretches) {
   // it, its source starting left of the bitmap.
   std::vector<std::uint32_t> bits = {1, 2, 0x010000, 4, 5, 0x010000, 7, 8, 0x010000, 10};
   HBITMAP row = CreateBitmap(10, 1, 1, 32, bits.data());
-  gwes::LookupGdi<gwes::BitmapObject>(row)->m_surface->pixels[5] |= 0xFF000000;
+  gwes::LookupGdi<gwes::BitmapObject>(row)->m_surface->WritablePixels()[5] |= 0xFF000000;
   Screen wide(12, 1);
   ASSERT_TRUE(TransparentImage(wide.dc, 0, 0, 12, 1, row, -1, 0, 12, 1, RGB(1, 0, 0)));
   EXPECT_EQ(wide.Row(0), ".ab.de.gh.j.");

@@ -89,13 +89,13 @@ struct Page {
   int Draw(const char16_t* text, RECT rect, UINT format) { return DrawTextW(dc, text, -1, &rect, format); }
   // The rows [top, top + count) as they are.
   std::vector<std::uint32_t> Rows(int top, int count) const {
-    const auto first = surface->pixels.begin() + static_cast<std::ptrdiff_t>(top) * surface->width;
+    const auto first = surface->Pixels().begin() + static_cast<std::ptrdiff_t>(top) * surface->width;
     return {first, first + static_cast<std::ptrdiff_t>(count) * surface->width};
   }
   bool InkIn(RECT r) const {
     for (LONG y = r.top; y < r.bottom; ++y)
       for (LONG x = r.left; x < r.right; ++x)
-        if (surface->At(x, y) != kPaper) return true;
+        if (surface->Pixel(x, y) != kPaper) return true;
     return false;
   }
   std::shared_ptr<gwes::Surface> surface;

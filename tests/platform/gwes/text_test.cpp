@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/gwes/gdi/device_context.h"
@@ -15,7 +16,7 @@ constexpr std::uint32_t kPaper = 0x203040;
 struct Canvas {
   explicit Canvas(LONG height = -13, LONG weight = FW_NORMAL, const char16_t* face = u"System")
       : surface(std::make_shared<gwes::Surface>(60, 30)) {
-    std::fill(surface->pixels.begin(), surface->pixels.end(), kPaper);
+    std::ranges::fill(surface->WritablePixels(), kPaper);
     dc = gwes::CreateSurfaceDC(surface, {0, 0}, {RECT{0, 0, 60, 30}});
     LOGFONTW description = gwes::SystemLogFont();
     description.lfHeight = height;
@@ -34,7 +35,7 @@ struct Canvas {
     GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
   }
-  std::uint32_t At(int x, int y) const { return surface->pixels[static_cast<std::size_t>(y) * 60 + x] & 0xFFFFFF; }
+  std::uint32_t At(int x, int y) const { return surface->Pixel(x, y) & 0xFFFFFF; }
 
   std::shared_ptr<gwes::Surface> surface;
   HDC dc;
