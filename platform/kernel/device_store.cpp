@@ -237,6 +237,9 @@ DeviceStore::DeviceStore(const std::filesystem::path& file) {
   }
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
   try {
+    // The store is small and the host keeps its pages cached, so a small page cache is enough; it
+    // also keeps the check of every page below from holding the whole file in memory.
+    Exec(m_db, "PRAGMA cache_size=-128;");
     VerifyStore(m_db, file);
     if (sqlite3_db_readonly(m_db, "main") == 1) {
       throw DeviceStoreError(Kind::kReadOnly, Quoted(file) + " is read-only; the device needs to write it");
