@@ -68,6 +68,8 @@ BOOL CUtilityApp::InitInstance() {
   return FALSE;
 }
 
+void CUtilityApp::SaveSettingsSnapshot() { SaveSnapshot(); }
+
 int CUtilityApp::ExitInstance() {
   if (LanguageModule != nullptr) {
     FreeLibrary(LanguageModule);

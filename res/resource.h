@@ -24,6 +24,25 @@
 #define IDC_MENU_VOLUME 1063
 #define IDC_MENU_LANGUAGE 1064
 
+// The power and battery page: its controls (hidden template controls it never uses have no
+// names) and its strings.
+#define IDC_POWER_STATUS 1001
+#define IDC_POWER_GAUGE 1011
+#define IDC_POWER_TIMEOUT_LIST 1014
+#define IDC_POWER_TITLE 1037
+#define IDC_POWER_TIMEOUT_CAPTION 1062
+#define IDC_POWER_SHORTER 1070
+#define IDC_POWER_LONGER 1071
+#define IDC_POWER_TIMEOUT 1083
+#define IDS_SUSPEND_10_MINUTES 9
+#define IDS_SUSPEND_20_MINUTES 10
+#define IDS_SUSPEND_30_MINUTES 11
+#define IDS_SUSPEND_NEVER 12
+#define IDS_BATTERY_REMAINING 16
+#define IDS_BATTERY_CHARGING 17
+#define IDS_EXTERNAL_POWER 18
+#define IDS_SUSPEND_CAPTION 25
+
 // Strings the screens show: the main window's title, the menu's titles of its buttons, the
 // messages.
 #define IDS_UTILITY 1
