@@ -1,0 +1,80 @@
+// The power page in process: opening it to its first full frame (and closing it again), and one
+// status refresh when the device reports what the page shows (no drawing) and when it reports a
+// change (charging: the gauge moves and is drawn).
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_device.h"
+#include "platform/gwes/controls/controls.h"
+#include "platform/gwes/focus.h"
+#include "platform/gwes/input.h"
+#include "platform/gwes/message_queue.h"
+#include "platform/gwes/paint.h"
+#include "platform/gwes/window.h"
+#include "platform/kernel/device_root.h"
+#include "platform/kernel/device_state_names.h"
+#include "platform/kernel/device_store.h"
+#include "platform/kernel/power.h"
+#include "platform/kernel/resources.h"
+#include "res/program_resources.h"
+#include "screens/power_dlg.h"
+
+namespace {
+
+struct PageDevice : bench::CScratchDevice {
+  PageDevice(int ac, int flag, int percent) {
+    kernel::SetProgramResources(ProgramResourceBytes());
+    gwes::RegisterStandardControls();
+    auto& store = kernel::CurrentDevice().Store();
+    store.SetInt(kernel::state::kBatteryAc, ac);
+    store.SetInt(kernel::state::kBatteryFlag, flag);
+    store.SetInt(kernel::state::kBatteryPercent, percent);
+  }
+};
+
+// Runs the power page; `atFirstFrame` gets the page once it is idle with everything painted, and
+// the page is then left with Escape.
+template <typename AtFirstFrame>
+void RunPowerPage(AtFirstFrame atFirstFrame) {
+  bool done = false;
+  gwes::SetIdleHook([&] {
+    if (done) return;
+    done = true;
+    atFirstFrame(GetForegroundWindow());
+    gwes::PostKey(VK_ESCAPE, true);
+    gwes::PostKey(VK_ESCAPE, false);
+  });
+  CPowerDlg page;
+  page.DoModal();
+  gwes::SetIdleHook(nullptr);
+}
+
+void BM_PowerPageToFirstFrame(benchmark::State& state) {
+  PageDevice device(AC_LINE_OFFLINE, BATTERY_FLAG_HIGH, 85);
+  for (auto _ : state) RunPowerPage([](HWND) {});
+}
+BENCHMARK(BM_PowerPageToFirstFrame)->Unit(benchmark::kMicrosecond);
+
+// One refresh timer message; the counter "frames" counts the drawing it caused per refresh.
+void MeasureRefresh(benchmark::State& state) {
+  RunPowerPage([&](HWND page) {
+    SendMessageW(page, WM_TIMER, CPowerDlg::kRefreshTimer, 0);  // the first refresh after opening
+    std::uint64_t before = gwes::ScreenDirtyCount();
+    for (auto _ : state) SendMessageW(page, WM_TIMER, CPowerDlg::kRefreshTimer, 0);
+    state.counters["frames"] = benchmark::Counter(static_cast<double>(gwes::ScreenDirtyCount() - before),
+                                                  benchmark::Counter::kAvgIterations);
+  });
+}
+
+void BM_PowerPageRefreshWithoutChange(benchmark::State& state) {
+  PageDevice device(AC_LINE_OFFLINE, BATTERY_FLAG_HIGH, 85);
+  MeasureRefresh(state);
+}
+BENCHMARK(BM_PowerPageRefreshWithoutChange)->Unit(benchmark::kMicrosecond);
+
+void BM_PowerPageRefreshCharging(benchmark::State& state) {
+  PageDevice device(AC_LINE_ONLINE, BATTERY_FLAG_CHARGING, 50);
+  MeasureRefresh(state);
+}
+BENCHMARK(BM_PowerPageRefreshCharging)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
