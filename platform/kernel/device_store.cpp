@@ -204,6 +204,9 @@ void VerifyStore(sqlite3* db, const std::filesystem::path& file) {
   };
   std::int64_t id = QueryInt(db, file, "PRAGMA application_id");
   if (id != 0 && id != kApplicationId) throw damaged("it is another program's database");
+  // The store is small and the host keeps its pages cached, so a small page cache is enough; it
+  // also keeps the check of every page below from holding the whole file in memory.
+  Exec(db, "PRAGMA cache_size=-128;");
   std::string tables = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN (";
   for (const char* table : kTables) tables += std::string(table == kTables[0] ? "'" : ", '") + table + "'";
   tables += ")";
@@ -237,9 +240,6 @@ DeviceStore::DeviceStore(const std::filesystem::path& file) {
   }
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
   try {
-    // The store is small and the host keeps its pages cached, so a small page cache is enough; it
-    // also keeps the check of every page below from holding the whole file in memory.
-    Exec(m_db, "PRAGMA cache_size=-128;");
     VerifyStore(m_db, file);
     if (sqlite3_db_readonly(m_db, "main") == 1) {
       throw DeviceStoreError(Kind::kReadOnly, Quoted(file) + " is read-only; the device needs to write it");
