@@ -92,6 +92,43 @@ std::u16string Remaining(int percent) {
   return std::u16string(text.begin(), text.end());
 }
 
+// Every control at its place with its face; the template's controls the page does not use stay
+// hidden; the background shows where no control lies.
+TEST_F(PowerPageTest, OpensWithEveryControlInPlaceOverItsBackground) {
+  struct Place {
+    int id;
+    RECT rect;
+    UINT face;  // shown at (5, 5) of the control, or 0
+  };
+  const Place places[] = {
+      {IDC_POWER_TITLE, {85, 15, 320, 55}, 0},
+      {IDC_POWER_GAUGE, {38, 87, 275, 95}, 0},
+      {IDC_POWER_TIMEOUT_CAPTION, {20, 120, 320, 140}, 0},
+      {IDC_POWER_SHORTER, {65, 142, 92, 169}, IDB_ARROW_LEFT_NORMAL},
+      {IDC_POWER_TIMEOUT, {100, 143, 220, 168}, 0},
+      {IDC_POWER_LONGER, {228, 142, 255, 169}, IDB_ARROW_RIGHT_NORMAL},
+      {IDOK, {85, 192, 143, 220}, IDB_BUTTON_OK_NORMAL},
+      {IDCANCEL, {175, 192, 233, 220}, IDB_BUTTON_CANCEL_NORMAL},
+  };
+  CPowerDlg page;
+  RunDialog(page, {[&] {
+                     for (const Place& place : places) {
+                       RECT rect = WindowRect(Item(place.id));
+                       EXPECT_TRUE(EqualRect(&rect, &place.rect)) << place.id;
+                       if (place.face != 0) {
+                         EXPECT_EQ(Pixel(place.rect.left + 5, place.rect.top + 5), BitmapPixel(place.face, 5, 5)) << place.id;
+                       }
+                     }
+                     EXPECT_EQ(Text(IDC_POWER_TITLE), u"Power");
+                     EXPECT_EQ(Text(IDC_POWER_TIMEOUT_CAPTION), u"Turn device off When device is Not use for");
+                     for (int hidden : {IDC_POWER_TIMEOUT_LIST, 1012, 1017, 1016, 1002, 1018, 1082}) {
+                       EXPECT_FALSE(IsWindowVisible(Item(hidden))) << hidden;
+                     }
+                     EXPECT_EQ(Pixel(5, 230), BitmapPixel(IDB_POWER_BACKGROUND, 5, 230));
+                     Key(VK_ESCAPE);
+                   }});
+}
+
 TEST_F(PowerPageTest, TheStatusLineAndGaugeShowTheBatteryAtOpeningAndAtTheFirstRefresh) {
   struct Case {
     const char* name;
