@@ -40,15 +40,14 @@ class VolumeDlgTest : public SliderPageTest {
     RegCloseKey(key);
   }
   // Clicks played since the last call, each checked to be the program's click played to its end.
-  static std::size_t NewClicks() {
+  std::size_t NewClicks() {
     auto log = Store().SoundLog();
     std::size_t fresh = log.size() - m_seen;
     for (std::size_t i = m_seen; i < log.size(); ++i) EXPECT_EQ(log[i].flags, SND_SYNC | SND_MEMORY);
     m_seen = log.size();
     return fresh;
   }
-  static inline std::size_t m_seen = 0;
-  void SetUp() override { m_seen = Store().SoundLog().size(); }
+  std::size_t m_seen = Store().SoundLog().size();
 };
 
 TEST_F(VolumeDlgTest, OpensWithTheTitleSliderArrowsAndButtonsInTheirPlacesAndFaces) {
