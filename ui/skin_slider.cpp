@@ -73,3 +73,7 @@ void CSkinSlider::OnPaint() {
 }
 
 BOOL CSkinSlider::OnEraseBkgnd(HDC) { return TRUE; }
+
+void CSkinSlider::OnSetFocus(HWND) {}
+
+void CSkinSlider::OnKillFocus(HWND) {}

@@ -14,6 +14,10 @@ class CSkinSlider : public CSliderCtrl {
 
   void OnPaint() override;
   BOOL OnEraseBkgnd(HDC dc) override;
+  // The skinned look shows no focus, so gaining or losing it draws nothing again (the platform
+  // trackbar would repaint for its focus frame).
+  void OnSetFocus(HWND oldFocus) override;
+  void OnKillFocus(HWND newFocus) override;
 
   // The track picture's bitmap id, written by the screen before the first paint; only the low 16
   // bits count.

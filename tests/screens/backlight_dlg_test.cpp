@@ -111,7 +111,7 @@ TEST_F(BacklightDlgTest, EveryWayOutButOkSendsBackTheLevelReportedAtOpening) {
   }
 }
 
-TEST_F(BacklightDlgTest, StepsAndArrowKeysMoveOneLevelAndSendNothingAtTheEnds) {
+TEST_F(BacklightDlgTest, StepsAndArrowKeysMoveOneLevelAndAtTheEndsNeitherSendNorRedraw) {
   enum class Input { LeftButton, RightButton, UpKey, DownKey };
   struct Case {
     int start;
@@ -132,6 +132,7 @@ TEST_F(BacklightDlgTest, StepsAndArrowKeysMoveOneLevelAndSendNothingAtTheEnds) {
     CBacklightDlg page;
     RunDialog(page, {[&] {
                        SetLevel(kUntouched);
+                       Mark(56 + 100, 112 + 20);
                        switch (c.input) {
                          case Input::LeftButton: Tap(29 + 13, 112 + 13); break;
                          case Input::RightButton: Tap(259 + 13, 112 + 13); break;
@@ -143,6 +144,8 @@ TEST_F(BacklightDlgTest, StepsAndArrowKeysMoveOneLevelAndSendNothingAtTheEnds) {
                        EXPECT_EQ(Pos(kSlider), c.pos);
                        EXPECT_EQ(Level(), c.levelAfter);
                        EXPECT_EQ(GetFocus(), Item(kSlider));
+                       // The slider is drawn again only when its position changed.
+                       EXPECT_EQ(Marked(56 + 100, 112 + 20), c.pos == c.start);
                        Tap(85 + 29, 192 + 14);
                      }});
   }
