@@ -14,7 +14,9 @@ constexpr int kHighestLevel = 8;
 constexpr int kFallbackLevel = 4;
 
 // The backlight request: the level travels as the input size, with no buffers.
-void SendBacklightLevel(DWORD level) { KernelIoControl(IOCTL_HAL_BACKLIGHT_LEVEL, nullptr, level, nullptr, 0, nullptr); }
+void SendBacklightLevel(DWORD level) {
+  KernelIoControl(IOCTL_HAL_BACKLIGHT_LEVEL, nullptr, level, nullptr, 0, nullptr);
+}
 
 // Input size 9 asks for the level instead. A request that reports nothing leaves 0, a level the
 // backlight refuses, so a cancel after it changes nothing.

@@ -32,7 +32,8 @@ TEST(SliderPages, BacklightStepsLiveOkKeepsAndSnapshotsCancelGivesBack) {
   ASSERT_EQ(snapshot.size(), 18u);
   EXPECT_EQ(snapshot[10], 5);
 
-  auto cancelled = Utility(root, {"--headless", "--script", "-"}, kOpenBacklight + "key UP\nkey UP\nkey ESCAPE\n" + kLeaveMenu);
+  auto cancelled =
+      Utility(root, {"--headless", "--script", "-"}, kOpenBacklight + "key UP\nkey UP\nkey ESCAPE\n" + kLeaveMenu);
   ASSERT_EQ(cancelled.status, 0) << cancelled.err;
   EXPECT_EQ(Devicectl(root, {"backlight"}).out, "5\n");
 }

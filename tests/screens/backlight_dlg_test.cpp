@@ -8,7 +8,6 @@
 
 namespace {
 
-using screens_test::PagePlace;
 using screens_test::SliderPageTest;
 
 constexpr int kSlider = IDC_BACKLIGHT_SLIDER;
@@ -32,34 +31,15 @@ class BacklightDlgTest : public SliderPageTest {
 };
 
 TEST_F(BacklightDlgTest, OpensWithTheTitleSliderArrowsAndButtonsInTheirPlacesAndFaces) {
-  const PagePlace places[] = {
-      {IDC_BACKLIGHT_TITLE, {85, 15, 235, 40}, 0},
-      {IDC_BACKLIGHT_LEFT, {29, 112, 27, 27}, IDB_ARROW_LEFT_NORMAL},
-      {kSlider, {56, 112, 203, 34}, 0},
-      {IDC_BACKLIGHT_RIGHT, {259, 112, 27, 27}, IDB_ARROW_RIGHT_NORMAL},
-      {screens_test::kOk, {85, 192, 58, 28}, IDB_BUTTON_OK_NORMAL},
-      {screens_test::kCancel, {175, 192, 58, 28}, IDB_BUTTON_CANCEL_NORMAL},
-  };
   CBacklightDlg page;
-  RunDialog(page, {[&] {
-                     for (const PagePlace& p : places) {
-                       SCOPED_TRACE(p.id);
-                       EXPECT_TRUE(SameRect(Placement(p.id), p.place));
-                       if (p.face != 0) {
-                         EXPECT_EQ(Pixel(p.place.left + 13, p.place.top + 13), BitmapPixel(p.face, 13, 13));
-                       }
-                     }
-                     WCHAR title[32] = {};
-                     GetWindowTextW(Item(IDC_BACKLIGHT_TITLE), title, 32);
-                     EXPECT_EQ(std::u16string(title), u"Backlight");
-                     EXPECT_EQ(GetFocus(), Item(kSlider));
-                     for (int hidden : {IDC_BACKLIGHT_HIDDEN_CAPTION, IDC_BACKLIGHT_HIDDEN_COMBO, IDC_BACKLIGHT_HIDDEN_NOTE,
-                                        IDC_BACKLIGHT_HIDDEN_SLIDER, IDC_BACKLIGHT_HIDDEN_LEVEL, IDC_BACKLIGHT_HIDDEN_MARK})
-                       EXPECT_FALSE(IsWindowVisible(Item(hidden))) << hidden;
-                     // The page's background where no control sits.
-                     EXPECT_EQ(Pixel(300, 230), BitmapPixel(IDB_BACKLIGHT_BACKGROUND, 300, 230));
-                     Key(VK_ESCAPE);
-                   }});
+  RunDialog(page, {[] {
+              ExpectOpeningLayout({IDC_BACKLIGHT_TITLE, IDC_BACKLIGHT_LEFT, kSlider, IDC_BACKLIGHT_RIGHT, u"Backlight",
+                                   IDB_BACKLIGHT_BACKGROUND,
+                                   {IDC_BACKLIGHT_HIDDEN_CAPTION, IDC_BACKLIGHT_HIDDEN_COMBO,
+                                    IDC_BACKLIGHT_HIDDEN_NOTE, IDC_BACKLIGHT_HIDDEN_SLIDER,
+                                    IDC_BACKLIGHT_HIDDEN_LEVEL, IDC_BACKLIGHT_HIDDEN_MARK}});
+              Key(VK_ESCAPE);
+            }});
 }
 
 TEST_F(BacklightDlgTest, EveryWayOutButOkSendsBackTheLevelReportedAtOpening) {

@@ -98,7 +98,8 @@ TEST_F(StartUpScreens, APageAloneShowsItsOkAndCancelFacesWhereNothingLiesBeneath
           for (const Face& face : faces) {
             for (POINT p : {POINT{2, 2}, POINT{29, 14}, POINT{55, 25}}) {
               COLORREF shown = Pixel(face.at.x + p.x, face.at.y + p.y);
-              EXPECT_TRUE(shown == BitmapPixel(face.normal, p.x, p.y) || shown == BitmapPixel(face.focus, p.x, p.y))
+              bool faced = shown == BitmapPixel(face.normal, p.x, p.y) || shown == BitmapPixel(face.focus, p.x, p.y);
+              EXPECT_TRUE(faced)
                   << face.at.x << " + " << p.x << "," << p.y;
             }
           }

@@ -10,7 +10,6 @@
 
 namespace {
 
-using screens_test::PagePlace;
 using screens_test::SliderPageTest;
 
 constexpr int kSlider = IDC_VOLUME_SLIDER;
@@ -51,34 +50,14 @@ class VolumeDlgTest : public SliderPageTest {
 };
 
 TEST_F(VolumeDlgTest, OpensWithTheTitleSliderArrowsAndButtonsInTheirPlacesAndFaces) {
-  const PagePlace places[] = {
-      {IDC_VOLUME_TITLE, {85, 15, 235, 40}, 0},
-      {IDC_VOLUME_LEFT, {29, 112, 27, 27}, IDB_ARROW_LEFT_NORMAL},
-      {kSlider, {56, 112, 203, 34}, 0},
-      {IDC_VOLUME_RIGHT, {259, 112, 27, 27}, IDB_ARROW_RIGHT_NORMAL},
-      {screens_test::kOk, {85, 192, 58, 28}, IDB_BUTTON_OK_NORMAL},
-      {screens_test::kCancel, {175, 192, 58, 28}, IDB_BUTTON_CANCEL_NORMAL},
-  };
   CVolumeDlg page;
   RunDialog(page, {[&] {
-                     for (const PagePlace& p : places) {
-                       SCOPED_TRACE(p.id);
-                       EXPECT_TRUE(SameRect(Placement(p.id), p.place));
-                       if (p.face != 0) {
-                         EXPECT_EQ(Pixel(p.place.left + 13, p.place.top + 13), BitmapPixel(p.face, 13, 13));
-                       }
-                     }
-                     WCHAR title[32] = {};
-                     GetWindowTextW(Item(IDC_VOLUME_TITLE), title, 32);
-                     EXPECT_EQ(std::u16string(title), u"Volume");
-                     EXPECT_EQ(GetFocus(), Item(kSlider));
-                     EXPECT_EQ(SendMessageW(Item(kSlider), TBM_GETPAGESIZE, 0, 0), 1);
-                     EXPECT_FALSE(IsWindowVisible(Item(IDC_VOLUME_HIDDEN_CAPTION)));
-                     EXPECT_FALSE(IsWindowVisible(Item(IDC_VOLUME_HIDDEN_LOUD)));
-                     EXPECT_EQ(Pixel(300, 230), BitmapPixel(IDB_VOLUME_BACKGROUND, 300, 230));
-                     EXPECT_EQ(NewClicks(), 0u);  // opening is silent
-                     Key(VK_ESCAPE);
-                   }});
+              ExpectOpeningLayout({IDC_VOLUME_TITLE, IDC_VOLUME_LEFT, kSlider, IDC_VOLUME_RIGHT, u"Volume",
+                                   IDB_VOLUME_BACKGROUND, {IDC_VOLUME_HIDDEN_CAPTION, IDC_VOLUME_HIDDEN_LOUD}});
+              EXPECT_EQ(SendMessageW(Item(kSlider), TBM_GETPAGESIZE, 0, 0), 1);
+              EXPECT_EQ(NewClicks(), 0u);  // opening is silent
+              Key(VK_ESCAPE);
+            }});
 }
 
 TEST_F(VolumeDlgTest, EveryWayOutButOkStoresTheOpeningWordExactly) {
