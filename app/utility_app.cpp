@@ -10,6 +10,7 @@
 #include "platform/kernel/process.h"
 #include "platform/kernel/sync_objects.h"
 #include "res/resource.h"
+#include "screens/snapshot_request.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool TakesSingleInstanceMutex(std::u16string_view commandLine) {
   return commandLine.empty() || commandLine == kSelectLanguage || commandLine == kSelectTimeZone;
 }
 
-CUtilityApp::CUtilityApp(CScreenHost& host) : m_host(host) {}
+CUtilityApp::CUtilityApp(CScreenHost& host) : m_host(host) { SetSnapshotWriter(&SaveSnapshot); }
 
 BOOL CUtilityApp::InitInstance() {
   // The snapshot goes back first, so even an instance that is about to quit restores it.
@@ -68,7 +69,6 @@ BOOL CUtilityApp::InitInstance() {
   return FALSE;
 }
 
-void CUtilityApp::SaveSettingsSnapshot() { SaveSnapshot(); }
 
 int CUtilityApp::ExitInstance() {
   if (LanguageModule != nullptr) {

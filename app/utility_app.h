@@ -9,7 +9,6 @@
 
 #include "app/screen_host.h"
 #include "platform/afx/winapp.h"
-#include "screens/snapshot_request.h"
 
 inline constexpr const char16_t* kSingleInstanceMutex = u"QuorvaneUtility";
 
@@ -19,14 +18,12 @@ std::optional<ScreenRequest> ScreenForCommandLine(std::u16string_view commandLin
 // Whether the command line's mode takes the single-instance mutex.
 bool TakesSingleInstanceMutex(std::u16string_view commandLine);
 
-class CUtilityApp : public CWinApp, public CSnapshotKeeper {
+class CUtilityApp : public CWinApp {
  public:
   explicit CUtilityApp(CScreenHost& host);
 
   BOOL InitInstance() override;
   int ExitInstance() override;
-  // Writes the settings snapshot for a page that confirmed a value it keeps.
-  void SaveSettingsSnapshot() override;
 
   // Set when the main menu was closed by the device close key or a close request; at exit the
   // key is then passed on to the program in the foreground.

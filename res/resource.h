@@ -43,6 +43,24 @@
 #define IDS_EXTERNAL_POWER 18
 #define IDS_SUSPEND_CAPTION 25
 
+// Controls of the backlight and volume pages (the hidden ones only sit in the templates).
+#define IDC_BACKLIGHT_SLIDER 1005
+#define IDC_BACKLIGHT_LEFT 1070
+#define IDC_BACKLIGHT_RIGHT 1071
+#define IDC_BACKLIGHT_HIDDEN_CAPTION 1002
+#define IDC_BACKLIGHT_HIDDEN_COMBO 1010
+#define IDC_BACKLIGHT_HIDDEN_NOTE 1019
+#define IDC_BACKLIGHT_HIDDEN_SLIDER 1046
+#define IDC_BACKLIGHT_HIDDEN_LEVEL 1059
+#define IDC_BACKLIGHT_HIDDEN_MARK 1060
+#define IDC_BACKLIGHT_TITLE 1038
+#define IDC_VOLUME_TITLE 1024
+#define IDC_VOLUME_HIDDEN_CAPTION 1025
+#define IDC_VOLUME_SLIDER 1026
+#define IDC_VOLUME_HIDDEN_LOUD 1027
+#define IDC_VOLUME_LEFT 1070
+#define IDC_VOLUME_RIGHT 1071
+
 // Strings the screens show: the main window's title, the menu's titles of its buttons, the
 // messages.
 #define IDS_UTILITY 1

@@ -288,6 +288,6 @@ void CPowerDlg::OnOK() {
     SetEvent(event);
     CloseHandle(event);
   }
-  RequestSnapshotSave();
+  RequestSnapshot();
   CSkinPage::OnOK();
 }

@@ -2,10 +2,13 @@
 // moves itself to (0, 0), 320 x 240, draws its background bitmap on every erase, draws nothing on
 // paint, and reads the device keys before the dialog manager: Escape and the device cancel key
 // leave the page without confirming, the device close key leaves it too and asks the
-// application's main window to close.
+// application's main window to close. Every page has OK at (85, 192) and Cancel at (175, 192) in
+// the blue faces: the skeleton binds and places them unless the page bound them itself.
 #pragma once
 
 #include "platform/afx/dialog.h"
+#include "ui/skin_button.h"
+#include "ui/skin_label.h"
 
 class CSkinPage : public CDialog {
  public:
@@ -23,8 +26,20 @@ class CSkinPage : public CDialog {
   // knows Escape, the device cancel key and the device close key.
   virtual BOOL OnPageKey(UINT key);
 
+  // Styles `title` as every page's title (grey, 22 pixels, bold), gives it string `stringId` and
+  // places it at (85, 15), `width` x 40.
+  static void SetUpTitle(CSkinLabel& title, UINT stringId, int width = 235);
+  // Places a bitmap button and writes its three faces.
+  static void PlaceButton(CSkinButton& button, int x, int y, int width, int height, UINT normal, UINT focus,
+                          UINT pressed);
+
  private:
+  // Binds and places OK and Cancel where the page has not bound them itself.
+  void SetUpConfirmButtons();
+
   UINT m_nBackgroundId;
+  CSkinButton m_ok;
+  CSkinButton m_cancel;
 };
 
 // The key code of a key-down or character message, or 0 for any other message.

@@ -1,7 +1,9 @@
 #include "screens/snapshot_request.h"
 
-#include "platform/afx/winapp.h"
+namespace {
+SnapshotWriter g_snapshotWriter = nullptr;
+}  // namespace
 
-void RequestSnapshotSave() {
-  if (auto* keeper = dynamic_cast<CSnapshotKeeper*>(AfxGetApp())) keeper->SaveSettingsSnapshot();
-}
+void SetSnapshotWriter(SnapshotWriter writer) { g_snapshotWriter = writer; }
+
+bool RequestSnapshot() { return g_snapshotWriter != nullptr && g_snapshotWriter(); }

@@ -1,13 +1,10 @@
-// The settings pages confirm values that the settings snapshot keeps (the backlight level, the
-// suspend time-out); they then ask the application to write the snapshot. The application that
-// keeps the snapshot implements CSnapshotKeeper.
+// Pages ask the application to write the settings snapshot once a change is confirmed; the
+// snapshot file is the application's, so it names its writer before the first screen runs. A page
+// run without an application (alone, in a test) asks nobody.
 #pragma once
 
-class CSnapshotKeeper {
- public:
-  virtual ~CSnapshotKeeper() = default;
-  virtual void SaveSettingsSnapshot() = 0;
-};
+using SnapshotWriter = bool (*)();
 
-// Asks the running application to write the settings snapshot; nothing happens when it keeps none.
-void RequestSnapshotSave();
+void SetSnapshotWriter(SnapshotWriter writer);
+// Asks the application's writer; false when there is none or it failed.
+bool RequestSnapshot();

@@ -173,9 +173,10 @@ TEST(Utility, TheDumpNamesEachWindowsFrameworkClassAndItsControlState) {
       << backlight;
   EXPECT_NE(backlight.find("\"x\":25,\"y\":77,\"w\":54,\"h\":59"), std::string::npos) << backlight;
   EXPECT_NE(backlight.find("\"focus\":true"), std::string::npos) << backlight;
-  // The backlight page's slider, still the platform's own: position and range.
-  std::string slider = DumpLine(menu.out, "msctls_trackbar32", 1005);
-  EXPECT_NE(slider.find("\"pos\":0,\"min\":0,\"max\":100"), std::string::npos) << slider;
+  // The backlight page's skinned slider: its class, position (the device's level 5) and range.
+  std::string slider = DumpLine(menu.out, "msctls_trackbar32", IDC_BACKLIGHT_SLIDER);
+  EXPECT_NE(slider.find("\"type\":\"CSkinSlider\""), std::string::npos) << slider;
+  EXPECT_NE(slider.find("\"pos\":5,\"min\":1,\"max\":8"), std::string::npos) << slider;
 
   auto page = Utility(root, {"--headless", "--clock", "2030-01-02T03:04:05", "--script", "-", "-SelTimezone"},
                       "dump\nkey ESCAPE\n");

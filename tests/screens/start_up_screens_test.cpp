@@ -86,4 +86,26 @@ TEST_F(StartUpScreens, TheMessageDialogIsTopMostAtItsPlaceWithThePanelDrawnWhole
   EXPECT_FALSE(exitFlag);
 }
 
+TEST_F(StartUpScreens, APageAloneShowsItsOkAndCancelFacesWhereNothingLiesBeneath) {
+  struct Face {
+    POINT at;
+    UINT normal, focus;
+  };
+  const Face faces[] = {{{85, 192}, IDB_BUTTON_OK_NORMAL, IDB_BUTTON_OK_FOCUS},
+                        {{175, 192}, IDB_BUTTON_CANCEL_NORMAL, IDB_BUTTON_CANCEL_FOCUS}};
+  for (const char16_t* mode : {u"-SelTimezone", u"-SelLang"}) {
+    Run(mode, {[&] {
+          for (const Face& face : faces) {
+            for (POINT p : {POINT{2, 2}, POINT{29, 14}, POINT{55, 25}}) {
+              COLORREF shown = Pixel(face.at.x + p.x, face.at.y + p.y);
+              bool faced = shown == BitmapPixel(face.normal, p.x, p.y) || shown == BitmapPixel(face.focus, p.x, p.y);
+              EXPECT_TRUE(faced)
+                  << face.at.x << " + " << p.x << "," << p.y;
+            }
+          }
+          Key(VK_ESCAPE);
+        }});
+  }
+}
+
 }  // namespace
