@@ -12,7 +12,6 @@
 namespace {
 
 constexpr COLORREF kTextColour = RGB(89, 89, 89);
-constexpr int kTitleHeight = 22;
 constexpr int kStatusHeight = 12;
 
 // The time-out choices 1 to 4: the text shown and the seconds written.
@@ -68,14 +67,6 @@ CLocalString FormatNumber(UINT id, int number) {
   return text;
 }
 
-void Place(CWnd& control, int x, int y, int width, int height) { control.MoveWindow(x, y, width, height); }
-
-void SetFaces(CSkinButton& button, UINT normal, UINT focus, UINT pressed) {
-  button.m_nNormalId = normal;
-  button.m_nFocusId = focus;
-  button.m_nPressedId = pressed;
-}
-
 void StyleLabel(CSkinLabel& label, int height) {
   label.SetColor(kTextColour);
   label.SetHeight(height);
@@ -91,8 +82,6 @@ void CPowerDlg::DoDataExchange(CDataExchange* exchange) {
   DDX_Control(exchange, IDC_POWER_STATUS, m_status);
   DDX_Control(exchange, IDC_POWER_TIMEOUT_CAPTION, m_caption);
   DDX_Control(exchange, IDC_POWER_GAUGE, m_gauge);
-  DDX_Control(exchange, IDOK, m_ok);
-  DDX_Control(exchange, IDCANCEL, m_cancel);
   DDX_Control(exchange, IDC_POWER_SHORTER, m_shorter);
   DDX_Control(exchange, IDC_POWER_LONGER, m_longer);
 }
@@ -100,25 +89,14 @@ void CPowerDlg::DoDataExchange(CDataExchange* exchange) {
 BOOL CPowerDlg::OnInitDialog() {
   CSkinPage::OnInitDialog();
 
-  CLocalString title;
-  title.LoadString(IDS_MENU_POWER);
-  StyleLabel(m_title, kTitleHeight);
-  m_title.SetWindowText(title);
-  Place(m_title, 85, 15, 235, 40);
-  SetFaces(m_ok, IDB_BUTTON_OK_NORMAL, IDB_BUTTON_OK_FOCUS, IDB_BUTTON_OK_NORMAL);
-  Place(m_ok, 85, 192, 58, 28);
-  SetFaces(m_cancel, IDB_BUTTON_CANCEL_NORMAL, IDB_BUTTON_CANCEL_FOCUS, IDB_BUTTON_CANCEL_NORMAL);
-  Place(m_cancel, 175, 192, 58, 28);
-  SetFaces(m_shorter, IDB_ARROW_LEFT_NORMAL, IDB_ARROW_LEFT_FOCUS, IDB_ARROW_LEFT_NORMAL);
-  Place(m_shorter, 65, 142, 27, 27);
-  SetFaces(m_longer, IDB_ARROW_RIGHT_NORMAL, IDB_ARROW_RIGHT_FOCUS, IDB_ARROW_RIGHT_NORMAL);
-  Place(m_longer, 228, 142, 27, 27);
-  CWnd* timeoutBox = GetDlgItem(IDC_POWER_TIMEOUT);
-  Place(*timeoutBox, 100, 143, 120, 25);
+  SetUpTitle(m_title, IDS_MENU_POWER);
+  PlaceButton(m_shorter, 65, 142, 27, 27, IDB_ARROW_LEFT_NORMAL, IDB_ARROW_LEFT_FOCUS, IDB_ARROW_LEFT_NORMAL);
+  PlaceButton(m_longer, 228, 142, 27, 27, IDB_ARROW_RIGHT_NORMAL, IDB_ARROW_RIGHT_FOCUS, IDB_ARROW_RIGHT_NORMAL);
+  GetDlgItem(IDC_POWER_TIMEOUT)->MoveWindow(100, 143, 120, 25);
 
   SetChoice(ChoiceForSeconds(PowerTimeoutStore::ReadBattSuspend()));
 
-  Place(m_gauge, 38, 87, 237, 8);
+  m_gauge.MoveWindow(38, 87, 237, 8);
   m_gauge.SetRange(0, 100);
   m_gauge.SetStep(1);
 
@@ -150,10 +128,10 @@ BOOL CPowerDlg::OnInitDialog() {
   caption.LoadString(IDS_SUSPEND_CAPTION);
   StyleLabel(m_caption, kStatusHeight);
   m_caption.SetWindowText(caption);
-  Place(m_caption, 20, 120, 300, 20);
+  m_caption.MoveWindow(20, 120, 300, 20);
 
   SetTimer(kRefreshTimer, kRefreshMs);
-  timeoutBox->SetFocus();
+  GetDlgItem(IDC_POWER_TIMEOUT)->SetFocus();
   m_last = PowerReading{PowerState::kNone, 0};
   return FALSE;  // the focus is placed
 }

@@ -61,8 +61,6 @@ class CPowerDlg : public CSkinPage {
   CSkinLabel m_status;
   CSkinLabel m_caption;
   CBatteryGauge m_gauge;
-  CSkinButton m_ok;
-  CSkinButton m_cancel;
   CSkinButton m_shorter;
   CSkinButton m_longer;
 
