@@ -62,6 +62,24 @@ class CloseRequest {
   int m_idlesSinceKey = 0;
 };
 
+// The device's power manager runs for as long as the program does. It starts when the program
+// first waits, so reading its settings never delays the first frame; it then looks at the idle
+// time each time the program waits. True when the device has just been suspended.
+class PowerManagerRun {
+ public:
+  ~PowerManagerRun() { kernel::StopPowerManager(); }
+  bool OnProgramIdle() {
+    if (!m_started) {
+      kernel::StartPowerManager();
+      m_started = true;
+    }
+    return kernel::TickPowerManager();
+  }
+
+ private:
+  bool m_started = false;
+};
+
 int ReadBacklight() {
   return static_cast<int>(kernel::CurrentDevice().Store().GetInt(kernel::state::kBacklight).value_or(kDefaultBacklight));
 }
@@ -92,7 +110,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   // On the program's thread, as it is about to wait.
   void ProgramIdle() {
     m_close.OnProgramIdle();
-    if (kernel::TickPowerManager()) gwes::MarkScreenDirty();
+    if (m_power.OnProgramIdle()) gwes::MarkScreenDirty();
     std::uint64_t version = gwes::ScreenDirtyCount();
     int backlight = ReadBacklight();
     if (version == m_notedVersion.load() && backlight == m_backlight.load()) return;
@@ -116,6 +134,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
  private:
   WakeDisplayFunction m_wake;
   CloseRequest& m_close;
+  PowerManagerRun m_power;
   std::atomic<int> m_backlight{kDefaultBacklight};
   std::atomic<std::uint64_t> m_notedVersion{~std::uint64_t{0}};
   int m_closes = 0;
@@ -131,11 +150,6 @@ bool PlayOnHost(const kernel::WaveFormat& format, const std::uint8_t* samples, s
 
 constexpr kernel::AudioBackend kHostAudio{PlayOnHost};
 
-// The device's power manager runs for as long as the program does.
-struct PowerManagerRun {
-  PowerManagerRun() { kernel::StartPowerManager(); }
-  ~PowerManagerRun() { kernel::StopPowerManager(); }
-};
 
 }  // namespace
 
@@ -157,7 +171,7 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& s
   // The power manager looks at the idle time before the script moves on, so a "wait" past the
   // time-out leaves the device suspended for the next command.
   gwes::SetIdleHook([&] {
-    kernel::TickPowerManager();
+    power.OnProgramIdle();
     if (!close.OnProgramIdle()) runner.RunNextCommand();
   });
   int code = AfxWinMain(app, commandLine);
@@ -174,7 +188,6 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   }
   CloseRequest close;
   DeviceFrames device(display.wake, close);
-  PowerManagerRun power;
   g_playSound = display.play;
   kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
