@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace sim {
@@ -58,5 +59,13 @@ using RunDisplayFunction = int (*)(DisplayConfig& config, FrameSource& frames, I
 // Wakes a running display from any thread; does nothing before the display runs. The module
 // exports it as "QuorvaneWakeDisplay".
 using WakeDisplayFunction = void (*)();
+
+// Plays little-endian PCM samples (8-bit unsigned, 16- or 32-bit signed) on the host's audio
+// output, opened at the first sound; a new sound stops the one playing. With wait it returns once
+// the sound has played. False when there is no audio output, or for a format it cannot play; the
+// caller then only keeps the time. Callable from any thread, also before the display runs. The
+// module exports it as "QuorvanePlaySound".
+using PlaySoundFunction = bool (*)(int channels, int samplesPerSec, int bitsPerSample, const std::uint8_t* samples,
+                                   std::size_t size, bool wait);
 
 }  // namespace sim

@@ -20,8 +20,9 @@ DisplayModule LoadDisplayModule(const std::filesystem::path& module, std::string
     return {};
   }
   DisplayModule entries{reinterpret_cast<RunDisplayFunction>(dlsym(handle, "QuorvaneRunDisplay")),
-                        reinterpret_cast<WakeDisplayFunction>(dlsym(handle, "QuorvaneWakeDisplay"))};
-  if (entries.run == nullptr || entries.wake == nullptr) {
+                        reinterpret_cast<WakeDisplayFunction>(dlsym(handle, "QuorvaneWakeDisplay")),
+                        reinterpret_cast<PlaySoundFunction>(dlsym(handle, "QuorvanePlaySound"))};
+  if (entries.run == nullptr || entries.wake == nullptr || entries.play == nullptr) {
     *error = "the display module lacks its entry points";
     return {};
   }

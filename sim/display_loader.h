@@ -14,6 +14,7 @@ std::filesystem::path DefaultDisplayModule();
 struct DisplayModule {
   RunDisplayFunction run = nullptr;
   WakeDisplayFunction wake = nullptr;
+  PlaySoundFunction play = nullptr;
 };
 // The display's entry points, or nulls with a one-line reason.
 DisplayModule LoadDisplayModule(const std::filesystem::path& module, std::string* error);

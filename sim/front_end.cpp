@@ -14,9 +14,11 @@
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/messages.h"
 #include "platform/gwes/paint.h"
+#include "platform/kernel/audio.h"
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
+#include "platform/kernel/power_manager.h"
 #include "sim/display_loader.h"
 #include "sim/headless_runner.h"
 #include "sim/program_icon.h"
@@ -35,8 +37,9 @@ constexpr std::chrono::milliseconds kDeviceWatchPeriod{250};
 // own) is ended by a quit message once the program has taken the key and is still running.
 class CloseRequest {
  public:
-  // From any thread.
+  // From any thread. A suspended device is woken first, so the key is not taken for the wake.
   void Press() {
+    if (kernel::ResumeDevice()) gwes::MarkScreenDirty();
     gwes::PostKey(VK_DEVICE_CLOSE, true);
     gwes::PostKey(VK_DEVICE_CLOSE, false);
     m_keyPosted = true;
@@ -59,6 +62,24 @@ class CloseRequest {
   int m_idlesSinceKey = 0;
 };
 
+// The device's power manager runs for as long as the program does. It starts when the program
+// first waits, so reading its settings never delays the first frame; it then looks at the idle
+// time each time the program waits. True when the device has just been suspended.
+class PowerManagerRun {
+ public:
+  ~PowerManagerRun() { kernel::StopPowerManager(); }
+  bool OnProgramIdle() {
+    if (!m_started) {
+      kernel::StartPowerManager();
+      m_started = true;
+    }
+    return kernel::TickPowerManager();
+  }
+
+ private:
+  bool m_started = false;
+};
+
 int ReadBacklight() {
   return static_cast<int>(kernel::CurrentDevice().Store().GetInt(kernel::state::kBacklight).value_or(kDefaultBacklight));
 }
@@ -70,11 +91,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   DeviceFrames(WakeDisplayFunction wake, CloseRequest& close) : m_wake(wake), m_close(close) {}
 
   std::uint64_t FrameVersion() override { return gwes::ScreenDirtyCount(); }
-  void CopyFrame(std::uint32_t* pixels) override {
-    auto screen = gwes::Screen();
-    std::lock_guard guard(screen->lock);
-    std::copy(screen->Pixels().begin(), screen->Pixels().end(), pixels);
-  }
+  void CopyFrame(std::uint32_t* pixels) override { gwes::CopyShownScreen(pixels); }
   int BacklightLevel() override { return m_backlight.load(); }
   void Stylus(StylusAction action, int x, int y) override {
     gwes::PostStylus(action == StylusAction::Down ? gwes::StylusAction::Down
@@ -93,6 +110,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   // On the program's thread, as it is about to wait.
   void ProgramIdle() {
     m_close.OnProgramIdle();
+    if (m_power.OnProgramIdle()) gwes::MarkScreenDirty();
     std::uint64_t version = gwes::ScreenDirtyCount();
     int backlight = ReadBacklight();
     if (version == m_notedVersion.load() && backlight == m_backlight.load()) return;
@@ -102,7 +120,12 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   }
   // On the device watch's thread: another program (devicectl) may change the backlight while this
   // one sleeps, so the level is read a few times a second and the display woken when it changed.
+  // The power manager's idle time runs out while the program sleeps too, and darkens the screen.
   void WatchDevice() {
+    if (kernel::TickPowerManager()) {
+      gwes::MarkScreenDirty();
+      m_wake();
+    }
     int backlight = ReadBacklight();
     if (backlight == m_backlight.exchange(backlight)) return;
     m_wake();
@@ -111,10 +134,22 @@ class DeviceFrames final : public FrameSource, public InputTarget {
  private:
   WakeDisplayFunction m_wake;
   CloseRequest& m_close;
+  PowerManagerRun m_power;
   std::atomic<int> m_backlight{kDefaultBacklight};
   std::atomic<std::uint64_t> m_notedVersion{~std::uint64_t{0}};
   int m_closes = 0;
 };
+
+// The display module's audio output as the kernel's audio backend.
+PlaySoundFunction g_playSound = nullptr;
+
+bool PlayOnHost(const kernel::WaveFormat& format, const std::uint8_t* samples, std::size_t size, bool wait) {
+  return g_playSound != nullptr &&
+         g_playSound(format.channels, static_cast<int>(format.samplesPerSec), format.bitsPerSample, samples, size, wait);
+}
+
+constexpr kernel::AudioBackend kHostAudio{PlayOnHost};
+
 
 }  // namespace
 
@@ -132,7 +167,11 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& s
       shotsFolder);
   CloseRequest close;
   SignalWatch signals([&close](int) { close.Press(); });
+  PowerManagerRun power;
+  // The power manager looks at the idle time before the script moves on, so a "wait" past the
+  // time-out leaves the device suspended for the next command.
   gwes::SetIdleHook([&] {
+    power.OnProgramIdle();
     if (!close.OnProgramIdle()) runner.RunNextCommand();
   });
   int code = AfxWinMain(app, commandLine);
@@ -149,6 +188,8 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   }
   CloseRequest close;
   DeviceFrames device(display.wake, close);
+  g_playSound = display.play;
+  kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
   gwes::SetIdleHook([&device] { device.ProgramIdle(); });
   SignalWatch signals([&close](int) { close.Press(); });
@@ -187,6 +228,7 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   program.join();
   watch.join();
   gwes::SetIdleHook(nullptr);
+  kernel::SetAudioBackend(nullptr);
   return code;
 }
 

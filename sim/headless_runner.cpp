@@ -39,11 +39,8 @@ bool ReadLine(std::istream& in, std::string* line, bool* tooLong) {
 
 bool TakeShot(const std::string& file, std::string* error) {
   auto screen = gwes::Screen();
-  std::vector<std::uint32_t> pixels;
-  {
-    std::lock_guard guard(screen->lock);
-    pixels.assign(screen->Pixels().begin(), screen->Pixels().end());
-  }
+  std::vector<std::uint32_t> pixels(screen->Pixels().size());
+  gwes::CopyShownScreen(pixels.data());
   return WritePng(file, screen->width, screen->height, pixels.data(), error);
 }
 

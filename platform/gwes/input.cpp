@@ -5,10 +5,13 @@
 #include <deque>
 
 #include "platform/gwes/focus.h"
+#include "platform/gwes/keypad.h"
+#include "platform/gwes/paint.h"
 #include "platform/gwes/queue_internal.h"
 #include "platform/gwes/window_internal.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/keyboard.h"
+#include "platform/kernel/power_manager.h"
 
 using namespace gwes::detail;
 
@@ -34,6 +37,11 @@ constexpr UINT kDoubleClickTime = 500;
 std::deque<RawEvent> g_raw;
 POINT g_lastPoint{0, 0};
 std::array<BYTE, 256> g_asyncKeys{};
+
+// The presses that woke the device, whose releases go no further either. Guarded by g_wakeLock.
+std::mutex g_wakeLock;
+bool g_stylusWoke = false;
+std::array<bool, 256> g_keyWoke{};
 
 // Guarded by the window lock; only the thread cooking input uses them.
 bool g_stylusDown = false;
@@ -191,17 +199,61 @@ void InstallKeyboardSink() {
 
 }  // namespace gwes::detail
 
+namespace {
+
+// Tells the power manager of the input; true when the press woke the device, whose screen is then
+// shown again.
+bool WakesDevice(bool press) {
+  if (!kernel::PowerManagerInput(press)) return false;
+  gwes::MarkScreenDirty();
+  return true;
+}
+
+// Input the device took for itself still wakes the message loops, as any input does: a script
+// runner waiting for the program to take its tap goes on.
+void Swallowed() { WakeQueues(); }
+
+}  // namespace
+
 namespace gwes {
 
 void PostStylus(StylusAction action, int x, int y) {
+  {
+    std::lock_guard guard(g_wakeLock);
+    bool woke = WakesDevice(action == StylusAction::Down);
+    if (action == StylusAction::Down) g_stylusWoke = woke;
+    if (g_stylusWoke) {
+      if (action == StylusAction::Up) g_stylusWoke = false;
+      return Swallowed();
+    }
+  }
   PostRaw(RawEvent{RawKind::Stylus, action, POINT{x, y}, 0, 0, false, false, 0, GetTickCount()});
 }
 
 void PostKey(BYTE vk, bool down, bool extended) {
+  {
+    std::lock_guard guard(g_wakeLock);
+    if (down && WakesDevice(true)) {
+      g_keyWoke[vk] = true;
+      return Swallowed();
+    }
+    if (!down && g_keyWoke[vk]) {
+      g_keyWoke[vk] = false;
+      return Swallowed();
+    }
+  }
+  if (down) KeypadKeyDown(vk);
   PostRaw(RawEvent{RawKind::Key, StylusAction::Move, {}, vk, 0, down, extended, 0, GetTickCount()});
 }
 
-void PostChar(WCHAR ch) { PostRaw(RawEvent{RawKind::Char, StylusAction::Move, {}, 0, 0, false, false, ch, GetTickCount()}); }
+// A character stands for a key press of its own, so it wakes a suspended device the same way.
+void PostChar(WCHAR ch) {
+  {
+    std::lock_guard guard(g_wakeLock);
+    if (WakesDevice(true)) return Swallowed();
+  }
+  PostRaw(RawEvent{RawKind::Char, StylusAction::Move, {}, 0, 0, false, false, ch, GetTickCount()});
+}
 
 WCHAR CharacterOfKey(BYTE vk) {
   bool shift = GetKeyState(VK_SHIFT) < 0;

@@ -15,6 +15,10 @@ namespace gwes {
 
 enum class StylusAction { Down, Move, Up };
 
+// The front ends' input enters here, as the device's touch panel and keypad deliver it: a press on
+// a suspended device wakes it and goes no further (nor does its release); the keypad's volume keys
+// act on the volume before the key is queued.
+
 // Screen coordinates. Moves while the stylus is up are dropped: a touch screen has no hover.
 void PostStylus(StylusAction action, int x, int y);
 // A key press or release; extended marks the extended-key bit of the message's lParam.

@@ -49,6 +49,9 @@ std::shared_ptr<Surface> Screen();
 // Counts finished drawing on the framebuffer; a front end presents when it changed.
 std::uint64_t ScreenDirtyCount();
 void MarkScreenDirty();
+// What the device's panel shows, kScreenWidth x kScreenHeight pixels: the framebuffer, or black
+// while the device is suspended (the framebuffer itself is kept for the wake).
+void CopyShownScreen(std::uint32_t* pixels);
 // Fills the client area with the window class's background brush; false when it has none.
 bool EraseWithClassBrush(HWND hwnd, HDC dc);
 // What of the window is visible, in screen coordinates: its rectangle clipped by its ancestors,

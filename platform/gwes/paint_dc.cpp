@@ -8,6 +8,7 @@
 #include "platform/gwes/paint.h"
 #include "platform/gwes/window_internal.h"
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/power_manager.h"
 
 using namespace gwes::detail;
 
@@ -38,6 +39,16 @@ std::shared_ptr<Surface> Screen() {
 std::uint64_t ScreenDirtyCount() { return g_screenDirty.load(); }
 
 void MarkScreenDirty() { g_screenDirty.fetch_add(1); }
+
+void CopyShownScreen(std::uint32_t* pixels) {
+  auto screen = Screen();
+  std::lock_guard guard(screen->lock);
+  if (kernel::DeviceSuspended()) {
+    std::fill(pixels, pixels + screen->Pixels().size(), 0u);
+  } else {
+    std::copy(screen->Pixels().begin(), screen->Pixels().end(), pixels);
+  }
+}
 
 bool EraseWithClassBrush(HWND hwnd, HDC dc) {
   HBRUSH brush;

@@ -1,9 +1,9 @@
 #include "platform/kernel/audio.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
-#include <mutex>
 
 #include "platform/kernel/clock.h"
 #include "platform/kernel/device_root.h"
@@ -22,8 +22,7 @@ constexpr std::size_t kPcmFormatSize = 16;
 // claims more than this is refused rather than trusted.
 constexpr std::uint32_t kMaxImageBytes = 64u << 20;
 
-std::mutex g_sinkLock;
-std::function<void(const WaveFormat&)> g_soundSink;
+std::atomic<const AudioBackend*> g_backend{nullptr};
 
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
@@ -100,11 +99,33 @@ bool ParseWave(const std::uint8_t* image, std::size_t size, WaveFormat* format) 
   return true;
 }
 
-// The sink sees the caller's bytes only for the length of the call; one that plays later copies them.
-void SetSoundSink(std::function<void(const WaveFormat&)> sink) {
-  std::lock_guard guard(g_sinkLock);
-  g_soundSink = std::move(sink);
+// Samples are little-endian; 8-bit ones are unsigned around 128, wider ones signed. The product
+// with a 16-bit volume over 0xFFFF never leaves the sample's range.
+std::vector<std::uint8_t> ScaledSamples(const WaveFormat& format, DWORD volume) {
+  std::vector<std::uint8_t> out(format.data, format.data + format.dataSize);
+  const std::size_t width = format.bitsPerSample / 8;
+  if (width == 0 || format.channels == 0) return out;
+  const std::int64_t gains[2] = {static_cast<std::int64_t>(volume & 0xFFFF), static_cast<std::int64_t>(volume >> 16)};
+  const std::size_t frameBytes = width * format.channels;
+  const std::size_t whole = out.size() / frameBytes * frameBytes;
+  for (std::size_t at = 0; at < whole; at += width) {
+    std::int64_t gain = gains[(at / width) % format.channels % 2];
+    std::uint8_t* p = out.data() + at;
+    if (width == 1) {
+      p[0] = static_cast<std::uint8_t>((p[0] - 128) * gain / 0xFFFF + 128);
+      continue;
+    }
+    std::uint64_t raw = 0;
+    for (std::size_t i = 0; i < width; ++i) raw |= std::uint64_t{p[i]} << (8 * i);
+    const unsigned shift = static_cast<unsigned>(64 - 8 * width);
+    std::int64_t sample = static_cast<std::int64_t>(raw << shift) >> shift;  // sign-extended
+    auto scaled = static_cast<std::uint64_t>(sample * gain / 0xFFFF);
+    for (std::size_t i = 0; i < width; ++i) p[i] = static_cast<std::uint8_t>(scaled >> (8 * i));
+  }
+  return out;
 }
+
+void SetAudioBackend(const AudioBackend* backend) { g_backend.store(backend); }
 
 }  // namespace kernel
 
@@ -136,14 +157,17 @@ BOOL sndPlaySoundW(LPCWSTR sound, UINT flags) {
 
   std::uint64_t duration = kernel::DurationMs(format);
   std::uint32_t checksum = kernel::Fnv1a32(image, imageSize);
-  kernel::CurrentDevice().Store().AppendSoundLog({flags, imageSize, duration, checksum});
-  std::function<void(const kernel::WaveFormat&)> sink;
-  {
-    std::lock_guard guard(kernel::g_sinkLock);
-    sink = kernel::g_soundSink;
+  DWORD volume = 0;
+  waveOutGetVolume(nullptr, &volume);
+  kernel::CurrentDevice().Store().AppendSoundLog({flags, imageSize, duration, checksum, volume});
+  const bool wait = (flags & SND_ASYNC) == 0;
+  bool played = false;
+  if (const kernel::AudioBackend* backend = kernel::g_backend.load(); backend && backend->play) {
+    std::vector<std::uint8_t> samples = kernel::ScaledSamples(format, volume);
+    played = backend->play(format, samples.data(), samples.size(), wait);
   }
-  if (sink) sink(format);
-  if ((flags & SND_ASYNC) == 0) {
+  // Without a device to play on, a synchronous sound still lasts as long as it would be heard.
+  if (wait && !played) {
     kernel::Clock().Sleep(static_cast<DWORD>(std::min<std::uint64_t>(duration, std::numeric_limits<DWORD>::max() - 1)));
   }
   return TRUE;

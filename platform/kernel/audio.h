@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <vector>
 
 #include "platform/kernel/win32_types.h"
 
@@ -40,6 +40,18 @@ struct WaveFormat {
 };
 // Parses a RIFF/WAVE PCM image with bounds checks; false when it is not one.
 bool ParseWave(const std::uint8_t* image, std::size_t size, WaveFormat* format);
-// Receives every sound played (the SDL front end plays it aloud).
-void SetSoundSink(std::function<void(const WaveFormat&)> sink);
+// The PCM samples of format scaled by a wave-out volume word: channel 0 by the low word (so a mono
+// sound follows the left volume), channel 1 by the high word, further channels alternately.
+// 0xFFFF leaves a sample as it is, 0 makes it silence (128 for 8-bit samples).
+std::vector<std::uint8_t> ScaledSamples(const WaveFormat& format, DWORD volume);
+
+// How a front end makes sounds heard. play gets the format and the samples already scaled by the
+// volume; it returns false when it could not play them (no audio device), and with wait set it
+// returns once the sound has played. A sound not played still takes its duration on the clock
+// when the call is synchronous.
+struct AudioBackend {
+  bool (*play)(const WaveFormat& format, const std::uint8_t* samples, std::size_t size, bool wait);
+};
+// Installs the backend (nullptr: none, the default). The table must outlive its installation.
+void SetAudioBackend(const AudioBackend* backend);
 }  // namespace kernel

@@ -12,6 +12,12 @@ inline constexpr const char* kBatteryFlag = "battery_flag";
 inline constexpr const char* kBatteryPercent = "battery_percent";
 inline constexpr const char* kBatteryFail = "battery_fail";
 inline constexpr const char* kWaveVolume = "wave_volume";
+// The volume word the keypad's mute key put aside, or -1 when the device is not muted.
+inline constexpr const char* kWaveMuteMemory = "wave_volume_muted";
+// The power manager: 0 on, 1 suspended; the battery time-out in force (seconds, 0 never); reloads seen.
+inline constexpr const char* kPowerState = "power_state";
+inline constexpr const char* kPowerTimeout = "power_timeout_s";
+inline constexpr const char* kPowerReloads = "power_reloads";
 inline constexpr const char* kResetFail = "reset_fail";
 inline constexpr const char* kTimeZone = "time_zone";
 inline constexpr const char* kClockOffset = "clock_offset_ms";

@@ -52,7 +52,8 @@ CREATE TABLE IF NOT EXISTS sound_log (
   flags INTEGER NOT NULL,
   bytes INTEGER NOT NULL,
   duration_ms INTEGER NOT NULL,
-  checksum INTEGER NOT NULL
+  checksum INTEGER NOT NULL,
+  volume INTEGER
 );
 CREATE TABLE IF NOT EXISTS reset_log (
   seq INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -223,6 +224,21 @@ void VerifyStore(sqlite3* db, const std::filesystem::path& file) {
   if (verdict != "ok") throw damaged(verdict);
 }
 
+// Stores made before the sound log kept the volume word get its column; a peer that adds it
+// first wins, so the check runs again inside the write transaction.
+void AddSoundVolumeColumn(sqlite3* db, const std::filesystem::path& file) {
+  const char* kHasColumn = "SELECT count(*) FROM pragma_table_info('sound_log') WHERE name = 'volume'";
+  if (QueryInt(db, file, kHasColumn) != 0) return;
+  Exec(db, "BEGIN IMMEDIATE");
+  try {
+    if (QueryInt(db, file, kHasColumn) == 0) Exec(db, "ALTER TABLE sound_log ADD COLUMN volume INTEGER");
+    Exec(db, "COMMIT");
+  } catch (...) {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
 }  // namespace
 
 DeviceStore::DeviceStore(const std::filesystem::path& file) {
@@ -245,6 +261,7 @@ DeviceStore::DeviceStore(const std::filesystem::path& file) {
       throw DeviceStoreError(Kind::kReadOnly, Quoted(file) + " is read-only; the device needs to write it");
     }
     Exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    AddSoundVolumeColumn(m_db, file);
   } catch (...) {
     sqlite3_close(m_db);
     throw;
@@ -349,11 +366,12 @@ std::vector<KeyLogEntry> DeviceStore::KeyLog() {
 
 void DeviceStore::AppendSoundLog(const SoundLogEntry& entry) {
   StoreWrite(*this, [&](sqlite3* db) {
-    SqlStatement(db, "INSERT INTO sound_log (flags, bytes, duration_ms, checksum) VALUES (?1, ?2, ?3, ?4)")
+    SqlStatement(db, "INSERT INTO sound_log (flags, bytes, duration_ms, checksum, volume) VALUES (?1, ?2, ?3, ?4, ?5)")
         .Bind(1, std::int64_t{entry.flags})
         .Bind(2, static_cast<std::int64_t>(entry.bytes))
         .Bind(3, static_cast<std::int64_t>(entry.durationMs))
         .Bind(4, std::int64_t{entry.checksum})
+        .Bind(5, entry.volume ? std::int64_t{*entry.volume} : std::int64_t{-1})
         .Run();
   });
 }
@@ -361,10 +379,12 @@ void DeviceStore::AppendSoundLog(const SoundLogEntry& entry) {
 std::vector<SoundLogEntry> DeviceStore::SoundLog() {
   std::vector<SoundLogEntry> out;
   StoreRead(*this, [&](sqlite3* db) {
-    SqlStatement q(db, "SELECT flags, bytes, duration_ms, checksum FROM sound_log ORDER BY seq");
+    SqlStatement q(db, "SELECT flags, bytes, duration_ms, checksum, coalesce(volume, -1) FROM sound_log ORDER BY seq");
     while (q.Step()) {
-      out.push_back({static_cast<std::uint32_t>(q.Int(0)), static_cast<std::uint64_t>(q.Int(1)),
-                     static_cast<std::uint64_t>(q.Int(2)), static_cast<std::uint32_t>(q.Int(3))});
+      SoundLogEntry entry{static_cast<std::uint32_t>(q.Int(0)), static_cast<std::uint64_t>(q.Int(1)),
+                          static_cast<std::uint64_t>(q.Int(2)), static_cast<std::uint32_t>(q.Int(3)), std::nullopt};
+      if (q.Int(4) >= 0) entry.volume = static_cast<std::uint32_t>(q.Int(4));
+      out.push_back(entry);
     }
   });
   return out;

@@ -39,6 +39,9 @@ struct SoundLogEntry {
   std::uint64_t bytes = 0;
   std::uint64_t durationMs = 0;
   std::uint32_t checksum = 0;
+  // The wave-out volume word in force when the sound played; none for sounds logged before the
+  // store recorded it.
+  std::optional<std::uint32_t> volume;
 };
 
 struct ResetLogEntry {

@@ -1,6 +1,7 @@
 // The SDL display server: a window showing the device's framebuffer at an integer scale, dimmed by
 // the backlight level, with the mouse as the stylus and a small key map for the device keys. It
 // sleeps in SDL_WaitEvent between events; the program wakes it when there is something to show.
+// The device's audio plays through SDL's audio subsystem, opened at the first sound.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <dlfcn.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/gwes/surface.h"
@@ -159,7 +161,79 @@ bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window) {
          event.syswm.msg->msg.x11.event.xdestroywindow.window == info.info.x11.window;
 }
 
+// The audio output: opened for the first sound and opened again when a sound's format differs, so
+// SDL converts nothing it need not. A failure to open is remembered: the device plays silently.
+struct AudioOutput {
+  std::mutex lock;
+  SDL_AudioDeviceID device = 0;
+  SDL_AudioSpec spec{};
+  bool unavailable = false;
+};
+
+AudioOutput& Audio() {
+  static AudioOutput output;
+  return output;
+}
+
+SDL_AudioFormat SampleFormat(int bitsPerSample) {
+  switch (bitsPerSample) {
+    case 8: return AUDIO_U8;
+    case 16: return AUDIO_S16LSB;
+    case 32: return AUDIO_S32LSB;
+    default: return 0;
+  }
+}
+
+bool OpenAudio(AudioOutput& audio, const SDL_AudioSpec& wanted) {
+  if (audio.device != 0 && audio.spec.freq == wanted.freq && audio.spec.format == wanted.format &&
+      audio.spec.channels == wanted.channels) {
+    return true;
+  }
+  if (audio.device != 0) SDL_CloseAudioDevice(audio.device);
+  audio.device = 0;
+  if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "utility: no audio output (%s); sounds play silently\n", SDL_GetError());
+    audio.unavailable = true;
+    return false;
+  }
+  audio.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &audio.spec, 0);
+  if (audio.device == 0) {
+    std::fprintf(stderr, "utility: cannot open the audio output (%s); sounds play silently\n", SDL_GetError());
+    audio.unavailable = true;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+extern "C" bool QuorvanePlaySound(int channels, int samplesPerSec, int bitsPerSample, const std::uint8_t* samples,
+                                  std::size_t size, bool wait) {
+  AudioOutput& audio = Audio();
+  SDL_AudioDeviceID device = 0;
+  Uint32 tailMs = 0;
+  {
+    std::lock_guard guard(audio.lock);
+    SDL_AudioSpec wanted{};
+    wanted.freq = samplesPerSec;
+    wanted.format = SampleFormat(bitsPerSample);
+    wanted.channels = static_cast<Uint8>(channels);
+    wanted.samples = 1024;
+    if (audio.unavailable || wanted.format == 0 || channels < 1 || channels > 8 || size > 0x7FFFFFFF) return false;
+    if (!OpenAudio(audio, wanted)) return false;
+    device = audio.device;
+    // A new sound takes the place of the one playing, as on the device.
+    SDL_ClearQueuedAudio(device);
+    if (SDL_QueueAudio(device, samples, static_cast<Uint32>(size)) != 0) return false;
+    SDL_PauseAudioDevice(device, 0);
+    tailMs = static_cast<Uint32>(1000u * audio.spec.samples / static_cast<unsigned>(audio.spec.freq)) + 1;
+  }
+  if (!wait) return true;
+  // The queue empties into the device's buffer, which takes one more buffer's time to be heard.
+  while (SDL_GetQueuedAudioSize(device) > 0) SDL_Delay(2);
+  SDL_Delay(tailMs);
+  return true;
+}
 
 extern "C" void QuorvaneWakeDisplay() {
   if (g_wakeEvent == 0 || SDL_WasInit(SDL_INIT_EVENTS) == 0) return;

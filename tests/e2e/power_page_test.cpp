@@ -114,7 +114,8 @@ TEST(PowerPage, ABatteryChangeShowsAtTheNextRefreshAndOkStoresTheChoice) {
 
   EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts", "BattSuspend"}).out,
             "1200\n");
-  EXPECT_EQ(Devicectl(root, {"event", "PowerManager/ReloadActivityTimeouts"}).out, "signalled data 0 auto\n");
+  // The device's power manager took the event and reloaded the new time-out.
+  EXPECT_EQ(Devicectl(root, {"power"}).out, "state on timeout 1200 reloads 1\n");
   std::ifstream file(root.Path() / "My Flash Disk" / "Setting.dat", std::ios::binary);
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 5, 0, 0, 0, 0xB0, 0x04, 0, 0}));

@@ -172,29 +172,31 @@ TEST_F(VolumeDlgTest, ADragFromOneToFourStoresOnceOnRelease) {
 }
 
 TEST_F(VolumeDlgTest, TheVolumeKeysAreFollowedWithAClickAndRepaintOnlyOnAChange) {
+  // The device's keypad changes the volume before the key reaches the page; the page follows.
   struct Case {
     BYTE key;
-    DWORD deviceVolume;  // what the device's keypad left in force
+    DWORD before;
+    DWORD after;
     int pos;
   } cases[] = {
-      {VK_F6, 0xCCCCCCCC, 4},
-      {VK_F7, 0x33333333, 1},
-      {VK_F10, 0x00000000, 0},
-      {VK_F6, 0x99999999, 3},  // no change: the slider is not drawn again
+      {VK_F6, 0x99999999, 0xCCCCCCCC, 4},
+      {VK_F7, 0x66666666, 0x33333333, 1},
+      {VK_F10, 0x99999999, 0x00000000, 0},
+      {VK_F6, 0x66666666, 0x99999999, 3},  // no change: the slider is not drawn again
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "key " << int{c.key} << " volume " << std::hex << c.deviceVolume);
+    SCOPED_TRACE(testing::Message() << "key " << int{c.key} << " volume " << std::hex << c.before);
     SetVolume(0x99999999);
     CVolumeDlg page;
     RunDialog(page, {[&] {
-                       waveOutSetVolume(nullptr, c.deviceVolume);
+                       waveOutSetVolume(nullptr, c.before);
                        Mark(56 + 100, 112 + 20);
                        Key(c.key);
                      },
                      [&] {
                        EXPECT_EQ(Pos(kSlider), c.pos);
-                       EXPECT_EQ(Registry(), c.deviceVolume);
-                       EXPECT_EQ(Wave(), c.deviceVolume);
+                       EXPECT_EQ(Registry(), c.after);
+                       EXPECT_EQ(Wave(), c.after);
                        EXPECT_EQ(NewClicks(), 1u);
                        EXPECT_EQ(Marked(56 + 100, 112 + 20), c.pos == 3);
                        Key(VK_ESCAPE);

@@ -6,6 +6,7 @@
 #include <future>
 #include <tuple>
 
+#include "platform/kernel/device_store.h"
 #include "tests/support/programs.h"
 
 namespace {
@@ -165,6 +166,17 @@ TEST(Devicectl, HardwareStateAndLogs) {
             "00000000  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n00000010  00 00 00 00\n");
   EXPECT_EQ(Out(Devicectl(root, {"keys"})), "");
   EXPECT_EQ(Out(Devicectl(root, {"sounds"})), "");
+  EXPECT_EQ(Out(Devicectl(root, {"power"})), "state on timeout 0 reloads 0\n");  // no power manager ran
+  {
+    // A sound logged before the store kept the volume word shows without one.
+    kernel::DeviceStore store(root.Path() / "registry.db");
+    store.AppendSoundLog({4, 1153, 51, 0x12345678, 0x80008000});
+    store.AppendSoundLog({5, 1153, 51, 0x12345678, std::nullopt});
+  }
+  EXPECT_EQ(Out(Devicectl(root, {"sounds"})),
+            "sound 1153 bytes 51 ms flags 4 checksum 0x12345678 volume 0x80008000\n"
+            "sound 1153 bytes 51 ms flags 5 checksum 0x12345678\n");
+  EXPECT_EQ(Devicectl(root, {"power", "--on"}).status, 2);
   EXPECT_EQ(Out(Devicectl(root, {"event", "EVENT_HOLD_BATT_WARNING"})), "absent\n");
   EXPECT_EQ(Devicectl(root, {"event", "EVENT_HOLD_BATT_WARNING", "--set"}).status, 1);
   EXPECT_EQ(Devicectl(root, {"event", "SetupFinishedEvent", "--wait", "10"}).status, 1);

@@ -24,6 +24,7 @@ void RegistryCommand(const Args& args, std::ostream& out);
 void BacklightCommand(const Args& args, std::ostream& out);
 void BatteryCommand(const Args& args, std::ostream& out);
 void VolumeCommand(const Args& args, std::ostream& out);
+void PowerCommand(const Args& args, std::ostream& out);
 void PlatformTypeCommand(const Args& args, std::ostream& out);
 void ResetCommand(const Args& args, std::ostream& out);
 void StoreBlockCommand(const Args& args, std::ostream& out);

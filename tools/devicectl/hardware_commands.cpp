@@ -6,6 +6,7 @@
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/hardware.h"
+#include "platform/kernel/power_manager.h"
 #include "tools/devicectl/commands.h"
 
 namespace devicectl {
@@ -85,6 +86,13 @@ void VolumeCommand(const Args& args, std::ostream& out) {
     return;
   }
   Store().SetInt(kernel::state::kWaveVolume, static_cast<std::int64_t>(ParseNumber(args[0], 0xFFFFFFFFu, "the volume word")));
+}
+
+void PowerCommand(const Args& args, std::ostream& out) {
+  ExpectAtMost(args, 0, "power");
+  kernel::PowerStatus status = kernel::ReadPowerStatus();
+  out << "state " << (status.suspended ? "suspended" : "on") << " timeout " << status.timeoutSeconds << " reloads "
+      << status.reloads << "\n";
 }
 
 void PlatformTypeCommand(const Args& args, std::ostream& out) {

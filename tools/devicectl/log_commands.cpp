@@ -36,11 +36,17 @@ void KeysCommand(const Args& args, std::ostream& out) {
 void SoundsCommand(const Args& args, std::ostream& out) {
   if (ClearRequested(args, "sounds [--clear]")) return ClearLog(kernel::DeviceLog::kSounds);
   for (const auto& entry : kernel::CurrentDevice().Store().SoundLog()) {
-    char line[96];
+    char line[128];
     std::snprintf(line, sizeof line, "sound %llu bytes %llu ms flags %u checksum 0x%08X",
                   static_cast<unsigned long long>(entry.bytes), static_cast<unsigned long long>(entry.durationMs),
                   entry.flags, entry.checksum);
-    out << line << "\n";
+    out << line;
+    // Sounds logged before the device kept the volume word show without one.
+    if (entry.volume) {
+      std::snprintf(line, sizeof line, " volume 0x%08X", *entry.volume);
+      out << line;
+    }
+    out << "\n";
   }
 }
 

@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "  reset [--fail on|off]                  the reset log; whether resets fail\n"
     "  store-block [--bytes N]                the persistent store block (first N bytes)\n"
     "  keys [--clear]                         injected key events\n"
-    "  sounds [--clear]                       played sounds\n"
+    "  sounds [--clear]                       played sounds, with the volume word in force\n"
+    "  power                                  the power manager: state, battery time-out (s), reloads\n"
     "  event NAME [--set|--reset|--wait MS]\n";
 
 int Usage(const std::string& reason) {
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
       {"store-block", devicectl::StoreBlockCommand}, {"clock", devicectl::ClockCommand},
       {"tz", devicectl::TimeZoneCommand},           {"keys", devicectl::KeysCommand},
       {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
+      {"power", devicectl::PowerCommand},
   };
   auto handler = kCommands.find(command);
   if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + devicectl::Shown(command) + "'");

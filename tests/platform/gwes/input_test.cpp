@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/gwes/focus.h"
+#include "platform/gwes/paint.h"
+#include "platform/gwes/surface.h"
+#include "platform/kernel/audio.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/device_state_names.h"
+#include "platform/kernel/device_store.h"
 #include "platform/kernel/keyboard.h"
+#include "platform/kernel/power_manager.h"
+#include "platform/kernel/registry.h"
 #include "tests/platform/gwes/message_log.h"
 #include "tests/support/test_device.h"
 
@@ -146,6 +156,120 @@ TEST_F(InputTest, KeysGoToTheFocusWindowOrTheActiveWindowAndKeybdEventEntersTheS
                           "edit:WM_KEYUP:40:" + std::to_string(0xC1000001), "edit:WM_KEYDOWN:197:1",
                           "edit:WM_KEYUP:197:" + std::to_string(0xC0000001),
                           "top:WM_CHAR:120:1"}));
+}
+
+DWORD Volume() {
+  DWORD volume = 0;
+  waveOutGetVolume(nullptr, &volume);
+  return volume;
+}
+
+TEST_F(InputTest, TheKeypadsVolumeKeysStepMuteAndRestoreBeforeTheKeyGoesOn) {
+  struct Row {
+    const char* what;
+    DWORD start;
+    std::vector<BYTE> presses;
+    DWORD expected;
+  };
+  const Row rows[] = {
+      {"F6 raises one step", 0x99999999, {VK_F6}, 0xCCCCCCCC},
+      {"F6 stops at the top", 0xCCCCCCCC, {VK_F6, VK_F6}, 0xFFFFFFFF},
+      {"F7 stops at silence", 0x33333333, {VK_F7, VK_F7}, 0},
+      {"each channel steps and stops on its own", 0x8000F000, {VK_F6}, 0xB333FFFF},
+      {"F10 mutes", 0x80008000, {VK_F10}, 0},
+      {"F10 again gives the word back exactly", 0x80008000, {VK_F10, VK_F10}, 0x80008000},
+      {"a step ends the mute", 0x80008000, {VK_F10, VK_F6, VK_F10}, 0},
+      {"a step ends the mute, F10 then mutes and restores", 0x80008000, {VK_F10, VK_F6, VK_F10, VK_F10}, 0x33333333},
+      {"other keys leave the volume alone", 0x12345678, {VK_ESCAPE, VK_RETURN}, 0x12345678},
+  };
+  HWND top = MakeWindow("top", WS_VISIBLE);
+  for (const auto& row : rows) {
+    ASSERT_EQ(waveOutSetVolume(nullptr, row.start), MMSYSERR_NOERROR);
+    device.Device().Store().SetInt(kernel::state::kWaveMuteMemory, -1);
+    for (BYTE vk : row.presses) {
+      gwes::PostKey(vk, true);
+      gwes::PostKey(vk, false);  // releases change nothing
+    }
+    EXPECT_EQ(Volume(), row.expected) << row.what;
+  }
+  // Muted, then set by someone else: F10 mutes that word, and gives it back.
+  waveOutSetVolume(nullptr, 0x80008000);
+  gwes::PostKey(VK_F10, true);
+  waveOutSetVolume(nullptr, 0x11111111);
+  gwes::PostKey(VK_F10, true);
+  EXPECT_EQ(Volume(), 0u);
+  gwes::PostKey(VK_F10, true);
+  EXPECT_EQ(Volume(), 0x11111111u);
+
+  // The volume has changed before the program retrieves the key, which it still gets; a key the
+  // program injects itself is no keypad press.
+  Pump();
+  log.Clear();
+  gwes::PostKey(VK_F7, true);
+  EXPECT_EQ(Volume(), 0u);
+  keybd_event(VK_F6, 0, 0, 0);
+  Pump();
+  EXPECT_EQ(Volume(), 0u);
+  EXPECT_EQ(Input(), (Log{"top:WM_KEYDOWN:118:1", "top:WM_KEYDOWN:117:1"}));
+  gwes::PostKey(VK_F7, false);
+  keybd_event(VK_F6, 0, KEYEVENTF_KEYUP, 0);
+  Pump();
+  (void)top;
+}
+
+TEST_F(InputTest, APressOnASuspendedDeviceWakesItAndGoesNoFurther) {
+  HWND top = MakeWindow("top", WS_VISIBLE);
+  Pump();
+  device.Device().Store().SetInt(kernel::state::kBatteryAc, 0);
+  DWORD seconds = 1;
+  std::vector<std::uint8_t> data(sizeof seconds);
+  std::memcpy(data.data(), &seconds, sizeof seconds);
+  kernel::RegistrySetValue({HKEY_LOCAL_MACHINE, kernel::kPowerTimeoutsKey}, {kernel::kBatterySuspendValue, REG_DWORD, data});
+  kernel::StartPowerManager();
+  auto screen = gwes::Screen();
+  {
+    std::lock_guard guard(screen->lock);
+    screen->WritablePixels()[0] = 0x00FFFFFF;
+  }
+  auto shownFirst = [] {
+    std::vector<std::uint32_t> shown(gwes::kScreenWidth * gwes::kScreenHeight);
+    gwes::CopyShownScreen(shown.data());
+    return shown[0];
+  };
+  auto suspend = [] {
+    kernel::AdvanceVirtualTime(1000);
+    return kernel::TickPowerManager();
+  };
+  EXPECT_EQ(shownFirst(), 0x00FFFFFFu);
+  log.Clear();
+
+  // The waking tap (with its move and release) and the waking key (with its release) go nowhere,
+  // and the volume key that woke the device does not change the volume; what follows is delivered.
+  const DWORD volume = Volume();
+  ASSERT_TRUE(suspend());
+  EXPECT_EQ(shownFirst(), 0u);  // the panel is dark; the framebuffer keeps the picture
+  gwes::PostStylus(StylusAction::Down, 5, 5);
+  EXPECT_FALSE(kernel::DeviceSuspended());
+  EXPECT_EQ(shownFirst(), 0x00FFFFFFu);
+  gwes::PostStylus(StylusAction::Move, 6, 6);
+  gwes::PostStylus(StylusAction::Up, 6, 6);
+  ASSERT_TRUE(suspend());
+  gwes::PostKey(VK_F6, true);
+  gwes::PostKey(VK_F6, false);
+  EXPECT_EQ(Volume(), volume);
+  ASSERT_TRUE(suspend());
+  gwes::PostChar(u'x');
+  EXPECT_FALSE(kernel::DeviceSuspended());
+  Pump();
+  EXPECT_EQ(Input(), Log{});
+  Tap(7, 7);
+  gwes::PostKey(VK_DOWN, true);
+  Pump();
+  EXPECT_EQ(Input(), (Log{"top:WM_LBUTTONDOWN:1:" + At(7, 7), "top:WM_LBUTTONUP:0:" + At(7, 7), "top:WM_KEYDOWN:40:1"}));
+  gwes::PostKey(VK_DOWN, false);
+  Pump();
+  kernel::StopPowerManager();
+  (void)top;
 }
 
 }  // namespace

@@ -104,13 +104,26 @@ TEST(WaveOutVolume, KeepsDeviceZerosWord) {
   EXPECT_EQ(volume, 0x80008000u);
 }
 
+// What the front end's audio output was given; it plays only while it says it can.
+struct HostAudio {
+  static inline bool s_available = false;
+  static inline std::vector<std::pair<Bytes, bool>> s_played;  // samples, wait
+  static bool Play(const kernel::WaveFormat&, const std::uint8_t* samples, std::size_t size, bool wait) {
+    if (!s_available) return false;
+    s_played.emplace_back(Bytes(samples, samples + size), wait);
+    return true;
+  }
+};
+constexpr kernel::AudioBackend kHostAudio{HostAudio::Play};
+
 TEST(SndPlaySound, PlaysImagesSynchronouslyOnTheClockAndRefusesTheRest) {
   testing_support::TestDevice device;
-  int heard = 0;
-  kernel::SetSoundSink([&](const kernel::WaveFormat& format) { heard += format.dataSize == 1109; });
   Bytes click = Click(), broken = click, huge = click;
   broken[20] = 3;
   huge[7] = 0x7F;  // claims ~2 GB
+  kernel::SetAudioBackend(&kHostAudio);
+  HostAudio::s_available = true;
+  HostAudio::s_played.clear();
   // A sound name (not supported) and malformed images are refused, and "stop playing" (a null
   // sound) plays nothing: none is heard, logged or takes time.
   const std::uint64_t start = kernel::Clock().MonotonicMs();
@@ -118,25 +131,61 @@ TEST(SndPlaySound, PlaysImagesSynchronouslyOnTheClockAndRefusesTheRest) {
   EXPECT_FALSE(Play(broken, SND_MEMORY));
   EXPECT_FALSE(Play(huge, SND_MEMORY));
   EXPECT_TRUE(sndPlaySoundW(nullptr, SND_MEMORY));
-  EXPECT_EQ(kernel::Clock().MonotonicMs(), start);
+  EXPECT_TRUE(HostAudio::s_played.empty());
 
+  // Heard on the host, a synchronous sound's time is the output's own; without an output (or
+  // without a front end that has one) it is taken on the clock.
+  EXPECT_TRUE(Play(click, SND_MEMORY));
+  EXPECT_EQ(kernel::Clock().MonotonicMs(), start);
+  HostAudio::s_available = false;
+  ASSERT_EQ(waveOutSetVolume(nullptr, 0x80008000), MMSYSERR_NOERROR);
   EXPECT_TRUE(Play(click, SND_MEMORY));
   EXPECT_EQ(kernel::Clock().MonotonicMs() - start, 51u);  // 1,109 bytes at 22,050 a second
   EXPECT_TRUE(Play(click, SND_MEMORY | SND_ASYNC));
+  kernel::SetAudioBackend(nullptr);
   EXPECT_TRUE(Play(Click(0x81), SND_MEMORY | SND_NODEFAULT));
   EXPECT_EQ(kernel::Clock().MonotonicMs() - start, 102u);
-  kernel::SetSoundSink(nullptr);
-  EXPECT_EQ(heard, 3);
+  ASSERT_EQ(HostAudio::s_played.size(), 1u);
+  EXPECT_TRUE(HostAudio::s_played[0].second);
 
-  std::vector<std::array<std::int64_t, 4>> log;  // flags, bytes, duration, checksum
+  // flags, bytes, duration, checksum, and the volume word in force
+  std::vector<std::array<std::int64_t, 5>> log;
   for (const auto& e : device.Device().Store().SoundLog()) {
-    log.push_back({e.flags, static_cast<std::int64_t>(e.bytes), static_cast<std::int64_t>(e.durationMs), e.checksum});
+    log.push_back({e.flags, static_cast<std::int64_t>(e.bytes), static_cast<std::int64_t>(e.durationMs), e.checksum,
+                   e.volume.value_or(0x1234)});
   }
-  ASSERT_EQ(log.size(), 3u);
-  EXPECT_EQ(log[0], (std::array<std::int64_t, 4>{SND_MEMORY, std::int64_t(click.size()), 51, log[0][3]}));
-  EXPECT_EQ(log[1][0], SND_MEMORY | SND_ASYNC);
-  EXPECT_EQ(log[1][3], log[0][3]);  // same image, same checksum
-  EXPECT_NE(log[2][3], log[0][3]);
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_EQ(log[0], (std::array<std::int64_t, 5>{SND_MEMORY, std::int64_t(click.size()), 51, log[0][3], 0x99999999}));
+  EXPECT_EQ(log[1][4], 0x80008000);
+  EXPECT_EQ(log[2][0], SND_MEMORY | SND_ASYNC);
+  EXPECT_EQ(log[2][3], log[0][3]);  // same image, same checksum
+  EXPECT_NE(log[3][3], log[0][3]);
+}
+
+// Samples as the output gets them: channel 0 follows the low word, channel 1 the high word.
+TEST(ScaledSamples, ScaleEachChannelByItsHalfOfTheVolumeWord) {
+  auto scaled = [](std::uint16_t channels, std::uint16_t bits, const Bytes& data, DWORD volume) {
+    kernel::WaveFormat format{channels, 8000, bits, data.data(), data.size()};
+    return kernel::ScaledSamples(format, volume);
+  };
+  struct Row {
+    const char* what;
+    std::uint16_t channels, bits;
+    Bytes data;
+    DWORD volume;
+    Bytes expected;
+  };
+  const Row rows[] = {
+      {"8-bit mono at full volume", 1, 8, {0, 128, 255}, 0xFFFFFFFF, {0, 128, 255}},
+      {"8-bit mono follows the left word", 1, 8, {0, 200, 255}, 0xFFFF0000, {128, 128, 128}},
+      {"8-bit mono at half", 1, 8, {0, 192}, 0x00008000, {64, 160}},
+      {"16-bit stereo, left silent", 2, 16, {0x00, 0x80, 0xFF, 0x7F}, 0xFFFF0000, {0, 0, 0xFF, 0x7F}},
+      {"16-bit stereo, right halved", 2, 16, {0x10, 0x00, 0x00, 0x80}, 0x8000FFFF, {0x10, 0x00, 0x00, 0xC0}},
+      {"24-bit keeps its sign", 1, 24, {0xFE, 0xFF, 0xFF}, 0x00008000, {0xFF, 0xFF, 0xFF}},
+      {"32-bit extremes stay in range", 1, 32, {0, 0, 0, 0x80}, 0x0000FFFF, {0, 0, 0, 0x80}},
+      {"a partial frame at the end is left as it is", 2, 16, {0, 0x40, 0, 0x40, 0, 0x40}, 0, {0, 0, 0, 0, 0, 0x40}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(scaled(row.channels, row.bits, row.data, row.volume), row.expected) << row.what;
 }
 
 }  // namespace

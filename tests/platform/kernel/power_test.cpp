@@ -7,6 +7,7 @@
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -31,6 +32,15 @@ TEST(GetSystemPowerStatusEx, ReportsTheDeviceBatteryState) {
   EXPECT_EQ(bytes[0], AC_LINE_OFFLINE);
   EXPECT_EQ(bytes[1], BATTERY_FLAG_HIGH | BATTERY_FLAG_CHARGING);
   EXPECT_EQ(bytes[2], 85);
+
+  // A change made by another program (devicectl battery) shows at the very next call.
+  testing_support::ChildProcess other(device.Root(), [](testing_support::ChildProcess&) {
+    kernel::CurrentDevice().Store().SetInt(kernel::state::kBatteryPercent, 12);
+    return 0;
+  });
+  ASSERT_EQ(other.Join(), 0);
+  ASSERT_TRUE(GetSystemPowerStatusEx(&status, FALSE));
+  EXPECT_EQ(status.BatteryLifePercent, 12);
 }
 
 TEST(GetSystemPowerStatusEx, FailingDeviceLeavesTheRecordAlone) {
