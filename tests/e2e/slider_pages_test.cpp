@@ -1,4 +1,4 @@
-// The backlight and volume pages from the main menu, worked through the headless runner, with
+// The backlight and volume pages opened from the main menu and worked through the headless runner,
 // their effects read back through devicectl as a user would.
 #include <gtest/gtest.h>
 
@@ -12,29 +12,24 @@ namespace {
 using testing_support::Devicectl;
 using testing_support::ScratchRoot;
 
-// The menu's page button, one step up by the right arrow and one by the Up key, OK, and the
-// menu's Escape.
-std::string Script(const char* openPage) { return std::string(openPage) + "tap 272 125\nkey UP\ntap 114 206\nkey ESCAPE\n"; }
-
-TEST(SliderPages, BacklightTwoStepsUpAndOkKeepTheLevelAndSnapshotIt) {
+TEST(SliderPages, TwoStepsUpAndOkKeepTheBacklightLevelAndTheVolumeWithTheirEffects) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
   ASSERT_EQ(Devicectl(root, {"backlight", "3"}).status, 0);
-  auto run = testing_support::Utility(root, {"--headless", "--script", "-"}, Script("tap 52 106\n"));
-  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(Devicectl(root, {"volume", "0x80008000"}).status, 0);
+  ASSERT_EQ(Devicectl(root, {"sounds", "--clear"}).status, 0);
+  // Each page from its menu button: one step up by the right arrow and one by the Up key, OK, and
+  // the menu's Escape.
+  for (std::string page : {"tap 52 106\n", "tap 126 106\n"}) {
+    auto run = testing_support::Utility(root, {"--headless", "--script", "-"},
+                                        page + "tap 272 125\nkey UP\ntap 114 206\nkey ESCAPE\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
   EXPECT_EQ(Devicectl(root, {"backlight"}).out, "5\n");
   auto snapshot = testing_support::ReadHostFile(root.Path() / "My Flash Disk" / "Setting.dat");
   ASSERT_EQ(snapshot.size(), 18u);
   EXPECT_EQ(snapshot[10], 5);
-}
-
-TEST(SliderPages, VolumeTwoStepsUpFromAnOddWordClickAndStore) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  ASSERT_EQ(Devicectl(root, {"volume", "0x80008000"}).status, 0);
-  ASSERT_EQ(Devicectl(root, {"sounds", "--clear"}).status, 0);
-  auto run = testing_support::Utility(root, {"--headless", "--script", "-"}, Script("tap 126 106\n"));
-  ASSERT_EQ(run.status, 0) << run.err;
+  // From the odd word 0x80008000 (shown at the bottom) two steps up; each step clicks.
   EXPECT_EQ(Devicectl(root, {"volume"}).out, "0x66666666\n");
   EXPECT_EQ(Devicectl(root, {"reg", "get", "HKCU\\ControlPanel\\Volume", "Volume"}).out, "1717986918\n");
   std::string sounds = Devicectl(root, {"sounds"}).out;

@@ -34,23 +34,23 @@ TEST_F(BacklightDlgTest, StepsSendTheLevelAndEveryWayButOkSendsBackTheReportedOn
   struct Case {
     std::int64_t reported;
     int shown;
-    BYTE input;  // 0, VK_LEFT / VK_RIGHT (the arrow buttons), VK_UP / VK_DOWN (keys)
+    BYTE input;
     int pos;
     std::int64_t sent, after;
     Way way;
   } cases[] = {
-      {5, 5, VK_RIGHT, 6, 6, 5, Way::CancelButton},
+      {5, 5, kRightArrow, 6, 6, 5, Way::CancelButton},
       {5, 5, VK_UP, 6, 6, 5, Way::Escape},  // Up is Right
       {5, 5, VK_DOWN, 4, 4, 5, Way::DeviceCancel},  // Down is Left
-      {5, 5, VK_LEFT, 4, 4, 5, Way::DeviceClose},
-      {5, 5, VK_RIGHT, 6, 6, 5, Way::CloseRequest},
+      {5, 5, kLeftArrow, 4, 4, 5, Way::DeviceClose},
+      {5, 5, kRightArrow, 6, 6, 5, Way::CloseRequest},
       // Out of range: shown as 4, nothing sent at opening, given back as reported (and refused).
       {0, 4, 0, 4, kUntouched, kUntouched, Way::CancelButton},
-      {12, 4, VK_RIGHT, 5, 5, 5, Way::DeviceClose},
-      {1, 1, VK_LEFT, 1, kUntouched, kUntouched, Way::Ok},
-      {8, 8, VK_RIGHT, 8, kUntouched, kUntouched, Way::Ok},
-      {3, 3, VK_LEFT, 2, 2, 2, Way::Ok},
-      {7, 7, VK_RIGHT, 8, 8, 8, Way::Ok},
+      {12, 4, kRightArrow, 5, 5, 5, Way::DeviceClose},
+      {1, 1, kLeftArrow, 1, kUntouched, kUntouched, Way::Ok},
+      {8, 8, kRightArrow, 8, kUntouched, kUntouched, Way::Ok},
+      {3, 3, kLeftArrow, 2, 2, 2, Way::Ok},
+      {7, 7, kRightArrow, 8, 8, 8, Way::Ok},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "reported " << c.reported << " input " << int{c.input});
@@ -62,11 +62,7 @@ TEST_F(BacklightDlgTest, StepsSendTheLevelAndEveryWayButOkSendsBackTheReportedOn
                                         EXPECT_EQ(Level(), c.reported);
                                         SetLevel(kUntouched);
                                         Mark(56 + 100, 112 + 20);
-                                        if (c.input == VK_LEFT || c.input == VK_RIGHT) {
-                                          Press(c.input == VK_LEFT ? IDC_BACKLIGHT_LEFT : IDC_BACKLIGHT_RIGHT);
-                                        } else if (c.input != 0) {
-                                          Key(c.input);
-                                        }
+                                        Input(c.input, IDC_BACKLIGHT_LEFT, IDC_BACKLIGHT_RIGHT);
                                       },
                                       [&] {
                                         EXPECT_EQ(Pos(kSlider), c.pos);
@@ -85,17 +81,8 @@ TEST_F(BacklightDlgTest, StepsSendTheLevelAndEveryWayButOkSendsBackTheReportedOn
 
 TEST_F(BacklightDlgTest, ADragFromThreeToSixIsAppliedLive) {
   SetLevel(3);
-  POINT grab{};
   CBacklightDlg page;
-  std::deque<std::function<void()>> steps = {[&] {
-    grab = ThumbCentre(kSlider);
-    gwes::PostStylus(gwes::StylusAction::Down, grab.x, grab.y);
-  }};
-  for (int level = 4; level <= 6; ++level) {
-    steps.push_back([&, level] { gwes::PostStylus(gwes::StylusAction::Move, grab.x + 27 * (level - 3), grab.y); });
-    steps.push_back([&, level] { EXPECT_EQ(Level(), level); });
-  }
-  steps.push_back([&] { gwes::PostStylus(gwes::StylusAction::Up, grab.x + 81, grab.y); });
+  auto steps = Drag(kSlider, 27, 3, [](int i) { EXPECT_EQ(Level(), 3 + i); });
   steps.push_back([] { Key(VK_ESCAPE); });
   RunDialog(page, std::move(steps));
   EXPECT_EQ(Level(), 3);

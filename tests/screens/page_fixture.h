@@ -4,6 +4,8 @@
 
 #include <array>
 #include <initializer_list>
+#include <memory>
+#include <optional>
 
 #include "app/settings_snapshot.h"
 #include "platform/afx/winapp.h"
@@ -12,6 +14,7 @@
 #include "platform/gwes/surface.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
+#include "platform/kernel/registry.h"
 #include "res/resource.h"
 #include "screens/snapshot_request.h"
 #include "tests/screens/screen_fixture.h"
@@ -62,6 +65,32 @@ class PageTest : public ScreenTest {
     RECT r = WindowRect(Item(id));
     Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   }
+  // Inputs of the table rows: a page's left or right arrow button, or a key (0: none).
+  static constexpr BYTE kLeftArrow = 1, kRightArrow = 2;
+  static void Input(BYTE input, int leftArrow, int rightArrow) {
+    if (input == kLeftArrow || input == kRightArrow) {
+      Press(input == kLeftArrow ? leftArrow : rightArrow);
+    } else if (input != 0) {
+      Key(input);
+    }
+  }
+  // A DWORD value of the registry; nullopt when the value or its key is missing.
+  static std::optional<DWORD> RegDword(HKEY root, const char16_t* path, const char16_t* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD value = 0, size = sizeof value, type = 0;
+    LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_DWORD ? std::optional<DWORD>(value) : std::nullopt;
+  }
+  // Stores the value (nullopt: removes it) when its key exists.
+  static void SetRegDword(HKEY root, const char16_t* path, const char16_t* name, std::optional<DWORD> value) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    if (value) RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*value), sizeof(DWORD));
+    if (!value) RegDeleteValueW(key, name);
+    RegCloseKey(key);
+  }
   static kernel::DeviceStore& Store() { return kernel::CurrentDevice().Store(); }
 
   // Puts a colour no skin has on the screen at (x, y); it stays until something draws there.
@@ -103,11 +132,22 @@ class PageTest : public ScreenTest {
                  title, text, background, hidden);
     EXPECT_EQ(GetFocus(), Item(slider));
   }
-  // Where the slider at (56, 112) has the thumb's centre, on screen.
-  static POINT ThumbCentre(int sliderId) {
-    RECT thumb{};
-    SendMessageW(Item(sliderId), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-    return {56 + (thumb.left + thumb.right) / 2, 112 + (thumb.top + thumb.bottom) / 2};
+  // Steps that grab the thumb of the slider at (56, 112), move it `moves` times by `dx` pixels,
+  // calling `check(i)` after move i, and let go.
+  static std::deque<std::function<void()>> Drag(int sliderId, int dx, int moves, std::function<void(int)> check) {
+    auto grab = std::make_shared<POINT>();
+    std::deque<std::function<void()>> steps = {[=] {
+      RECT thumb{};
+      SendMessageW(Item(sliderId), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+      *grab = {56 + (thumb.left + thumb.right) / 2, 112 + (thumb.top + thumb.bottom) / 2};
+      gwes::PostStylus(gwes::StylusAction::Down, grab->x, grab->y);
+    }};
+    for (int i = 1; i <= moves; ++i) {
+      steps.push_back([=] { gwes::PostStylus(gwes::StylusAction::Move, grab->x + dx * i, grab->y); });
+      steps.push_back([=] { check(i); });
+    }
+    steps.push_back([=] { gwes::PostStylus(gwes::StylusAction::Up, grab->x + dx * moves, grab->y); });
+    return steps;
   }
 
   inline static int s_snapshots = 0;

@@ -7,7 +7,6 @@
 #include "platform/kernel/clock.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/power.h"
-#include "platform/kernel/registry.h"
 #include "platform/kernel/sync_objects.h"
 #include "screens/power_dlg.h"
 #include "screens/power_timeout_store.h"
@@ -16,6 +15,8 @@
 namespace {
 
 
+constexpr const char16_t* kTimeouts = PowerTimeoutStore::kTimeoutsKey;
+constexpr const char16_t* kBattSuspend = PowerTimeoutStore::kBattSuspendValue;
 // "BattSuspend" as the page leaves it: seconds, or one of these.
 constexpr DWORD kNoValue = 0xFFFFFFF0;
 constexpr DWORD kNoKey = 0xFFFFFFF1;
@@ -34,23 +35,14 @@ class PowerDlgTest : public screens_test::PageTest {
     Store().SetInt(kernel::state::kBatteryFail, b.fail ? 1 : 0);
   }
   static void SetBattSuspend(DWORD seconds) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, PowerTimeoutStore::kTimeoutsKey, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    if (seconds < kNoValue) {
-      RegSetValueExW(key, PowerTimeoutStore::kBattSuspendValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seconds), sizeof seconds);
-    } else {
-      RegDeleteValueW(key, PowerTimeoutStore::kBattSuspendValue);
-    }
-    RegCloseKey(key);
-    if (seconds == kNoKey) RegDeleteKeyW(HKEY_LOCAL_MACHINE, PowerTimeoutStore::kTimeoutsKey);
+    SetRegDword(HKEY_LOCAL_MACHINE, kTimeouts, kBattSuspend, seconds != kNoValue ? std::optional(seconds) : std::nullopt);
+    if (seconds == kNoKey) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTimeouts);
   }
   static DWORD StoredBattSuspend() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, PowerTimeoutStore::kTimeoutsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return kNoKey;
-    DWORD value = 0, size = sizeof value, type = 0;
-    LONG result = RegQueryValueExW(key, PowerTimeoutStore::kBattSuspendValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTimeouts, 0, KEY_READ, &key) != ERROR_SUCCESS) return kNoKey;
     RegCloseKey(key);
-    return result == ERROR_SUCCESS ? value : kNoValue;
+    return RegDword(HKEY_LOCAL_MACHINE, kTimeouts, kBattSuspend).value_or(kNoValue);
   }
   static int GaugePos() { return static_cast<int>(SendMessageW(Item(IDC_POWER_GAUGE), PBM_GETPOS, 0, 0)); }
   // How many columns of the 237-pixel gauge at (38, 87), from column 1 on, show the filled bar.
@@ -173,25 +165,25 @@ TEST_F(PowerDlgTest, StepsChooseAndOnlyOkWritesTellsThePowerManagerAndSnapshots)
   struct Case {
     DWORD stored;
     const char16_t* opening;
-    const char* steps;  // L R U D: keys; < >: the shorter and longer buttons
+    std::vector<BYTE> inputs;
     const char16_t* chosen;
     Way way;
     DWORD after;
   } cases[] = {
-      {1200, u"20 Minutes", "RR", u"Never", Way::Ok, 0},
-      {300, u"Never", "", u"Never", Way::Ok, 0},
-      {kNoValue, u"Never", "L", u"30 Minutes", Way::Ok, 1800},
-      {600, u"10 Minutes", "L", u"10 Minutes", Way::Ok, 600},
-      {0, u"Never", "U", u"Never", Way::Ok, 0},
-      {0, u"Never", "DDD", u"10 Minutes", Way::Ok, 600},
-      {1800, u"30 Minutes", "<", u"20 Minutes", Way::Ok, 1200},
-      {600, u"10 Minutes", ">", u"20 Minutes", Way::Ok, 1200},
-      {1200, u"20 Minutes", "R", u"30 Minutes", Way::CancelButton, 1200},
-      {1200, u"20 Minutes", "R", u"30 Minutes", Way::Escape, 1200},
-      {1200, u"20 Minutes", "L", u"10 Minutes", Way::DeviceCancel, 1200},
-      {1200, u"20 Minutes", "R", u"30 Minutes", Way::DeviceClose, 1200},
-      {1200, u"20 Minutes", "R", u"30 Minutes", Way::CloseRequest, 1200},
-      {kNoKey, u"Never", "L", u"30 Minutes", Way::Ok, kNoKey},  // last: the key is gone
+      {1200, u"20 Minutes", {VK_RIGHT, VK_RIGHT}, u"Never", Way::Ok, 0},
+      {300, u"Never", {}, u"Never", Way::Ok, 0},
+      {kNoValue, u"Never", {VK_LEFT}, u"30 Minutes", Way::Ok, 1800},
+      {600, u"10 Minutes", {VK_LEFT}, u"10 Minutes", Way::Ok, 600},
+      {0, u"Never", {VK_UP}, u"Never", Way::Ok, 0},
+      {0, u"Never", {VK_DOWN, VK_DOWN, VK_DOWN}, u"10 Minutes", Way::Ok, 600},
+      {1800, u"30 Minutes", {kLeftArrow}, u"20 Minutes", Way::Ok, 1200},
+      {600, u"10 Minutes", {kRightArrow}, u"20 Minutes", Way::Ok, 1200},
+      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::CancelButton, 1200},
+      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::Escape, 1200},
+      {1200, u"20 Minutes", {VK_LEFT}, u"10 Minutes", Way::DeviceCancel, 1200},
+      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::DeviceClose, 1200},
+      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::CloseRequest, 1200},
+      {kNoKey, u"Never", {VK_LEFT}, u"30 Minutes", Way::Ok, kNoKey},  // last: the key is gone
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
@@ -203,19 +195,11 @@ TEST_F(PowerDlgTest, StepsChooseAndOnlyOkWritesTellsThePowerManagerAndSnapshots)
       EXPECT_EQ(Text(IDC_POWER_TIMEOUT), c.opening);
       EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_POWER_TIMEOUT);
     }};
-    for (const char* s = c.steps; *s != 0; ++s) {
-      steps.push_back([s] {
-        switch (*s) {
-          case '<': Press(IDC_POWER_SHORTER); break;
-          case '>': Press(IDC_POWER_LONGER); break;
-          default: Key(*s == 'L' ? VK_LEFT : *s == 'R' ? VK_RIGHT : *s == 'U' ? VK_UP : VK_DOWN); break;
-        }
-      });
-    }
+    for (BYTE input : c.inputs) steps.push_back([input] { Input(input, IDC_POWER_SHORTER, IDC_POWER_LONGER); });
     steps.push_back([&] {
       EXPECT_EQ(Text(IDC_POWER_TIMEOUT), c.chosen);
       EXPECT_EQ(StoredBattSuspend(), c.stored);
-      EXPECT_EQ(GetDlgCtrlID(GetFocus()), *c.steps != 0 ? IDC_POWER_TIMEOUT_LIST : IDC_POWER_TIMEOUT);
+      EXPECT_EQ(GetDlgCtrlID(GetFocus()), !c.inputs.empty() ? IDC_POWER_TIMEOUT_LIST : IDC_POWER_TIMEOUT);
       Leave(c.way);
     });
     CPowerDlg page;

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "platform/kernel/audio.h"
-#include "platform/kernel/registry.h"
 #include "screens/volume_dlg.h"
 #include "tests/screens/page_fixture.h"
 
@@ -24,20 +23,10 @@ class VolumeDlgTest : public screens_test::PageTest {
     waveOutGetVolume(nullptr, &volume);
     return volume;
   }
-  static std::optional<DWORD> Registry() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kVolumeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    DWORD value = 0, size = sizeof value, type = 0;
-    LONG status = RegQueryValueExW(key, u"Volume", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS && type == REG_DWORD ? std::optional<DWORD>(value) : std::nullopt;
-  }
+  static std::optional<DWORD> Registry() { return RegDword(HKEY_CURRENT_USER, kVolumeKey, u"Volume"); }
   static void SetVolume(DWORD volume) {
     waveOutSetVolume(nullptr, volume);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kVolumeKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
-    RegSetValueExW(key, u"Volume", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&volume), sizeof volume);
-    RegCloseKey(key);
+    SetRegDword(HKEY_CURRENT_USER, kVolumeKey, u"Volume", volume);
   }
   // Clicks played since the last call, each checked to be the program's click played to its end.
   std::size_t NewClicks() {
@@ -63,21 +52,21 @@ TEST_F(VolumeDlgTest, StepsStoreAndClickAndEveryWayButOkStoresTheOpeningWord) {
   struct Case {
     DWORD opening;
     int shown;
-    BYTE input;  // 0, VK_LEFT / VK_RIGHT (the arrow buttons), VK_UP / VK_DOWN (keys)
+    BYTE input;
     int pos;
     DWORD stored;
     Way way;
     DWORD after;
   } cases[] = {
-      {0x80008000, 0, VK_RIGHT, 1, 0x33333333, Way::CancelButton, 0x80008000},
+      {0x80008000, 0, kRightArrow, 1, 0x33333333, Way::CancelButton, 0x80008000},
       {0x80008000, 0, VK_UP, 1, 0x33333333, Way::Escape, 0x80008000},  // Up raises
-      {0x80008000, 0, VK_LEFT, 0, 0x00000000, Way::DeviceCancel, 0x80008000},
+      {0x80008000, 0, kLeftArrow, 0, 0x00000000, Way::DeviceCancel, 0x80008000},
       {0x66666666, 2, VK_DOWN, 1, 0x33333333, Way::DeviceClose, 0x66666666},  // Down lowers
       {0x66666666, 2, 0, 2, kUntouched, Way::CloseRequest, 0x66666666},
       {0x80008000, 0, 0, 0, kUntouched, Way::Ok, kUntouched},
-      {0xFFFFFFFF, 5, VK_RIGHT, 5, 0xFFFFFFFF, Way::Ok, 0xFFFFFFFF},
-      {0x66666666, 2, VK_RIGHT, 3, 0x99999999, Way::Ok, 0x99999999},
-      {0x66666666, 2, VK_LEFT, 1, 0x33333333, Way::Ok, 0x33333333},
+      {0xFFFFFFFF, 5, kRightArrow, 5, 0xFFFFFFFF, Way::Ok, 0xFFFFFFFF},
+      {0x66666666, 2, kRightArrow, 3, 0x99999999, Way::Ok, 0x99999999},
+      {0x66666666, 2, kLeftArrow, 1, 0x33333333, Way::Ok, 0x33333333},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.opening << " input " << int{c.input});
@@ -87,11 +76,7 @@ TEST_F(VolumeDlgTest, StepsStoreAndClickAndEveryWayButOkStoresTheOpeningWord) {
                                         EXPECT_EQ(Pos(kSlider), c.shown);
                                         EXPECT_EQ(NewClicks(), 0u);  // opening is silent
                                         SetVolume(kUntouched);
-                                        if (c.input == VK_LEFT || c.input == VK_RIGHT) {
-                                          Press(c.input == VK_LEFT ? IDC_VOLUME_LEFT : IDC_VOLUME_RIGHT);
-                                        } else if (c.input != 0) {
-                                          Key(c.input);
-                                        }
+                                        Input(c.input, IDC_VOLUME_LEFT, IDC_VOLUME_RIGHT);
                                       },
                                       [&] {
                                         EXPECT_EQ(Pos(kSlider), c.pos);
@@ -111,23 +96,14 @@ TEST_F(VolumeDlgTest, StepsStoreAndClickAndEveryWayButOkStoresTheOpeningWord) {
 
 TEST_F(VolumeDlgTest, ADragFromOneToFourStoresOnceOnRelease) {
   SetVolume(0x33333333);
-  POINT grab{};
   CVolumeDlg page;
-  std::deque<std::function<void()>> steps = {[&] {
-    grab = ThumbCentre(kSlider);
-    gwes::PostStylus(gwes::StylusAction::Down, grab.x, grab.y);
-  }};
   // The trackbar's travel is 188 pixels over five positions.
-  for (int pos = 2; pos <= 4; ++pos) {
-    steps.push_back([&, pos] { gwes::PostStylus(gwes::StylusAction::Move, grab.x + 188 * (pos - 1) / 5, grab.y); });
-    steps.push_back([&, pos] {
-      EXPECT_EQ(Pos(kSlider), pos);
-      EXPECT_EQ(Wave(), 0x33333333u);
-      EXPECT_EQ(NewClicks(), 0u);
-    });
-  }
-  steps.push_back([&] { gwes::PostStylus(gwes::StylusAction::Up, grab.x + 188 * 3 / 5, grab.y); });
-  steps.push_back([&] {
+  auto steps = Drag(kSlider, 38, 3, [this](int i) {
+    EXPECT_EQ(Pos(kSlider), 1 + i);
+    EXPECT_EQ(Wave(), 0x33333333u);
+    EXPECT_EQ(NewClicks(), 0u);
+  });
+  steps.push_back([this] {
     EXPECT_EQ(Registry(), 0xCCCCCCCCu);
     EXPECT_EQ(NewClicks(), 1u);
     Key(VK_RETURN);  // the dialog's OK
