@@ -20,8 +20,7 @@ class VolumeDlgTest : public screens_test::PageTest {
  protected:
   static DWORD Wave() {
     DWORD volume = 0;
-    waveOutGetVolume(nullptr, &volume);
-    return volume;
+    return waveOutGetVolume(nullptr, &volume), volume;
   }
   static std::optional<DWORD> Registry() { return RegDword(HKEY_CURRENT_USER, kVolumeKey, u"Volume"); }
   static void SetVolume(DWORD volume) {
