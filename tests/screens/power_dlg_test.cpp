@@ -107,49 +107,48 @@ TEST_F(PowerDlgTest, TheStatusLineAndGaugeShowTheBatteryAtOpeningAndAtTheFirstRe
   }
 }
 
-TEST_F(PowerDlgTest, WhileChargingTheGaugeRunsUpInTensAndStartsOver) {
-  SetBattery({1, BATTERY_FLAG_CHARGING, 50});
-  std::vector<int> positions;
-  std::deque<std::function<void()>> steps(12, [&] {
-    EXPECT_EQ(Text(IDC_POWER_STATUS), u"Charging:");
-    positions.push_back(GaugePos());
-    Refresh();
-  });
-  steps.push_back([] { Key(VK_ESCAPE); });
-  CPowerDlg page;
-  RunDialog(page, steps);
-  EXPECT_EQ(positions, (std::vector<int>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 0, 10}));
-}
-
 // A refresh that reads what the page shows draws nothing; a change shows at the next refresh, the
-// gauge coming back with a battery.
-TEST_F(PowerDlgTest, ARefreshDrawsOnlyWhenTheDeviceReportsAChange) {
+// gauge coming back with a battery. While charging the gauge runs up in tens and starts over.
+TEST_F(PowerDlgTest, ARefreshDrawsOnlyWhenTheDeviceReportsAChangeAndFollowsCharging) {
   SetBattery({0, BATTERY_FLAG_HIGH, 85});
   std::uint64_t drawn = 0;
   CPowerDlg page;
   // A step moves the focus from the time-out box, whose caret blinks, to the hidden list.
-  RunDialog(page, {[] { Key(VK_RIGHT); },
-                   [&] {
-                     drawn = gwes::ScreenDirtyCount();
-                     Refresh();
-                   },
-                   [&] { Refresh(); },
-                   [&] {
-                     EXPECT_EQ(gwes::ScreenDirtyCount(), drawn);
-                     SetBattery({1, BATTERY_FLAG_NO_BATTERY, 0});
-                     Refresh();
-                   },
-                   [&] {
-                     EXPECT_FALSE(GaugeShown());
-                     SetBattery({0, BATTERY_FLAG_HIGH, 60});
-                     Refresh();
-                   },
-                   [&] {
-                     EXPECT_EQ(Text(IDC_POWER_STATUS), Remaining(60));
-                     EXPECT_TRUE(GaugeShown());
-                     EXPECT_EQ(GaugePos(), 60);
-                     Key(VK_ESCAPE);
-                   }});
+  std::deque<std::function<void()>> steps = {
+      [] { Key(VK_RIGHT); },
+      [&] {
+        drawn = gwes::ScreenDirtyCount();
+        Refresh();
+      },
+      [&] { Refresh(); },
+      [&] {
+        EXPECT_EQ(gwes::ScreenDirtyCount(), drawn);
+        SetBattery({1, BATTERY_FLAG_NO_BATTERY, 0});
+        Refresh();
+      },
+      [&] {
+        EXPECT_FALSE(GaugeShown());
+        SetBattery({0, BATTERY_FLAG_HIGH, 60});
+        Refresh();
+      },
+      [&] {
+        EXPECT_EQ(Text(IDC_POWER_STATUS), Remaining(60));
+        EXPECT_TRUE(GaugeShown());
+        EXPECT_EQ(GaugePos(), 60);
+        SetBattery({1, BATTERY_FLAG_CHARGING, 50});
+        Refresh();
+      }};
+  std::vector<int> positions;
+  for (int i = 0; i < 12; ++i) {
+    steps.push_back([&] {
+      EXPECT_EQ(Text(IDC_POWER_STATUS), u"Charging:");
+      positions.push_back(GaugePos());
+      Refresh();
+    });
+  }
+  steps.push_back([] { Key(VK_ESCAPE); });
+  RunDialog(page, std::move(steps));
+  EXPECT_EQ(positions, (std::vector<int>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 0, 10}));
 }
 
 // Steps go by the shown text and stop at the ends; nothing is written before OK. OK writes the
