@@ -1,100 +1,91 @@
-// The volume page as a person works it: the six steps stored to the wave output and the registry
-// with one click each, drags applied on release only, the volume keys followed, and every way out
-// that stores the opening word exactly.
+// The volume page: the six steps stored to the wave output and the registry with one click each,
+// drags stored on release only, the volume keys followed, and every way out but OK storing the
+// opening word exactly.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/kernel/audio.h"
-#include "platform/kernel/registry.h"
 #include "screens/volume_dlg.h"
-#include "tests/screens/slider_page_fixture.h"
+#include "tests/screens/page_fixture.h"
 
 namespace {
 
-using screens_test::SliderPageTest;
-
 constexpr int kSlider = IDC_VOLUME_SLIDER;
 constexpr const char16_t* kVolumeKey = u"ControlPanel\\Volume";
+// A word no request of the page stores: it shows that nothing was stored since it was put there.
+constexpr DWORD kUntouched = 0x12345678;
 
-class VolumeDlgTest : public SliderPageTest {
+class VolumeDlgTest : public screens_test::PageTest {
  protected:
   static DWORD Wave() {
     DWORD volume = 0;
-    waveOutGetVolume(nullptr, &volume);
-    return volume;
+    return waveOutGetVolume(nullptr, &volume), volume;
   }
-  static std::optional<DWORD> Registry() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kVolumeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    DWORD value = 0, size = sizeof value, type = 0;
-    LONG status = RegQueryValueExW(key, u"Volume", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
-    return value;
-  }
+  static std::optional<DWORD> Registry() { return RegDword(HKEY_CURRENT_USER, kVolumeKey, u"Volume"); }
   static void SetVolume(DWORD volume) {
     waveOutSetVolume(nullptr, volume);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kVolumeKey, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    RegSetValueExW(key, u"Volume", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&volume), sizeof volume);
-    RegCloseKey(key);
+    SetRegDword(HKEY_CURRENT_USER, kVolumeKey, u"Volume", volume);
   }
   // Clicks played since the last call, each checked to be the program's click played to its end.
   std::size_t NewClicks() {
     auto log = Store().SoundLog();
-    std::size_t fresh = log.size() - m_seen;
     for (std::size_t i = m_seen; i < log.size(); ++i) EXPECT_EQ(log[i].flags, SND_SYNC | SND_MEMORY);
-    m_seen = log.size();
-    return fresh;
+    return log.size() - std::exchange(m_seen, log.size());
   }
   std::size_t m_seen = Store().SoundLog().size();
 };
 
-TEST_F(VolumeDlgTest, OpensWithTheTitleSliderArrowsAndButtonsInTheirPlacesAndFaces) {
+TEST_F(VolumeDlgTest, OpensWithItsControlsInPlace) {
   CVolumeDlg page;
-  RunDialog(page, {[&] {
-              ExpectOpeningLayout({IDC_VOLUME_TITLE, IDC_VOLUME_LEFT, kSlider, IDC_VOLUME_RIGHT, u"Volume",
-                                   IDB_VOLUME_BACKGROUND, {IDC_VOLUME_HIDDEN_CAPTION, IDC_VOLUME_HIDDEN_LOUD}});
-              EXPECT_EQ(SendMessageW(Item(kSlider), TBM_GETPAGESIZE, 0, 0), 1);
-              EXPECT_EQ(NewClicks(), 0u);  // opening is silent
+  RunDialog(page, {[] {
+              ExpectSliderLayout(IDC_VOLUME_TITLE, IDC_VOLUME_LEFT, kSlider, IDC_VOLUME_RIGHT, u"Volume",
+                                 IDB_VOLUME_BACKGROUND, {IDC_VOLUME_HIDDEN_CAPTION, IDC_VOLUME_HIDDEN_LOUD});
               Key(VK_ESCAPE);
             }});
 }
 
-TEST_F(VolumeDlgTest, EveryWayOutButOkStoresTheOpeningWordExactly) {
-  enum class Way { CancelButton, Escape, DeviceCancel, DeviceClose, CloseRequest, Ok };
+// One input (arrow button or key), then a way out. A step stores its word and clicks, also at the
+// ends; OK stores nothing of its own; every other way stores the opening word, odd ones too.
+TEST_F(VolumeDlgTest, StepsStoreAndClickAndEveryWayButOkStoresTheOpeningWord) {
   struct Case {
     DWORD opening;
     int shown;
-    int steps;  // Right taps before leaving
+    BYTE input;
+    int pos;
+    DWORD stored;
     Way way;
     DWORD after;
   } cases[] = {
-      {0x80008000, 0, 1, Way::CancelButton, 0x80008000},
-      {0x80008000, 0, 3, Way::Escape, 0x80008000},
-      {0x80008000, 0, 1, Way::DeviceCancel, 0x80008000},
-      {0x66666666, 2, 1, Way::DeviceClose, 0x66666666},
-      {0x66666666, 2, 1, Way::CloseRequest, 0x66666666},
-      {0x80008000, 0, 0, Way::Ok, 0x80008000},  // OK without a step leaves the odd word alone
-      {0x80008000, 0, 2, Way::Ok, 0x66666666},
+      {0x80008000, 0, kRightArrow, 1, 0x33333333, Way::CancelButton, 0x80008000},
+      {0x80008000, 0, VK_UP, 1, 0x33333333, Way::Escape, 0x80008000},  // Up raises
+      {0x80008000, 0, kLeftArrow, 0, 0x00000000, Way::DeviceCancel, 0x80008000},
+      {0x66666666, 2, VK_DOWN, 1, 0x33333333, Way::DeviceClose, 0x66666666},  // Down lowers
+      {0x66666666, 2, 0, 2, kUntouched, Way::CloseRequest, 0x66666666},
+      {0x80008000, 0, 0, 0, kUntouched, Way::Ok, kUntouched},
+      {0xFFFFFFFF, 5, kRightArrow, 5, 0xFFFFFFFF, Way::Ok, 0xFFFFFFFF},
+      {0x66666666, 2, kRightArrow, 3, 0x99999999, Way::Ok, 0x99999999},
+      {0x66666666, 2, kLeftArrow, 1, 0x33333333, Way::Ok, 0x33333333},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.opening << " way " << static_cast<int>(c.way));
+    SCOPED_TRACE(testing::Message() << std::hex << c.opening << " input " << int{c.input});
     SetVolume(c.opening);
     CVolumeDlg page;
-    std::deque<std::function<void()>> steps = {[&] { EXPECT_EQ(Pos(kSlider), c.shown); }};
-    for (int i = 0; i < c.steps; ++i) steps.push_back([] { Tap(259 + 13, 112 + 13); });
-    steps.push_back([&] {
-      EXPECT_EQ(NewClicks(), static_cast<std::size_t>(c.steps));
-      switch (c.way) {
-        case Way::CancelButton: Tap(175 + 29, 192 + 14); break;
-        case Way::Escape: Key(VK_ESCAPE); break;
-        case Way::DeviceCancel: Key(VK_DEVICE_CANCEL); break;
-        case Way::DeviceClose: Key(VK_DEVICE_CLOSE); break;
-        case Way::CloseRequest: PostMessageW(TopWindow(), WM_CLOSE, 0, 0); break;
-        case Way::Ok: Tap(85 + 29, 192 + 14); break;
-      }
-    });
-    EXPECT_EQ(RunDialog(page, std::move(steps)), c.way == Way::Ok ? IDOK : IDCANCEL);
+    INT_PTR result = RunDialog(page, {[&] {
+                                        EXPECT_EQ(Pos(kSlider), c.shown);
+                                        EXPECT_EQ(NewClicks(), 0u);  // opening is silent
+                                        SetVolume(kUntouched);
+                                        Input(c.input, IDC_VOLUME_LEFT, IDC_VOLUME_RIGHT);
+                                      },
+                                      [&] {
+                                        EXPECT_EQ(Pos(kSlider), c.pos);
+                                        EXPECT_EQ(Wave(), c.stored);
+                                        EXPECT_EQ(Registry(), c.stored);
+                                        EXPECT_EQ(NewClicks(), c.input != 0 ? 1u : 0u);
+                                        EXPECT_EQ(GetFocus(), Item(kSlider));
+                                        Leave(c.way);
+                                      }});
+    EXPECT_EQ(result, c.way == Way::Ok ? IDOK : IDCANCEL);
     EXPECT_EQ(Wave(), c.after);
     EXPECT_EQ(Registry(), c.after);
     EXPECT_EQ(CloseRequestPosted(), c.way == Way::DeviceClose);
@@ -102,67 +93,16 @@ TEST_F(VolumeDlgTest, EveryWayOutButOkStoresTheOpeningWordExactly) {
   }
 }
 
-TEST_F(VolumeDlgTest, EachStepStoresItsWordAndClicksOnceAlsoAtTheEnds) {
-  enum class Input { LeftButton, RightButton, UpKey, DownKey };
-  struct Case {
-    DWORD opening;
-    Input input;
-    int pos;
-    DWORD stored;
-  } cases[] = {
-      {0xFFFFFFFF, Input::RightButton, 5, 0xFFFFFFFF},
-      {0x00000000, Input::LeftButton, 0, 0x00000000},
-      {0x66666666, Input::RightButton, 3, 0x99999999},
-      {0x66666666, Input::LeftButton, 1, 0x33333333},
-      {0x80008000, Input::RightButton, 1, 0x33333333},
-      {0x66666666, Input::UpKey, 3, 0x99999999},    // Up raises
-      {0x66666666, Input::DownKey, 1, 0x33333333},  // Down lowers
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.opening << " input " << static_cast<int>(c.input));
-    SetVolume(c.opening);
-    CVolumeDlg page;
-    RunDialog(page, {[&] {
-                       // Give the stored word a value the step must overwrite.
-                       SetVolume(0x12345678);
-                       switch (c.input) {
-                         case Input::LeftButton: Tap(29 + 13, 112 + 13); break;
-                         case Input::RightButton: Tap(259 + 13, 112 + 13); break;
-                         case Input::UpKey: Key(VK_UP); break;
-                         case Input::DownKey: Key(VK_DOWN); break;
-                       }
-                     },
-                     [&] {
-                       EXPECT_EQ(Pos(kSlider), c.pos);
-                       EXPECT_EQ(Wave(), c.stored);
-                       EXPECT_EQ(Registry(), c.stored);
-                       EXPECT_EQ(NewClicks(), 1u);
-                       EXPECT_EQ(GetFocus(), Item(kSlider));
-                       Tap(85 + 29, 192 + 14);
-                     }});
-  }
-}
-
 TEST_F(VolumeDlgTest, ADragFromOneToFourStoresOnceOnRelease) {
   SetVolume(0x33333333);
-  POINT grab{};
   CVolumeDlg page;
-  std::deque<std::function<void()>> steps = {[&] {
-    grab = ThumbCentre(kSlider);
-    gwes::PostStylus(gwes::StylusAction::Down, grab.x, grab.y);
-  }};
   // The trackbar's travel is 188 pixels over five positions.
-  for (int pos = 2; pos <= 4; ++pos) {
-    steps.push_back([&, pos] { gwes::PostStylus(gwes::StylusAction::Move, grab.x + 188 * (pos - 1) / 5, grab.y); });
-    steps.push_back([&, pos] {
-      EXPECT_EQ(Pos(kSlider), pos);
-      EXPECT_EQ(Wave(), 0x33333333u);
-      EXPECT_EQ(NewClicks(), 0u);
-    });
-  }
-  steps.push_back([&] { gwes::PostStylus(gwes::StylusAction::Up, grab.x + 188 * 3 / 5, grab.y); });
-  steps.push_back([&] {
-    EXPECT_EQ(Wave(), 0xCCCCCCCCu);
+  auto steps = Drag(kSlider, 38, 3, [this](int i) {
+    EXPECT_EQ(Pos(kSlider), 1 + i);
+    EXPECT_EQ(Wave(), 0x33333333u);
+    EXPECT_EQ(NewClicks(), 0u);
+  });
+  steps.push_back([this] {
     EXPECT_EQ(Registry(), 0xCCCCCCCCu);
     EXPECT_EQ(NewClicks(), 1u);
     Key(VK_RETURN);  // the dialog's OK
@@ -171,22 +111,30 @@ TEST_F(VolumeDlgTest, ADragFromOneToFourStoresOnceOnRelease) {
   EXPECT_EQ(Wave(), 0xCCCCCCCCu);
 }
 
-TEST_F(VolumeDlgTest, TheVolumeKeysAreFollowedWithAClickAndRepaintOnlyOnAChange) {
-  // The device's keypad changes the volume before the key reaches the page; the page follows.
+// The device's keypad changes the wave volume before the key reaches the page; the page follows it
+// with a click, stores it
+// in the registry and draws the slider again only when its position changed. Without the registry
+// key no key is made (it would hold the value), and a cancel still gives the wave output back.
+TEST_F(VolumeDlgTest, TheVolumeKeysAreFollowed) {
   struct Case {
     BYTE key;
-    DWORD before;
+    DWORD before;  // set just before the key; the keypad then moves it one step or mutes
     DWORD after;
     int pos;
+    bool registryKey;
   } cases[] = {
-      {VK_F6, 0x99999999, 0xCCCCCCCC, 4},
-      {VK_F7, 0x66666666, 0x33333333, 1},
-      {VK_F10, 0x99999999, 0x00000000, 0},
-      {VK_F6, 0x66666666, 0x99999999, 3},  // no change: the slider is not drawn again
+      {VK_F6, 0x99999999, 0xCCCCCCCC, 4, true},
+      {VK_F7, 0x66666666, 0x33333333, 1, true},
+      {VK_F10, 0x99999999, 0x00000000, 0, true},
+      {VK_F6, 0x66666666, 0x99999999, 3, true},
+      {VK_F7, 0x99999999, 0x66666666, 2, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "key " << int{c.key} << " volume " << std::hex << c.before);
     SetVolume(0x99999999);
+    if (!c.registryKey) {
+      ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, kVolumeKey), ERROR_SUCCESS);
+    }
     CVolumeDlg page;
     RunDialog(page, {[&] {
                        waveOutSetVolume(nullptr, c.before);
@@ -195,29 +143,13 @@ TEST_F(VolumeDlgTest, TheVolumeKeysAreFollowedWithAClickAndRepaintOnlyOnAChange)
                      },
                      [&] {
                        EXPECT_EQ(Pos(kSlider), c.pos);
-                       EXPECT_EQ(Registry(), c.after);
-                       EXPECT_EQ(Wave(), c.after);
+                       EXPECT_EQ(Registry(), c.registryKey ? std::optional(c.after) : std::nullopt);
                        EXPECT_EQ(NewClicks(), 1u);
                        EXPECT_EQ(Marked(56 + 100, 112 + 20), c.pos == 3);
                        Key(VK_ESCAPE);
                      }});
+    EXPECT_EQ(Wave(), 0x99999999u);
   }
-}
-
-TEST_F(VolumeDlgTest, WithoutTheRegistryKeyTheWaveVolumeStillChangesAndNoKeyIsMade) {
-  SetVolume(0x33333333);
-  ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, kVolumeKey), ERROR_SUCCESS);
-  CVolumeDlg page;
-  RunDialog(page, {[] { Tap(259 + 13, 112 + 13); },
-                   [&] {
-                     EXPECT_EQ(Wave(), 0x66666666u);
-                     EXPECT_EQ(NewClicks(), 1u);
-                     Key(VK_ESCAPE);
-                   }});
-  EXPECT_EQ(Wave(), 0x33333333u);
-  EXPECT_EQ(Registry(), std::nullopt);
-  HKEY key = nullptr;
-  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kVolumeKey, 0, KEY_READ, &key), ERROR_SUCCESS);
 }
 
 }  // namespace

@@ -11,8 +11,7 @@ namespace {
 
 using gwes_test::Pump;
 
-constexpr COLORREF kThumbKey = RGB(200, 200, 200);
-constexpr int kTop = 112;
+constexpr int kLeft = 40, kTop = 112;
 
 class SkinSliderTest : public gwes_test::ControlTest {
  protected:
@@ -21,43 +20,29 @@ class SkinSliderTest : public gwes_test::ControlTest {
     ControlTest::SetUp();
     ASSERT_TRUE(framework.SubclassWindow(parent));
   }
-  // A skinned slider at (left, kTop), `width` x 34, with the track picture, range and position.
-  void Place(CSkinSlider& slider, int left, int width, int min, int max, int pos) {
-    HWND hwnd = Make(kTrackbarClassName, u"Slider1", 0x00030035, {10, 10, 120, 50}, 1026);
-    ASSERT_TRUE(slider.SubclassWindow(hwnd));
-    slider.m_nTrackId = IDB_SLIDER_TRACK;
-    slider.SetRange(min, max);
-    slider.MoveWindow(left, kTop, width, 34);
-    slider.SetPos(pos);
-    Pump();
-  }
   CWnd framework;
 };
 
-gwes::Surface& Pixels(const CSkinBitmap& bitmap) {
-  return *gwes::LookupGdi<gwes::BitmapObject>(bitmap.GetSafeHandle())->m_surface;
-}
-COLORREF ColourAt(gwes::Surface& surface, int x, int y) {
-  return gwes::ColourOf(surface.Pixel(x, y) & gwes::kColourBits);
+COLORREF ColourAt(const CSkinBitmap& bitmap, int x, int y) {
+  return gwes::ColourOf(gwes::LookupGdi<gwes::BitmapObject>(bitmap.GetSafeHandle())->m_surface->Pixel(x, y) &
+                        gwes::kColourBits);
 }
 
-// Whether the screen shows, within the slider at (left, kTop) `width` wide, the thumb with its left
-// edge at `x` over the track: thumb pixels where the thumb has any colour but the key, the track
-// beneath where it has the key.
-::testing::AssertionResult ShowsThumbAt(int left, int width, int x) {
+// Whether the screen shows, within the slider at (kLeft, kTop) `width` wide, the thumb with its left
+// edge at `x` over the track: thumb pixels where the thumb is not the key colour, the track where it is.
+::testing::AssertionResult ShowsThumbAt(int width, int x) {
   CSkinBitmap thumb, track;
   if (!LoadSkinBitmap(thumb, IDB_SLIDER_THUMB) || !LoadSkinBitmap(track, IDB_SLIDER_TRACK))
     return ::testing::AssertionFailure() << "no slider bitmaps";
-  gwes::Surface& thumbPixels = Pixels(thumb);
-  gwes::Surface& trackPixels = Pixels(track);
+  BITMAP size{};
+  GetObjectW(thumb.GetSafeHandle(), sizeof size, &size);
   int keyed = 0;
-  for (int row = 0; row < thumbPixels.height; ++row) {
-    for (int column = 0; column < thumbPixels.width && x + column < width; ++column) {
-      COLORREF own = ColourAt(thumbPixels, column, row);
-      bool key = own == kThumbKey;
+  for (int row = 0; row < size.bmHeight; ++row) {
+    for (int column = 0; column < size.bmWidth && x + column < width; ++column) {
+      COLORREF own = ColourAt(thumb, column, row);
+      bool key = own == RGB(200, 200, 200);
       keyed += key;
-      COLORREF expected = key ? ColourAt(trackPixels, x + column, row) : own;
-      if (gwes_test::ScreenColour(left + x + column, kTop + row) != expected)
+      if (gwes_test::ScreenColour(kLeft + x + column, kTop + row) != (key ? ColourAt(track, x + column, row) : own))
         return ::testing::AssertionFailure() << "thumb pixel (" << column << ", " << row << ") differs";
     }
   }
@@ -65,28 +50,28 @@ COLORREF ColourAt(gwes::Surface& surface, int x, int y) {
   return ::testing::AssertionSuccess();
 }
 
-TEST_F(SkinSliderTest, TheThumbSitsAStepPerPositionFromFiveAndNeverLeavesTheSlider) {
+TEST_F(SkinSliderTest, TheThumbSitsAStepPerPositionFromFiveOverTheTrack) {
   struct Case {
-    const char* what;
     int width, min, max, pos;
     int thumbX;
   } cases[] = {
-      {"backlight range at its minimum", 203, 1, 8, 1, 5},
-      {"backlight range at its maximum", 203, 1, 8, 8, 173},
-      {"volume range at its minimum", 203, 0, 5, 0, 5},
-      {"volume range at its maximum", 203, 0, 5, 5, 170},
-      {"a range of one position", 203, 3, 3, 3, 5},
-      {"a slider of exactly 34 pixels", 34, 0, 5, 5, 5},
-      {"a slider narrower than the thumb", 20, 0, 5, 5, 5},
+      {203, 1, 8, 8, 173},  // backlight at its maximum
+      {203, 0, 5, 0, 5},    // volume at its minimum
+      {203, 0, 5, 5, 170},  // volume at its maximum
+      {203, 3, 3, 3, 5},    // a range of one position
+      {34, 0, 5, 5, 5},     // no travel left beside the thumb
+      {20, 0, 5, 5, 5},     // narrower than the thumb
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(testing::Message() << c.width << " wide, " << c.min << ".." << c.max << " at " << c.pos);
     CSkinSlider slider;
-    Place(slider, 40, c.width, c.min, c.max, c.pos);
-    EXPECT_TRUE(ShowsThumbAt(40, c.width, c.thumbX));
-    // Nothing is drawn beside the slider.
-    EXPECT_EQ(gwes_test::ScreenColour(40 + c.width, kTop + 10), kBackground);
-    EXPECT_EQ(gwes_test::ScreenColour(39, kTop + 10), kBackground);
+    ASSERT_TRUE(slider.SubclassWindow(Make(kTrackbarClassName, u"Slider1", 0x00030035, {10, 10, 120, 50}, 1026)));
+    slider.m_nTrackId = IDB_SLIDER_TRACK;
+    slider.SetRange(c.min, c.max);
+    slider.MoveWindow(kLeft, kTop, c.width, 34);
+    slider.SetPos(c.pos);
+    Pump();
+    EXPECT_TRUE(ShowsThumbAt(c.width, c.thumbX));
     slider.DestroyWindow();
     Pump();
   }
@@ -94,9 +79,9 @@ TEST_F(SkinSliderTest, TheThumbSitsAStepPerPositionFromFiveAndNeverLeavesTheSlid
 
 TEST(SkinSliderThumbX, ExtremeRangesNeitherOverflowNorLeaveTheTravel) {
   EXPECT_EQ(SkinSliderThumbX(203, INT_MIN, INT_MAX, INT_MAX), 5);
-  EXPECT_EQ(SkinSliderThumbX(203, 5, 1, 3), 5);              // max below min
-  EXPECT_EQ(SkinSliderThumbX(203, 0, 169, 169), 169 + 5);    // one pixel a position
-  EXPECT_EQ(SkinSliderThumbX(203, 0, 5, 9), 170);            // a stray position stays at the end
+  EXPECT_EQ(SkinSliderThumbX(203, 5, 1, 3), 5);            // max below min
+  EXPECT_EQ(SkinSliderThumbX(203, 0, 169, 169), 169 + 5);  // one pixel a position
+  EXPECT_EQ(SkinSliderThumbX(203, 0, 5, 9), 170);          // a stray position stays at the end
 }
 
 }  // namespace
