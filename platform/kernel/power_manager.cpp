@@ -43,8 +43,15 @@ DWORD ReadBatterySuspend() {
   return result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value ? value : 0;
 }
 
+// Writes the manager's state for devicectl; a start that finds the same state stored writes nothing,
+// so an ordinary start costs the device store no write.
 void Publish(const Manager& manager) {
   auto& store = CurrentDevice().Store();
+  if (store.GetInt(state::kPowerState).value_or(-1) == (manager.suspended ? 1 : 0) &&
+      store.GetInt(state::kPowerTimeout).value_or(-1) == manager.timeoutSeconds &&
+      store.GetInt(state::kPowerReloads).value_or(-1) == static_cast<std::int64_t>(manager.reloads)) {
+    return;
+  }
   store.Batch([&] {
     store.SetInt(state::kPowerState, manager.suspended ? 1 : 0);
     store.SetInt(state::kPowerTimeout, manager.timeoutSeconds);
