@@ -2,7 +2,6 @@
 // devicectl beside it. The power manager darkens an idle device on battery, the keypad's volume keys
 // change the volume, and with a window the sounds go to SDL's audio output.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <stdlib.h>
 
 #include <sys/wait.h>
@@ -15,28 +14,17 @@
 #include <vector>
 
 #include "sim/display_loader.h"
+#include "tests/sim/shot_reader.h"
 #include "tests/support/programs.h"
 
 namespace {
 
 using testing_support::Devicectl;
+using testing_support::ReadShot;
 using testing_support::ScratchRoot;
 using testing_support::Utility;
 
 constexpr int kStatusScriptRanOut = 3;
-
-// A screenshot's pixels as 0xRRGGBB.
-std::vector<std::uint32_t> ReadShot(const std::filesystem::path& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
-  std::vector<std::uint32_t> pixels(rgb.size() / 3);
-  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = rgb[3 * i] << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
-  return pixels;
-}
 
 bool AllBlack(const std::vector<std::uint32_t>& pixels) {
   return !pixels.empty() && std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p == 0; });
