@@ -28,7 +28,8 @@ class InstallTest : public testing::Test {
     auto file = m_device.Host(relative);
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    if (runnable) std::filesystem::permissions(file, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    namespace fs = std::filesystem;
+    if (runnable) fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
   }
   std::string Read(const std::string& relative) const {
     std::ifstream in(m_device.Host(relative), std::ios::binary);
@@ -48,7 +49,9 @@ class InstallTest : public testing::Test {
     explicit PauseClock(InstallTest* test) : m_test(test) {}
     bool IsVirtual() const override { return true; }
     std::uint64_t MonotonicMs() override { return m_elapsed; }
-    std::int64_t BaseUtcMs() override { return testing_support::kTestStartUtcMs + static_cast<std::int64_t>(m_elapsed); }
+    std::int64_t BaseUtcMs() override {
+      return testing_support::kTestStartUtcMs + static_cast<std::int64_t>(m_elapsed);
+    }
     void Sleep(DWORD ms) override {
       m_test->m_pauses.push_back(ms);
       if (m_test->m_onPause) m_test->m_onPause(m_test->m_pauses.size());

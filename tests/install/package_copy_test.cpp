@@ -23,6 +23,12 @@ constexpr DWORD kRetryMs = 1000;
 TEST_F(InstallTest, CopyWithRetryClearsReadOnlyCopiesAndStopsWhenTheSourceIsGone) {
   const char16_t* source = u"\\SD Card\\Installation\\Pelora_german_1.cab";
   const char16_t* destination = u"\\My Flash Disk\\Pelora_german_1.cab";
+  auto noFlashDisk = [&] { std::filesystem::remove_all(m_device.Host("My Flash Disk")); };
+  auto dropSource = [&] { std::filesystem::remove(m_device.Host("SD Card/Installation/Pelora_german_1.cab")); };
+  auto readOnlyDestination = [&] {
+    Lay("My Flash Disk/Pelora_german_1.cab", "old");
+    SetFileAttributesW(destination, FILE_ATTRIBUTE_READONLY);
+  };
   struct Row {
     const char* name;
     std::function<void()> setUp;
@@ -31,30 +37,22 @@ TEST_F(InstallTest, CopyWithRetryClearsReadOnlyCopiesAndStopsWhenTheSourceIsGone
     std::vector<DWORD> pauses;
   } rows[] = {
       {"plain copy", [] {}, nullptr, PACKAGE_SUCCESS, {}},
-      {"read-only destination",
-       [&] {
-         Lay("My Flash Disk/Pelora_german_1.cab", "old");
-         SetFileAttributesW(destination, FILE_ATTRIBUTE_READONLY);
-       },
-       nullptr, PACKAGE_SUCCESS, Pauses({kRetryMs})},
-      {"destination folder appears at the third pause", [&] { std::filesystem::remove_all(m_device.Host("My Flash Disk")); },
+      {"read-only destination", readOnlyDestination, nullptr, PACKAGE_SUCCESS, Pauses({kRetryMs})},
+      {"flash disk appears at the third pause", noFlashDisk,
        [&](std::size_t pause) {
          if (pause == 3) std::filesystem::create_directories(m_device.Host("My Flash Disk"));
        },
        PACKAGE_SUCCESS, Pauses({}, 3, kRetryMs)},
-      {"destination folder never appears", [&] { std::filesystem::remove_all(m_device.Host("My Flash Disk")); }, nullptr,
-       PACKAGE_FAILED, Pauses({}, 5, kRetryMs)},
-      {"source missing", [&] { std::filesystem::remove(m_device.Host("SD Card/Installation/Pelora_german_1.cab")); },
-       nullptr, PACKAGE_NOT_FOUND, {}},
-      {"source vanishes at the first pause", [&] { std::filesystem::remove_all(m_device.Host("My Flash Disk")); },
-       [&](std::size_t) { std::filesystem::remove(m_device.Host("SD Card/Installation/Pelora_german_1.cab")); },
-       PACKAGE_NOT_FOUND, Pauses({kRetryMs})},
+      {"flash disk never appears", noFlashDisk, nullptr, PACKAGE_FAILED, Pauses({}, 5, kRetryMs)},
+      {"source missing", dropSource, nullptr, PACKAGE_NOT_FOUND, {}},
+      {"source vanishes at the first pause", noFlashDisk, [&](std::size_t) { dropSource(); }, PACKAGE_NOT_FOUND,
+       Pauses({kRetryMs})},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    std::filesystem::remove_all(m_device.Host("My Flash Disk"));
-    Lay("SD Card/Installation/Pelora_german_1.cab", "new");
+    noFlashDisk();
     std::filesystem::create_directories(m_device.Host("My Flash Disk"));
+    Lay("SD Card/Installation/Pelora_german_1.cab", "new");
     row.setUp();
     m_pauses.clear();
     m_onPause = row.onPause;
@@ -72,35 +70,32 @@ TEST_F(InstallTest, CopyWithRetryClearsReadOnlyCopiesAndStopsWhenTheSourceIsGone
 }
 
 TEST_F(InstallTest, CleanFlashPackagesDeletesTenOlderPackagesTheInstallerAndTheInstallKey) {
+  std::vector<std::string> packages;
+  for (char i = 'a'; i < 'a' + 12; ++i) packages.push_back(std::string("Pelora_german_") + i + ".cab");
   struct Row {
     const char* name;
     bool undeletableFirst;  // a folder named like a package, found first and never deleted
-    std::vector<std::string> left;
-  } rows[] = {
-      {"twelve packages", false, {"Pelora_german_10.cab", "Pelora_german_11.cab", "Setting.dat"}},
-      {"an undeletable match uses up the passes", true,
-       {"Pelora_0.cab", "Pelora_german_00.cab", "Pelora_german_01.cab", "Pelora_german_02.cab",
-        "Pelora_german_03.cab", "Pelora_german_04.cab", "Pelora_german_05.cab", "Pelora_german_06.cab",
-        "Pelora_german_07.cab", "Pelora_german_08.cab", "Pelora_german_09.cab", "Pelora_german_10.cab",
-        "Pelora_german_11.cab", "Setting.dat"}},
-  };
+    std::size_t deleted;
+  } rows[] = {{"twelve packages", false, 10}, {"an undeletable match uses up the passes", true, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     std::filesystem::remove_all(m_device.Host("My Flash Disk"));
-    for (int i = 0; i < 12; ++i) Lay("My Flash Disk/Pelora_german_" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".cab");
-    SetFileAttributesW(u"\\My Flash Disk\\Pelora_german_03.cab", FILE_ATTRIBUTE_READONLY);
+    for (const auto& package : packages) Lay("My Flash Disk/" + package);
+    SetFileAttributesW(u"\\My Flash Disk\\Pelora_german_d.cab", FILE_ATTRIBUTE_READONLY);
     if (row.undeletableFirst) std::filesystem::create_directories(m_device.Host("My Flash Disk/Pelora_0.cab"));
     Lay("My Flash Disk/Setting.dat", "snapshot");
     Lay("My Flash Disk/autorunce.exe", "old installer");
     ASSERT_TRUE(kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey}));
 
     CleanFlashPackages();
-    std::vector<std::string> left;
+    std::vector<std::string> left, expected(packages.begin() + static_cast<long>(row.deleted), packages.end());
+    if (row.undeletableFirst) expected.insert(expected.begin(), "Pelora_0.cab");
+    expected.push_back("Setting.dat");
     for (const auto& entry : std::filesystem::directory_iterator(m_device.Host("My Flash Disk"))) {
       left.push_back(entry.path().filename().string());
     }
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, row.left);
+    EXPECT_EQ(left, expected);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kInstallKey));
   }
 }
