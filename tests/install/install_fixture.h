@@ -25,10 +25,10 @@ class InstallTest : public testing::Test {
 
   // Writes a host file under the device root, creating its folders.
   void Lay(const std::string& relative, const std::string& text = "cab", bool runnable = false) {
-    auto file = m_device.Host(relative);
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     namespace fs = std::filesystem;
+    auto file = m_device.Host(relative);
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     if (runnable) fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
   }
   std::string Read(const std::string& relative) const {
