@@ -1,0 +1,73 @@
+// A scratch device for the package installation tests, on a virtual clock that records every
+// pause and wait time-out and can act at a given pause (a source vanishing, an installer finishing).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/kernel/clock.h"
+#include "platform/kernel/win32_types.h"
+#include "tests/support/test_device.h"
+
+namespace install_testing {
+
+class InstallTest : public testing::Test {
+ protected:
+  InstallTest() { kernel::SetClockSource(std::make_unique<PauseClock>(this)); }
+  ~InstallTest() override { kernel::SetClockSource(kernel::MakeVirtualClock(testing_support::kTestStartUtcMs)); }
+
+  // Writes a host file under the device root, creating its folders.
+  void Lay(const std::string& relative, const std::string& text = "cab", bool runnable = false) {
+    namespace fs = std::filesystem;
+    auto file = m_device.Host(relative);
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    if (runnable) fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
+  }
+  std::string Read(const std::string& relative) const {
+    std::ifstream in(m_device.Host(relative), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  bool Exists(const std::string& relative) const { return std::filesystem::exists(m_device.Host(relative)); }
+
+  testing_support::TestDevice m_device;
+  // Every pause and wait time-out in milliseconds, in order.
+  std::vector<DWORD> m_pauses;
+  // Called with the number of each pause (from 1) before time moves on.
+  std::function<void(std::size_t)> m_onPause;
+
+ private:
+  class PauseClock final : public kernel::ClockSource {
+   public:
+    explicit PauseClock(InstallTest* test) : m_test(test) {}
+    bool IsVirtual() const override { return true; }
+    std::uint64_t MonotonicMs() override { return m_elapsed; }
+    std::int64_t BaseUtcMs() override {
+      return testing_support::kTestStartUtcMs + static_cast<std::int64_t>(m_elapsed);
+    }
+    void Sleep(DWORD ms) override {
+      m_test->m_pauses.push_back(ms);
+      if (m_test->m_onPause) m_test->m_onPause(m_test->m_pauses.size());
+      m_elapsed += ms;
+    }
+
+   private:
+    InstallTest* m_test;
+    std::uint64_t m_elapsed = 0;
+  };
+};
+
+// n pauses of ms each after the given first ones.
+inline std::vector<DWORD> Pauses(std::vector<DWORD> first, std::size_t n = 0, DWORD ms = 0) {
+  first.insert(first.end(), n, ms);
+  return first;
+}
+
+}  // namespace install_testing

@@ -1,0 +1,147 @@
+#include "install/installer_run.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "install/package_copy.h"
+#include "install/package_search.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/registry.h"
+#include "platform/kernel/sync_objects.h"
+#include "tests/install/install_fixture.h"
+
+namespace {
+
+using install_testing::InstallTest;
+using install_testing::Pauses;
+
+// The installers of these tests are small shell programs that change the device through devicectl
+// and then report on a pipe in the device root. The first pause waits for that report, so the
+// installer has done all it will do before the first look at the key, as on a device where it
+// runs while the utility pauses.
+class InstallerRunTest : public InstallTest {
+ protected:
+  InstallerRunTest() {
+    // The registry exists before the installer's devicectl opens the device.
+    kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, u"SOFTWARE\\Apps"});
+    // Held for writing too, so an installer's report never blocks and the pipe never reads as
+    // closed between installers.
+    auto pipe = m_device.Host("installer.pipe");
+    if (::mkfifo(pipe.c_str(), 0600) == 0) m_pipe = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+  }
+  ~InstallerRunTest() override {
+    if (m_pipe >= 0) ::close(m_pipe);
+  }
+
+  // Lays the installer "autorunce.exe" that runs the given devicectl commands, and reports.
+  void LayInstaller(const std::string& folder, const std::vector<std::string>& commands) {
+    std::string text = "#!/bin/sh\n";
+    for (const auto& command : commands) {
+      text += "'" QUORVANE_DEVICECTL_BIN "' --device \"$QUORVANE_DEVICE\" " + command + " >/dev/null\n";
+    }
+    Lay(folder + "/autorunce.exe", text + "echo ended > installer.pipe\n", true);
+  }
+
+  // Waits (in real time, bounded) until the installer has reported its end.
+  void AwaitInstallerAtFirstPause() {
+    m_onPause = [this](std::size_t pause) {
+      if (pause != 1) return;
+      pollfd ready{m_pipe, POLLIN, 0};
+      char line[8];
+      ASSERT_EQ(::poll(&ready, 1, 20000), 1) << "the installer did not report";
+      EXPECT_GT(::read(m_pipe, line, sizeof line), 0);
+    };
+  }
+
+  int m_pipe = -1;
+};
+
+const std::string kCreateKey = "reg set 'HKLM\\SOFTWARE\\Apps\\Tavix Pelora' Version dword:1";
+const std::string kSignal = "event SetupFinishedEvent --set";
+
+TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEveryAttemptIsCounted) {
+  ASSERT_GE(m_pipe, 0);
+  struct Row {
+    const char* name;
+    std::vector<std::string> installer;
+    bool event;  // false: a mutex holds the event's name, so the event cannot be made
+    bool installed;
+    std::vector<DWORD> pauses;
+  } rows[] = {
+      {"creates the key", {kCreateKey}, true, true, Pauses({kInstallerStartPauseMs, kInstallerAttemptMs})},
+      {"creates the key, no event", {kCreateKey}, false, true,
+       Pauses({kInstallerStartPauseNoEventMs, kInstallerAttemptMs})},
+      {"creates the key and signals", {kCreateKey, kSignal}, true, true, Pauses({kInstallerStartPauseMs})},
+      // The signal ends the first attempt at once; the other 29 run their full time.
+      {"signals only", {kSignal}, true, false, Pauses({kInstallerStartPauseMs}, 29, kInstallerAttemptMs)},
+      {"does nothing", {}, true, false, Pauses({kInstallerStartPauseMs}, 30, kInstallerAttemptMs)},
+      {"does nothing, no event", {}, false, false, Pauses({kInstallerStartPauseNoEventMs}, 30, kInstallerAttemptMs)},
+  };
+  Lay("Storage Card/Installation/Pelora_english_5.cab");
+  ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, 1033), PACKAGE_SUCCESS);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
+    LayInstaller("Storage Card/Installation", row.installer);
+    // The test holds the event (or its name) so that the installer's devicectl can reach it.
+    HANDLE held = row.event ? CreateEventW(nullptr, FALSE, FALSE, kSetupFinishedEvent)
+                            : CreateMutexW(nullptr, FALSE, kSetupFinishedEvent);
+    m_pauses.clear();
+    AwaitInstallerAtFirstPause();
+    EXPECT_EQ(RunInstallerAndWait(false), row.installed);
+    EXPECT_EQ(m_pauses, row.pauses);
+    CloseHandle(held);
+  }
+}
+
+TEST_F(InstallerRunTest, AMissingOrUnrunnableInstallerOrPackageFailsWithoutWaiting) {
+  struct Row {
+    const char* name;
+    const char* installer;  // null: none
+    bool runnable;
+    bool package;
+  } rows[] = {
+      {"no installer", nullptr, true, true},
+      {"no package", "installer", true, false},
+      {"installer cannot run", "#!/bin/sh\n", false, true},
+  };
+  Lay("Storage Card/Installation/Pelora_english_5.cab");
+  ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, 2057), PACKAGE_SUCCESS);
+  ASSERT_TRUE(kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey}));  // would count if anything waited
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove_all(m_device.Host("Storage Card"));
+    if (row.installer) Lay("Storage Card/Installation/autorunce.exe", row.installer, row.runnable);
+    if (row.package) Lay("Storage Card/Installation/Pelora_english_5.cab");
+    m_pauses.clear();
+    EXPECT_FALSE(RunInstallerAndWait(false));
+    EXPECT_TRUE(m_pauses.empty());
+  }
+}
+
+TEST_F(InstallerRunTest, OnTheFlashDiskAnOldInstallKeyDoesNotCount) {
+  ASSERT_GE(m_pipe, 0);
+  auto layout = PackageLayoutFor(8);
+  ASSERT_TRUE(layout && layout->fromFlashDisk);
+  Lay("SD Card/Installation/Pelora_french_2.cab");
+  LayInstaller("SD Card/Installation", {});
+  Lay("My Flash Disk/Pelora_french_1.cab", "older");
+  ASSERT_TRUE(kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey}));
+
+  ASSERT_EQ(FindPackage(layout->folder, 1036), PACKAGE_SUCCESS);
+  CleanFlashPackages();
+  ASSERT_EQ(CopyPackageToFlash(layout->folder), PACKAGE_SUCCESS);
+  EXPECT_FALSE(Exists("My Flash Disk/Pelora_french_1.cab"));
+  AwaitInstallerAtFirstPause();
+  EXPECT_FALSE(RunInstallerAndWait(true));
+  EXPECT_EQ(m_pauses, Pauses({kInstallerStartPauseMs}, kInstallerAttempts, kInstallerAttemptMs));
+}
+
+}  // namespace
