@@ -28,15 +28,8 @@ CAniWaitCursor::CAniWaitCursor() {
   HWND parent = ::GetActiveWindow();
   CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, m_frameRect.right, m_frameRect.bottom, parent, 1);
   SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-  // Centred in the busy screen's client area, each half rounded down: (100, 100) on a full page.
-  if (parent != nullptr && m_hWnd != nullptr) {
-    RECT client{};
-    ::GetClientRect(parent, &client);
-    int width = m_frameRect.right - m_frameRect.left;
-    int height = m_frameRect.bottom - m_frameRect.top;
-    SetWindowPos(nullptr, (client.right - client.left) / 2 - width / 2, (client.bottom - client.top) / 2 - height / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  // Centred in the busy screen's client area: (100, 100) on a full page.
+  if (m_hWnd != nullptr) CenterWindow();
 
   // The worker needs the window to draw in and the event to be stopped by; without either the
   // cursor shows its first frame through the platform's repaints only.

@@ -18,6 +18,7 @@ namespace {
 
 // Where the cursor lies on a full-screen page, and its size (the first frame's).
 constexpr RECT kPlace{100, 100, 220, 141};
+constexpr int kWidth = kPlace.right - kPlace.left;
 
 // Polls `ready` without sleeping until it holds or five seconds of real time have passed.
 bool Await(const std::function<bool()>& ready) {
@@ -53,7 +54,7 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
       int differ = 0;
       for (int y = kPlace.top; y < kPlace.bottom; ++y)
         for (int x = kPlace.left; x < kPlace.right; ++x)
-          differ += ((screen->Pixel(x, y) ^ frames[i][(y - kPlace.top) * 120 + (x - kPlace.left)]) & gwes::kColourBits) != 0;
+          differ += ((screen->Pixel(x, y) ^ frames[i][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
       if (differ < fewest) {
         fewest = differ;
         best = CAniWaitCursor::kFrameIds[i];
@@ -70,7 +71,7 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
     int ink = 0;
     for (int y = kPlace.top; y < kPlace.bottom; ++y)
       for (int x = left; x < right; ++x)
-        ink += ((screen->Pixel(x, y) ^ frames[index][(y - kPlace.top) * 120 + (x - kPlace.left)]) & gwes::kColourBits) != 0;
+        ink += ((screen->Pixel(x, y) ^ frames[index][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
     return ink;
   }
   // Waits until the worker is blocked in its wait for the next period.
@@ -128,6 +129,7 @@ TEST_F(AniWaitCursorTest, StopsWithinAPeriodAndNeverDrawsAfterItsDestruction) {
   HWND window = *cursor;
   ASSERT_TRUE(WorkerWaits());
   AdvanceVirtualTime(CAniWaitCursor::kFramePeriodMs - 1);
+  EXPECT_EQ(ShownFrame(), static_cast<UINT>(IDB_WAIT_FRAME_0));
   DWORD ticks = GetTickCount();
   cursor.reset();  // the worker is woken by the stop, not by time
   EXPECT_EQ(GetTickCount(), ticks);
