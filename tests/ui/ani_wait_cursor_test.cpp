@@ -9,10 +9,13 @@
 
 #include "platform/kernel/clock.h"
 #include "platform/kernel/handle_table.h"
+#include "platform/kernel/process.h"
 #include "platform/kernel/resources.h"
 #include "res/program_resources.h"
 #include "res/resource.h"
 #include "tests/platform/gwes/control_fixture.h"
+#include "tests/support/device_fixture.h"
+#include "tests/support/res_writer.h"
 
 namespace {
 
@@ -42,6 +45,12 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
       auto surface = gwes::LookupGdi<gwes::BitmapObject>(bitmap.GetSafeHandle())->m_surface;
       frames.emplace_back(surface->Pixels().begin(), surface->Pixels().end());
     }
+  }
+
+  void TearDown() override {
+    if (LanguageModule != nullptr) FreeLibrary(LanguageModule);
+    LanguageModule = nullptr;
+    ControlTest::TearDown();
   }
 
   // The frame whose pixels the cursor's place shows most closely (the text covers a part of any).
@@ -165,6 +174,21 @@ TEST_F(AniWaitCursorTest, PlatformRepaintsWhileTheWorkerDrawsShowTheCurrentFrame
   InvalidateRect(parent, nullptr, TRUE);
   Drain();
   EXPECT_EQ(ShownFrame(), static_cast<UINT>(IDB_WAIT_FRAME_2));
+}
+
+TEST_F(AniWaitCursorTest, ALanguageModuleWithoutTheTextLeavesTheFramesBare) {
+  test::Bytes bytes =
+      test::ResWriter().Add(WORD{6}, WORD{1}, 1031, test::StringBlock({{1, u"Dienstprogramm"}})).bytes;
+  testing_support::WriteHostFile(device.Host("Windows/Utility.exe.0407.mui"), bytes);
+  LanguageModule = LoadLibraryW(u"\\Windows\\Utility.exe.0407.mui");
+  ASSERT_NE(LanguageModule, nullptr);
+  {
+    CAniWaitCursor cursor;
+    ASSERT_TRUE(WorkerWaits());
+    EXPECT_EQ(InkOver(IDB_WAIT_FRAME_0, kPlace.left, kPlace.right), 0);
+    NextPeriod();
+    EXPECT_EQ(InkOver(IDB_WAIT_FRAME_1, kPlace.left, kPlace.right), 0);
+  }
 }
 
 }  // namespace
