@@ -74,6 +74,7 @@
 #define IDS_MENU_BACK 130
 #define IDS_LOW_POWER 132
 #define IDS_NO_NAVIGATOR_FILES 136
+#define IDS_PLEASE_WAIT 152
 #define IDS_SWITCH_FAILED 153
 
 // The version record.

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/afx/winapp.h"
+#include "platform/kernel/clock.h"
 #include "platform/kernel/handle_table.h"
 
 namespace {
@@ -63,6 +64,9 @@ BOOL CWinThread::CreateThread(DWORD flags, UINT) {
 void CWinThread::Run() {
   std::shared_ptr<State> state = m_state;
   t_thread = this;
+  // Under virtual time only the user-interface thread (or a script) moves time; a worker's waits
+  // last until it has.
+  kernel::FollowVirtualTime();
   DWORD code = m_pfnThreadProc(m_pThreadParams);
   t_thread = nullptr;
   // Auto-delete is read before the end is signalled: once it is, the owner may delete us.

@@ -2,7 +2,8 @@
 // created suspended so the caller can finish setting up the thread object (for instance switch
 // off auto-delete) before ResumeThread lets it run. m_hThread is a kernel handle that
 // WaitForSingleObject waits on until the thread has ended. A thread that draws gets its own
-// message queue from the window system when it first needs one (GetDC works from it).
+// message queue from the window system when it first needs one (GetDC works from it). Under
+// virtual time the thread's bounded waits and pauses follow time rather than move it.
 #pragma once
 
 #include <memory>

@@ -1,10 +1,12 @@
 #include "platform/afx/wnd.h"
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
 #include "platform/gwes/focus.h"
 #include "platform/gwes/paint.h"
+#include "platform/gwes/surface.h"
 #include "platform/gwes/timers.h"
 
 namespace {
@@ -208,6 +210,28 @@ BOOL CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::PostMe
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
 BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
+
+void CWnd::CenterWindow(CWnd* alternateOwner) {
+  RECT own{};
+  ::GetWindowRect(m_hWnd, &own);
+  int width = own.right - own.left;
+  int height = own.bottom - own.top;
+  HWND parent = ::GetParent(m_hWnd);
+  bool child = (GetStyle() & WS_CHILD) != 0 && parent != nullptr;
+  RECT area{0, 0, gwes::kScreenWidth, gwes::kScreenHeight};
+  if (child) {
+    ::GetClientRect(parent, &area);
+  } else if (alternateOwner != nullptr && alternateOwner->m_hWnd != nullptr) {
+    ::GetWindowRect(alternateOwner->m_hWnd, &area);
+  }
+  int x = (area.left + area.right) / 2 - width / 2;
+  int y = (area.top + area.bottom) / 2 - height / 2;
+  if (!child) {
+    x = std::max(0, std::min(x, gwes::kScreenWidth - width));
+    y = std::max(0, std::min(y, gwes::kScreenHeight - height));
+  }
+  ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
   DWORD style = GetStyle();

@@ -72,6 +72,9 @@ class CWnd {
   UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs);
   BOOL KillTimer(UINT_PTR id);
   DWORD GetStyle() const;
+  // Centres a child window in its parent's client area, and any other window over the alternate
+  // owner (or the screen when there is none), kept on the screen; each half is rounded down.
+  void CenterWindow(CWnd* alternateOwner = nullptr);
   // Removes, then adds style bits; with flags, also calls SetWindowPos to apply them.
   BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
 

@@ -55,6 +55,12 @@ class VirtualClock final : public ClockSource {
 std::mutex g_clockLock;
 std::unique_ptr<ClockSource> g_clock;
 
+thread_local bool t_follower = false;
+std::atomic<std::size_t> g_followersWaiting{0};
+
+// How long a follower sleeps in real time before it looks at the virtual clock again.
+constexpr DWORD kFollowerSliceMs = 2;
+
 }  // namespace
 
 std::unique_ptr<ClockSource> MakeRealClock() { return std::make_unique<RealClock>(); }
@@ -77,6 +83,28 @@ ClockSource& Clock() {
 void AdvanceVirtualTime(DWORD ms) {
   auto& clock = Clock();
   if (clock.IsVirtual()) clock.Sleep(ms);
+}
+
+void FollowVirtualTime() { t_follower = true; }
+
+bool FollowsVirtualTime() { return t_follower; }
+
+std::size_t FollowersWaiting() { return g_followersWaiting.load(); }
+
+bool FollowVirtualTimeUntil(std::uint64_t dueMs, const std::function<void(DWORD)>& waitForChange,
+                            const std::function<bool()>& done) {
+  g_followersWaiting.fetch_add(1);
+  bool finished = false;
+  for (;;) {
+    waitForChange(kFollowerSliceMs);
+    if (done()) {
+      finished = true;
+      break;
+    }
+    if (Clock().MonotonicMs() >= dueMs) break;
+  }
+  g_followersWaiting.fetch_sub(1);
+  return finished;
 }
 
 std::int64_t DeviceUtcMs() {
@@ -107,4 +135,13 @@ std::optional<SYSTEMTIME> ParseLocalDateTime(std::string_view text) {
 
 DWORD GetTickCount() { return static_cast<DWORD>(kernel::Clock().MonotonicMs()); }
 
-void Sleep(DWORD ms) { kernel::Clock().Sleep(ms); }
+void Sleep(DWORD ms) {
+  auto& clock = kernel::Clock();
+  if (!clock.IsVirtual() || !kernel::FollowsVirtualTime()) {
+    clock.Sleep(ms);
+    return;
+  }
+  kernel::FollowVirtualTimeUntil(
+      clock.MonotonicMs() + ms, [](DWORD slice) { std::this_thread::sleep_for(std::chrono::milliseconds(slice)); },
+      [] { return false; });
+}

@@ -4,7 +4,9 @@
 // clock base plus an offset kept in the device store; setting it never touches the host clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -36,6 +38,22 @@ ClockSource& Clock();
 
 // Moves virtual time forward (no effect on a real clock): a script's "wait MS".
 void AdvanceVirtualTime(DWORD ms);
+
+// Marks the calling thread as a worker that follows virtual time instead of moving it: its bounded
+// waits and pauses last until another thread (the user-interface thread, a script's "wait") has
+// moved time past their end, or until the object waited on is signalled. Worker threads of the
+// framework are followers; a real clock is unaffected.
+void FollowVirtualTime();
+bool FollowsVirtualTime();
+// How many follower threads are blocked in such a wait now, so that a caller can move time only
+// once a worker waits for it.
+std::size_t FollowersWaiting();
+
+// Blocks a follower until virtual time reaches `dueMs` (monotonic): each turn it calls
+// `waitForChange`, which sleeps in real time for at most a short slice, then `done`; returns true
+// when `done` said so first, false when the time came.
+bool FollowVirtualTimeUntil(std::uint64_t dueMs, const std::function<void(DWORD sliceMs)>& waitForChange,
+                            const std::function<bool()>& done);
 
 // Device universal time in ms since 1970: the clock base plus the device's clock offset.
 std::int64_t DeviceUtcMs();

@@ -179,10 +179,17 @@ DWORD SyncObject::WaitForState(DWORD timeoutMs) {
   DWORD result = look();
   if (result != WAIT_TIMEOUT || timeoutMs == 0) return result;
 
-  // Under virtual time a bounded wait does not block: the time-out passes at once.
+  // Under virtual time a bounded wait does not block: the time-out passes at once. A worker that
+  // follows virtual time waits instead until another thread has moved time past its end.
   if (Clock().IsVirtual() && timeoutMs != INFINITE) {
-    Clock().Sleep(timeoutMs);
-    return look();
+    if (!FollowsVirtualTime()) {
+      Clock().Sleep(timeoutMs);
+      return look();
+    }
+    FollowVirtualTimeUntil(
+        Clock().MonotonicMs() + timeoutMs, [&](DWORD slice) { WaitForChange(generation, slice); },
+        [&] { return (result = look()) != WAIT_TIMEOUT; });
+    return result;
   }
   // The clock counts whole milliseconds, so a wait ends once one more has been counted: it never
   // returns WAIT_TIMEOUT before the full time-out has passed.

@@ -12,7 +12,9 @@
 //
 // Waits: with a time-out of 0 the object is looked at once. On a real clock a wait blocks for up to
 // the time-out. On a virtual clock a bounded wait looks once, moves virtual time forward by the
-// whole time-out and looks once more, so a 2000 ms wait returns at once; an INFINITE wait under
+// whole time-out and looks once more, so a 2000 ms wait returns at once (a thread that follows
+// virtual time, see FollowVirtualTime, waits instead until time has been moved past the end or the
+// object is signalled); an INFINITE wait under
 // virtual time blocks in real time until a peer signals. A mutex whose owning thread or process
 // ended is handed to the next waiter with WAIT_ABANDONED.
 #pragma once

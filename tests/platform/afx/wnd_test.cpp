@@ -197,4 +197,39 @@ TEST_F(WndTest, CreateExBindsBeforeTheFirstMessageAndTemporariesStandForUnboundW
   EXPECT_EQ(CWnd::FromHandlePermanent(plain), nullptr);
 }
 
+TEST_F(WndTest, CenterWindowUsesTheParentsClientAreaForAChildElseTheOwnerOrTheScreen) {
+  HWND page = gwes_test::MakeWindow("page", WS_VISIBLE, nullptr, {0, 0, 320, 240});
+  HWND owner = gwes_test::MakeWindow("owner", WS_VISIBLE, nullptr, {200, 150, 300, 230});
+  CWnd ownerWnd;
+  ownerWnd.Attach(owner);
+  struct Row {
+    const char* what;
+    DWORD style;
+    HWND parent;
+    RECT rect;
+    CWnd* alternate;
+    POINT expected;
+  };
+  for (const Row& row : {
+           Row{"child of a page: halves rounded down", WS_CHILD | WS_VISIBLE, page, {5, 5, 125, 46}, nullptr, {100, 100}},
+           Row{"child ignores an alternate owner", WS_CHILD | WS_VISIBLE, page, {0, 0, 51, 21}, &ownerWnd, {135, 110}},
+           Row{"top-level: the screen", WS_VISIBLE, nullptr, {0, 0, 120, 41}, nullptr, {100, 100}},
+           Row{"top-level over its owner, kept on the screen", WS_VISIBLE, nullptr, {0, 0, 160, 60}, &ownerWnd, {160, 160}},
+       }) {
+    HWND made = gwes_test::MakeWindow("made", row.style, row.parent, row.rect);
+    CWnd wnd;
+    wnd.Attach(made);
+    wnd.CenterWindow(row.alternate);
+    RECT rect{};
+    GetWindowRect(made, &rect);
+    EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}),
+              (std::vector<LONG>{row.expected.x, row.expected.y, row.rect.right - row.rect.left,
+                                 row.rect.bottom - row.rect.top}))
+        << row.what;
+    wnd.Detach();
+    DestroyWindow(made);
+  }
+  ownerWnd.Detach();
+}
+
 }  // namespace

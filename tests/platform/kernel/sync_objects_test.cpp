@@ -181,6 +181,47 @@ TEST_F(SyncObjectsTest, TimedWaitUnderVirtualTimeCompletesAtOnce) {
   CloseHandle(event);
 }
 
+TEST_F(SyncObjectsTest, AFollowerThreadWaitsUntilAnotherThreadMovesVirtualTimeOrTheObjectIsSet) {
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  auto awaitFollower = [] {
+    while (kernel::FollowersWaiting() != 1) std::this_thread::yield();  // the alarm bounds a hang
+  };
+  DWORD ticks = GetTickCount();
+  struct Row {
+    const char* how;
+    bool signal;
+    DWORD expected;
+  };
+  for (const Row& row : {Row{"time", false, WAIT_TIMEOUT}, Row{"signal", true, WAIT_OBJECT_0}}) {
+    std::atomic<DWORD> result{0};
+    std::thread follower([&] {
+      kernel::FollowVirtualTime();
+      result = WaitForSingleObject(event, 2000);
+    });
+    awaitFollower();
+    if (row.signal) {
+      SetEvent(event);
+    } else {
+      kernel::AdvanceVirtualTime(1999);
+      EXPECT_EQ(kernel::FollowersWaiting(), 1u) << "still waiting before the time-out";
+      kernel::AdvanceVirtualTime(1);
+    }
+    follower.join();
+    EXPECT_EQ(result.load(), row.expected) << row.how;
+  }
+  EXPECT_EQ(GetTickCount() - ticks, 2000u) << "only this thread moved time";
+
+  std::thread sleeper([] {
+    kernel::FollowVirtualTime();
+    Sleep(300);
+  });
+  awaitFollower();
+  kernel::AdvanceVirtualTime(300);
+  sleeper.join();
+  EXPECT_EQ(kernel::FollowersWaiting(), 0u);
+  CloseHandle(event);
+}
+
 TEST_F(SyncObjectsTest, AnotherProcessSharesTheObjectsAndWakesAWaiter) {
   kernel::SetClockSource(kernel::MakeRealClock());  // the parent blocks in real time
   HANDLE event = CreateEventW(nullptr, TRUE, TRUE, u"Shared");
