@@ -114,7 +114,7 @@ TEST_F(TimeZonesTest, ALanguageModuleSuppliesTheNames) {
 }
 
 TEST_F(TimeZonesTest, TheInitialZoneIsTheFirstEntryHoldingTheStandardNameElseTheDefault) {
-  const struct { const char16_t* standardName; std::optional<kernel::RegistryValue> value; LRESULT selected; } kCases[] = {
+  const struct { const char16_t* name; std::optional<kernel::RegistryValue> value; LRESULT selected; } kCases[] = {
       {kPacificStandardName, std::nullopt, 29},
       {kPacificStandardName, Dword(3), 3},
       {kPacificStandardName, Dword(75), 74},
@@ -127,10 +127,10 @@ TEST_F(TimeZonesTest, TheInitialZoneIsTheFirstEntryHoldingTheStandardNameElseThe
   FillZoneList(m_list);
   for (const auto& c : kCases) {
     TIME_ZONE_INFORMATION zone{};
-    std::copy_n(c.standardName, std::char_traits<char16_t>::length(c.standardName), zone.StandardName);
+    std::copy_n(c.name, std::char_traits<char16_t>::length(c.name), zone.StandardName);
     SetTimeZoneInformation(&zone);
     SetDefault(c.value);
-    EXPECT_EQ(SelectAgain(), c.selected) << kernel::WideToUtf8(c.standardName);
+    EXPECT_EQ(SelectAgain(), c.selected) << kernel::WideToUtf8(c.name);
   }
 }
 
