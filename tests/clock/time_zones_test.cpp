@@ -115,11 +115,11 @@ TEST_F(TimeZonesTest, ALanguageModuleSuppliesTheNames) {
 
 TEST_F(TimeZonesTest, TheInitialZoneIsTheFirstEntryHoldingTheStandardNameElseTheDefault) {
   const struct { const char16_t* name; std::optional<kernel::RegistryValue> value; LRESULT selected; } kCases[] = {
-      {kPacificStandardName, std::nullopt, 29},
+      {kPacificStandardName, std::nullopt, kFallbackZoneIndex},
       {kPacificStandardName, Dword(3), 3},
-      {kPacificStandardName, Dword(75), 74},
-      {kPacificStandardName, Dword(0xFFFFFFFF), 74},  // -1, taken as unsigned
-      {kPacificStandardName, kernel::RegistryValue{kZoneIndexValue, REG_SZ, {'5', 0, 0, 0}}, 29},
+      {kPacificStandardName, Dword(75), kLastZoneIndex},
+      {kPacificStandardName, Dword(0xFFFFFFFF), kLastZoneIndex},  // -1, taken as unsigned
+      {kPacificStandardName, kernel::RegistryValue{kZoneIndexValue, REG_SZ, {'5', 0, 0, 0}}, kFallbackZoneIndex},
       {u"GMT-7", Dword(3), 5},         // the first of three entries
       {u"gmt+13 tonga", Dword(3), 3},  // compared case by case
       {u"", Dword(3), 0},              // an empty name is in every entry
