@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <string>
 
-#include "install/package_copy.h"
 #include "install/package_search.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/registry.h"
