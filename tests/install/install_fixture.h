@@ -25,23 +25,20 @@ class InstallTest : public testing::Test {
 
   // Writes a host file under the device root, creating its folders.
   void Lay(const std::string& relative, const std::string& text = "cab", bool runnable = false) {
-    namespace fs = std::filesystem;
     auto file = m_device.Host(relative);
-    fs::create_directories(file.parent_path());
+    std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    if (runnable) fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
+    if (runnable) std::filesystem::permissions(file, std::filesystem::perms::owner_exec,
+                                               std::filesystem::perm_options::add);
   }
   std::string Read(const std::string& relative) const {
     std::ifstream in(m_device.Host(relative), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  bool Exists(const std::string& relative) const { return std::filesystem::exists(m_device.Host(relative)); }
 
   testing_support::TestDevice m_device;
-  // Every pause and wait time-out in milliseconds, in order.
-  std::vector<DWORD> m_pauses;
-  // Called with the number of each pause (from 1) before time moves on.
-  std::function<void(std::size_t)> m_onPause;
+  std::vector<DWORD> m_pauses;  // every pause and wait time-out in ms, in order
+  std::function<void(std::size_t)> m_onPause;  // called with the number of each pause (from 1)
 
  private:
   class PauseClock final : public kernel::ClockSource {
@@ -49,9 +46,7 @@ class InstallTest : public testing::Test {
     explicit PauseClock(InstallTest* test) : m_test(test) {}
     bool IsVirtual() const override { return true; }
     std::uint64_t MonotonicMs() override { return m_elapsed; }
-    std::int64_t BaseUtcMs() override {
-      return testing_support::kTestStartUtcMs + static_cast<std::int64_t>(m_elapsed);
-    }
+    std::int64_t BaseUtcMs() override { return testing_support::kTestStartUtcMs + std::int64_t(m_elapsed); }
     void Sleep(DWORD ms) override {
       m_test->m_pauses.push_back(ms);
       if (m_test->m_onPause) m_test->m_onPause(m_test->m_pauses.size());

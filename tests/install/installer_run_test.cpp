@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <string>
 
-#include "install/package_copy.h"
 #include "install/package_search.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/registry.h"
@@ -21,6 +20,7 @@ namespace {
 
 using install_testing::InstallTest;
 using install_testing::Pauses;
+namespace fs = std::filesystem;
 
 // The installers of these tests are small shell programs that change the device through devicectl
 // and then report on a pipe in the device root. The first pause waits for that report, so the
@@ -46,7 +46,7 @@ class InstallerRunTest : public InstallTest {
     for (const auto& command : commands) {
       text += "'" QUORVANE_DEVICECTL_BIN "' --device \"$QUORVANE_DEVICE\" " + command + " >/dev/null\n";
     }
-    Lay(folder + "/autorunce.exe", text + "echo ended > installer.pipe\n", true);
+    Lay(folder + "autorunce.exe", text + "echo ended > installer.pipe\n", true);
   }
 
   // Waits (in real time, bounded) until the installer has reported its end.
@@ -68,80 +68,48 @@ const std::string kSignal = "event SetupFinishedEvent --set";
 
 TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEveryAttemptIsCounted) {
   ASSERT_GE(m_pipe, 0);
+  const DWORD kStart = kInstallerStartPauseMs, kNoEvent = kInstallerStartPauseNoEventMs, kTry = kInstallerAttemptMs;
   struct Row {
     const char* name;
     std::vector<std::string> installer;
-    bool event;  // false: a mutex holds the event's name, so the event cannot be made
-    bool installed;
+    bool event, installed;  // event false: a mutex holds the event's name, so the event cannot be made
     std::vector<DWORD> pauses;
+    bool fromFlashDisk = false;
+    const char* missing = "";  // "autorunce.exe" or the package: that file is removed first
+    bool runnable = true;
   } rows[] = {
-      {"creates the key", {kCreateKey}, true, true, Pauses({kInstallerStartPauseMs, kInstallerAttemptMs})},
-      {"creates the key, no event", {kCreateKey}, false, true,
-       Pauses({kInstallerStartPauseNoEventMs, kInstallerAttemptMs})},
-      {"creates the key and signals", {kCreateKey, kSignal}, true, true, Pauses({kInstallerStartPauseMs})},
+      {"creates the key", {kCreateKey}, true, true, {kStart, kTry}},
+      {"creates the key, no event", {kCreateKey}, false, true, {kNoEvent, kTry}},
+      {"creates the key and signals", {kCreateKey, kSignal}, true, true, {kStart}},
       // The signal ends the first attempt at once; the other 29 run their full time.
-      {"signals only", {kSignal}, true, false, Pauses({kInstallerStartPauseMs}, 29, kInstallerAttemptMs)},
-      {"does nothing", {}, true, false, Pauses({kInstallerStartPauseMs}, 30, kInstallerAttemptMs)},
-      {"does nothing, no event", {}, false, false, Pauses({kInstallerStartPauseNoEventMs}, 30, kInstallerAttemptMs)},
+      {"signals only", {kSignal}, true, false, Pauses({kStart}, 29, kTry)},
+      {"does nothing, no event", {}, false, false, Pauses({kNoEvent}, 30, kTry)},
+      {"from the flash disk", {kCreateKey}, true, true, {kStart, kTry}, true},
+      // Without the installer or the package, or when it cannot run, nothing is waited for.
+      {"no installer", {kCreateKey}, true, false, {}, false, "autorunce.exe"},
+      {"no package", {kCreateKey}, true, false, {}, false, "Pelora_english_5.cab"},
+      {"installer cannot run", {kCreateKey}, true, false, {}, false, "", false},
   };
   Lay("Storage Card/Installation/Pelora_english_5.cab");
   ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, 1033), PACKAGE_SUCCESS);
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
-    LayInstaller("Storage Card/Installation", row.installer);
+    fs::remove_all(m_device.Host(row.fromFlashDisk ? "Storage Card" : "My Flash Disk"));
+    std::string folder = row.fromFlashDisk ? "My Flash Disk/" : "Storage Card/Installation/";
+    Lay(folder + "Pelora_english_5.cab");
+    LayInstaller(folder, row.installer);
+    if (*row.missing) fs::remove(m_device.Host(folder + row.missing));
+    if (!row.runnable) fs::permissions(m_device.Host(folder + "autorunce.exe"), fs::perms::owner_read);
     // The test holds the event (or its name) so that the installer's devicectl can reach it.
     HANDLE held = row.event ? CreateEventW(nullptr, FALSE, FALSE, kSetupFinishedEvent)
                             : CreateMutexW(nullptr, FALSE, kSetupFinishedEvent);
     m_pauses.clear();
     AwaitInstallerAtFirstPause();
-    EXPECT_EQ(RunInstallerAndWait(false), row.installed);
+    EXPECT_EQ(RunInstallerAndWait(row.fromFlashDisk), row.installed);
     EXPECT_EQ(m_pauses, row.pauses);
     CloseHandle(held);
   }
-}
-
-TEST_F(InstallerRunTest, AMissingOrUnrunnableInstallerOrPackageFailsWithoutWaiting) {
-  struct Row {
-    const char* name;
-    const char* installer;  // null: none
-    bool runnable;
-    bool package;
-  } rows[] = {
-      {"no installer", nullptr, true, true},
-      {"no package", "installer", true, false},
-      {"installer cannot run", "#!/bin/sh\n", false, true},
-  };
-  Lay("Storage Card/Installation/Pelora_english_5.cab");
-  ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, 2057), PACKAGE_SUCCESS);
-  ASSERT_TRUE(kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey}));  // would count if anything waited
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    std::filesystem::remove_all(m_device.Host("Storage Card"));
-    if (row.installer) Lay("Storage Card/Installation/autorunce.exe", row.installer, row.runnable);
-    if (row.package) Lay("Storage Card/Installation/Pelora_english_5.cab");
-    m_pauses.clear();
-    EXPECT_FALSE(RunInstallerAndWait(false));
-    EXPECT_TRUE(m_pauses.empty());
-  }
-}
-
-TEST_F(InstallerRunTest, OnTheFlashDiskAnOldInstallKeyDoesNotCount) {
-  ASSERT_GE(m_pipe, 0);
-  auto layout = PackageLayoutFor(8);
-  ASSERT_TRUE(layout && layout->fromFlashDisk);
-  Lay("SD Card/Installation/Pelora_french_2.cab");
-  LayInstaller("SD Card/Installation", {});
-  Lay("My Flash Disk/Pelora_french_1.cab", "older");
-  ASSERT_TRUE(kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey}));
-
-  ASSERT_EQ(FindPackage(layout->folder, 1036), PACKAGE_SUCCESS);
-  CleanFlashPackages();
-  ASSERT_EQ(CopyPackageToFlash(layout->folder), PACKAGE_SUCCESS);
-  EXPECT_FALSE(Exists("My Flash Disk/Pelora_french_1.cab"));
-  AwaitInstallerAtFirstPause();
-  EXPECT_FALSE(RunInstallerAndWait(true));
-  EXPECT_EQ(m_pauses, Pauses({kInstallerStartPauseMs}, kInstallerAttempts, kInstallerAttemptMs));
 }
 
 }  // namespace

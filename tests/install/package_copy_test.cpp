@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "install/installer_run.h"
@@ -17,84 +17,74 @@ namespace {
 
 using install_testing::InstallTest;
 using install_testing::Pauses;
+namespace fs = std::filesystem;
 
 constexpr DWORD kRetryMs = 1000;
 
+// A failed copy is tried again five times, one second apart: a read-only copy in the way is
+// cleared, a missing flash disk may appear, a source that has gone ends the retries.
 TEST_F(InstallTest, CopyWithRetryClearsReadOnlyCopiesAndStopsWhenTheSourceIsGone) {
-  const char16_t* source = u"\\SD Card\\Installation\\Pelora_german_1.cab";
+  const char16_t* source = u"\\SD Card\\Pelora_german_1.cab";
   const char16_t* destination = u"\\My Flash Disk\\Pelora_german_1.cab";
-  auto noFlashDisk = [&] { std::filesystem::remove_all(m_device.Host("My Flash Disk")); };
-  auto dropSource = [&] { std::filesystem::remove(m_device.Host("SD Card/Installation/Pelora_german_1.cab")); };
-  auto readOnlyDestination = [&] {
-    Lay("My Flash Disk/Pelora_german_1.cab", "old");
-    SetFileAttributesW(destination, FILE_ATTRIBUTE_READONLY);
+  auto dropSource = [&] { fs::remove(m_device.Host("SD Card/Pelora_german_1.cab")); };
+  auto flashDiskAtThirdPause = [&](std::size_t pause) {
+    if (pause == 3) fs::create_directories(m_device.Host("My Flash Disk"));
   };
   struct Row {
     const char* name;
-    std::function<void()> setUp;
+    bool readOnlyCopy, flashDisk, source;
     std::function<void(std::size_t)> onPause;
     DWORD result;
     std::vector<DWORD> pauses;
   } rows[] = {
-      {"plain copy", [] {}, nullptr, PACKAGE_SUCCESS, {}},
-      {"read-only destination", readOnlyDestination, nullptr, PACKAGE_SUCCESS, Pauses({kRetryMs})},
-      {"flash disk appears at the third pause", noFlashDisk,
-       [&](std::size_t pause) {
-         if (pause == 3) std::filesystem::create_directories(m_device.Host("My Flash Disk"));
-       },
-       PACKAGE_SUCCESS, Pauses({}, 3, kRetryMs)},
-      {"flash disk never appears", noFlashDisk, nullptr, PACKAGE_FAILED, Pauses({}, 5, kRetryMs)},
-      {"source missing", dropSource, nullptr, PACKAGE_NOT_FOUND, {}},
-      {"source vanishes at the first pause", noFlashDisk, [&](std::size_t) { dropSource(); }, PACKAGE_NOT_FOUND,
-       Pauses({kRetryMs})},
+      {"plain copy", false, true, true, nullptr, PACKAGE_SUCCESS, {}},
+      {"read-only destination", true, true, true, nullptr, PACKAGE_SUCCESS, {kRetryMs}},
+      {"flash disk appears later", false, false, true, flashDiskAtThirdPause, PACKAGE_SUCCESS, Pauses({}, 3, kRetryMs)},
+      {"flash disk never appears", false, false, true, nullptr, PACKAGE_FAILED, Pauses({}, 5, kRetryMs)},
+      {"source missing", false, true, false, nullptr, PACKAGE_NOT_FOUND, {}},
+      {"source vanishes at the first pause", false, false, true, [&](std::size_t) { dropSource(); },
+       PACKAGE_NOT_FOUND, {kRetryMs}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    noFlashDisk();
-    std::filesystem::create_directories(m_device.Host("My Flash Disk"));
-    Lay("SD Card/Installation/Pelora_german_1.cab", "new");
-    row.setUp();
+    fs::remove_all(m_device.Host("My Flash Disk"));
+    if (row.flashDisk) fs::create_directories(m_device.Host("My Flash Disk"));
+    if (row.readOnlyCopy) Lay("My Flash Disk/Pelora_german_1.cab", "old");
+    SetFileAttributesW(destination, FILE_ATTRIBUTE_READONLY);
+    Lay("SD Card/Pelora_german_1.cab", "new");
+    if (!row.source) dropSource();
     m_pauses.clear();
     m_onPause = row.onPause;
     EXPECT_EQ(CopyWithRetry(source, destination), row.result);
     EXPECT_EQ(m_pauses, row.pauses);
-    if (row.result == PACKAGE_SUCCESS) {
-      EXPECT_EQ(Read("My Flash Disk/Pelora_german_1.cab"), "new");
-      EXPECT_EQ(GetFileAttributesW(destination) & FILE_ATTRIBUTE_READONLY, 0u);
-    }
+    EXPECT_EQ(Read("My Flash Disk/Pelora_german_1.cab"), row.result == PACKAGE_SUCCESS ? "new" : "");
   }
-  m_pauses.clear();
   EXPECT_EQ(CopyWithRetry(nullptr, destination), PACKAGE_FAILED);
   EXPECT_EQ(CopyWithRetry(source, u""), PACKAGE_FAILED);
-  EXPECT_TRUE(m_pauses.empty());
 }
 
+// Ten passes delete one package each, read-only or not; a match that cannot be deleted (a folder)
+// uses them all up. The installer copy and the install key go either way, other files stay.
 TEST_F(InstallTest, CleanFlashPackagesDeletesTenOlderPackagesTheInstallerAndTheInstallKey) {
-  std::vector<std::string> packages;
-  for (char i = 'a'; i < 'a' + 12; ++i) packages.push_back(std::string("Pelora_german_") + i + ".cab");
-  struct Row {
-    const char* name;
-    bool undeletableFirst;  // a folder named like a package, found first and never deleted
-    std::size_t deleted;
-  } rows[] = {{"twelve packages", false, 10}, {"an undeletable match uses up the passes", true, 0}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    std::filesystem::remove_all(m_device.Host("My Flash Disk"));
-    for (const auto& package : packages) Lay("My Flash Disk/" + package);
-    SetFileAttributesW(u"\\My Flash Disk\\Pelora_german_d.cab", FILE_ATTRIBUTE_READONLY);
-    if (row.undeletableFirst) std::filesystem::create_directories(m_device.Host("My Flash Disk/Pelora_0.cab"));
-    Lay("My Flash Disk/Setting.dat", "snapshot");
-    Lay("My Flash Disk/autorunce.exe", "old installer");
-    ASSERT_TRUE(kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey}));
-
-    CleanFlashPackages();
-    std::vector<std::string> left, expected(packages.begin() + static_cast<long>(row.deleted), packages.end());
-    if (row.undeletableFirst) expected.insert(expected.begin(), "Pelora_0.cab");
-    expected.push_back("Setting.dat");
-    for (const auto& entry : std::filesystem::directory_iterator(m_device.Host("My Flash Disk"))) {
-      left.push_back(entry.path().filename().string());
+  for (bool undeletableFirst : {false, true}) {
+    SCOPED_TRACE(undeletableFirst);
+    fs::remove_all(m_device.Host("My Flash Disk"));
+    std::set<std::string> expected = {"Setting.dat"};
+    for (char i = 'a'; i < 'a' + 12; ++i) {
+      Lay(std::string("My Flash Disk/Pelora_german_") + i + ".cab");
+      if (undeletableFirst || i >= 'a' + 10) expected.insert(std::string("Pelora_german_") + i + ".cab");
     }
-    std::sort(left.begin(), left.end());
+    SetFileAttributesW(u"\\My Flash Disk\\Pelora_german_d.cab", FILE_ATTRIBUTE_READONLY);
+    if (undeletableFirst) fs::create_directories(m_device.Host("My Flash Disk/Pelora_0.cab"));
+    if (undeletableFirst) expected.insert("Pelora_0.cab");
+    Lay("My Flash Disk/Setting.dat");
+    Lay("My Flash Disk/autorunce.exe");
+    ASSERT_TRUE(kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey}));
+    CleanFlashPackages();
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(m_device.Host("My Flash Disk"))) {
+      left.insert(entry.path().filename().string());
+    }
     EXPECT_EQ(left, expected);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kInstallKey));
   }
@@ -102,13 +92,7 @@ TEST_F(InstallTest, CleanFlashPackagesDeletesTenOlderPackagesTheInstallerAndTheI
 
 TEST_F(InstallTest, CopyPackageToFlashCopiesTheInstallerThenThePackage) {
   const char16_t* folder = u"\\SD Card\\Installation";
-  struct Row {
-    const char* name;
-    bool installer;
-    const char16_t* folder;
-    bool packageFound;
-    DWORD result;
-  } rows[] = {
+  struct Row { const char* name; bool installer; const char16_t* folder; bool packageFound; DWORD result; } rows[] = {
       {"installer and package", true, folder, true, PACKAGE_SUCCESS},
       {"installer missing", false, folder, true, PACKAGE_NOT_FOUND},
       {"no folder", true, nullptr, true, PACKAGE_FAILED},
@@ -116,16 +100,15 @@ TEST_F(InstallTest, CopyPackageToFlashCopiesTheInstallerThenThePackage) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    std::filesystem::remove_all(m_device.Host("SD Card"));
-    std::filesystem::remove_all(m_device.Host("My Flash Disk"));
-    std::filesystem::create_directories(m_device.Host("My Flash Disk"));
+    fs::remove_all(m_device.Host("SD Card"));
+    fs::remove_all(m_device.Host("My Flash Disk"));
+    fs::create_directories(m_device.Host("My Flash Disk"));
     Lay("SD Card/Installation/Pelora_dutch_3.cab", "package");
     if (row.installer) Lay("SD Card/Installation/AUTORUNCE.EXE", "installer", true);
     ASSERT_EQ(FindPackage(folder, 1043), PACKAGE_SUCCESS);
     if (!row.packageFound) g_packageName[0] = g_packagePath[0] = u'\0';
-
     EXPECT_EQ(CopyPackageToFlash(row.folder), row.result);
-    EXPECT_EQ(Exists("My Flash Disk/autorunce.exe"), row.result == PACKAGE_SUCCESS);
+    EXPECT_EQ(Read("My Flash Disk/autorunce.exe"), row.result == PACKAGE_SUCCESS ? "installer" : "");
     EXPECT_EQ(Read("My Flash Disk/Pelora_dutch_3.cab"), row.result == PACKAGE_SUCCESS ? "package" : "");
   }
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "platform/kernel/wide_string.h"
@@ -14,67 +13,57 @@ using install_testing::InstallTest;
 
 std::string Narrow(const WCHAR* text) { return kernel::WideToUtf8(kernel::WideView(text)); }
 
+// Each row searches after the ones above it: a failed search keeps the package found last. The
+// 64-character buffers hold a pattern for a 44-character folder, and names of 36 characters on the
+// storage card and 41 on the SD card, no more.
 TEST_F(InstallTest, FindPackageSearchesWithTheLanguagesWordAndKeepsTheLastPackageOnFailure) {
-  Lay("Storage Card/Installation/Pelora_english_2.1.cab");
-  Lay("Storage Card/Installation/Pelora_german_2.1.cab");
-  // 44 characters: the pattern for "english" no longer fits its buffer, the package path would.
-  const std::u16string deep = u"\\Storage Card\\Installation\\Archive_123456789";
-  ASSERT_EQ(deep.size(), 44u);
-  Lay("Storage Card/Installation/Archive_123456789/Pelora_english.cab");
-  const std::u16string card = u"\\Storage Card\\Installation";
+  const std::string card = "Storage Card/Installation/", sd = "SD Card/Installation/";
+  const std::string deep = card + "Archive_123456789";  // 44 characters on the device
+  for (const char* name : {"Pelora_english_2.1.cab", "Pelora_german_2.1.cab"}) Lay(card + name);
+  Lay(deep + "/Pelora_english.cab");
+  Lay(card + "x/Pelora_english_" + std::string(15, '9') + ".cab");
+  Lay(card + "y/Pelora_english_" + std::string(16, '9') + ".cab");
+  Lay(sd + "Pelora_english_" + std::string(22, '9') + ".cab");
+  Lay(sd + "y/Pelora_english_" + std::string(21, '9') + ".cab");
   struct Row {
-    const char16_t* folder;
-    DWORD languageId;
-    DWORD result;
-    const char* name;  // the package found; null when the last one must stay
+    std::string folder;  // "" for none
+    DWORD languageId, result;
+    std::string found;  // the path found, or "" when the last one must stay
   } rows[] = {
-      {card.c_str(), 1033, PACKAGE_SUCCESS, "Pelora_english_2.1.cab"},
-      {card.c_str(), 1031, PACKAGE_SUCCESS, "Pelora_german_2.1.cab"},
-      {card.c_str(), 2057, PACKAGE_SUCCESS, "Pelora_english_2.1.cab"},
-      {card.c_str(), 1036, PACKAGE_NOT_FOUND, nullptr},  // french has a word but no package
-      {u"\\Nowhere", 1031, PACKAGE_NOT_FOUND, nullptr},
-      {card.c_str(), 1041, PACKAGE_FAILED, nullptr},  // Japanese has no package word
-      {card.c_str(), 0, PACKAGE_FAILED, nullptr},
-      {u"\\S", 1033, PACKAGE_FAILED, nullptr},
-      {nullptr, 1033, PACKAGE_FAILED, nullptr},
-      {deep.c_str(), 1033, PACKAGE_FAILED, nullptr},
+      {card, 1033, PACKAGE_SUCCESS, card + "Pelora_english_2.1.cab"},
+      {card, 1031, PACKAGE_SUCCESS, card + "Pelora_german_2.1.cab"},
+      {card, 2057, PACKAGE_SUCCESS, card + "Pelora_english_2.1.cab"},
+      {card, 1036, PACKAGE_NOT_FOUND, ""},  // french has a word but no package
+      {"Nowhere/", 1031, PACKAGE_NOT_FOUND, ""},
+      {card, 1041, PACKAGE_FAILED, ""},  // Japanese has no package word
+      {card, 0, PACKAGE_FAILED, ""},
+      {"S/", 1033, PACKAGE_FAILED, ""},
+      {"", 1033, PACKAGE_FAILED, ""},
+      {deep + "/", 1033, PACKAGE_FAILED, ""},
+      {card + "x/", 1033, PACKAGE_SUCCESS, card + "x/Pelora_english_" + std::string(15, '9') + ".cab"},
+      {card + "y/", 1033, PACKAGE_FAILED, ""},
+      {sd, 2057, PACKAGE_SUCCESS, sd + "Pelora_english_" + std::string(22, '9') + ".cab"},
+      {sd + "y/", 2057, PACKAGE_FAILED, ""},
   };
-  std::string lastName, lastPath;
+  std::string last;
   for (const auto& row : rows) {
-    SCOPED_TRACE(kernel::WideToUtf8(kernel::WideView(row.folder)) + " " + std::to_string(row.languageId));
-    EXPECT_EQ(FindPackage(row.folder, row.languageId), row.result);
-    if (row.name != nullptr) {
-      lastName = row.name;
-      lastPath = "\\Storage Card\\Installation\\" + lastName;
-    }
-    EXPECT_EQ(Narrow(g_packageName), lastName);
-    EXPECT_EQ(Narrow(g_packagePath), lastPath);
+    SCOPED_TRACE(row.folder + " " + std::to_string(row.languageId));
+    std::u16string folder = kernel::Utf8ToWide("\\" + row.folder.substr(0, row.folder.size() - 1));
+    for (auto& c : folder) c = c == u'/' ? u'\\' : c;
+    EXPECT_EQ(FindPackage(row.folder.empty() ? nullptr : folder.c_str(), row.languageId), row.result);
+    if (!row.found.empty()) last = "\\" + row.found;
+    for (auto& c : last) c = c == '/' ? '\\' : c;
+    EXPECT_EQ(Narrow(g_packagePath), last);
+    EXPECT_EQ(Narrow(g_packageName), last.substr(last.rfind('\\') + 1));
   }
 }
 
-TEST_F(InstallTest, PackageNamesUpToTheLongestPathOfEachLayoutAreFoundAndLongerOnesFailCleanly) {
-  EXPECT_FALSE(PackageLayoutFor(0));
+TEST_F(InstallTest, EachPlatformTypeHasItsLayout) {
   EXPECT_FALSE(PackageLayoutFor(7));
-  struct Row {
-    DWORD platformType;
-    std::size_t nameLength;
-    DWORD result;
-  } rows[] = {{9, 36, PACKAGE_SUCCESS}, {9, 37, PACKAGE_FAILED}, {8, 41, PACKAGE_SUCCESS}, {8, 42, PACKAGE_FAILED}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(std::to_string(row.platformType) + " " + std::to_string(row.nameLength));
-    auto layout = PackageLayoutFor(row.platformType);
-    ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->fromFlashDisk, row.platformType == 8);
-    std::string folder = kernel::WideToUtf8(layout->folder);
-    std::string hostFolder = folder.substr(1);
-    std::replace(hostFolder.begin(), hostFolder.end(), '\\', '/');
-    std::string name = "Pelora_english_" + std::string(row.nameLength - 19, '9') + ".cab";
-    std::filesystem::remove_all(m_device.Host(hostFolder));
-    Lay(hostFolder + "/" + name);
-    std::string before = Narrow(g_packagePath);
-    EXPECT_EQ(FindPackage(layout->folder, 2057), row.result);
-    EXPECT_EQ(Narrow(g_packagePath), row.result == PACKAGE_SUCCESS ? folder + "\\" + name : before);
-  }
+  EXPECT_EQ(std::u16string(PackageLayoutFor(9)->folder), u"\\Storage Card\\Installation");
+  EXPECT_FALSE(PackageLayoutFor(9)->fromFlashDisk);
+  EXPECT_EQ(std::u16string(PackageLayoutFor(8)->folder), u"\\SD Card\\Installation");
+  EXPECT_TRUE(PackageLayoutFor(8)->fromFlashDisk);
 }
 
 }  // namespace
