@@ -3,10 +3,10 @@
 #include <array>
 #include <vector>
 
-#include "app/platform_requests.h"
+#include "screens/platform_requests.h"
+#include "screens/power_timeout_store.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/handle_table.h"
-#include "platform/kernel/registry.h"
 
 namespace {
 
@@ -61,18 +61,6 @@ void WriteLittleEndian(HANDLE file, DWORD value) {
   WriteFile(file, bytes, sizeof bytes, &written, nullptr);
 }
 
-DWORD ReadBattSuspend() {
-  DWORD value = 0;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTimeoutsKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    DWORD size = sizeof value;
-    DWORD type = 0;
-    RegQueryValueExW(key, kBattSuspendValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-  }
-  return value;
-}
-
 // A damaged snapshot goes away: read-only cleared first, so it cannot block every later start.
 void DiscardSnapshot(HANDLE file) {
   CloseHandle(file);
@@ -108,7 +96,7 @@ bool SaveSnapshot() {
   DWORD written = 0;
   WriteFile(file, kWideTag.data(), kWideTag.size(), &written, nullptr);
   WriteLittleEndian(file, QueryBacklightLevel());
-  WriteLittleEndian(file, ReadBattSuspend());
+  WriteLittleEndian(file, PowerTimeoutStore::ReadBattSuspend());
   FlushFileBuffers(file);
   CloseHandle(file);
   return true;
@@ -133,12 +121,7 @@ bool RestoreSnapshot() {
     return true;
   }
   SetBacklightLevel(reading.values->backlightLevel);
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTimeoutsKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-    DWORD value = reading.values->battSuspend;
-    RegSetValueExW(key, kBattSuspendValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-  }
+  PowerTimeoutStore::WriteBattSuspend(reading.values->battSuspend);
   CloseHandle(file);
   return true;
 }

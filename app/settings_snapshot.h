@@ -13,8 +13,6 @@
 #include "platform/kernel/win32_types.h"
 
 inline constexpr const char16_t* kSnapshotPath = u"\\My Flash Disk\\Setting.dat";
-inline constexpr const char16_t* kTimeoutsKey = u"System\\CurrentControlSet\\Control\\Power\\Timeouts";
-inline constexpr const char16_t* kBattSuspendValue = u"BattSuspend";
 
 struct SnapshotValues {
   DWORD backlightLevel = 0;

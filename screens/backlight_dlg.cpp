@@ -1,7 +1,7 @@
 #include "screens/backlight_dlg.h"
 
 #include "platform/gwes/focus.h"
-#include "platform/kernel/hardware.h"
+#include "screens/platform_requests.h"
 #include "screens/snapshot_request.h"
 
 DWORD g_savedBacklightLevel = 0;
@@ -12,19 +12,6 @@ constexpr int kLowestLevel = 1;
 constexpr int kHighestLevel = 8;
 // Shown when the backlight reports no level in range.
 constexpr int kFallbackLevel = 4;
-
-// The backlight request: the level travels as the input size, with no buffers.
-void SendBacklightLevel(DWORD level) {
-  KernelIoControl(IOCTL_HAL_BACKLIGHT_LEVEL, nullptr, level, nullptr, 0, nullptr);
-}
-
-// Input size 9 asks for the level instead. A request that reports nothing leaves 0, a level the
-// backlight refuses, so a cancel after it changes nothing.
-DWORD QueryLevel() {
-  DWORD level = 0;
-  KernelIoControl(IOCTL_HAL_BACKLIGHT_LEVEL, nullptr, kBacklightQuery, nullptr, 0, &level);
-  return level;
-}
 
 }  // namespace
 
@@ -49,7 +36,7 @@ BOOL CBacklightDlg::OnInitDialog() {
   m_slider.MoveWindow(56, 112, 203, 34);
   m_slider.SetRange(kLowestLevel, kHighestLevel, TRUE);
 
-  DWORD reported = QueryLevel();
+  DWORD reported = QueryBacklightLevel();
   bool inRange = reported >= kLowestLevel && reported <= kHighestLevel;
   m_slider.SetPos(inRange ? static_cast<int>(reported) : kFallbackLevel);
   // Kept as reported, so a cancel gives the backlight back exactly what it had.
@@ -77,14 +64,14 @@ BOOL CBacklightDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CBacklightDlg::OnHScroll(UINT, UINT, HWND scrollBar) {
   if (scrollBar != m_slider.m_hWnd) return;
-  SendBacklightLevel(static_cast<DWORD>(m_slider.GetPos()));
+  SetBacklightLevel(static_cast<DWORD>(m_slider.GetPos()));
 }
 
 void CBacklightDlg::StepDown() {
   int level = m_slider.GetPos();
   if (level > kLowestLevel && level <= kHighestLevel) {
     m_slider.SetPos(level - 1);
-    SendBacklightLevel(static_cast<DWORD>(level - 1));
+    SetBacklightLevel(static_cast<DWORD>(level - 1));
   } else {
     m_slider.SetPos(level);
   }
@@ -95,7 +82,7 @@ void CBacklightDlg::StepUp() {
   int level = m_slider.GetPos();
   if (level >= kLowestLevel && level < kHighestLevel) {
     m_slider.SetPos(level + 1);
-    SendBacklightLevel(static_cast<DWORD>(level + 1));
+    SetBacklightLevel(static_cast<DWORD>(level + 1));
   } else {
     m_slider.SetPos(level);
   }
@@ -109,6 +96,6 @@ void CBacklightDlg::OnOK() {
 }
 
 void CBacklightDlg::OnCancel() {
-  SendBacklightLevel(g_savedBacklightLevel);
+  SetBacklightLevel(g_savedBacklightLevel);
   CSkinPage::OnCancel();
 }

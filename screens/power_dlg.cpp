@@ -5,6 +5,7 @@
 
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/power.h"
+#include "platform/kernel/power_manager.h"
 #include "platform/kernel/sync_objects.h"
 #include "screens/power_timeout_store.h"
 #include "screens/snapshot_request.h"
@@ -262,7 +263,7 @@ void CPowerDlg::OnTimer(UINT_PTR id) {
 void CPowerDlg::OnOK() {
   if (m_nChoice >= 1 && m_nChoice <= kNeverChoice) PowerTimeoutStore::WriteBattSuspend(kChoices[m_nChoice - 1].seconds);
   // The power manager is told even when the write failed.
-  if (HANDLE event = CreateEventW(nullptr, FALSE, FALSE, kReloadActivityTimeoutsEvent); event != nullptr) {
+  if (HANDLE event = CreateEventW(nullptr, FALSE, FALSE, kernel::kReloadTimeoutsEvent); event != nullptr) {
     SetEvent(event);
     CloseHandle(event);
   }

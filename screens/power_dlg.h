@@ -11,9 +11,6 @@
 #include "ui/skin_button.h"
 #include "ui/skin_label.h"
 
-// The named event the device's power manager watches for a reload of its activity time-outs.
-inline constexpr const char16_t* kReloadActivityTimeoutsEvent = u"PowerManager/ReloadActivityTimeouts";
-
 class CPowerDlg : public CSkinPage {
  public:
   CPowerDlg();

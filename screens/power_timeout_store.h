@@ -3,12 +3,10 @@
 // before the device suspends, 0 for never. The key is opened, never created.
 #pragma once
 
+#include "platform/kernel/power_manager.h"
 #include "platform/kernel/win32_types.h"
 
 namespace PowerTimeoutStore {
-
-inline constexpr const char16_t* kTimeoutsKey = u"System\\CurrentControlSet\\Control\\Power\\Timeouts";
-inline constexpr const char16_t* kBattSuspendValue = u"BattSuspend";
 
 // The stored seconds; 0 when the key cannot be opened or the value is missing. The value's type is
 // not looked at: one of up to four bytes is read into a zeroed 32-bit number, a longer one gives 0.

@@ -1,4 +1,4 @@
-#include "app/platform_requests.h"
+#include "screens/platform_requests.h"
 
 #include <gtest/gtest.h>
 

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr const char16_t* kTimeouts = PowerTimeoutStore::kTimeoutsKey;
-constexpr const char16_t* kBattSuspend = PowerTimeoutStore::kBattSuspendValue;
+constexpr const char16_t* kTimeouts = kernel::kPowerTimeoutsKey;
+constexpr const char16_t* kBattSuspend = kernel::kBatterySuspendValue;
 // "BattSuspend" stored as seconds, or missing, or missing with its key.
 constexpr DWORD kNoValue = 0xFFFFFFF0, kNoKey = 0xFFFFFFF1;
 
@@ -183,7 +183,7 @@ TEST_F(PowerDlgTest, StepsChooseAndOnlyOkWritesTellsThePowerManagerAndSnapshots)
     SetBattSuspend(c.stored);
     s_snapshots = 0;
     // Held as the power manager holds it, so the set is seen.
-    HANDLE reload = CreateEventW(nullptr, FALSE, FALSE, kReloadActivityTimeoutsEvent);
+    HANDLE reload = CreateEventW(nullptr, FALSE, FALSE, kernel::kReloadTimeoutsEvent);
     std::deque<std::function<void()>> steps = {[&] {
       EXPECT_EQ(Text(IDC_POWER_TIMEOUT), c.opening);
       EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_POWER_TIMEOUT);

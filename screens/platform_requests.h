@@ -1,5 +1,5 @@
-// The device hardware requests that several pages share, made once here with the exact shapes the
-// hardware layer expects. Results of the backlight and block requests are not checked by callers.
+// The device hardware requests that the pages and the settings snapshot share, made once here with
+// the exact shapes the hardware layer expects. Results of the backlight and block requests are not checked by callers.
 #pragma once
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "app/platform_requests.h"
+#include "screens/platform_requests.h"
 
 void SetBacklightLevel(DWORD level) {
   KernelIoControl(IOCTL_HAL_BACKLIGHT_LEVEL, nullptr, level, nullptr, 0, nullptr);
