@@ -103,25 +103,8 @@ BOOL CPowerDlg::OnInitDialog() {
 
   // At opening a missing battery reads like an unknown state; the refresh says more.
   PowerReading reading = ReadPowerState();
-  CLocalString status;
-  switch (reading.state) {
-    case PowerState::kOnLineFull:
-      status = FormatNumber(IDS_BATTERY_REMAINING, 100);
-      m_gauge.SetPos(100);
-      break;
-    case PowerState::kCharging:
-      status.LoadString(IDS_BATTERY_CHARGING);
-      m_gauge.SetPos(reading.number);
-      break;
-    case PowerState::kOnBattery:
-      status = FormatNumber(IDS_BATTERY_REMAINING, reading.number);
-      m_gauge.SetPos(reading.number);
-      break;
-    default:
-      status = FormatNumber(IDS_BATTERY_REMAINING, 0);
-      m_gauge.SetPos(0);
-      break;
-  }
+  if (reading.state == PowerState::kNoBattery) reading.state = PowerState::kUnknown;
+  CLocalString status = ShowBatteryReading(reading);
   m_status.SetWindowText(status);
   StyleLabel(m_status, kStatusHeight);
 
@@ -156,39 +139,43 @@ CPowerDlg::PowerReading CPowerDlg::ReadPowerState() {
   }
 }
 
-void CPowerDlg::Refresh() {
-  PowerReading now = ReadPowerState();
-  if (now.state == m_last.state && now.number == m_last.number) return;
-
-  // The gauge shows in every state with a battery, also when one comes back after a reading
-  // without one.
+CLocalString CPowerDlg::ShowBatteryReading(const PowerReading& reading) {
   CLocalString text;
-  switch (now.state) {
+  switch (reading.state) {
     case PowerState::kOnLineFull:
       text = FormatNumber(IDS_BATTERY_REMAINING, 100);
       m_gauge.SetPos(100);
-      m_gauge.ShowWindow(SW_SHOW);
       break;
     case PowerState::kCharging:
-      m_gauge.ShowWindow(SW_SHOW);
       text.LoadString(IDS_BATTERY_CHARGING);
-      m_gauge.SetPos(now.number);
+      m_gauge.SetPos(reading.number);
       break;
     case PowerState::kOnBattery:
-      text = FormatNumber(IDS_BATTERY_REMAINING, now.number);
-      m_gauge.SetPos(now.number);
-      m_gauge.ShowWindow(SW_SHOW);
-      break;
-    case PowerState::kNoBattery:
-      m_gauge.ShowWindow(SW_HIDE);
-      text.LoadString(IDS_EXTERNAL_POWER);
-      m_status.SetWindowText(text);
+      text = FormatNumber(IDS_BATTERY_REMAINING, reading.number);
+      m_gauge.SetPos(reading.number);
       break;
     default:
       text = FormatNumber(IDS_BATTERY_REMAINING, 0);
       m_gauge.SetPos(0);
-      m_gauge.ShowWindow(SW_SHOW);
       break;
+  }
+  return text;
+}
+
+void CPowerDlg::Refresh() {
+  PowerReading now = ReadPowerState();
+  if (now.state == m_last.state && now.number == m_last.number) return;
+
+  CLocalString text;
+  if (now.state == PowerState::kNoBattery) {
+    m_gauge.ShowWindow(SW_HIDE);
+    text.LoadString(IDS_EXTERNAL_POWER);
+    m_status.SetWindowText(text);
+  } else {
+    // The gauge shows in every state with a battery, also when one comes back after a reading
+    // without one.
+    text = ShowBatteryReading(now);
+    m_gauge.ShowWindow(SW_SHOW);
   }
   m_last = now;
 

@@ -47,6 +47,9 @@ class CPowerDlg : public CSkinPage {
 
   // One status reading; advances the charging counter while the battery charges.
   PowerReading ReadPowerState();
+  // Sets the gauge's position for a reading with a battery (or an unknown one) and returns the
+  // status line that goes with it.
+  CLocalString ShowBatteryReading(const PowerReading& reading);
   // Applies a reading that differs from the last one.
   void Refresh();
   void StepDown();
