@@ -144,14 +144,11 @@ class DialogTest : public ::testing::Test {
   ScopedClass testControl{kTestControl};
 };
 
-RECT WindowRect(HWND hwnd) {
+std::vector<LONG> Edges(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+std::vector<LONG> Edges(HWND hwnd) {
   RECT rect{};
   GetWindowRect(hwnd, &rect);
-  return rect;
-}
-
-bool operator==(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  return Edges(rect);
 }
 
 TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
@@ -172,10 +169,10 @@ TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
   EXPECT_TRUE(units.right >= 4 && units.right <= 8 && units.bottom >= 11 && units.bottom <= 16);
   RECT size{0, 0, 206, 116};
   MapDialogRect(dialog, &size);
-  EXPECT_TRUE(WindowRect(dialog) == size);
+  EXPECT_EQ(Edges(dialog), Edges(size));
   RECT button1040{3, 22, 3 + 50, 22 + 14};
   MapDialogRect(dialog, &button1040);
-  EXPECT_TRUE(WindowRect(GetDlgItem(dialog, 1040)) == button1040);
+  EXPECT_EQ(Edges(GetDlgItem(dialog, 1040)), Edges(button1040));
   WCHAR text[16] = {};
   GetClassNameW(GetDlgItem(dialog, 1058), text, 16);
   EXPECT_EQ(std::u16string(text), u"Static");
@@ -448,11 +445,11 @@ TEST_F(DialogTest, MessageBoxIsACentredModalBoxDismissedByEnter) {
   HWND main = MakeWindow("main", WS_VISIBLE);
   HWND box = nullptr;
   bool mainEnabledDuring = true;
-  RECT boxRect{};
+  std::vector<LONG> boxEdges;
   gwes::SetIdleHook([&] {
     if (box) return;
     box = GetActiveWindow();
-    boxRect = WindowRect(box);
+    boxEdges = Edges(box);
     mainEnabledDuring = IsWindowEnabled(main);
     gwes::PostKey(VK_RETURN, true);
     gwes::PostKey(VK_RETURN, false);
@@ -461,9 +458,9 @@ TEST_F(DialogTest, MessageBoxIsACentredModalBoxDismissedByEnter) {
   ASSERT_TRUE(box);
   EXPECT_NE(box, main);
   EXPECT_FALSE(mainEnabledDuring);
-  EXPECT_LE(std::abs(boxRect.left + boxRect.right - gwes::kScreenWidth), 1);
-  EXPECT_LE(std::abs(boxRect.top + boxRect.bottom - gwes::kScreenHeight), 1);
-  EXPECT_GT(boxRect.right - boxRect.left, 60);
+  EXPECT_LE(std::abs(boxEdges[0] + boxEdges[2] - gwes::kScreenWidth), 1);
+  EXPECT_LE(std::abs(boxEdges[1] + boxEdges[3] - gwes::kScreenHeight), 1);
+  EXPECT_GT(boxEdges[2] - boxEdges[0], 60);
   EXPECT_FALSE(IsWindow(box));
   EXPECT_TRUE(IsWindowEnabled(main));
 }

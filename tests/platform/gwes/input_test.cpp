@@ -178,11 +178,10 @@ TEST_F(InputTest, TheKeypadsVolumeKeysStepMuteAndRestoreBeforeTheKeyGoesOn) {
       {"each channel steps and stops on its own", 0x8000F000, {VK_F6}, 0xB333FFFF},
       {"F10 mutes", 0x80008000, {VK_F10}, 0},
       {"F10 again gives the word back exactly", 0x80008000, {VK_F10, VK_F10}, 0x80008000},
-      {"a step ends the mute", 0x80008000, {VK_F10, VK_F6, VK_F10}, 0},
       {"a step ends the mute, F10 then mutes and restores", 0x80008000, {VK_F10, VK_F6, VK_F10, VK_F10}, 0x33333333},
       {"other keys leave the volume alone", 0x12345678, {VK_ESCAPE, VK_RETURN}, 0x12345678},
   };
-  HWND top = MakeWindow("top", WS_VISIBLE);
+  MakeWindow("top", WS_VISIBLE);
   for (const auto& row : rows) {
     ASSERT_EQ(waveOutSetVolume(nullptr, row.start), MMSYSERR_NOERROR);
     device.Device().Store().SetInt(kernel::state::kWaveMuteMemory, -1);
@@ -214,11 +213,10 @@ TEST_F(InputTest, TheKeypadsVolumeKeysStepMuteAndRestoreBeforeTheKeyGoesOn) {
   gwes::PostKey(VK_F7, false);
   keybd_event(VK_F6, 0, KEYEVENTF_KEYUP, 0);
   Pump();
-  (void)top;
 }
 
 TEST_F(InputTest, APressOnASuspendedDeviceWakesItAndGoesNoFurther) {
-  HWND top = MakeWindow("top", WS_VISIBLE);
+  MakeWindow("top", WS_VISIBLE);
   Pump();
   device.Device().Store().SetInt(kernel::state::kBatteryAc, 0);
   DWORD seconds = 1;
@@ -269,7 +267,6 @@ TEST_F(InputTest, APressOnASuspendedDeviceWakesItAndGoesNoFurther) {
   gwes::PostKey(VK_DOWN, false);
   Pump();
   kernel::StopPowerManager();
-  (void)top;
 }
 
 }  // namespace
