@@ -159,19 +159,12 @@ TEST(SkinAssets, MessagePanelNeverUsesItsTransparentColour) {
 TEST(SkinAssets, ClickIsMonoEightBitPcmAt22050Hz) {
   Bytes wav = Read(kRes / "click.wav");
   ASSERT_EQ(wav.d.size(), 1154u);
-  EXPECT_EQ(wav.Tag(0), "RIFF");
-  EXPECT_EQ(wav.U32(4), 1146u);
-  EXPECT_EQ(wav.Tag(8), "WAVE");
-  EXPECT_EQ(wav.Tag(12), "fmt ");
-  EXPECT_EQ(wav.U32(16), 16u);
-  EXPECT_EQ(wav.U16(20), 1u);  // PCM
-  EXPECT_EQ(wav.U16(22), 1u);
-  EXPECT_EQ(wav.U32(24), 22050u);
-  EXPECT_EQ(wav.U32(28), 22050u);
-  EXPECT_EQ(wav.U16(32), 1u);
-  EXPECT_EQ(wav.U16(34), 8u);
-  EXPECT_EQ(wav.Tag(36), "data");
-  EXPECT_EQ(wav.U32(40), 1109u);  // odd, so one pad byte ends the file
+  EXPECT_EQ(wav.Tag(0) + wav.Tag(8) + wav.Tag(12) + wav.Tag(36), "RIFFWAVEfmt data");
+  // Offset, width, value: the sizes, PCM, mono, 22050 Hz, a byte a sample of 8 bits, and an odd data
+  // size, so one pad byte ends the file.
+  const std::uint32_t kFields[][3] = {{4, 4, 1146},    {16, 4, 16}, {20, 2, 1}, {22, 2, 1}, {24, 4, 22050},
+                                      {28, 4, 22050}, {32, 2, 1},  {34, 2, 8}, {40, 4, 1109}};
+  for (const auto& [at, width, value] : kFields) EXPECT_EQ(wav.U(at, int(width)), value) << "offset " << at;
 }
 
 // The text file holds the string table's seventy-five zone names (ids 49 to 123), CRLF between.
