@@ -76,19 +76,21 @@ TEST(Utility, AMissingDeviceIsCreatedFromTheDefaultImage) {
   EXPECT_EQ(Devicectl(root, {"backlight"}).out, "5\n");
 }
 
+// Also a long token with an escape byte: it is shown cut and escaped.
 TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
-  ScratchRoot root;
   const std::vector<std::vector<std::string>> kBad = {
       {"--scale", "0"}, {"--scale", "x"}, {"--clock", "yesterday"}, {"--frob"}, {"--device"},
-      {"--script", "/nonexistent/script.txt"}, {"--script", "/"},
+      {"--script", "/nonexistent/script.txt"}, {"--script", "/"}, {"--" + std::string(5000, 'z') + "\x1b[2J"},
   };
   for (const auto& words : kBad) {
     std::vector<std::string> argv = {QUORVANE_UTILITY_BIN};
     argv.insert(argv.end(), words.begin(), words.end());
     auto result = testing_support::RunProgram(argv);
-    EXPECT_EQ(result.status, 2) << words[0];
+    EXPECT_EQ(result.status, 2) << words[0].substr(0, 20);
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(result.err.rfind("utility: ", 0), 0u) << result.err;
+    EXPECT_LT(result.err.size(), 160u);
+    EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
   }
 }
 
@@ -130,7 +132,6 @@ TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
   EXPECT_EQ(b.get().status, 0);
 }
 
-
 TEST(Utility, TheDeviceCloseKeyOnAPageIsPassedOnOnceAsTheProgramEnds) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
@@ -150,7 +151,6 @@ TEST(Utility, TheDeviceCloseKeyOnAPageIsPassedOnOnceAsTheProgramEnds) {
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
 }
-
 
 // The dump line of the window with this class and id, or empty.
 std::string DumpLine(const std::string& dump, const std::string& cls, int id) {

@@ -1,6 +1,6 @@
 // Checks the committed skin files against the resource table: every bitmap's id, size and depth,
 // the slider thumb's key colour, the message panel's missing key colour, the click's wave header,
-// the zone-name text and the icon group.
+// the zone-name text (against the string table) and the icon group.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/kernel/resources.h"
+#include "platform/kernel/wide_string.h"
+#include "res/program_resources.h"
 #include "res/resource.h"
 
 namespace {
@@ -156,42 +159,23 @@ TEST(SkinAssets, MessagePanelNeverUsesItsTransparentColour) {
 TEST(SkinAssets, ClickIsMonoEightBitPcmAt22050Hz) {
   Bytes wav = Read(kRes / "click.wav");
   ASSERT_EQ(wav.d.size(), 1154u);
-  EXPECT_EQ(wav.Tag(0), "RIFF");
-  EXPECT_EQ(wav.U32(4), 1146u);
-  EXPECT_EQ(wav.Tag(8), "WAVE");
-  EXPECT_EQ(wav.Tag(12), "fmt ");
-  EXPECT_EQ(wav.U32(16), 16u);
-  EXPECT_EQ(wav.U16(20), 1u);  // PCM
-  EXPECT_EQ(wav.U16(22), 1u);
-  EXPECT_EQ(wav.U32(24), 22050u);
-  EXPECT_EQ(wav.U32(28), 22050u);
-  EXPECT_EQ(wav.U16(32), 1u);
-  EXPECT_EQ(wav.U16(34), 8u);
-  EXPECT_EQ(wav.Tag(36), "data");
-  EXPECT_EQ(wav.U32(40), 1109u);  // odd, so one pad byte ends the file
+  EXPECT_EQ(wav.Tag(0) + wav.Tag(8) + wav.Tag(12) + wav.Tag(36), "RIFFWAVEfmt data");
+  // Offset, width, value: the sizes, PCM, mono, 22050 Hz, a byte a sample of 8 bits, and an odd data
+  // size, so one pad byte ends the file.
+  const std::uint32_t kFields[][3] = {{4, 4, 1146},    {16, 4, 16}, {20, 2, 1}, {22, 2, 1}, {24, 4, 22050},
+                                      {28, 4, 22050}, {32, 2, 1},  {34, 2, 8}, {40, 4, 1109}};
+  for (const auto& [at, width, value] : kFields) EXPECT_EQ(wav.U(at, int(width)), value) << "offset " << at;
 }
 
-TEST(SkinAssets, ZoneNamesTextHoldsTheSeventyFiveNamesSeparatedByCrLf) {
-  const char* names[] = {
-      "GMT-12 Kwajalein", "GMT-11 Samoa, Midway", "GMT-10 Hawaii", "GMT-9 Alaska", "GMT-8 Pacific US",
-      "GMT-7 Mountain US", "GMT-7 Chihuahua, La Paz", "GMT-7 Arizona", "GMT-6 Central US", "GMT-6 Saskatchewan",
-      "GMT-6 Mexico City, Montana", "GMT-6 Cent, America", "GMT-5 Eastern US", "GMT-5 Indiana (USA)",
-      "GMT-5 Bogota, Lima", "GMT-4 Atlantic", "GMT-4 Caracas, La Paz", "GMT-4 Santiago", "GMT-3:30 Newfoundland",
-      "GMT-3 Brasilia", "GMT-3 Buenos Aires", "GMT-3 Greenland", "GMT-2 Mid-Altlantic", "GMT-1 Azores",
-      "GMT-1 Cape Verde", "GMT London, Dublin", "GMT Casablanca", "GMT+1 Prague, Budapest", "GMT+1 Warsaw, Sofija",
-      "GMT+1 Paris, Madrid", "GMT+1 Berlin, Rome", "GMT+1 W Cent Africa", "GMT+2 Bucharest", "GMT+2 Cairo",
-      "GMT+2 Helsinki, Riga", "GMT+2 Athens, Istarbul", "GMT+2 Jerusalem", "GMT+2 Pretoria", "GMT+3 Moscow",
-      "GMT+3 Riyadh, Kuwait", "GMT+3 Nairobi", "GMT+3 Baghdad", "GMT+3:30 Tehran", "GMT+4 Abu Dhabi",
-      "GMT+4 Baku, Tbilisi", "GMT+4:30 Kabul", "GMT+5 Yekaterinburg", "GMT+5 Islamabad", "GMT+5:30 New Delhi",
-      "GMT+5:45 Kathmandu", "GMT+6 Astana, Dhaka", "GMT+6 Sri Landa", "GMT+6 Almaty", "GMT+6:30 Yangoon",
-      "GMT+7 Bangkok, Hanoi", "GMT+7 Krasnoyarsk", "GMT+8 Beijing, HK", "GMT+8 Malaysia, Singapore",
-      "GMT+8 Taipei", "GMT+8 Perth", "GMT+8 Ulaanbataar", "GMT+9 Seoul", "GMT+9 Tokyo, Osaka", "GMT+9 Yakutsk",
-      "GMT+9:30 Darwin", "GMT+9:30 Adelaide", "GMT+10 Sydney", "GMT+10 Brisbane", "GMT+10 Hobart",
-      "GMT+10 Vladivostok", "GMT+10 Guam", "GMT+11 Magadan", "GMT+12 Fiji Islands", "GMT+12 New Zealand",
-      "GMT+13 Tonga"};
-  ASSERT_EQ(std::size(names), 75u);
+// The text file holds the string table's seventy-five zone names (ids 49 to 123), CRLF between.
+TEST(SkinAssets, ZoneNamesTextHoldsTheStringTablesZoneNamesSeparatedByCrLf) {
+  kernel::SetProgramResources(ProgramResourceBytes());
   std::string expected;
-  for (const char* name : names) expected += (expected.empty() ? "" : "\r\n") + std::string(name);
+  for (UINT id = 49; id <= 123; ++id) {
+    WCHAR name[64];
+    int count = LoadStringW(nullptr, id, name, 64);
+    expected += (id == 49 ? "" : "\r\n") + kernel::WideToUtf8(std::u16string_view(name, std::size_t(count)));
+  }
   Bytes text = Read(kRes / "zone_names.txt");
   EXPECT_EQ(text.d.size(), 1380u);
   EXPECT_EQ(std::string(text.d.begin(), text.d.end()), expected);

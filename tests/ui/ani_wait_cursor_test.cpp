@@ -1,7 +1,6 @@
 #include "ui/ani_wait_cursor.h"
 
 #include <chrono>
-#include <climits>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -53,35 +52,30 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
     ControlTest::TearDown();
   }
 
+  // The pixels of columns [left, right) of the cursor's place that differ from frame `index`; the
+  // caller holds the screen's lock, as the worker may be drawing.
+  int Differ(const gwes::Surface* screen, int index, int left = kPlace.left, int right = kPlace.right) {
+    int differ = 0;
+    for (int y = kPlace.top; y < kPlace.bottom; ++y)
+      for (int x = left; x < right; ++x)
+        differ += ((screen->Pixel(x, y) ^ frames[index][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
+    return differ;
+  }
   // The frame whose pixels the cursor's place shows most closely (the text covers a part of any).
   UINT ShownFrame() {
     auto screen = gwes::Screen();
-    std::lock_guard guard(screen->lock);  // the worker may be drawing
-    UINT best = 0;
-    int fewest = INT_MAX;
-    for (int i = 0; i < CAniWaitCursor::kFrameCount; ++i) {
-      int differ = 0;
-      for (int y = kPlace.top; y < kPlace.bottom; ++y)
-        for (int x = kPlace.left; x < kPlace.right; ++x)
-          differ += ((screen->Pixel(x, y) ^ frames[i][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
-      if (differ < fewest) {
-        fewest = differ;
-        best = CAniWaitCursor::kFrameIds[i];
-      }
-    }
-    return best;
+    std::lock_guard guard(screen->lock);
+    int best = 0;
+    for (int i = 1; i < CAniWaitCursor::kFrameCount; ++i)
+      if (Differ(screen.get(), i) < Differ(screen.get(), best)) best = i;
+    return CAniWaitCursor::kFrameIds[best];
   }
-  // The pixels of columns [left, right) of the cursor's place that differ from frame `id`.
   int InkOver(UINT id, int left, int right) {
     int index = 0;
     while (CAniWaitCursor::kFrameIds[index] != id) ++index;
     auto screen = gwes::Screen();
     std::lock_guard guard(screen->lock);
-    int ink = 0;
-    for (int y = kPlace.top; y < kPlace.bottom; ++y)
-      for (int x = left; x < right; ++x)
-        ink += ((screen->Pixel(x, y) ^ frames[index][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
-    return ink;
+    return Differ(screen.get(), index, left, right);
   }
   // Waits until the worker is blocked in its wait for the next period.
   static bool WorkerWaits() {

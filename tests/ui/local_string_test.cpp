@@ -14,27 +14,6 @@ using testing_support::WriteHostFile;
 class LocalStringTest : public ::testing::Test {
  protected:
   LocalStringTest() { kernel::SetProgramResources(ProgramResourceBytes()); }
-  ~LocalStringTest() override {
-    if (LanguageModule != nullptr) FreeLibrary(LanguageModule);
-    LanguageModule = nullptr;
-  }
-
-  // Loads a language module holding string 1 and the long strings 33 to 37 (block 3).
-  void LoadLanguageModule() {
-    test::Bytes bytes = test::ResWriter()
-                            .Add(WORD{6}, WORD{1}, 1031, test::StringBlock({{1, u"Dienstprogramm"}}))
-                            .Add(WORD{6}, WORD{3}, 1031,
-                                 test::StringBlock({{1, std::u16string(254, u'a')},
-                                                    {2, std::u16string(255, u'b')},
-                                                    {3, std::u16string(300, u'c')},
-                                                    {4, std::u16string(511, u'd')},
-                                                    {5, std::u16string(767, u'e')}}))
-                            .bytes;
-    WriteHostFile(device.Host("Windows/Utility.exe.0407.mui"), bytes);
-    LanguageModule = LoadLibraryW(u"\\Windows\\Utility.exe.0407.mui");
-    ASSERT_NE(LanguageModule, nullptr);
-  }
-
   testing_support::ImagedDevice device;
 };
 
@@ -51,30 +30,32 @@ TEST_F(LocalStringTest, ReadsTheProgramTableWithoutALanguageModule) {
   EXPECT_EQ(text.GetLength(), 0);
 }
 
-TEST_F(LocalStringTest, ALoadedLanguageModuleIsTheOnlySource) {
-  LoadLanguageModule();
+// A loaded module is the only source: its texts of any length are read whole (block 3 holds ids
+// 33 to 37), and 152, in the program's table but not in the module, is not looked up again.
+TEST_F(LocalStringTest, ALoadedLanguageModuleIsTheOnlySourceAndItsTextsAreReadWhole) {
+  const std::pair<int, std::u16string> kLong[] = {{1, std::u16string(254, u'a')}, {2, std::u16string(255, u'b')},
+                                                  {3, std::u16string(300, u'c')}, {4, std::u16string(511, u'd')},
+                                                  {5, std::u16string(767, u'e')}};
+  WriteHostFile(device.Host("Windows/Utility.exe.0407.mui"),
+                test::ResWriter()
+                    .Add(WORD{6}, WORD{1}, 1031, test::StringBlock({{1, u"Dienstprogramm"}}))
+                    .Add(WORD{6}, WORD{3}, 1031, test::StringBlock({std::begin(kLong), std::end(kLong)}))
+                    .bytes);
+  LanguageModule = LoadLibraryW(u"\\Windows\\Utility.exe.0407.mui");
+  ASSERT_NE(LanguageModule, nullptr);
   CLocalString text;
   EXPECT_TRUE(text.LoadString(1));
   EXPECT_EQ(std::u16string(text.GetText()), u"Dienstprogramm");
-  // 152 exists in the program's table but not in the module: no second look.
+  for (const auto& [index, expected] : kLong) {
+    EXPECT_TRUE(text.LoadString(32 + index)) << index;
+    EXPECT_EQ(std::u16string(text.GetText()), expected) << index;
+    EXPECT_EQ(static_cast<std::size_t>(text.GetLength()), expected.size()) << index;
+  }
   EXPECT_FALSE(text.LoadString(152));
   EXPECT_EQ(text.GetLength(), 0);
   EXPECT_EQ(text.GetText()[0], u'\0');
-}
-
-TEST_F(LocalStringTest, TextsOfAnyLengthAreReadWhole) {
-  LoadLanguageModule();
-  CLocalString text;
-  const std::pair<UINT, std::u16string> cases[] = {{33, std::u16string(254, u'a')},
-                                                   {34, std::u16string(255, u'b')},
-                                                   {35, std::u16string(300, u'c')},
-                                                   {36, std::u16string(511, u'd')},
-                                                   {37, std::u16string(767, u'e')}};
-  for (const auto& [id, expected] : cases) {
-    EXPECT_TRUE(text.LoadString(id)) << id;
-    EXPECT_EQ(std::u16string(text.GetText()), expected) << id;
-    EXPECT_EQ(static_cast<std::size_t>(text.GetLength()), expected.size()) << id;
-  }
+  FreeLibrary(LanguageModule);
+  LanguageModule = nullptr;
 }
 
 TEST_F(LocalStringTest, AssignCopiesAndNullGivesTheEmptyText) {
