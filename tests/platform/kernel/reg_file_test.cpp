@@ -129,36 +129,6 @@ class RandomNames {
   std::mt19937 m_random;
 };
 
-// Random keys of every shape survive Format then Parse unchanged.
-TEST(RegFileFormat, RoundTripsRandomKeys) {
-  RandomNames names(20260301);
-  auto pick = [&](int n) { return names.Pick(n); };
-  auto random = [&] { return names.Next(); };
-  auto name = [&](int maxLength, int key = 0) { return names.Name(maxLength, key != 0); };
-  for (int round = 0; round < 200; ++round) {
-    std::vector<RegFileKey> keys(pick(4) + 1);
-    for (auto& key : keys) {
-      key.path = pick(2) ? u"HKEY_LOCAL_MACHINE" : u"HKEY_CURRENT_USER";
-      for (int depth = pick(4); depth > 0; --depth) key.path += u"\\k" + name(8, 1);
-      key.remove = pick(6) == 0 && key.path.find(u'\\') != std::u16string::npos;
-      // Names differ by their first digit, so none repeats in any case; the last may be the default.
-      for (int v = key.remove ? 0 : pick(6); v > 0; --v) {
-        std::u16string valueName = v == 1 && pick(2) ? u"" : char16_t(u'0' + v) + name(5);
-        if (pick(5) == 0) {
-          key.removedValues.push_back(valueName);
-          continue;
-        }
-        RegistryValue value{valueName, static_cast<DWORD>(pick(3) ? pick(8) : random()), {}};
-        if (value.type == REG_SZ && pick(2)) value.data = Wide(name(20));
-        for (int n = value.data.empty() ? pick(120) : 0; n > 0; --n) value.data.push_back(pick(3) ? random() : 0);
-        key.values.push_back(std::move(value));
-      }
-    }
-    std::string text = kernel::FormatRegFile(keys);
-    ASSERT_EQ(Parse(text), keys) << text;
-  }
-}
-
 // Whatever the registry holds, its export imported into an empty registry gives the same registry
 // back: no name or data can make an import create a key or value the source did not have.
 TEST(RegFileRegistry, ExportThenImportIsFaithfulForAnyNamesAndData) {
