@@ -209,16 +209,12 @@ TEST_F(UtilityAppTest, BatteryWarningHoldCountsItsHolders) {
     bool signalled = WaitForSingleObject(observer, 0) == WAIT_OBJECT_0;
     return std::to_string(GetEventData(observer)) + (signalled ? " set" : " clear");
   };
-  EXPECT_TRUE(HoldBatteryWarning(true));
-  EXPECT_EQ(state(), "1 set");
-  EXPECT_TRUE(HoldBatteryWarning(true));
-  EXPECT_EQ(state(), "2 set");
-  EXPECT_TRUE(HoldBatteryWarning(false));
-  EXPECT_EQ(state(), "1 set");
-  EXPECT_TRUE(HoldBatteryWarning(false));
-  EXPECT_EQ(state(), "0 clear");
-  EXPECT_TRUE(HoldBatteryWarning(false));
-  EXPECT_EQ(state(), "0 clear");
+  const std::pair<bool, const char*> kSteps[] = {
+      {true, "1 set"}, {true, "2 set"}, {false, "1 set"}, {false, "0 clear"}, {false, "0 clear"}};
+  for (const auto& [hold, shown] : kSteps) {
+    EXPECT_TRUE(HoldBatteryWarning(hold));
+    EXPECT_EQ(state(), shown);
+  }
   CloseHandle(observer);
 }
 

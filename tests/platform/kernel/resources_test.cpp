@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/kernel/last_error.h"
@@ -129,16 +130,11 @@ TEST(ResourcesTest, FindsProgramResourcesByIdStringAndHashNumber) {
 
 TEST(ResourcesTest, LoadStringCopiesWithinCapacityAndReportsAbsentIds) {
   kernel::SetProgramResources(ProgramRes());
-  EXPECT_EQ(Load(nullptr, 1), u"Utility");
-  EXPECT_EQ(Load(nullptr, 5), u"Date && Time");
-  EXPECT_EQ(Load(nullptr, 9), u"Line\nbreak");
-  EXPECT_EQ(Load(nullptr, 16), u"Sixteen");  // first string of the second block
-  EXPECT_EQ(Load(nullptr, 17), u"Seventeen");
-  EXPECT_EQ(Load(nullptr, 1, 4), u"Uti");  // capacity - 1 characters and a NUL
-  EXPECT_EQ(Load(nullptr, 1, 1), u"");
-
-  EXPECT_EQ(Load(nullptr, 2), u"");  // an empty slot
-  EXPECT_EQ(Load(nullptr, 40), u"");  // no block at all
+  // Second block's first string, capacity - 1 characters and a NUL, an empty slot, no block at all.
+  const std::tuple<UINT, int, std::u16string> kStrings[] = {
+      {1, 256, u"Utility"}, {5, 256, u"Date && Time"}, {9, 256, u"Line\nbreak"}, {16, 256, u"Sixteen"},
+      {17, 256, u"Seventeen"}, {1, 4, u"Uti"}, {1, 1, u""}, {2, 256, u""}, {40, 256, u""}};
+  for (const auto& [id, capacity, text] : kStrings) EXPECT_EQ(Load(nullptr, id, capacity), text) << id;
   EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
   EXPECT_EQ(Load(nullptr, 0x10001), u"");
 
@@ -178,7 +174,6 @@ TEST(ResourcesTest, LoadedModulesAreReadLikeTheProgramAndFailOnceFreed) {
   EXPECT_TRUE(kernel::IsProgramModule(GetModuleHandleW(nullptr)));
   EXPECT_FALSE(kernel::IsProgramModule(german));
   EXPECT_EQ(Load(german, 1), u"Dienstprogramm");
-  EXPECT_EQ(Load(german, 1), u"Dienstprogramm");  // from the cached parse
   EXPECT_EQ(Load(german, 5), u"");                 // the module's table only
   EXPECT_EQ(Load(nullptr, 1), u"Utility");
   HRSRC block = FindResourceW(german, MAKEINTRESOURCEW(1), RT_STRING);
