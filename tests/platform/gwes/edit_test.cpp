@@ -9,15 +9,10 @@ namespace {
 
 class EditTest : public gwes_test::ControlTest {
  protected:
-  std::string CommandName(WORD code) override {
-    switch (code) {
-      case EN_SETFOCUS: return "EN_SETFOCUS";
-      case EN_KILLFOCUS: return "EN_KILLFOCUS";
-      case EN_CHANGE: return "EN_CHANGE";
-      case EN_UPDATE: return "EN_UPDATE";
-      case EN_MAXTEXT: return "EN_MAXTEXT";
-      default: return std::to_string(code);
-    }
+  void SetUp() override {
+    ControlTest::SetUp();
+    commandNames = {GWES_TEST_NAMED(EN_SETFOCUS), GWES_TEST_NAMED(EN_KILLFOCUS), GWES_TEST_NAMED(EN_CHANGE),
+                    GWES_TEST_NAMED(EN_UPDATE), GWES_TEST_NAMED(EN_MAXTEXT)};
   }
   // A bordered single-line edit at (10, 100), 100 x 20, id 5.
   HWND Edit(DWORD style = ES_AUTOHSCROLL, const char16_t* text = u"") {
