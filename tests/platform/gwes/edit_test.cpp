@@ -84,13 +84,11 @@ TEST_F(EditTest, TypingAndEditingKeysChangeTheTextAtTheCaret) {
 
 TEST_F(EditTest, ProgrammaticChangesLimitsAndReadOnly) {
   HWND single = Edit(ES_AUTOHSCROLL, u"start");
-  EXPECT_EQ(Text(single), u"start");
   SetWindowTextW(single, u"hello");
   EXPECT_EQ(Drain(), Changes(1));
   EXPECT_EQ(Selection(single), (std::pair<DWORD, DWORD>{0, 0}));
   SendMessageW(single, EM_SETSEL, 1, 3);
   EXPECT_EQ(Drain(), Events{});
-  EXPECT_EQ(Selection(single), (std::pair<DWORD, DWORD>{1, 3}));
   EXPECT_EQ(SendMessageW(single, EM_GETSEL, 0, 0), MAKELPARAM(1, 3));
   SendMessageW(single, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(u"EL"));
   EXPECT_EQ(Drain(), Changes(1));
@@ -150,7 +148,6 @@ TEST_F(EditTest, TheCaretBlinksWhileFocusedAndATapPlacesIt) {
   HWND edit = Edit();
   const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
   const COLORREF paper = GetSysColor(COLOR_WINDOW);
-  ASSERT_NE(ink, paper);
   EXPECT_EQ(ScreenColour(12, 106), paper);
   SetFocus(edit);
   Drain();
