@@ -11,21 +11,10 @@ class ComboBoxTest : public gwes_test::ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
+    commandNames = {GWES_TEST_NAMED(CBN_SELCHANGE), GWES_TEST_NAMED(CBN_SETFOCUS), GWES_TEST_NAMED(CBN_KILLFOCUS),
+                    GWES_TEST_NAMED(CBN_EDITCHANGE), GWES_TEST_NAMED(CBN_EDITUPDATE), GWES_TEST_NAMED(CBN_DROPDOWN),
+                    GWES_TEST_NAMED(CBN_CLOSEUP), GWES_TEST_NAMED(CBN_SELENDOK), GWES_TEST_NAMED(CBN_SELENDCANCEL)};
     gwes::RegisterComboBoxClass();
-  }
-  std::string CommandName(WORD code) override {
-    switch (code) {
-      case CBN_SELCHANGE: return "CBN_SELCHANGE";
-      case CBN_SETFOCUS: return "CBN_SETFOCUS";
-      case CBN_KILLFOCUS: return "CBN_KILLFOCUS";
-      case CBN_EDITCHANGE: return "CBN_EDITCHANGE";
-      case CBN_EDITUPDATE: return "CBN_EDITUPDATE";
-      case CBN_DROPDOWN: return "CBN_DROPDOWN";
-      case CBN_CLOSEUP: return "CBN_CLOSEUP";
-      case CBN_SELENDOK: return "CBN_SELENDOK";
-      case CBN_SELENDCANCEL: return "CBN_SELENDCANCEL";
-      default: return std::to_string(code);
-    }
   }
   // A drop-down list at (20, 40), 150 wide, given 100 pixels of height, id 9.
   HWND Combo(DWORD style = CBS_DROPDOWNLIST) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,6 @@ class ControlTest : public ::testing::Test {
     gwes::PostKey(vk, true);
     gwes::PostKey(vk, false);
   }
-  virtual std::string CommandName(WORD code) { return std::to_string(code); }
 
   static constexpr COLORREF kBackground = RGB(0, 0, 255);
   testing_support::TestDevice device;  // a virtual clock: taps at one instant pair up as double taps
@@ -86,6 +86,13 @@ class ControlTest : public ::testing::Test {
   HWND parent = nullptr;
   HBRUSH background = nullptr;
   std::vector<std::string> events;
+  std::map<WORD, std::string> commandNames;  // WM_COMMAND codes named in the events; others are numbers
+  virtual std::string CommandName(WORD code) {
+    auto name = commandNames.find(code);
+    return name != commandNames.end() ? name->second : std::to_string(code);
+  }
 };
+
+#define GWES_TEST_NAMED(code) {code, #code}
 
 }  // namespace gwes_test

@@ -9,15 +9,10 @@ namespace {
 
 class EditTest : public gwes_test::ControlTest {
  protected:
-  std::string CommandName(WORD code) override {
-    switch (code) {
-      case EN_SETFOCUS: return "EN_SETFOCUS";
-      case EN_KILLFOCUS: return "EN_KILLFOCUS";
-      case EN_CHANGE: return "EN_CHANGE";
-      case EN_UPDATE: return "EN_UPDATE";
-      case EN_MAXTEXT: return "EN_MAXTEXT";
-      default: return std::to_string(code);
-    }
+  void SetUp() override {
+    ControlTest::SetUp();
+    commandNames = {GWES_TEST_NAMED(EN_SETFOCUS), GWES_TEST_NAMED(EN_KILLFOCUS), GWES_TEST_NAMED(EN_CHANGE),
+                    GWES_TEST_NAMED(EN_UPDATE), GWES_TEST_NAMED(EN_MAXTEXT)};
   }
   // A bordered single-line edit at (10, 100), 100 x 20, id 5.
   HWND Edit(DWORD style = ES_AUTOHSCROLL, const char16_t* text = u"") {
@@ -89,13 +84,11 @@ TEST_F(EditTest, TypingAndEditingKeysChangeTheTextAtTheCaret) {
 
 TEST_F(EditTest, ProgrammaticChangesLimitsAndReadOnly) {
   HWND single = Edit(ES_AUTOHSCROLL, u"start");
-  EXPECT_EQ(Text(single), u"start");
   SetWindowTextW(single, u"hello");
   EXPECT_EQ(Drain(), Changes(1));
   EXPECT_EQ(Selection(single), (std::pair<DWORD, DWORD>{0, 0}));
   SendMessageW(single, EM_SETSEL, 1, 3);
   EXPECT_EQ(Drain(), Events{});
-  EXPECT_EQ(Selection(single), (std::pair<DWORD, DWORD>{1, 3}));
   EXPECT_EQ(SendMessageW(single, EM_GETSEL, 0, 0), MAKELPARAM(1, 3));
   SendMessageW(single, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(u"EL"));
   EXPECT_EQ(Drain(), Changes(1));
@@ -155,7 +148,6 @@ TEST_F(EditTest, TheCaretBlinksWhileFocusedAndATapPlacesIt) {
   HWND edit = Edit();
   const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
   const COLORREF paper = GetSysColor(COLOR_WINDOW);
-  ASSERT_NE(ink, paper);
   EXPECT_EQ(ScreenColour(12, 106), paper);
   SetFocus(edit);
   Drain();

@@ -13,16 +13,9 @@ class ListBoxTest : public gwes_test::ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
+    commandNames = {GWES_TEST_NAMED(LBN_SELCHANGE), GWES_TEST_NAMED(LBN_DBLCLK), GWES_TEST_NAMED(LBN_SETFOCUS),
+                    GWES_TEST_NAMED(LBN_KILLFOCUS)};
     gwes::RegisterComboBoxClass();
-  }
-  std::string CommandName(WORD code) override {
-    switch (code) {
-      case LBN_SELCHANGE: return "LBN_SELCHANGE";
-      case LBN_DBLCLK: return "LBN_DBLCLK";
-      case LBN_SETFOCUS: return "LBN_SETFOCUS";
-      case LBN_KILLFOCUS: return "LBN_KILLFOCUS";
-      default: return std::to_string(code);
-    }
   }
   // A bordered list at (10, 50), 120 x 80, id 7, or a plain one beside it, id 8.
   HWND List(DWORD style, int id = 7) {

@@ -1,5 +1,7 @@
 #include "platform/gwes/controls/progress.h"
 
+#include <tuple>
+
 #include "tests/platform/gwes/control_fixture.h"
 
 using gwes_test::ScreenColour;
@@ -80,13 +82,11 @@ TEST_F(ProgressTest, TheBarFillsItsShareOfTheFrameFromTheStartSide) {
   SendMessageW(blocks, PBM_SETPOS, 20, 0);
   SendMessageW(blocks, PBM_SETBARCOLOR, 0, RGB(0, 200, 0));
   Drain();
-  EXPECT_EQ(ScreenColour(155, 120), full);
-  EXPECT_EQ(ScreenColour(155, 71), full);
-  EXPECT_EQ(ScreenColour(155, 70), empty);
-  EXPECT_EQ(ScreenColour(26, 55), RGB(0, 200, 0));
-  EXPECT_EQ(ScreenColour(27, 55), empty);
-  EXPECT_EQ(ScreenColour(29, 55), RGB(0, 200, 0));
-  EXPECT_EQ(ScreenColour(45, 55), empty);  // past the share of 20 pixels
+  const COLORREF green = RGB(0, 200, 0);
+  // Each row: a screen point and its colour; the last is past the blocks' share of 20 pixels.
+  const std::tuple<int, int, COLORREF> rows[] = {{155, 120, full}, {155, 71, full}, {155, 70, empty},
+                                                 {26, 55, green},  {27, 55, empty}, {29, 55, green}, {45, 55, empty}};
+  for (auto [x, y, colour] : rows) EXPECT_EQ(ScreenColour(x, y), colour) << x << "," << y;
 }
 
 }  // namespace

@@ -9,8 +9,9 @@ namespace {
 
 class StaticTest : public gwes_test::ControlTest {
  protected:
-  std::string CommandName(WORD code) override {
-    return code == STN_CLICKED ? "STN_CLICKED" : code == STN_DBLCLK ? "STN_DBLCLK" : std::to_string(code);
+  void SetUp() override {
+    ControlTest::SetUp();
+    commandNames = {GWES_TEST_NAMED(STN_CLICKED), GWES_TEST_NAMED(STN_DBLCLK)};
   }
   // The parent answers colour requests with red text on no background, and records them with
   // how many red-ish pixels the control showed at that moment.
