@@ -18,6 +18,7 @@
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
+#include "platform/kernel/battery_monitor.h"
 #include "platform/kernel/power_manager.h"
 #include "sim/display_loader.h"
 #include "sim/headless_runner.h"
@@ -62,15 +63,20 @@ class CloseRequest {
   int m_idlesSinceKey = 0;
 };
 
-// The device's power manager runs for as long as the program does. It starts when the program
-// first waits, so reading its settings never delays the first frame; it then looks at the idle
-// time each time the program waits. True when the device has just been suspended.
-class PowerManagerRun {
+// The device's own services run for as long as the program does: the power manager and the
+// battery monitor. They start when the program first waits, so reading their settings never
+// delays the first frame; the power manager then looks at the idle time each time the program
+// waits. True when the device has just been suspended.
+class DeviceServicesRun {
  public:
-  ~PowerManagerRun() { kernel::StopPowerManager(); }
+  ~DeviceServicesRun() {
+    kernel::StopPowerManager();
+    kernel::StopBatteryMonitor();
+  }
   bool OnProgramIdle() {
     if (!m_started) {
       kernel::StartPowerManager();
+      kernel::StartBatteryMonitor();
       m_started = true;
     }
     return kernel::TickPowerManager();
@@ -110,7 +116,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   // On the program's thread, as it is about to wait.
   void ProgramIdle() {
     m_close.OnProgramIdle();
-    if (m_power.OnProgramIdle()) gwes::MarkScreenDirty();
+    if (m_services.OnProgramIdle()) gwes::MarkScreenDirty();
     std::uint64_t version = gwes::ScreenDirtyCount();
     int backlight = ReadBacklight();
     if (version == m_notedVersion.load() && backlight == m_backlight.load()) return;
@@ -134,7 +140,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
  private:
   WakeDisplayFunction m_wake;
   CloseRequest& m_close;
-  PowerManagerRun m_power;
+  DeviceServicesRun m_services;
   std::atomic<int> m_backlight{kDefaultBacklight};
   std::atomic<std::uint64_t> m_notedVersion{~std::uint64_t{0}};
   int m_closes = 0;
@@ -167,11 +173,11 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& s
       shotsFolder);
   CloseRequest close;
   SignalWatch signals([&close](int) { close.Press(); });
-  PowerManagerRun power;
+  DeviceServicesRun services;
   // The power manager looks at the idle time before the script moves on, so a "wait" past the
   // time-out leaves the device suspended for the next command.
   gwes::SetIdleHook([&] {
-    power.OnProgramIdle();
+    services.OnProgramIdle();
     if (!close.OnProgramIdle()) runner.RunNextCommand();
   });
   int code = AfxWinMain(app, commandLine);
