@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/battery_hold.h"
+#include "screens/battery_hold.h"
 #include "app/language_module.h"
 #include "app/settings_snapshot.h"
 #include "platform/gwes/virtual_keys.h"

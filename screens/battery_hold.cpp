@@ -1,4 +1,4 @@
-#include "app/battery_hold.h"
+#include "screens/battery_hold.h"
 
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/sync_objects.h"
