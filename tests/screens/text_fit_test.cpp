@@ -152,11 +152,11 @@ class TextFitTest : public screens_test::PageTest {
       message.SetTextId(id);
       Check("message " + std::to_string(id), message);
     }
-    // The wait cursor draws its text on one line, right-aligned 2 pixels inside its 120-pixel frame,
-    // with the surface's default font.
+    // The wait cursor draws its text on one line with the surface's default font, right-aligned 2
+    // pixels inside its 120-pixel frame, clear of the ring of dots at the left (right edge x 29).
     CLocalString wait;
     wait.LoadString(IDS_PLEASE_WAIT);
-    Expect("wait cursor", wait.GetText(), gwes::MeasureDc(nullptr).Width(wait.GetText()), 118);
+    Expect("wait cursor", wait.GetText(), gwes::MeasureDc(nullptr).Width(wait.GetText()), 118 - 32);
   }
 
   std::string m_language;
