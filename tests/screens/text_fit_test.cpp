@@ -18,6 +18,8 @@
 #include "platform/kernel/power.h"
 #include "platform/kernel/process.h"
 #include "screens/backlight_dlg.h"
+#include "screens/calibration_dlg.h"
+#include "screens/date_time_dlg.h"
 #include "screens/language_dlg.h"
 #include "screens/main_menu_dlg.h"
 #include "screens/message_dlg.h"
@@ -134,6 +136,14 @@ class TextFitTest : public screens_test::PageTest {
     {
       CVolumeDlg page;
       Check("volume", page);
+    }
+    {
+      CCalibrationDlg page;
+      Check("calibration", page);
+    }
+    {
+      CDateTimeDlg page;
+      Check("date and time", page);
     }
     // The status line with a battery, while charging and on external power; the four choices.
     for (BYTE flag : {BATTERY_FLAG_HIGH, BATTERY_FLAG_CHARGING, BATTERY_FLAG_NO_BATTERY}) {
