@@ -1,5 +1,7 @@
 #include "screens/language_dlg.h"
 
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "install/installer_run.h"
