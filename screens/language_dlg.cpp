@@ -24,6 +24,9 @@ constexpr const char16_t* kMultiLangKey = u"Software\\Tavix\\MultiLang";
 constexpr const char16_t* kSupportCountValue = u"TatolSupport";
 constexpr COLORREF kTextColour = RGB(89, 89, 89);
 constexpr int kCaptionHeight = 15;
+// A damaged count (up to 4,294,967,295) would keep the page reading for hours: values past this
+// many are not looked for.
+constexpr DWORD kMostSupported = 256;
 
 struct LanguageName {
   DWORD languageId;
@@ -117,7 +120,7 @@ void CLanguageDlg::FillLanguageList() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMultiLangKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   std::optional<DWORD> count = ReadDword(key, kSupportCountValue);
-  for (DWORD i = 1; count && i <= *count; ++i) {
+  for (DWORD i = 1; count && i <= *count && i <= kMostSupported; ++i) {
     std::optional<DWORD> languageId = ReadDword(key, u"LangID" + Ascii(std::to_string(i)));
     if (!languageId) continue;
     CLocalString name = DisplayName(*languageId);

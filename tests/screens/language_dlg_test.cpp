@@ -117,6 +117,7 @@ TEST_F(LanguageDlgTest, ListsTheSupportedLanguagesSortedWithTheirIdsAndSelectsTh
     std::vector<std::u16string> items;
     std::vector<DWORD> ids;
     int selection;
+    DWORD count = 0;  // "TatolSupport" when not the number of languages
   } rows[] = {
       {{kUs, kGerman, kFrench}, kGerman, {u"English-US", u"French", u"German"}, {kUs, kFrench, kGerman}, 2},
       // The current language not listed: the first entry.
@@ -124,10 +125,13 @@ TEST_F(LanguageDlgTest, ListsTheSupportedLanguagesSortedWithTheirIdsAndSelectsTh
       // A value that cannot be read is skipped; an id without a name is listed by its id.
       {{kGerman, kUnset, 0x0416}, 0x0416, {u"0x0416", u"German"}, {0x0416, kGerman}, 0},
       {{}, kUs, {}, {}, -1},
+      // A damaged count: the values present are listed, and at once.
+      {{kGerman, kUs}, kUs, {u"English-US", u"German"}, {kUs, kGerman}, 0, 0xFFFFFFFF},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
     SetLanguages(row.supported);
+    if (row.count != 0) SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, u"TatolSupport", row.count);
     SetCurrent(row.current);
     CLanguageDlg page(FALSE);
     RunDialog(page, {[&] {
