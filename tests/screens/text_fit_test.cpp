@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "clock/time_zones.h"
 #include "device/language_module_files.h"
 #include "platform/gwes/controls/list_box.h"
 #include "platform/gwes/controls/measure_dc.h"
@@ -197,6 +198,33 @@ TEST_F(TextFitTest, EveryTextFitsItsPlaceInEveryLanguage) {
   std::string report;
   for (const std::string& misfit : m_misfits) report += misfit + "\n";
   EXPECT_TRUE(m_misfits.empty()) << m_misfits.size() << " texts do not fit:\n" << report;
+}
+
+// Each module holds all 153 strings, and each zone name carries the offset of the program's own.
+TEST_F(TextFitTest, EveryModuleHasEveryStringAndKeepsTheZoneOffsets) {
+  std::vector<LONG> biases;
+  for (int i = 0; i < 75; ++i) {
+    LONG bias = 0;
+    ASSERT_TRUE(ZoneBiasFromName(ZoneName(i), &bias)) << i;
+    biases.push_back(bias);
+  }
+  for (const auto& file : device::LanguageModuleFiles()) {
+    SCOPED_TRACE(file.name);
+    std::string path = "\\Windows\\" + file.name;
+    LanguageModule = LoadLibraryW(std::u16string(path.begin(), path.end()).c_str());
+    ASSERT_NE(LanguageModule, nullptr);
+    for (UINT id = 1; id <= 153; ++id) {
+      CLocalString text;
+      EXPECT_TRUE(text.LoadString(id)) << id;
+    }
+    for (int i = 0; i < 75; ++i) {
+      LONG bias = 0;
+      EXPECT_TRUE(ZoneBiasFromName(ZoneName(i), &bias) && bias == biases[static_cast<std::size_t>(i)])
+          << Utf8(ZoneName(i).GetText());
+    }
+    FreeLibrary(LanguageModule);
+    LanguageModule = nullptr;
+  }
 }
 
 }  // namespace
