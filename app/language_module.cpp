@@ -1,18 +1,5 @@
 #include "app/language_module.h"
 
-#include "platform/kernel/registry.h"
-
-DWORD GetDefaultLanguageId() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNlsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-  DWORD id = 0;
-  DWORD size = sizeof id;
-  DWORD type = 0;
-  LONG result = RegQueryValueExW(key, kDefaultLcidValue, nullptr, &type, reinterpret_cast<BYTE*>(&id), &size);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS ? id : 0;
-}
-
 std::u16string LanguageModuleName(std::u16string_view programPath, DWORD languageId) {
   static constexpr char16_t kDigits[] = u"0123456789abcdef";
   std::u16string hex;

@@ -2,10 +2,12 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <stdexcept>
 #include <variant>
 #include <vector>
 
+#include "device/language_module_files.h"
 #include "device/registry_seed.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
@@ -43,6 +45,21 @@ void ImportSeed() {
   kernel::ImportRegistry(std::get<std::vector<kernel::RegFileKey>>(parsed));
 }
 
+// The language modules belong to the program, not to the user: each one missing or different from
+// the build's is written, so a device follows the program's translations.
+void LayLanguageModules(const std::filesystem::path& windows) {
+  for (const LanguageModuleFile& module : LanguageModuleFiles()) {
+    std::filesystem::path file = windows / module.name;
+    std::ifstream present(file, std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(present), std::istreambuf_iterator<char>()};
+    if (present && bytes.size() == module.bytes.size() && std::equal(bytes.begin(), bytes.end(), module.bytes.begin(),
+                                                                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }))
+      continue;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(module.bytes.data()), static_cast<std::streamsize>(module.bytes.size()));
+  }
+}
+
 }  // namespace
 
 std::filesystem::path DefaultDeviceRoot() {
@@ -54,6 +71,7 @@ std::filesystem::path DefaultDeviceRoot() {
 void LayDefaultImage() {
   auto& device = kernel::CurrentDevice();
   for (const char* folder : kFolders) std::filesystem::create_directories(device.Root() / folder);
+  LayLanguageModules(device.Root() / "Windows");
   ImportSeed();
   SetHardwareDefaults(device.Store());
 }

@@ -1,0 +1,305 @@
+// The language page: the supported languages in alphabetical order with their ids, the opening
+// selection, the steps by button and key, and what OK writes, shows and asks for along every way of
+// the package switch (the installer is a small program that exits; the install key appears when a
+// row says so, during the first pause after the installer started, as if it had finished then).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "install/installer_run.h"
+#include "platform/gwes/controls/list_box.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/registry.h"
+#include "platform/kernel/sync_objects.h"
+#include "screens/battery_hold.h"
+#include "screens/language_dlg.h"
+#include "screens/message_dlg.h"
+#include "screens/system_language.h"
+#include "tests/screens/page_fixture.h"
+#include "ui/ani_wait_cursor.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr const char16_t* kMultiLang = u"Software\\Tavix\\MultiLang";
+constexpr DWORD kUs = 0x0409, kUk = 0x0809, kGerman = 0x0407, kFrench = 0x040C, kJapanese = 0x0411;
+constexpr DWORD kUnset = 0xFFFFFFFF;  // a LangID value left out
+
+class LanguageDlgTest : public screens_test::PageTest {
+ protected:
+  LanguageDlgTest() {
+    kernel::SetClockSource(std::make_unique<PauseClock>(this));
+    // Kept open as the device's battery watcher keeps it, so the hold's count lives on.
+    m_hold = CreateEventW(nullptr, TRUE, FALSE, kHoldBatteryWarningEvent);
+  }
+  ~LanguageDlgTest() override {
+    CloseHandle(m_hold);
+    kernel::SetClockSource(kernel::MakeVirtualClock(testing_support::kTestStartUtcMs));
+  }
+
+  // "TatolSupport" and LangID1 ... in order (kUnset leaves that value out).
+  static void SetLanguages(std::vector<DWORD> ids) {
+    SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, u"TatolSupport", static_cast<DWORD>(ids.size()));
+    for (std::size_t i = 0; i < 9; ++i) {
+      std::string name = "LangID" + std::to_string(i + 1);
+      std::u16string value(name.begin(), name.end());
+      SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, value.c_str(),
+                  i < ids.size() && ids[i] != kUnset ? std::optional(ids[i]) : std::nullopt);
+    }
+  }
+  static void SetCurrent(DWORD id) {
+    SetRegDword(HKEY_LOCAL_MACHINE, kNlsKey, kDefaultLcidValue, id);
+    SetRegDword(HKEY_LOCAL_MACHINE, kVoiceKey, kVoiceIdValue, id);
+  }
+  static std::vector<std::u16string> Items() {
+    std::vector<std::u16string> items;
+    auto count = static_cast<int>(SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      WCHAR text[64] = {};
+      SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      items.emplace_back(text);
+    }
+    return items;
+  }
+  static std::vector<DWORD> ItemIds() {
+    std::vector<DWORD> ids;
+    for (std::size_t i = 0; i < Items().size(); ++i)
+      ids.push_back(static_cast<DWORD>(SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETITEMDATA, i, 0)));
+    return ids;
+  }
+  static int Selection() { return static_cast<int>(SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETCURSEL, 0, 0)); }
+  static bool WaitCursorShown(HWND page) {
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (dynamic_cast<CAniWaitCursor*>(CWnd::FromHandlePermanent(child))) return true;
+    return false;
+  }
+  // Writes a host file under the device root, creating its folders.
+  void Lay(const std::string& relative, const std::string& text, bool runnable = false) {
+    fs::path file = device.Host(relative);
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    if (runnable) fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
+  }
+
+  std::vector<DWORD> m_pauses;    // every pause and wait time-out of the user-interface thread
+  bool m_keyAtFirstPause = false;  // the install key appears at the installer's first pause
+  HANDLE m_hold = nullptr;
+
+ private:
+  class PauseClock final : public kernel::ClockSource {
+   public:
+    explicit PauseClock(LanguageDlgTest* test) : m_test(test) {}
+    bool IsVirtual() const override { return true; }
+    std::uint64_t MonotonicMs() override { return m_elapsed; }
+    std::int64_t BaseUtcMs() override { return testing_support::kTestStartUtcMs + std::int64_t(m_elapsed); }
+    void Sleep(DWORD ms) override {
+      m_test->m_pauses.push_back(ms);
+      if (m_test->m_keyAtFirstPause && (ms == kInstallerStartPauseMs || ms == kInstallerStartPauseNoEventMs)) {
+        kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, kInstallKey});
+      }
+      m_elapsed += ms;
+    }
+
+   private:
+    LanguageDlgTest* m_test;
+    std::uint64_t m_elapsed = 0;
+  };
+};
+
+TEST_F(LanguageDlgTest, ListsTheSupportedLanguagesSortedWithTheirIdsAndSelectsTheCurrentOne) {
+  struct Row {
+    std::vector<DWORD> supported;
+    DWORD current;
+    std::vector<std::u16string> items;
+    std::vector<DWORD> ids;
+    int selection;
+    DWORD count = 0;  // "TatolSupport" when not the number of languages
+  } rows[] = {
+      {{kUs, kGerman, kFrench}, kGerman, {u"English-US", u"French", u"German"}, {kUs, kFrench, kGerman}, 2},
+      // The current language not listed: the first entry.
+      {{kUs, kUk}, kJapanese, {u"English-UK", u"English-US"}, {kUk, kUs}, 0},
+      // A value that cannot be read is skipped; an id without a name is listed by its id.
+      {{kGerman, kUnset, 0x0416}, 0x0416, {u"0x0416", u"German"}, {0x0416, kGerman}, 0},
+      {{}, kUs, {}, {}, -1},
+      // A damaged count: the values present are listed, and at once.
+      {{kGerman, kUs}, kUs, {u"English-US", u"German"}, {kUs, kGerman}, 0, 0xFFFFFFFF},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
+    SetLanguages(row.supported);
+    if (row.count != 0) SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, u"TatolSupport", row.count);
+    SetCurrent(row.current);
+    CLanguageDlg page(FALSE);
+    RunDialog(page, {[&] {
+      EXPECT_EQ(Items(), row.items);
+      EXPECT_EQ(ItemIds(), row.ids);
+      EXPECT_EQ(Selection(), row.selection);
+      EXPECT_EQ(Text(IDC_LANGUAGE_DISPLAY), row.selection >= 0 ? row.items[row.selection] : u"");
+      EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_LANGUAGE_LIST);
+      Key(VK_ESCAPE);
+    }});
+  }
+}
+
+// Up is next and Down previous whatever has the focus; Left and Right step from the list or the
+// display box, and from anywhere else bring the focus to the display box; the arrow buttons step.
+TEST_F(LanguageDlgTest, StepsByKeyAndButtonStopAtTheEnds) {
+  constexpr BYTE kOnOk = 0xF0;  // the focus is put on OK first
+  struct Row {
+    std::vector<BYTE> inputs;
+    int selection;
+    int focus;
+  } rows[] = {
+      {{VK_UP}, 2, IDC_LANGUAGE_LIST},
+      {{VK_UP, VK_UP, VK_UP}, 3, IDC_LANGUAGE_LIST},
+      {{VK_DOWN}, 0, IDC_LANGUAGE_LIST},
+      {{VK_DOWN, VK_DOWN}, 0, IDC_LANGUAGE_LIST},
+      {{VK_RIGHT}, 2, IDC_LANGUAGE_LIST},
+      {{VK_LEFT}, 0, IDC_LANGUAGE_LIST},
+      {{kOnOk, VK_UP}, 2, IDC_LANGUAGE_LIST},
+      {{kOnOk, VK_RIGHT}, 1, IDC_LANGUAGE_DISPLAY},
+      {{kOnOk, VK_LEFT, VK_LEFT}, 0, IDC_LANGUAGE_LIST},
+      {{kRightArrow}, 2, IDC_LANGUAGE_LIST},
+      {{kLeftArrow, kLeftArrow}, 0, IDC_LANGUAGE_LIST},
+  };
+  SetLanguages({kUs, kUk, kGerman, kFrench});  // English-UK, English-US, French, German
+  SetCurrent(kUs);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
+    std::deque<std::function<void()>> steps;
+    for (BYTE input : row.inputs) {
+      steps.push_back([input] {
+        if (input == kOnOk) SetFocus(Item(IDOK));
+        if (input != kOnOk) Input(input, IDC_LANGUAGE_PREVIOUS, IDC_LANGUAGE_NEXT);
+      });
+    }
+    steps.push_back([&] {
+      EXPECT_EQ(Selection(), row.selection);
+      EXPECT_EQ(Text(IDC_LANGUAGE_DISPLAY), Items()[static_cast<std::size_t>(row.selection)]);
+      EXPECT_EQ(GetDlgCtrlID(GetFocus()), row.focus);
+      Key(VK_ESCAPE);
+    });
+    CLanguageDlg page(FALSE);
+    EXPECT_EQ(RunDialog(page, std::move(steps)), IDCANCEL);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kNlsKey, kDefaultLcidValue), kUs);
+  }
+}
+
+// OK writes the chosen language as the system's and the voice's. From the menu the package is
+// installed under the battery-warning hold with the wait cursor up; every failure shows its message
+// (or none for a failed copy) and writes the previous language back; an installer that does not
+// finish is followed by the reset request.
+TEST_F(LanguageDlgTest, OkWritesTheLanguageAndPutsThePreviousOneBackWhenTheSwitchFails) {
+  const DWORD kTry = kInstallerAttemptMs;
+  std::vector<DWORD> allAttempts(kInstallerAttempts, kTry);
+  struct Row {
+    const char* name;
+    BOOL install;
+    DWORD platformType;
+    std::vector<std::string> files;  // under the device root; "autorunce.exe" ones are programs
+    bool keyAppears;
+    DWORD after;
+    std::vector<UINT> messages;
+    std::size_t resets;
+    std::vector<DWORD> pauses;  // after the installer started (empty: none that long)
+  } rows[] = {
+      {"on its own: written, nothing installed", FALSE, 9, {}, false, kGerman, {}, 0, {}},
+      {"card: installed", TRUE, 9,
+       {"Storage Card/Installation/Pelora_german_2.cab", "Storage Card/Installation/autorunce.exe"}, true, kGerman, {},
+       0, {kInstallerStartPauseMs, kTry}},
+      {"card: no package", TRUE, 9, {"Storage Card/Installation/Pelora_french_2.cab"}, false, kUs,
+       {IDS_NO_NAVIGATOR_FILES}, 0, {}},
+      {"unknown platform type", TRUE, 7, {"Storage Card/Installation/Pelora_german_2.cab"}, false, kUs,
+       {IDS_NO_NAVIGATOR_FILES}, 0, {}},
+      {"card: installer does not finish", TRUE, 9,
+       {"Storage Card/Installation/Pelora_german_2.cab", "Storage Card/Installation/autorunce.exe"}, false, kUs,
+       {IDS_SWITCH_FAILED}, 1, {}},
+      {"flash disk: installed", TRUE, 8, {"SD Card/Installation/Pelora_german_2.cab", "SD Card/Installation/Autorunce.exe"},
+       true, kGerman, {}, 0, {kInstallerStartPauseMs, kTry}},
+      {"flash disk: copy fails", TRUE, 8, {"SD Card/Installation/Pelora_german_2.cab"}, false, kUs, {}, 0, {}},
+      {"flash disk: installer does not finish", TRUE, 8,
+       {"SD Card/Installation/Pelora_german_2.cab", "SD Card/Installation/Autorunce.exe"}, false, kUs,
+       {IDS_SWITCH_FAILED}, 1, {}},
+  };
+  // The card's failure pauses before the reset; the flash disk's resets at once.
+  rows[4].pauses = allAttempts;
+  rows[4].pauses.insert(rows[4].pauses.begin(), kInstallerStartPauseMs);
+  rows[4].pauses.push_back(CLanguageDlg::kResetPauseMs);
+  rows[7].pauses = allAttempts;
+  rows[7].pauses.insert(rows[7].pauses.begin(), kInstallerStartPauseMs);
+
+  SetLanguages({kUs, kGerman, kFrench});  // English-US, French, German
+  Store().SetInt(kernel::state::kResetFail, 1);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetCurrent(kUs);
+    Store().SetInt(kernel::state::kPlatformType, static_cast<std::int64_t>(row.platformType));
+    for (const char* folder : {"Storage Card", "SD Card", "My Flash Disk"}) {
+      fs::remove_all(device.Host(folder));
+      fs::create_directories(device.Host(folder));
+    }
+    for (const std::string& file : row.files) {
+      bool program = file.ends_with("autorunce.exe") || file.ends_with("Autorunce.exe");
+      Lay(file, program ? "#!/bin/sh\nexit 0\n" : "cab", program);
+    }
+    // Held so that the installer's event exists whoever made it.
+    HANDLE setupFinished = CreateEventW(nullptr, FALSE, FALSE, kSetupFinishedEvent);
+    m_keyAtFirstPause = row.keyAppears;
+    std::size_t resetsBefore = Store().ResetLog().size();
+    std::vector<UINT> messages;
+    DWORD holdWhileShown = 0;
+    bool cursorWhileShown = false;
+    CLanguageDlg page(row.install);
+    std::function<void()> answer = [&] {
+      // Each message is answered with Enter; what was up meanwhile is noted.
+      if (auto* message = dynamic_cast<CMessageDlg*>(CWnd::FromHandlePermanent(TopWindow()))) {
+        messages.push_back(message->m_nTextId);
+        holdWhileShown = GetEventData(m_hold);
+        cursorWhileShown = WaitCursorShown(page.m_hWnd);
+        Key(VK_RETURN);
+      }
+    };
+    m_pauses.clear();
+    // German is two steps up from English-US; each message expected is answered.
+    std::deque<std::function<void()>> steps = {[] { Key(VK_UP); }, [] { Key(VK_UP); }, [] { Key(VK_RETURN); }};
+    steps.insert(steps.end(), row.messages.size(), answer);
+    EXPECT_EQ(RunDialog(page, std::move(steps)), IDOK);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kNlsKey, kDefaultLcidValue), row.after);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kVoiceKey, kVoiceIdValue), row.after);
+    EXPECT_EQ(messages, row.messages);
+    if (!messages.empty()) {
+      EXPECT_EQ(holdWhileShown, 1u);
+      EXPECT_TRUE(cursorWhileShown);
+    }
+    EXPECT_EQ(GetEventData(m_hold), 0u);
+    EXPECT_EQ(Store().ResetLog().size() - resetsBefore, row.resets);
+    // The pauses from the installer's start on, then the page's closing pause.
+    std::vector<DWORD> expected = row.pauses;
+    expected.push_back(CLanguageDlg::kClosePauseMs);
+    auto start = std::find_if(m_pauses.begin(), m_pauses.end(), [](DWORD ms) {
+      return ms == kInstallerStartPauseMs || ms == kInstallerStartPauseNoEventMs;
+    });
+    if (row.pauses.empty()) start = m_pauses.end() - 1;
+    EXPECT_EQ(std::vector<DWORD>(start, m_pauses.end()), expected);
+    CloseHandle(setupFinished);
+  }
+}
+
+TEST_F(LanguageDlgTest, OkWithoutAChangeOrAnEntryWritesNothing) {
+  for (std::vector<DWORD> supported : {std::vector<DWORD>{kUs, kGerman}, std::vector<DWORD>{}}) {
+    SetLanguages(supported);
+    SetCurrent(kUs);
+    SetRegDword(HKEY_LOCAL_MACHINE, kVoiceKey, kVoiceIdValue, kJapanese);  // shows a write
+    m_pauses.clear();
+    CLanguageDlg page(TRUE);
+    EXPECT_EQ(RunDialog(page, {[] { Key(VK_RETURN); }}), IDOK);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kVoiceKey, kVoiceIdValue), kJapanese);
+    EXPECT_TRUE(m_pauses.empty());
+  }
+}
+
+}  // namespace
