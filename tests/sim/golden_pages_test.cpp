@@ -5,6 +5,8 @@
 
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/sim/shot_reader.h"
 #include "tests/support/programs.h"
@@ -13,22 +15,40 @@ namespace {
 
 using testing_support::ReadShot;
 
+// The device's local time in every golden run (scripts/update-golden uses the same).
+constexpr const char* kGoldenClock = "2026-12-05T14:30:00";
+
+// Each run: its script, the device command line, and the shots it takes.
+struct GoldenRun {
+  const char* script;
+  std::vector<std::string> commandLine;
+  std::vector<const char*> shots;
+};
+
 TEST(GoldenPages, EachPageOpensAsReviewed) {
-  testing_support::ScratchRoot root;
   const std::filesystem::path golden = std::filesystem::path(QUORVANE_SOURCE_DIR) / "tests" / "golden";
-  const auto shots = root.Path() / "shots";
-  auto run = testing_support::Utility(root, {"--headless", "--script", (golden / "pages.script").string(), "--shots",
-                                             shots.string()});
-  ASSERT_EQ(run.status, 0) << run.err;
-  for (const char* page : {"backlight.png", "volume.png", "power.png"}) {
-    SCOPED_TRACE(page);
-    auto expected = ReadShot(golden / page);
-    auto actual = ReadShot(shots / page);
-    ASSERT_EQ(expected.size(), 320u * 240u);
-    ASSERT_EQ(actual.size(), expected.size());
-    int differing = 0;
-    for (std::size_t i = 0; i < expected.size(); ++i) differing += expected[i] != actual[i];
-    EXPECT_EQ(differing, 0) << "pixels differ from the reviewed image";
+  const GoldenRun runs[] = {
+      {"pages.script", {}, {"backlight.png", "volume.png", "power.png", "date_time.png", "date_time_calendar.png"}},
+      {"sel_timezone.script", {"-SelTimezone"}, {"sel_timezone.png"}},
+  };
+  for (const GoldenRun& goldenRun : runs) {
+    testing_support::ScratchRoot root;
+    const auto shots = root.Path() / "shots";
+    std::vector<std::string> words = {"--headless", "--clock", kGoldenClock, "--script",
+                                      (golden / goldenRun.script).string(), "--shots", shots.string()};
+    words.insert(words.end(), goldenRun.commandLine.begin(), goldenRun.commandLine.end());
+    auto run = testing_support::Utility(root, words);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* page : goldenRun.shots) {
+      SCOPED_TRACE(page);
+      auto expected = ReadShot(golden / page);
+      auto actual = ReadShot(shots / page);
+      ASSERT_EQ(expected.size(), 320u * 240u);
+      ASSERT_EQ(actual.size(), expected.size());
+      int differing = 0;
+      for (std::size_t i = 0; i < expected.size(); ++i) differing += expected[i] != actual[i];
+      EXPECT_EQ(differing, 0) << "pixels differ from the reviewed image";
+    }
   }
 }
 
