@@ -33,22 +33,10 @@ class DateTimeDlgTest : public screens_test::PageTest {
     return *kernel::SystemTimeToMs(now);
   }
   static void SetLocal(SYSTEMTIME time) { ASSERT_TRUE(SetLocalTime(&time)); }
-  static std::string LocalText() {
-    SYSTEMTIME t = kernel::MsToSystemTime(LocalMs());
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return text;
-  }
   static void SetZone(int entry) {
     TIME_ZONE_INFORMATION pacific = kernel::PacificTimeZone();
     SetTimeZoneInformation(&pacific);
     if (entry != kPacific) ApplyZone(ZoneName(entry));
-  }
-  static TIME_ZONE_INFORMATION Zone() {
-    TIME_ZONE_INFORMATION zone{};
-    GetTimeZoneInformation(&zone);
-    return zone;
   }
   static std::u16string PickerText() { return Text(IDC_CLOCK_TIME); }
   static LRESULT ZoneSelection() { return SendMessageW(Item(IDC_CLOCK_ZONE_LIST), CB_GETCURSEL, 0, 0); }
@@ -172,7 +160,8 @@ TEST_F(DateTimeDlgTest, ZoneStepsMoveTheClockAtOnceAndOnlyOkKeepsThem) {
     CDateTimeDlg page;
     EXPECT_EQ(RunDialog(page, std::move(steps)), c.way == Way::Ok || c.way == Way::Enter ? IDOK : IDCANCEL);
     EXPECT_EQ((LocalMs() - opening) / 1000, c.keptSeconds);
-    TIME_ZONE_INFORMATION zone = Zone();
+    TIME_ZONE_INFORMATION zone{};
+    GetTimeZoneInformation(&zone);
     const TIME_ZONE_INFORMATION pacific = kernel::PacificTimeZone();
     std::u16string name = c.recordZone == kPacific ? pacific.StandardName : ZoneName(c.recordZone).GetText();
     EXPECT_EQ(std::u16string(zone.StandardName), name);
@@ -212,7 +201,7 @@ TEST_F(DateTimeDlgTest, TheDateFollowsMidnightUntilADateIsPicked) {
       Leave(Way::Ok);
     });
     RunDialog(page, std::move(steps));
-    EXPECT_EQ(LocalText(), pick ? "2026-12-24T00:00:00" : "2027-01-01T00:00:00");
+    EXPECT_EQ(LocalMs(), *kernel::SystemTimeToMs(pick ? SYSTEMTIME{2026, 12, 0, 24} : SYSTEMTIME{2027, 1, 0, 1}));
   }
 }
 
@@ -267,12 +256,11 @@ TEST_F(DateTimeDlgTest, TheDateButtonTogglesTheCalendarAndTheFocusLeavingHidesIt
 
 // Run on its own the page carries the program's title; under a window that has it, it does not.
 TEST_F(DateTimeDlgTest, ThePageTakesTheProgramsTitleWhenNoWindowHasIt) {
-  for (const char16_t* mainTitle : {u"QuorvaneUtility", u"Other"}) {
-    main.SetWindowText(mainTitle);
+  for (std::u16string title : {u"QuorvaneUtility", u"Other"}) {
+    main.SetWindowText(title.c_str());
     CDateTimeDlg page;
     RunDialog(page, {[&] {
-                EXPECT_EQ(CWnd::FromHandle(TopWindow())->GetWindowText(),
-                          std::u16string(mainTitle) == u"Other" ? u"QuorvaneUtility" : u"");
+                EXPECT_EQ(CWnd::FromHandle(TopWindow())->GetWindowText(), title == u"Other" ? u"QuorvaneUtility" : u"");
                 Key(VK_ESCAPE);
               }});
   }
