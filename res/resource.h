@@ -86,6 +86,27 @@
 #define IDC_VOLUME_LEFT 1070
 #define IDC_VOLUME_RIGHT 1071
 
+// The date and time page: its controls (1005, a second time picker, is never used; 1032, the
+// pop-up calendar, is made at run time) and its captions' strings.
+#define IDC_CLOCK_TIME 1004
+#define IDC_CLOCK_UNUSED_TIME 1005
+#define IDC_CLOCK_TITLE 1028
+#define IDC_CLOCK_TIME_CAPTION 1029
+#define IDC_CLOCK_DATE_CAPTION 1030
+#define IDC_CLOCK_ZONE_CAPTION 1031
+#define IDC_CLOCK_CALENDAR 1032
+#define IDC_CLOCK_ZONE_LIST 1033
+#define IDC_CLOCK_ZONE_TEXT 1083
+#define IDC_CLOCK_DATE_BUTTON 1101
+#define IDC_CLOCK_UP 1102
+#define IDC_CLOCK_DOWN 1103
+#define IDC_CLOCK_DATE 1105
+#define IDC_CLOCK_LEFT 1107
+#define IDC_CLOCK_RIGHT 1108
+#define IDS_CLOCK_DATE_CAPTION 125
+#define IDS_CLOCK_TIME_CAPTION 126
+#define IDS_CLOCK_ZONE_CAPTION 127
+
 // Strings the screens show: the main window's title, the menu's titles of its buttons, the
 // messages.
 #define IDS_UTILITY 1

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 
 #include "platform/kernel/store_sql.h"
@@ -80,11 +82,84 @@ void Exec(sqlite3* db, const char* sql) {
 
 }  // namespace
 
-SqlStatement::SqlStatement(sqlite3* db, std::string_view sql) : m_db(db) {
-  Check(db, sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &m_stmt, nullptr), "prepare");
+namespace {
+
+// Prepared statements of the stores' own connections, kept for the connection's lifetime: the store
+// runs the same few statements again and again (a clock read every half second), and preparing one
+// costs more than running it. A statement in use is prepared afresh for a nested use.
+struct CachedStatement {
+  sqlite3_stmt* stmt = nullptr;
+  bool busy = false;
+};
+using StatementCache = std::map<std::string, CachedStatement, std::less<>>;
+
+// Never destroyed: a store held by a static object closes after the ordinary statics are gone.
+std::mutex& CacheLock() {
+  static auto* lock = new std::mutex;
+  return *lock;
+}
+std::map<sqlite3*, StatementCache>& Caches() {
+  static auto* caches = new std::map<sqlite3*, StatementCache>;
+  return *caches;
 }
 
-SqlStatement::~SqlStatement() { sqlite3_finalize(m_stmt); }
+void StartStatementCache(sqlite3* db) {
+  std::lock_guard guard(CacheLock());
+  Caches()[db];
+}
+
+// Finalizes the connection's kept statements, so that it can be closed.
+void EndStatementCache(sqlite3* db) {
+  std::lock_guard guard(CacheLock());
+  auto found = Caches().find(db);
+  if (found == Caches().end()) return;
+  for (auto& [sql, cached] : found->second) sqlite3_finalize(cached.stmt);
+  Caches().erase(found);
+}
+
+}  // namespace
+
+SqlStatement::SqlStatement(sqlite3* db, std::string_view sql) : m_db(db) {
+  CachedStatement* slot = nullptr;
+  {
+    std::lock_guard guard(CacheLock());
+    if (auto cache = Caches().find(db); cache != Caches().end()) {
+      auto found = cache->second.find(sql);
+      if (found == cache->second.end()) found = cache->second.emplace(std::string(sql), CachedStatement{}).first;
+      if (!found->second.busy) {
+        slot = &found->second;
+        slot->busy = true;
+      }
+    }
+  }
+  m_cached = slot != nullptr;
+  if (slot != nullptr && slot->stmt != nullptr) {
+    m_stmt = slot->stmt;
+    return;
+  }
+  int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &m_stmt, nullptr);
+  if (slot != nullptr) {
+    std::lock_guard guard(CacheLock());
+    slot->stmt = m_stmt;
+    if (rc != SQLITE_OK) slot->busy = false;
+  }
+  Check(db, rc, "prepare");
+}
+
+SqlStatement::~SqlStatement() {
+  if (!m_cached) {
+    sqlite3_finalize(m_stmt);
+    return;
+  }
+  sqlite3_reset(m_stmt);
+  sqlite3_clear_bindings(m_stmt);
+  std::lock_guard guard(CacheLock());
+  auto cache = Caches().find(m_db);
+  if (cache == Caches().end()) return;
+  for (auto& [sql, cached] : cache->second) {
+    if (cached.stmt == m_stmt) cached.busy = false;
+  }
+}
 
 SqlStatement& SqlStatement::Bind(int index, std::int64_t value) {
   Check(m_db, sqlite3_bind_int64(m_stmt, index, value), "bind");
@@ -266,9 +341,13 @@ DeviceStore::DeviceStore(const std::filesystem::path& file) {
     sqlite3_close(m_db);
     throw;
   }
+  StartStatementCache(m_db);
 }
 
-DeviceStore::~DeviceStore() { sqlite3_close(m_db); }
+DeviceStore::~DeviceStore() {
+  EndStatementCache(m_db);
+  sqlite3_close(m_db);
+}
 
 void DeviceStore::Transaction(const char* begin, const std::function<void(sqlite3*)>& fn) {
   std::lock_guard guard(m_lock);
@@ -284,12 +363,12 @@ void DeviceStore::Transaction(const char* begin, const std::function<void(sqlite
     --m_depth;
     return;
   }
-  Exec(m_db, begin);
+  SqlStatement(m_db, begin).Run();
   m_depth = 1;
   try {
     fn(m_db);
     m_depth = 0;
-    Exec(m_db, "COMMIT");
+    SqlStatement(m_db, "COMMIT").Run();
   } catch (...) {
     m_depth = 0;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -14,7 +14,8 @@ struct sqlite3_stmt;
 
 namespace kernel {
 
-// One prepared statement; binds by 1-based index, steps, reads columns.
+// One prepared statement; binds by 1-based index, steps, reads columns. On a device store's own
+// connection the statement is prepared once and kept, reset after each use.
 class SqlStatement {
  public:
   SqlStatement(sqlite3* db, std::string_view sql);
@@ -37,6 +38,7 @@ class SqlStatement {
  private:
   sqlite3* m_db;
   sqlite3_stmt* m_stmt = nullptr;
+  bool m_cached = false;
 };
 
 // Runs fn inside one immediate (write-locking) transaction, or one read transaction (a consistent

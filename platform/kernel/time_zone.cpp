@@ -7,6 +7,7 @@
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
+#include "platform/kernel/store_sql.h"
 #include "platform/kernel/last_error.h"
 
 namespace kernel {
@@ -264,7 +265,10 @@ BOOL SetSystemTime(const SYSTEMTIME* time) {
 
 void GetLocalTime(SYSTEMTIME* time) {
   if (!time) return;
-  std::int64_t local = kernel::UtcToLocalMs(kernel::ReadZone(), kernel::DeviceUtcMs());
+  // The record and the clock offset in one read: a consistent pair, and half the store's work.
+  std::int64_t local = 0;
+  kernel::StoreRead(kernel::CurrentDevice().Store(),
+                    [&](sqlite3*) { local = kernel::UtcToLocalMs(kernel::ReadZone(), kernel::DeviceUtcMs()); });
   *time = kernel::MsToSystemTime(std::min(local, kernel::kLastDeviceTimeMs));
 }
 

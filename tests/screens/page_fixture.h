@@ -35,11 +35,12 @@ class PageTest : public ScreenTest {
     SetSnapshotWriter(nullptr);
   }
 
-  // The ways off a page: OK, and those that cancel it.
-  enum class Way { Ok, CancelButton, Escape, DeviceCancel, DeviceClose, CloseRequest };
+  // The ways off a page: OK (the button or Enter), and those that cancel it.
+  enum class Way { Ok, Enter, CancelButton, Escape, DeviceCancel, DeviceClose, CloseRequest };
   static void Leave(Way way) {
     switch (way) {
       case Way::Ok: Press(IDOK); break;
+      case Way::Enter: Key(VK_RETURN); break;
       case Way::CancelButton: Press(IDCANCEL); break;
       case Way::Escape: Key(VK_ESCAPE); break;
       case Way::DeviceCancel: Key(VK_DEVICE_CANCEL); break;

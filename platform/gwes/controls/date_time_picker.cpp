@@ -283,9 +283,12 @@ LRESULT OnSetSystemTime(HWND hwnd, PickerState& state, WPARAM flag, const SYSTEM
     if (static_cast<LRESULT>(flag) != GDT_VALID || !time || !ValidDate(*time) || time->wHour > 23 ||
         time->wMinute > 59 || time->wSecond > 59 || time->wMilliseconds > 999)
       return FALSE;
+    // A value that shows as before (a clock followed twice a second) is kept without a redraw.
+    bool shownAsBefore = !state.none && SameTime(state.time, *time);
     state.time = *time;
     state.time.wDayOfWeek = static_cast<WORD>(DayOfWeek(time->wYear, time->wMonth, time->wDay));
     state.none = false;
+    if (shownAsBefore) return TRUE;
   }
   state.typedDigits = 0;
   Invalidate(hwnd);

@@ -5,7 +5,8 @@
 // and End set it to its first and last value, and digits type into it. With DTS_UPDOWN the picker
 // makes an "msctls_updown32" child at its right edge whose arrows step the selected field too.
 // Only the user's changes tell the parent, with DTN_DATETIMECHANGE through WM_NOTIFY; the picker
-// also sends NM_SETFOCUS and NM_KILLFOCUS. DTM_SETSYSTEMTIME and DTM_SETFORMAT notify nobody.
+// also sends NM_SETFOCUS and NM_KILLFOCUS. DTM_SETSYSTEMTIME and DTM_SETFORMAT notify nobody, and a
+// DTM_SETSYSTEMTIME that differs only in what the picker does not show (milliseconds) draws nothing.
 #pragma once
 
 #include "platform/gwes/controls/controls.h"

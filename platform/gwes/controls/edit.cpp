@@ -313,10 +313,14 @@ LRESULT OnKillFocus(HWND hwnd, EditState& state) {
   return 0;
 }
 
+// A blink redraws only the caret's column, not the whole text.
 LRESULT OnTimer(HWND hwnd, EditState& state, UINT_PTR id) {
   if (id != kCaretTimer || !state.focused) return 0;
   state.caretShown = !state.caretShown;
-  InvalidateRect(hwnd, nullptr, TRUE);
+  MeasureDc measure(state.font);
+  POINT caret = CaretPoint(hwnd, state, measure);
+  RECT column{caret.x, caret.y, caret.x + 1, caret.y + measure.LineHeight()};
+  InvalidateRect(hwnd, &column, TRUE);
   return 0;
 }
 

@@ -28,6 +28,7 @@ struct CalendarState {
   int firstDay = kDefaultFirstDay;
   int monthDelta = 0;  // 0: one month per arrow
   std::array<COLORREF, 6> colours{};
+  // The stock DEFAULT_GUI_FONT until WM_SETFONT gives another.
   HFONT font = nullptr;
   bool tracking = false;  // the stylus went down on a day and is still down
 };
@@ -418,7 +419,10 @@ LRESULT CalendarProc(HWND hwnd, CalendarState& state, UINT msg, WPARAM wParam, L
     }
     case MCM_GETMAXTODAYWIDTH:
       return MeasureDc(state.font).Width(TodayText(SYSTEMTIME{2000, 12, 0, 28}));
-    case WM_CREATE: InitState(state); return 0;
+    case WM_CREATE:
+      InitState(state);
+      state.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+      return 0;
     case WM_NCDESTROY: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }

@@ -6,7 +6,8 @@
 // or next month and carry the selection along (MCN_SELCHANGE only); so do Page Up and Page Down,
 // while the arrow keys, Home and End move the selection by a day, a week, or to the month's ends.
 // The "Today:" line selects today as a tap on it would. With MCS_SHOWNONE a "None" link sits at the
-// right of that line, and a tap on it sends MCN_SELECTNONE. MCM_SETCURSEL notifies nobody.
+// right of that line, and a tap on it sends MCN_SELECTNONE. MCM_SETCURSEL notifies nobody. Until
+// WM_SETFONT gives it a font it draws with the stock DEFAULT_GUI_FONT.
 #pragma once
 
 #include "platform/gwes/controls/controls.h"

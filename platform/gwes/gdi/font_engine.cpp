@@ -23,6 +23,8 @@ namespace gwes {
 namespace {
 
 constexpr int kSystemFontPixels = 13;
+// The common controls' own font, as on the desktop a size below the system font's.
+constexpr int kGuiFontPixels = 10;
 constexpr int kMaxPixels = 512;
 
 struct LibraryDeleter {
@@ -252,6 +254,12 @@ const FontInstance* ResolveFont(const LOGFONTW& description) {
   if (kernel::EqualsNoCase(face, u"Impact")) file = "DejaVuSansCondensed-Bold.ttf";
   else file = description.lfWeight >= 600 ? "DejaVuSansCondensed-Bold.ttf" : "DejaVuSansCondensed.ttf";
   return TheEngine().Instance(file, description.lfHeight);
+}
+
+LOGFONTW GuiLogFont() {
+  LOGFONTW font = SystemLogFont();
+  font.lfHeight = -kGuiFontPixels;
+  return font;
 }
 
 LOGFONTW SystemLogFont() {

@@ -64,5 +64,8 @@ const FontInstance* ResolveFont(const LOGFONTW& description);
 
 // The system font's description: "System", 13 pixels (10 points), normal weight.
 LOGFONTW SystemLogFont();
+// The stock DEFAULT_GUI_FONT's description: the system face at 10 pixels, the font a
+// common control draws with until it is given one.
+LOGFONTW GuiLogFont();
 
 }  // namespace gwes

@@ -102,9 +102,9 @@ HGDIOBJ GetStockObject(int index) {
     objects[WHITE_PEN] = gwes::InsertStockObject(std::make_shared<PenObject>(PS_SOLID, 1, RGB(255, 255, 255)));
     objects[BLACK_PEN] = gwes::InsertStockObject(std::make_shared<PenObject>(PS_SOLID, 1, RGB(0, 0, 0)));
     objects[NULL_PEN] = gwes::InsertStockObject(std::make_shared<PenObject>(PS_NULL, 1, RGB(0, 0, 0)));
-    const LOGFONTW system = gwes::SystemLogFont();
-    auto font = std::make_shared<gwes::FontObject>(system, gwes::ResolveFont(system));
-    objects[SYSTEM_FONT] = objects[DEFAULT_GUI_FONT] = gwes::InsertStockObject(std::move(font));
+    for (auto [id, description] : {std::pair{SYSTEM_FONT, gwes::SystemLogFont()}, {DEFAULT_GUI_FONT, gwes::GuiLogFont()}}) {
+      objects[id] = gwes::InsertStockObject(std::make_shared<gwes::FontObject>(description, gwes::ResolveFont(description)));
+    }
     return objects;
   }();
   auto it = stock.find(index);

@@ -1,5 +1,7 @@
 #include "platform/gwes/controls/date_time_picker.h"
 
+#include <tuple>
+
 #include "platform/gwes/message_queue.h"
 #include "tests/platform/gwes/common_control_fixture.h"
 
@@ -126,6 +128,15 @@ TEST_F(DateTimePickerTest, ProgrammaticChangesTellNobodyAndInvalidTimesAreRefuse
   EXPECT_FALSE(SetTime({}, GDT_NONE));  // no DTS_SHOWNONE
   EXPECT_EQ(TimeText(Time()), "08:15:30");
   EXPECT_EQ(SendMessageW(picker, DTM_GETSYSTEMTIME, 0, 0), GDT_ERROR);
+  // A clock followed twice a second redraws only when the shown second changes.
+  for (auto [ms, second, redrawn] : {std::tuple{WORD{500}, WORD{30}, false}, {WORD{0}, WORD{31}, true}}) {
+    SYSTEMTIME next = Date(2025, 12, 24, 8, 15, second);
+    next.wMilliseconds = ms;
+    EXPECT_TRUE(SetTime(next));
+    RECT dirty{};
+    EXPECT_EQ(GetUpdateRect(picker, &dirty, FALSE), redrawn) << ms;
+    Drain();
+  }
 
   // A format of plain text has no field to select or step.
   SendMessageW(picker, DTM_SETFORMAT, 0, reinterpret_cast<LPARAM>(u"'no fields'"));

@@ -153,9 +153,11 @@ TEST_F(EditTest, TheCaretBlinksWhileFocusedAndATapPlacesIt) {
   Drain();
   EXPECT_EQ(ScreenColour(12, 106), ink);  // a one-pixel line inside the border and margin
   EXPECT_EQ(ScreenColour(13, 106), paper);
+  gwes::Screen()->At(60, 110) = 0x00123457;  // a blink redraws the caret's column only
   gwes::AdvanceTime(gwes::kCaretBlinkMs);
   Drain();
   EXPECT_EQ(ScreenColour(12, 106), paper);
+  EXPECT_EQ(gwes::Screen()->Pixel(60, 110) & gwes::kColourBits, 0x00123457u);
   gwes::AdvanceTime(gwes::kCaretBlinkMs);
   Drain();
   EXPECT_EQ(ScreenColour(12, 106), ink);
