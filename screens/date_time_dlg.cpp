@@ -4,10 +4,12 @@
 
 #include "clock/time_zones.h"
 #include "platform/gwes/focus.h"
+#include "platform/gwes/gdi.h"
 #include "platform/kernel/keyboard.h"
 
 namespace {
 
+constexpr int kDateBoxFontPixels = 14;
 constexpr const char16_t* kProgramTitle = u"QuorvaneUtility";
 constexpr COLORREF kLabelColour = RGB(89, 89, 89);
 constexpr int kCaptionHeight = 15;
@@ -94,6 +96,7 @@ void CDateTimeDlg::LayOut() {
   SetUpCaption(m_timeCaption, IDS_CLOCK_TIME_CAPTION, 150, 125, 144, 17);
   SetUpCaption(m_zoneCaption, IDS_CLOCK_ZONE_CAPTION, 38, 67, 246, 20);
   m_dateBox.MoveWindow(30, 146, 80, 22);
+  FitDateBoxFont();
   m_timePicker.MoveWindow(150, 146, 80, 22);
   m_zoneList.MoveWindow(68, 90, 186, 22);
   GetDlgItem(IDC_CLOCK_ZONE_TEXT)->MoveWindow(68, 90, 186, 22);
@@ -106,6 +109,20 @@ void CDateTimeDlg::LayOut() {
               IDB_ARROW_LEFT_NORMAL);
   PlaceButton(m_right, 262, 87, kArrowSize, kArrowSize, IDB_ARROW_RIGHT_NORMAL, IDB_ARROW_RIGHT_FOCUS,
               IDB_ARROW_RIGHT_NORMAL);
+}
+
+CDateTimeDlg::~CDateTimeDlg() {
+  if (m_hDateFont != nullptr) DeleteObject(m_hDateFont);
+}
+
+// In the dialog's 16-pixel face "dd/mm/yyyy" is wider than the 80-pixel box and its last digit
+// would be cut off; the box shows the date in the same face two pixels smaller, so it reads whole.
+void CDateTimeDlg::FitDateBoxFont() {
+  LOGFONTW font{};
+  if (GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)), sizeof font, &font) != sizeof font) return;
+  font.lfHeight = -kDateBoxFontPixels;
+  m_hDateFont = CreateFontIndirectW(&font);
+  if (m_hDateFont != nullptr) m_dateBox.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hDateFont), FALSE);
 }
 
 // The picker's own spin control gives way to the page's Up and Down: a white cover is laid over

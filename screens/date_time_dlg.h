@@ -27,6 +27,7 @@ class CDateTimeDlg : public CSkinPage {
   static constexpr UINT kDateMs = 1000;
 
   explicit CDateTimeDlg(CWnd* owner = nullptr);
+  ~CDateTimeDlg() override;
 
   void DoDataExchange(CDataExchange* exchange) override;
   BOOL OnInitDialog() override;
@@ -47,6 +48,7 @@ class CDateTimeDlg : public CSkinPage {
 
  private:
   void LayOut();
+  void FitDateBoxFont();
   void CoverPickerSpin();
   // Writes m_date into the date box ("dd/mm/yyyy") and selects it in the calendar.
   void ShowDate();
@@ -67,6 +69,7 @@ class CDateTimeDlg : public CSkinPage {
   CDateTimeCtrl m_timePicker;
   CDateButton m_dateButton{IDC_CLOCK_CALENDAR};
   CWnd m_dateBox;
+  HFONT m_hDateFont = nullptr;
   CSkinButton m_up;
   CSkinButton m_down;
   CSkinButton m_right;

@@ -85,7 +85,9 @@ class TextFitTest : public screens_test::PageTest {
         UINT format = (style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP ? 0 : DT_WORDBREAK;
         auto lines = gwes::LayoutText(TextOf(child), format, client.right, width);
         for (const auto& line : lines) Expect(where, line.text, line.width, client.right);
-        if (static_cast<int>(lines.size()) * measure.LineHeight() > client.bottom)
+        // The last line may lose the bottom row of its cell, which holds at most the faint edge of
+        // a descender.
+        if (static_cast<int>(lines.size()) * measure.LineHeight() - 1 > client.bottom)
           Note(where + ": " + std::to_string(lines.size()) + " lines do not fit " + std::to_string(client.bottom) +
                " pixels: \"" + Utf8(TextOf(child)) + "\"");
       } else if (kind == u"Edit") {
