@@ -74,7 +74,7 @@ class VirtualClock final : public ClockSource {
         m_elapsed.fetch_add(wait.dueMs - now);
         continue;
       }
-      ProgramStep step = StepDevicePrograms(m_startUtc, now, wait.dueMs);
+      ProgramStep step = StepDevicePrograms(now, wait.dueMs);
       if (step.busy) {
         WaitForDeviceProgramChange(step.generation, kProgramRunSliceMs);
         continue;

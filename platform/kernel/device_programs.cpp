@@ -32,7 +32,15 @@ constexpr int kStatusStarterGone = 125;
 // How long the restart waits for an ended child of this process to be collected.
 constexpr auto kCollectTimeout = std::chrono::milliseconds(200);
 
+// How long a started program may take to join its starter's time.
+constexpr std::uint64_t kJoinTimeoutMs = 2000;
+
 std::atomic<bool> g_programsFollow{false};
+
+std::uint64_t HostMonotonicMs() {
+  auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
 
 std::shared_ptr<SharedObjectTable> DeviceTable() {
   if (!HasCurrentDevice()) return nullptr;
@@ -135,7 +143,8 @@ void EnterDeviceProgram() {
   bool follows = false;
   bool recorded = table->UpdateProgram(ref, [&](DeviceProgramState& state, std::uint32_t) {
     follows = state.followsStarter != 0;
-    return false;
+    state.joined = follows ? 1 : 0;
+    return follows;
   });
   if (!recorded) {
     // Started in a starter's time that has ended already.
@@ -174,6 +183,7 @@ StartingProgram RecordStartingProgram() {
   auto& clock = Clock();
   DeviceProgramState state;
   state.starter = SelfIdentity();
+  state.startedHostMs = HostMonotonicMs();
   if (clock.LeadsDevicePrograms()) {
     state.followsStarter = 1;
     state.nowMs = clock.MonotonicMs();
@@ -217,7 +227,7 @@ void ProgramNotStarted(const StartingProgram& program) {
 
 bool DeviceProgramsFollowThisProcess() { return g_programsFollow.load(); }
 
-ProgramStep StepDevicePrograms(std::int64_t /*startUtcMs*/, std::uint64_t nowMs, std::uint64_t dueMs) {
+ProgramStep StepDevicePrograms(std::uint64_t nowMs, std::uint64_t dueMs) {
   ProgramStep step;
   step.reachedMs = dueMs;
   auto table = DeviceTable();
@@ -227,19 +237,26 @@ ProgramStep StepDevicePrograms(std::int64_t /*startUtcMs*/, std::uint64_t nowMs,
   }
   ProcessIdentity self = SelfIdentity();
   bool any = false;
+  std::uint64_t hostNow = HostMonotonicMs();
   table->UpdatePrograms(
       [&](std::vector<DeviceProgramState*>& programs) {
         std::uint64_t next = dueMs;
+        bool changed = false;
         for (auto* program : programs) {
           if (!IsOwn(*program, self)) continue;
-          any = true;
-          if (program->waiting == 0) {
-            step.busy = true;
-            return false;
+          if (program->joined == 0 && hostNow - program->startedHostMs > kJoinTimeoutMs) {
+            program->followsStarter = 0;
+            changed = true;
+            continue;
           }
+          any = true;
+          if (program->waiting == 0) step.busy = true;
+        }
+        if (!any || step.busy) return changed;
+        for (auto* program : programs) {
+          if (!IsOwn(*program, self)) continue;
           next = std::min(next, std::max(program->dueMs, nowMs));
         }
-        if (!any) return false;
         for (auto* program : programs) {
           if (!IsOwn(*program, self)) continue;
           program->nowMs = next;

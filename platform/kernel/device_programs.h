@@ -4,6 +4,10 @@
 // or has ended, so a headless run ends as one in real time would: a program that works for 2 s of
 // device time has done so before the starter's 3 s pause is over.
 //
+// A program joins its starter's time with EnterDeviceProgram. Until it has, it counts as running;
+// one that has not joined within 2 s of real time (a host program that knows nothing of the device's
+// time, such as a shell script) runs in real time from then on and no longer holds time back.
+//
 // A program counts as one thread: it waits while its thread waits (a pause, or a wait on an object,
 // with or without a time-out). A program whose starter has ended can never see its time move again
 // and ends itself at its next look at the time.
@@ -50,7 +54,7 @@ struct ProgramStep {
   std::uint64_t reachedMs = 0;
   std::uint32_t generation = 0;
 };
-ProgramStep StepDevicePrograms(std::int64_t startUtcMs, std::uint64_t nowMs, std::uint64_t dueMs);
+ProgramStep StepDevicePrograms(std::uint64_t nowMs, std::uint64_t dueMs);
 void WaitForDeviceProgramChange(std::uint32_t generation, DWORD ms);
 
 }  // namespace kernel

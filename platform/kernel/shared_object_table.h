@@ -77,6 +77,8 @@ struct DeviceProgramState {
   ProcessIdentity program;  // pid 0 while it is being started
   ProcessIdentity starter;
   std::uint32_t followsStarter = 0;  // 1: lives in its starter's virtual time
+  std::uint32_t joined = 0;          // 1 once the program has taken its starter's time
+  std::uint64_t startedHostMs = 0;   // the host's monotonic clock when it was started
   std::uint32_t waiting = 0;         // 1 while its thread waits
   std::uint32_t waitSlot = 0;        // the object slot it waits on, plus 1; 0 for none
   std::uint64_t dueMs = 0;           // when its wait ends by time (UINT64_MAX: never)
