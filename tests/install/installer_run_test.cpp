@@ -1,11 +1,13 @@
 #include "install/installer_run.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "device/default_image.h"
@@ -14,6 +16,7 @@
 #include "platform/kernel/clock.h"
 #include "platform/kernel/device_programs.h"
 #include "platform/kernel/handle_table.h"
+#include "platform/kernel/hardware.h"
 #include "platform/kernel/registry.h"
 #include "platform/kernel/sync_objects.h"
 #include "tests/install/install_fixture.h"
@@ -119,6 +122,27 @@ TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEachBehaviourTakesItsDev
     if (held != nullptr) CloseHandle(held);
     kernel::EndDevicePrograms();
   }
+}
+
+// The calling thread's children as the host lists them, zombies included.
+std::string Children() {
+  std::ifstream in("/proc/self/task/" + std::to_string(::gettid()) + "/children");
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(InstallerRunTest, ADeviceResetEndsAHungInstaller) {
+  device::LayInstallationFolder("Storage Card/Installation");
+  ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, kGerman), PACKAGE_SUCCESS);
+  SetInstaller(device::InstallerBehaviour::kHang, 2);
+  std::string before = Children();
+  EXPECT_FALSE(RunInstallerAndWait(false));
+  EXPECT_NE(Children(), before) << "the hung installer still runs";
+  bool restarted = false;
+  kernel::SetResetHandler([&] { restarted = true; });
+  EXPECT_TRUE(KernelIoControl(IOCTL_HAL_RESET_DEVICE, nullptr, 0, nullptr, 0, nullptr));
+  kernel::SetResetHandler(nullptr);
+  EXPECT_TRUE(restarted);
+  EXPECT_EQ(Children(), before);
 }
 
 }  // namespace
