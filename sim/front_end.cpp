@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -176,7 +177,9 @@ constexpr auto kRestartShownFor = std::chrono::seconds(1);
   gwes::MarkScreenDirty();
   wake();
   std::this_thread::sleep_for(kRestartShownFor);
-  std::string program = "/proc/self/exe";
+  std::error_code ec;
+  std::string program = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+  if (ec) program = "/proc/self/exe";
   std::string root = kernel::CurrentDevice().Root().string();
   std::string scaleWord = std::to_string(scale);
   std::string deviceOption = "--device", scaleOption = "--scale";
