@@ -18,6 +18,7 @@ namespace device {
 namespace {
 
 constexpr const char* kFolders[] = {"Windows", "My Flash Disk", "Storage Card/Installation", "SD Card"};
+constexpr const char* kCardInstallation = "Storage Card/Installation";
 
 void SetHardwareDefaults(kernel::DeviceStore& store) {
   using namespace kernel::state;
@@ -68,10 +69,28 @@ std::filesystem::path DefaultDeviceRoot() {
   return std::filesystem::path(home != nullptr && *home != 0 ? home : "/tmp") / ".local/share/quorvane/device";
 }
 
+void LayInstallationFolder(const std::filesystem::path& relativeFolder) {
+  namespace fs = std::filesystem;
+  fs::path folder = kernel::CurrentDevice().Root() / relativeFolder;
+  fs::create_directories(folder);
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(QUORVANE_DEVICE_IMAGE_DIR, ec)) {
+    std::string name = entry.path().filename().string();
+    bool installer = name == "autorunce.exe";
+    if (!installer && !(name.starts_with("Pelora_") && name.ends_with(".cab"))) continue;
+    fs::path target = folder / name;
+    if (fs::exists(fs::symlink_status(target))) continue;
+    fs::copy_file(entry.path(), target);
+    // The device runs what its owner may run; a package is only read.
+    fs::permissions(target, installer ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+  }
+}
+
 void LayDefaultImage() {
   auto& device = kernel::CurrentDevice();
   for (const char* folder : kFolders) std::filesystem::create_directories(device.Root() / folder);
   LayLanguageModules(device.Root() / "Windows");
+  LayInstallationFolder(kCardInstallation);
   ImportSeed();
   SetHardwareDefaults(device.Store());
 }

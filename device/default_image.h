@@ -13,10 +13,17 @@ std::filesystem::path DefaultDeviceRoot();
 
 // Lays the image into the current device: the folders "\Windows" (with the program's language
 // modules, written again when they differ from the build's), "\My Flash Disk",
-// "\Storage Card\Installation" and "\SD Card"; the registry seed; the hardware defaults (backlight
+// "\Storage Card\Installation" (with the navigator's installer and packages, see
+// LayInstallationFolder) and "\SD Card"; the registry seed; the hardware defaults (backlight
 // 5, platform type 9, battery on line and full, the volume at its middle step, the Pacific time
 // zone, an empty store block, resets allowed). Other existing files are left alone.
 void LayDefaultImage();
+
+// Lays the navigator's installer "autorunce.exe" and its language packages
+// "Pelora_<word>_<version>.cab" (English, German, French, Italian, Spanish, Dutch) into a folder
+// of the current device, given as a host path below the root, creating it. Existing files are left
+// alone.
+void LayInstallationFolder(const std::filesystem::path& relativeFolder);
 
 // Puts the registry and hardware state back to the image's, clearing the device's logs; files are
 // kept. Safe while other processes use the device.

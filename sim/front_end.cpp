@@ -1,7 +1,12 @@
 #include "sim/front_end.h"
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +15,10 @@
 #include <optional>
 #include <thread>
 
+#include "platform/gwes/gdi/device_context.h"
+#include "platform/gwes/gdi/draw_text.h"
+#include "platform/gwes/gdi/fill.h"
+#include "platform/gwes/gdi/gdi_objects.h"
 #include "platform/gwes/input.h"
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/messages.h"
@@ -19,6 +28,7 @@
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/battery_monitor.h"
+#include "platform/kernel/hardware.h"
 #include "platform/kernel/power_manager.h"
 #include "sim/display_loader.h"
 #include "sim/headless_runner.h"
@@ -156,6 +166,36 @@ bool PlayOnHost(const kernel::WaveFormat& format, const std::uint8_t* samples, s
 
 constexpr kernel::AudioBackend kHostAudio{PlayOnHost};
 
+// How long the window shows the device restarting.
+constexpr auto kRestartShownFor = std::chrono::seconds(1);
+
+// A reset with a window restarts the device as a person sees it: the screen goes black with a
+// short note for a second, then the utility starts again with no command line on the same device,
+// as a new image of this program (nothing of the old run is kept but the device itself).
+[[noreturn]] void RestartInWindow(WakeDisplayFunction wake, int scale) {
+  HDC dc = GetDC(nullptr);
+  RECT screen{0, 0, gwes::kScreenWidth, gwes::kScreenHeight};
+  FillRect(dc, &screen, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  DrawTextW(dc, u"Restarting...", -1, &screen, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  ReleaseDC(nullptr, dc);
+  gwes::MarkScreenDirty();
+  wake();
+  std::this_thread::sleep_for(kRestartShownFor);
+  std::error_code ec;
+  std::string program = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+  if (ec) program = "/proc/self/exe";
+  std::string root = kernel::CurrentDevice().Root().string();
+  std::string scaleWord = std::to_string(scale);
+  std::string deviceOption = "--device", scaleOption = "--scale";
+  char* argv[] = {program.data(), deviceOption.data(), root.data(), scaleOption.data(), scaleWord.data(), nullptr};
+  std::fflush(nullptr);
+  ::execv(program.c_str(), argv);
+  std::fprintf(stderr, "utility: cannot start again after the reset: %s\n", std::strerror(errno));
+  std::_Exit(0);
+}
+
 
 }  // namespace
 
@@ -198,6 +238,7 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
   gwes::SetIdleHook([&device] { device.ProgramIdle(); });
+  kernel::SetResetHandler([wake = display.wake, scale] { RestartInWindow(wake, scale); });
   SignalWatch signals([&close](int) { close.Press(); });
   std::atomic<bool> ended{false};
   int code = 0;
@@ -234,6 +275,7 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   program.join();
   watch.join();
   gwes::SetIdleHook(nullptr);
+  kernel::SetResetHandler(nullptr);
   kernel::SetAudioBackend(nullptr);
   return code;
 }

@@ -1,10 +1,12 @@
 #include "platform/kernel/clock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
 
+#include "platform/kernel/device_programs.h"
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
@@ -39,13 +41,47 @@ class RealClock final : public ClockSource {
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
+// How long a process that moves virtual time sleeps in real time while a program it started on
+// the device runs, before it looks again (a program that dies announces nothing).
+constexpr DWORD kProgramRunSliceMs = 5;
+
+// Time that moves when this process sleeps or waits. While programs this process started on the
+// device live in its time, it moves only when each of them waits, and only as far as the earliest
+// end of their waits at a time, so each program runs at its moment before time goes on.
 class VirtualClock final : public ClockSource {
  public:
   explicit VirtualClock(std::int64_t startUtcMs) : m_startUtc(startUtcMs) {}
   bool IsVirtual() const override { return true; }
+  bool LeadsDevicePrograms() const override { return true; }
   std::uint64_t MonotonicMs() override { return m_elapsed.load(); }
   std::int64_t BaseUtcMs() override { return m_startUtc + static_cast<std::int64_t>(m_elapsed.load()); }
-  void Sleep(DWORD ms) override { m_elapsed.fetch_add(ms); }
+  void Sleep(DWORD ms) override {
+    if (!DeviceProgramsFollowThisProcess()) {
+      m_elapsed.fetch_add(ms);
+      return;
+    }
+    VirtualWait wait;
+    wait.dueMs = m_elapsed.load() + ms;
+    PassTime(wait);
+  }
+  bool PassTime(const VirtualWait& wait) override {
+    for (;;) {
+      if (wait.done && wait.done()) return true;
+      std::uint64_t now = m_elapsed.load();
+      // Nothing but a peer can end a wait without a time-out; the caller waits for it in real time.
+      if (now >= wait.dueMs || wait.dueMs == VirtualWait::kNoDue) return false;
+      if (!DeviceProgramsFollowThisProcess()) {
+        m_elapsed.fetch_add(wait.dueMs - now);
+        continue;
+      }
+      ProgramStep step = StepDevicePrograms(now, wait.dueMs);
+      if (step.busy) {
+        WaitForDeviceProgramChange(step.generation, kProgramRunSliceMs);
+        continue;
+      }
+      m_elapsed.store(step.reachedMs);
+    }
+  }
 
  private:
   std::int64_t m_startUtc;
@@ -62,6 +98,14 @@ std::atomic<std::size_t> g_followersWaiting{0};
 constexpr DWORD kFollowerSliceMs = 2;
 
 }  // namespace
+
+bool ClockSource::PassTime(const VirtualWait& wait) {
+  if (wait.done && wait.done()) return true;
+  std::uint64_t now = MonotonicMs();
+  if (wait.dueMs == VirtualWait::kNoDue || wait.dueMs <= now) return false;
+  Sleep(static_cast<DWORD>(std::min<std::uint64_t>(wait.dueMs - now, INFINITE - 1)));
+  return wait.done && wait.done();
+}
 
 std::unique_ptr<ClockSource> MakeRealClock() { return std::make_unique<RealClock>(); }
 

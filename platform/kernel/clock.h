@@ -16,6 +16,20 @@
 
 namespace kernel {
 
+// One wait of a thread on virtual time: until dueMs (kNoDue: no time limit), or until `done`, which
+// looks at the object waited on (and may take it), says so. A pause has no `done`.
+struct VirtualWait {
+  static constexpr std::uint64_t kNoDue = UINT64_MAX;
+  std::uint64_t dueMs = kNoDue;
+  // Sleeps in real time until the object may have changed, for at most the given slice.
+  std::function<void(DWORD sliceMs)> waitForChange;
+  std::function<bool()> done;
+  // For an object of the device's shared table: its slot, and the table's change counter that
+  // the last look saw, so a change in between is never missed.
+  std::optional<std::uint32_t> tableSlot;
+  const std::uint32_t* seenGeneration = nullptr;
+};
+
 class ClockSource {
  public:
   virtual ~ClockSource() = default;
@@ -26,6 +40,14 @@ class ClockSource {
   virtual std::int64_t BaseUtcMs() = 0;
   // Blocks the calling thread for ms (real), or moves time forward by ms (virtual).
   virtual void Sleep(DWORD ms) = 0;
+  // Passes virtual time for one wait; true when `done` said so before the time came. By default
+  // the time passes at once.
+  virtual bool PassTime(const VirtualWait& wait);
+  // A clock that follows the process that started this one on the device: it never moves time
+  // itself, and every wait of the program, one without a time-out too, counts as waiting.
+  virtual bool FollowsStarter() const { return false; }
+  // A clock whose time the programs this process starts on the device live in.
+  virtual bool LeadsDevicePrograms() const { return false; }
 };
 
 std::unique_ptr<ClockSource> MakeRealClock();
@@ -36,7 +58,9 @@ std::unique_ptr<ClockSource> MakeVirtualClock(std::int64_t startUtcMs);
 void SetClockSource(std::unique_ptr<ClockSource> clock);
 ClockSource& Clock();
 
-// Moves virtual time forward (no effect on a real clock): a script's "wait MS".
+// Moves virtual time forward (no effect on a real clock): a script's "wait MS". Under virtual time
+// the time moves only while every program this process started on the device (see
+// device_programs.h) waits or has ended.
 void AdvanceVirtualTime(DWORD ms);
 
 // Marks the calling thread as a worker that follows virtual time instead of moving it: its bounded

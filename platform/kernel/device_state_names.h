@@ -21,5 +21,9 @@ inline constexpr const char* kPowerReloads = "power_reloads";
 inline constexpr const char* kResetFail = "reset_fail";
 inline constexpr const char* kTimeZone = "time_zone";
 inline constexpr const char* kClockOffset = "clock_offset_ms";
+// How the navigator's installer behaves (an InstallerBehaviour) and how long it works, in seconds
+// of device time.
+inline constexpr const char* kInstallerBehaviour = "installer_behaviour";
+inline constexpr const char* kInstallerSeconds = "installer_seconds";
 
 }  // namespace kernel::state

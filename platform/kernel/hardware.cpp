@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/kernel/device_programs.h"
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
@@ -80,6 +81,8 @@ BOOL ResetDevice() {
   std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
                 now.wMinute, now.wSecond);
   if (CurrentDevice().Store().RecordReset(stamp, state::kResetFail)) return Fail(ERROR_NOT_SUPPORTED);
+  // A restart ends every program running on the device, a hung installer too.
+  EndDevicePrograms();
   std::function<void()> handler;
   {
     std::lock_guard guard(g_resetLock);

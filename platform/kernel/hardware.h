@@ -18,8 +18,9 @@ constexpr DWORD kBacklightQuery = 9;
 
 // Backlight: input size 1 to 8 sets that level; input size 9 queries it into *bytesReturned.
 // Block read/write: the whole 262,144-byte block. Platform type: one 32-bit number into a 4-byte
-// output. Reset: recorded in the reset log, then the process ends like a power cycle, unless the
-// device is set to let resets fail, in which case the call returns FALSE.
+// output. Reset: recorded in the reset log, then every program started on the device is ended and
+// the process ends like a power cycle, unless the device is set to let resets fail, in which case
+// the call returns FALSE.
 BOOL KernelIoControl(DWORD code, LPVOID input, DWORD inputSize, LPVOID output, DWORD outputSize,
                      DWORD* bytesReturned);
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/kernel/clock.h"
+#include "platform/kernel/device_programs.h"
 #include "platform/kernel/resources.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/handle_table.h"
@@ -67,8 +68,11 @@ class ProcessObject final : public WaitableObject {
       return WAIT_OBJECT_0;
     }
     if (clock.IsVirtual()) {
-      clock.Sleep(timeoutMs);
-      return Poll() ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+      VirtualWait wait;
+      wait.dueMs = clock.MonotonicMs() + timeoutMs;
+      wait.waitForChange = [](DWORD slice) { std::this_thread::sleep_for(std::chrono::milliseconds(slice)); };
+      wait.done = [this] { return Poll(); };
+      return clock.PassTime(wait) || Poll() ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     }
     std::uint64_t deadline = clock.MonotonicMs() + timeoutMs;
     for (;;) {
@@ -152,19 +156,31 @@ class SpawnAttributes {
   posix_spawnattr_t m_attributes;
 };
 
-// The parent's environment with QUORVANE_DEVICE replaced by the device root.
-std::vector<std::string> ChildEnvironment(const std::filesystem::path& root) {
+// The parent's environment with QUORVANE_DEVICE replaced by the device root and the program's own
+// entries (its device path, its record) replaced by the new program's.
+std::vector<std::string> ChildEnvironment(const std::filesystem::path& root, std::vector<std::string> own) {
   constexpr std::string_view kDeviceVariable = "QUORVANE_DEVICE=";
+  constexpr std::string_view kProgramPrefix = "QUORVANE_PROGRAM";
   std::vector<std::string> variables;
   for (char** entry = environ; entry && *entry; ++entry) {
-    if (std::string_view(*entry).starts_with(kDeviceVariable)) continue;
-    variables.emplace_back(*entry);
+    std::string_view variable(*entry);
+    if (variable.starts_with(kDeviceVariable) || variable.starts_with(kProgramPrefix)) continue;
+    variables.emplace_back(variable);
   }
   variables.push_back(std::string(kDeviceVariable) + root.string());
+  for (auto& entry : own) variables.push_back(std::move(entry));
   return variables;
 }
 
+std::mutex g_modulePathLock;
+std::u16string g_ownModulePath = kProgramPath;
+
 }  // namespace
+
+void SetOwnModulePath(std::u16string path) {
+  std::lock_guard guard(g_modulePathLock);
+  g_ownModulePath = std::move(path);
+}
 
 std::span<const std::uint8_t> ModuleBytes(HMODULE module) {
   auto object = LookupHandle<ModuleObject>(reinterpret_cast<HANDLE>(module));
@@ -195,7 +211,11 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR /*commandLine*/, SECURITY_ATTRIB
 
   const auto& root = kernel::CurrentDevice().Root();
   std::string program = resolved->host.string();
-  std::vector<std::string> environment = kernel::ChildEnvironment(root);
+  // The program is recorded before it starts, so that one following this process's virtual time is
+  // counted as running from its first instruction on.
+  kernel::StartingProgram starting = kernel::RecordStartingProgram();
+  std::vector<std::string> environment =
+      kernel::ChildEnvironment(root, kernel::StartingProgramVariables(starting, kernel::WideView(application)));
   std::vector<char*> argv = {program.data(), nullptr};
   std::vector<char*> envp;
   for (auto& variable : environment) envp.push_back(variable.data());
@@ -221,9 +241,11 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR /*commandLine*/, SECURITY_ATTRIB
   pid_t pid = 0;
   int error = posix_spawn(&pid, program.c_str(), actions.Get(), attributes.Get(), argv.data(), envp.data());
   if (error != 0) {
+    kernel::ProgramNotStarted(starting);
     SetLastError(error == ENOMEM || error == EAGAIN ? ERROR_NOT_ENOUGH_MEMORY : ERROR_BAD_EXE_FORMAT);
     return FALSE;
   }
+  kernel::ProgramStarted(starting, pid);
   auto process = std::make_shared<kernel::ProcessObject>(pid);
   if (info) {
     // The thread handle is a second handle on the same process; either may be closed first.
@@ -247,7 +269,12 @@ BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
 }
 
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
-  std::u16string_view path = kernel::kProgramPath;
+  std::u16string own;
+  {
+    std::lock_guard guard(kernel::g_modulePathLock);
+    own = kernel::g_ownModulePath;
+  }
+  std::u16string_view path = own;
   std::shared_ptr<kernel::ModuleObject> loaded;
   if (module != nullptr && !kernel::IsProgramModule(module)) {
     loaded = kernel::LookupHandle<kernel::ModuleObject>(reinterpret_cast<HANDLE>(module));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "platform/kernel/win32_types.h"
 
@@ -28,7 +29,8 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, SECURITY_ATTRIBUTES
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 constexpr DWORD STILL_ACTIVE = 259;
 
-// The program's own module: a null module names it; its path is "\Windows\Utility.exe".
+// The program's own module: a null module names it; its path is "\Windows\Utility.exe", or for a
+// program started on the device the path it was started by (see EnterDeviceProgram).
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 
 // Loads a resource-only module (a compiled resource file) by device path; null with
@@ -38,6 +40,7 @@ BOOL FreeLibrary(HMODULE module);
 
 namespace kernel {
 constexpr const char16_t* kProgramPath = u"\\Windows\\Utility.exe";
+void SetOwnModulePath(std::u16string path);
 // The bytes of a loaded module (empty for an unknown handle).
 std::span<const std::uint8_t> ModuleBytes(HMODULE module);
 }  // namespace kernel

@@ -24,7 +24,7 @@ namespace kernel {
 
 namespace {
 
-constexpr std::uint32_t kTableMagic = 0x51534F31;  // "QSO1": layout version 1, initialised
+constexpr std::uint32_t kTableMagic = 0x51534F32;  // "QSO2": layout version 2, initialised
 constexpr auto kInitialiseTimeout = std::chrono::seconds(5);
 
 struct Opener {
@@ -41,7 +41,13 @@ struct Slot {
   Opener openers[SharedObjectTable::kMaxOpeners];
 };
 
+struct ProgramSlot {
+  std::uint32_t serial;  // 0 while the slot is unused
+  DeviceProgramState state;
+};
+
 static_assert(std::is_trivially_copyable_v<SyncState>);
+static_assert(std::is_trivially_copyable_v<DeviceProgramState>);
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t));
 
@@ -163,6 +169,7 @@ struct TableHeader {
   std::uint32_t nextSerial;
   pthread_mutex_t lock;
   Slot slots[SharedObjectTable::kSlotCount];
+  ProgramSlot programs[SharedObjectTable::kProgramCount];
 };
 
 ProcessIdentity SelfIdentity() {
@@ -171,6 +178,8 @@ ProcessIdentity SelfIdentity() {
   if (t_self.pid != pid) t_self = {pid, ProbeProcess(pid).startTime};
   return t_self;
 }
+
+ProcessIdentity IdentityOfProcess(std::int32_t pid) { return {pid, ProbeProcess(pid).startTime}; }
 
 std::int32_t CurrentThreadId() { return static_cast<std::int32_t>(::gettid()); }
 
@@ -263,6 +272,17 @@ class SharedObjectTable::Lock {
 
   void Sweep() {
     ProbeCache cache;
+    for (ProgramSlot& slot : m_header.programs) {
+      if (slot.serial == 0) continue;
+      const DeviceProgramState& program = slot.state;
+      bool ended = program.program.pid != 0 ? !cache.IsAlive(program.program)
+                                            : !cache.IsAlive(program.starter);
+      if (!ended && program.followsStarter != 0) ended = !cache.IsAlive(program.starter);
+      if (ended) {
+        slot = ProgramSlot{};
+        m_changed = true;
+      }
+    }
     for (Slot& slot : m_header.slots) {
       if (slot.state.kind == SyncKind::kFree) continue;
       bool anyOpener = false;
@@ -291,6 +311,9 @@ class SharedObjectTable::Lock {
   bool IsEmpty() const {
     for (const Slot& slot : m_header.slots) {
       if (slot.state.kind != SyncKind::kFree) return false;
+    }
+    for (const ProgramSlot& slot : m_header.programs) {
+      if (slot.serial != 0) return false;
     }
     return true;
   }
@@ -357,6 +380,7 @@ std::shared_ptr<SharedObjectTable> SharedObjectTable::MapTable(const std::string
     }
     if (claimed) {
       for (Slot& slot : header->slots) FreeSlot(slot);
+      for (ProgramSlot& slot : header->programs) slot = ProgramSlot{};
       header->generation.store(0);
       header->retired.store(0);
       header->nextSerial = 0;
@@ -498,9 +522,76 @@ bool SharedObjectTable::Update(SlotRef ref, const std::function<bool(SyncState&)
   if (!lock.Usable() || ref.index >= kSlotCount) return false;
   Slot& slot = lock.Header().slots[ref.index];
   if (slot.state.kind == SyncKind::kFree || slot.serial != ref.serial) return false;
-  if (fn(slot.state)) lock.Changed();
+  if (fn(slot.state)) {
+    lock.Changed();
+    // A program waiting on this object runs again from now on: it looks at the object before
+    // anyone may move time past it.
+    for (ProgramSlot& program : lock.Header().programs) {
+      if (program.serial != 0 && program.state.waiting != 0 && program.state.waitSlot == ref.index + 1) {
+        program.state.waiting = 0;
+        program.state.waitSlot = 0;
+      }
+    }
+  }
   if (generation != nullptr) *generation = lock.Generation();
   return true;
+}
+
+std::optional<std::pair<std::shared_ptr<SharedObjectTable>, SlotRef>> SharedObjectTable::AddProgram(
+    const std::filesystem::path& root, const DeviceProgramState& state) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    auto table = ForRoot(root, true);
+    if (!table) return std::nullopt;
+    Lock lock(*table);
+    if (!lock.Usable()) {
+      if (lock.Retired()) continue;
+      return std::nullopt;
+    }
+    TableHeader& header = lock.Header();
+    for (std::uint32_t i = 0; i < kProgramCount; ++i) {
+      ProgramSlot& slot = header.programs[i];
+      if (slot.serial != 0) continue;
+      if (++header.nextSerial == 0) header.nextSerial = 1;
+      slot.serial = header.nextSerial;
+      slot.state = state;
+      lock.Changed();
+      return std::make_pair(table, SlotRef{i, slot.serial});
+    }
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool SharedObjectTable::UpdateProgram(SlotRef ref, const std::function<bool(DeviceProgramState&, std::uint32_t)>& fn,
+                                      std::uint32_t* generation) {
+  Lock lock(*this);
+  if (!lock.Usable() || ref.index >= kProgramCount) return false;
+  ProgramSlot& slot = lock.Header().programs[ref.index];
+  if (slot.serial == 0 || slot.serial != ref.serial) return false;
+  if (fn(slot.state, lock.Header().generation.load())) lock.Changed();
+  if (generation != nullptr) *generation = lock.Generation();
+  return true;
+}
+
+void SharedObjectTable::UpdatePrograms(const std::function<bool(std::vector<DeviceProgramState*>&)>& fn,
+                                       std::uint32_t* generation) {
+  Lock lock(*this);
+  if (!lock.Usable()) return;
+  std::vector<DeviceProgramState*> programs;
+  for (ProgramSlot& slot : lock.Header().programs) {
+    if (slot.serial != 0) programs.push_back(&slot.state);
+  }
+  if (fn(programs)) lock.Changed();
+  if (generation != nullptr) *generation = lock.Generation();
+}
+
+void SharedObjectTable::RemoveProgram(SlotRef ref) {
+  Lock lock(*this);
+  if (!lock.Usable() || ref.index >= kProgramCount) return;
+  ProgramSlot& slot = lock.Header().programs[ref.index];
+  if (slot.serial != ref.serial) return;
+  slot = ProgramSlot{};
+  lock.Changed();
 }
 
 void SharedObjectTable::WaitForChange(std::uint32_t generation, DWORD ms) {

@@ -19,6 +19,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/kernel/win32_types.h"
 
@@ -53,6 +55,8 @@ struct ProcessIdentity {
   std::uint64_t startTime = 0;
 };
 ProcessIdentity SelfIdentity();
+// The identity of a running process (start time 0 when it cannot be read).
+ProcessIdentity IdentityOfProcess(std::int32_t pid);
 std::int32_t CurrentThreadId();
 // Whether the process is still running (a zombie counts as gone).
 bool IsProcessAlive(const ProcessIdentity& process);
@@ -65,6 +69,22 @@ void MarkAbandoned(SyncState& state);
 void WaitForWordChange(const std::atomic<std::uint32_t>& word, std::uint32_t seen, DWORD ms,
                        bool shared);
 void WakeWordWaiters(std::atomic<std::uint32_t>& word, bool shared);
+
+// A program started on the device, as the table keeps it: so that a restart of the device can end
+// it, and so that a program that lives in the virtual time of the process that started it (its
+// starter) moves in step with it. The starter moves time only while each of its programs waits.
+struct DeviceProgramState {
+  ProcessIdentity program;  // pid 0 while it is being started
+  ProcessIdentity starter;
+  std::uint32_t followsStarter = 0;  // 1: lives in its starter's virtual time
+  std::uint32_t joined = 0;          // 1 once the program has taken its starter's time
+  std::uint64_t startedHostMs = 0;   // the host's monotonic clock when it was started
+  std::uint32_t waiting = 0;         // 1 while its thread waits
+  std::uint32_t waitSlot = 0;        // the object slot it waits on, plus 1; 0 for none
+  std::uint64_t dueMs = 0;           // when its wait ends by time (UINT64_MAX: never)
+  std::uint64_t nowMs = 0;           // the starter's virtual time as the program sees it
+  std::int64_t baseUtcMs = 0;        // the starter's universal time at its time 0
+};
 
 // A handle's reference to its slot; the serial tells the slot's object from a later one.
 struct SlotRef {
@@ -79,6 +99,7 @@ class SharedObjectTable {
   static constexpr std::size_t kSlotCount = 128;
   static constexpr std::size_t kMaxNameLength = 64;
   static constexpr std::size_t kMaxOpeners = 16;
+  static constexpr std::size_t kProgramCount = 16;
 
   // The shared-memory name of a device's table: "/quorvane-" and the FNV-1a hash of the root.
   static std::string NameForRoot(const std::filesystem::path& root);
@@ -119,6 +140,21 @@ class SharedObjectTable {
   void WaitForChange(std::uint32_t generation, DWORD ms);
 
   const std::string& Name() const { return m_name; }
+
+  // Records a program (state.program.pid may still be 0); nullopt when the table is full or cannot
+  // be opened. A program is dropped once it has ended; one still being started, or one that
+  // follows its starter's time, also once its starter has ended.
+  static std::optional<std::pair<std::shared_ptr<SharedObjectTable>, SlotRef>> AddProgram(
+      const std::filesystem::path& root, const DeviceProgramState& state);
+  // Runs fn on the program's state under the table lock, with the table's change counter as it was
+  // when the lock was taken; fn returns whether it changed the state, which wakes every waiter.
+  // False when the program is no longer recorded.
+  bool UpdateProgram(SlotRef ref, const std::function<bool(DeviceProgramState&, std::uint32_t)>& fn,
+                     std::uint32_t* generation = nullptr);
+  // Runs fn on every recorded program under the table lock (as UpdateProgram).
+  void UpdatePrograms(const std::function<bool(std::vector<DeviceProgramState*>&)>& fn,
+                      std::uint32_t* generation = nullptr);
+  void RemoveProgram(SlotRef ref);
 
   // Takes the table lock and never gives it back: lets a test play a process that dies holding it.
   void LockAndForgetForTest();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/kernel/clock.h"
@@ -101,6 +102,8 @@ class SyncObject : public WaitableObject, public std::enable_shared_from_this<Sy
   virtual bool Access(const StateFn& fn, std::uint32_t* generation) = 0;
   // Sleeps until the object may have changed after generation, or ms pass.
   virtual void WaitForChange(std::uint32_t generation, DWORD ms) = 0;
+  // The object's slot in the device's shared table, for a named object.
+  virtual std::optional<std::uint32_t> TableSlot() const { return std::nullopt; }
 
   // Like Access, with ERROR_INVALID_HANDLE for an object that is gone.
   bool Apply(const StateFn& fn) {
@@ -179,12 +182,20 @@ DWORD SyncObject::WaitForState(DWORD timeoutMs) {
   DWORD result = look();
   if (result != WAIT_TIMEOUT || timeoutMs == 0) return result;
 
-  // Under virtual time a bounded wait does not block: the time-out passes at once. A worker that
-  // follows virtual time waits instead until another thread has moved time past its end.
-  if (Clock().IsVirtual() && timeoutMs != INFINITE) {
+  // Under virtual time a bounded wait does not block: the time-out passes at once (as far as the
+  // programs this process started on the device let it). A worker that follows virtual time waits
+  // instead until another thread has moved time past its end; a program that follows its starter's
+  // time waits, with or without a time-out, until the starter or a change of the object lets it go.
+  auto& clock = Clock();
+  if (clock.IsVirtual() && (timeoutMs != INFINITE || clock.FollowsStarter())) {
     if (!FollowsVirtualTime()) {
-      Clock().Sleep(timeoutMs);
-      return look();
+      VirtualWait wait;
+      wait.dueMs = timeoutMs == INFINITE ? VirtualWait::kNoDue : clock.MonotonicMs() + timeoutMs;
+      wait.waitForChange = [&](DWORD slice) { WaitForChange(generation, slice); };
+      wait.done = [&] { return (result = look()) != WAIT_TIMEOUT; };
+      wait.tableSlot = TableSlot();
+      wait.seenGeneration = wait.tableSlot ? &generation : nullptr;
+      return clock.PassTime(wait) ? result : look();
     }
     FollowVirtualTimeUntil(
         Clock().MonotonicMs() + timeoutMs, [&](DWORD slice) { WaitForChange(generation, slice); },
@@ -225,6 +236,7 @@ class NamedSyncObject final : public SyncObject {
   void WaitForChange(std::uint32_t generation, DWORD ms) override {
     m_table->WaitForChange(generation, ms);
   }
+  std::optional<std::uint32_t> TableSlot() const override { return m_ref.index; }
 
  private:
   std::shared_ptr<SharedObjectTable> m_table;

@@ -15,7 +15,9 @@
 // whole time-out and looks once more, so a 2000 ms wait returns at once (a thread that follows
 // virtual time, see FollowVirtualTime, waits instead until time has been moved past the end or the
 // object is signalled); an INFINITE wait under
-// virtual time blocks in real time until a peer signals. A mutex whose owning thread or process
+// virtual time blocks in real time until a peer signals. Time moves only as far as the programs this
+// process started on the device let it (device_programs.h); in such a program every wait counts as
+// waiting until its starter moves time past its end or the object changes. A mutex whose owning thread or process
 // ended is handed to the next waiter with WAIT_ABANDONED.
 #pragma once
 

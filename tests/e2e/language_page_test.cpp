@@ -31,7 +31,7 @@ TEST(LanguagePage, OnItsOwnWritesWithoutInstallingThenTheSnapshotAndTheNextStart
   EXPECT_EQ(Devicectl(root, {"reg", "get", kNls, "DefaultLCID"}).out, "1031\n");
   EXPECT_EQ(Devicectl(root, {"reg", "get", kVoice, "VoiceID"}).out, "1031\n");
   // Nothing installed: the install key of the image is still there and no installer ran.
-  EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\SOFTWARE\\Apps\\Tavix Pelora", "Language"}).out, "1033\n");
+  EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\SOFTWARE\\Apps\\Tavix Pelora", "Language"}).out, "english\n");
   EXPECT_EQ(Devicectl(root, {"reset"}).out, "fail off\n");
   EXPECT_EQ(testing_support::ReadHostFile(root.Path() / "My Flash Disk" / "Setting.dat").size(), 18u);
 

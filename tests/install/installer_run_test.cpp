@@ -1,17 +1,22 @@
 #include "install/installer_run.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/stat.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "device/default_image.h"
+#include "device/installer/installer_settings.h"
 #include "install/package_search.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/device_programs.h"
 #include "platform/kernel/handle_table.h"
+#include "platform/kernel/hardware.h"
 #include "platform/kernel/registry.h"
 #include "platform/kernel/sync_objects.h"
 #include "tests/install/install_fixture.h"
@@ -19,97 +24,125 @@
 namespace {
 
 using install_testing::InstallTest;
-using install_testing::Pauses;
 namespace fs = std::filesystem;
 
-// The installers of these tests are small shell programs that change the device through devicectl
-// and then report on a pipe in the device root. The first pause waits for that report, so the
-// installer has done all it will do before the first look at the key, as on a device where it
-// runs while the utility pauses.
+constexpr DWORD kGerman = 1031;
+const char* kPackage = "Pelora_german_6.2.cab";
+
+// The navigator's real installer and packages on a scratch device whose system language is German,
+// on the virtual clock a headless run keeps: the installer lives in this process's time, so each
+// run takes the device time it would take on a device, and well under a second of real time.
 class InstallerRunTest : public InstallTest {
  protected:
   InstallerRunTest() {
-    // The registry exists before the installer's devicectl opens the device.
-    kernel::RegistryCreateKey({HKEY_LOCAL_MACHINE, u"SOFTWARE\\Apps"});
-    // Held for writing too, so an installer's report never blocks and the pipe never reads as
-    // closed between installers.
-    auto pipe = m_device.Host("installer.pipe");
-    if (::mkfifo(pipe.c_str(), 0600) == 0) m_pipe = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+    kernel::SetClockSource(kernel::MakeVirtualClock(testing_support::kTestStartUtcMs));
+    kernel::RegistrySetValue({HKEY_LOCAL_MACHINE, u"nls"}, {u"DefaultLCID", REG_DWORD, {0x07, 0x04, 0, 0}});
   }
-  ~InstallerRunTest() override {
-    if (m_pipe >= 0) ::close(m_pipe);
-  }
+  ~InstallerRunTest() override { kernel::EndDevicePrograms(); }
 
-  // Lays the installer "autorunce.exe" that runs the given devicectl commands, and reports.
-  void LayInstaller(const std::string& folder, const std::vector<std::string>& commands) {
-    std::string text = "#!/bin/sh\n";
-    for (const auto& command : commands) {
-      text += "'" QUORVANE_DEVICECTL_BIN "' --device \"$QUORVANE_DEVICE\" " + command + " >/dev/null\n";
-    }
-    Lay(folder + "autorunce.exe", text + "echo ended > installer.pipe\n", true);
+  void SetInstaller(device::InstallerBehaviour behaviour, int seconds) {
+    auto& store = m_device.Device().Store();
+    store.SetInt(kernel::state::kInstallerBehaviour, static_cast<std::int64_t>(behaviour));
+    store.SetInt(kernel::state::kInstallerSeconds, seconds);
   }
-
-  // Waits (in real time, bounded) until the installer has reported its end.
-  void AwaitInstallerAtFirstPause() {
-    m_onPause = [this](std::size_t pause) {
-      if (pause != 1) return;
-      pollfd ready{m_pipe, POLLIN, 0};
-      char line[8];
-      ASSERT_EQ(::poll(&ready, 1, 20000), 1) << "the installer did not report";
-      EXPECT_GT(::read(m_pipe, line, sizeof line), 0);
-    };
+  std::string InstalledValue(const char16_t* name) {
+    auto value = kernel::RegistryGetValue({HKEY_LOCAL_MACHINE, kInstallKey}, name);
+    if (!value) return "";
+    std::string text;
+    for (std::size_t i = 0; i + 1 < value->data.size() && value->data[i] != 0; i += 2) text.push_back(char(value->data[i]));
+    return text;
   }
-
-  int m_pipe = -1;
 };
 
-const std::string kCreateKey = "reg set 'HKLM\\SOFTWARE\\Apps\\Tavix Pelora' Version dword:1";
-const std::string kSignal = "event SetupFinishedEvent --set";
-
-TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEveryAttemptIsCounted) {
-  ASSERT_GE(m_pipe, 0);
-  const DWORD kStart = kInstallerStartPauseMs, kNoEvent = kInstallerStartPauseNoEventMs, kTry = kInstallerAttemptMs;
+TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEachBehaviourTakesItsDeviceTime) {
+  using B = device::InstallerBehaviour;
+  const DWORD kStart = kInstallerStartPauseMs, kTry = kInstallerAttemptMs, kAll = kInstallerAttempts * kTry;
   struct Row {
     const char* name;
-    std::vector<std::string> installer;
-    bool event, installed;  // event false: a mutex holds the event's name, so the event cannot be made
-    std::vector<DWORD> pauses;
+    B behaviour;
+    int seconds;
+    bool installed;
+    DWORD deviceMs;  // device time from the start to the end of the wait
     bool fromFlashDisk = false;
-    const char* missing = "";  // "autorunce.exe" or the package: that file is removed first
-    bool runnable = true;
+    bool event = true;  // false: a mutex holds the event's name, so neither side can make the event
+    const char* change = "";  // "damage": the package is damaged; "no installer", "no package", "not runnable"
   } rows[] = {
-      {"creates the key", {kCreateKey}, true, true, {kStart, kTry}},
-      {"creates the key, no event", {kCreateKey}, false, true, {kNoEvent, kTry}},
-      {"creates the key and signals", {kCreateKey, kSignal}, true, true, {kStart}},
-      // The signal ends the first attempt at once; the other 29 run their full time.
-      {"signals only", {kSignal}, true, false, Pauses({kStart}, 29, kTry)},
-      {"does nothing, no event", {}, false, false, Pauses({kNoEvent}, 30, kTry)},
-      {"from the flash disk", {kCreateKey}, true, true, {kStart, kTry}, true},
+      // The installer's 2 s of work end within the first pause; its signal is waiting at the first attempt.
+      {"finish", B::kFinish, 2, true, kStart},
+      // Its signal ends the first attempt early, at the moment the installation is done.
+      {"finish after 4 s", B::kFinish, 4, true, 4000},
+      {"finish, no event", B::kFinish, 2, true, kInstallerStartPauseNoEventMs + kTry, false, false},
+      {"finish from the flash disk", B::kFinish, 2, true, kStart, true},
+      // A signal without the key ends one attempt; the other 29 run their full time.
+      {"signal only", B::kSignalOnly, 2, false, kStart + kAll - kTry},
+      {"no key", B::kNoKey, 2, false, kStart + kAll},
+      {"crash", B::kCrash, 2, false, kStart + kAll},
+      {"hang", B::kHang, 2, false, kStart + kAll},
+      {"damaged package", B::kFinish, 2, false, kStart + kAll, false, true, "damage"},
       // Without the installer or the package, or when it cannot run, nothing is waited for.
-      {"no installer", {kCreateKey}, true, false, {}, false, "autorunce.exe"},
-      {"no package", {kCreateKey}, true, false, {}, false, "Pelora_english_5.cab"},
-      {"installer cannot run", {kCreateKey}, true, false, {}, false, "", false},
+      {"no installer", B::kFinish, 2, false, 0, false, true, "no installer"},
+      {"no package", B::kFinish, 2, false, 0, false, true, "no package"},
+      {"installer cannot run", B::kFinish, 2, false, 0, false, true, "not runnable"},
   };
-  Lay("Storage Card/Installation/Pelora_english_5.cab");
-  ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, 1033), PACKAGE_SUCCESS);
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
-    fs::remove_all(m_device.Host(row.fromFlashDisk ? "Storage Card" : "My Flash Disk"));
+    fs::remove_all(m_device.Host("Storage Card"));
+    fs::remove_all(m_device.Host("My Flash Disk"));
+    fs::remove_all(m_device.Host("Program Files"));
     std::string folder = row.fromFlashDisk ? "My Flash Disk/" : "Storage Card/Installation/";
-    Lay(folder + "Pelora_english_5.cab");
-    LayInstaller(folder, row.installer);
-    if (*row.missing) fs::remove(m_device.Host(folder + row.missing));
-    if (!row.runnable) fs::permissions(m_device.Host(folder + "autorunce.exe"), fs::perms::owner_read);
-    // The test holds the event (or its name) so that the installer's devicectl can reach it.
-    HANDLE held = row.event ? CreateEventW(nullptr, FALSE, FALSE, kSetupFinishedEvent)
-                            : CreateMutexW(nullptr, FALSE, kSetupFinishedEvent);
-    m_pauses.clear();
-    AwaitInstallerAtFirstPause();
+    device::LayInstallationFolder("Storage Card/Installation");
+    if (row.fromFlashDisk) device::LayInstallationFolder("My Flash Disk");
+    ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, kGerman), PACKAGE_SUCCESS);
+    std::string change = row.change;
+    if (change == "damage") {
+      std::fstream cab(m_device.Host(folder + kPackage), std::ios::in | std::ios::out | std::ios::binary);
+      cab.seekp(-40, std::ios::end);
+      cab.put('\xA5');
+    }
+    if (change == "no installer") fs::remove(m_device.Host(folder + "autorunce.exe"));
+    if (change == "no package") fs::remove(m_device.Host(folder + kPackage));
+    if (change == "not runnable") fs::permissions(m_device.Host(folder + "autorunce.exe"), fs::perms::owner_read);
+    SetInstaller(row.behaviour, row.seconds);
+    HANDLE held = row.event ? nullptr : CreateMutexW(nullptr, FALSE, kSetupFinishedEvent);
+
+    DWORD start = GetTickCount();
+    auto realStart = std::chrono::steady_clock::now();
     EXPECT_EQ(RunInstallerAndWait(row.fromFlashDisk), row.installed);
-    EXPECT_EQ(m_pauses, row.pauses);
-    CloseHandle(held);
+    auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - realStart);
+    EXPECT_EQ(GetTickCount() - start, row.deviceMs);
+    EXPECT_LT(realMs.count(), 1000);
+    std::printf("[ %-26s ] %5lld ms real, %5u ms device time\n", row.name, static_cast<long long>(realMs.count()),
+                static_cast<unsigned>(GetTickCount() - start));
+    if (row.installed) {
+      EXPECT_EQ(InstalledValue(u"Language"), "german");
+      EXPECT_EQ(InstalledValue(u"Version"), "6.2");
+      EXPECT_TRUE(fs::exists(m_device.Host("Program Files/Pelora/texts.lng")));
+    }
+    if (held != nullptr) CloseHandle(held);
+    kernel::EndDevicePrograms();
   }
+}
+
+// The calling thread's children as the host lists them, zombies included.
+std::string Children() {
+  std::ifstream in("/proc/self/task/" + std::to_string(::gettid()) + "/children");
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(InstallerRunTest, ADeviceResetEndsAHungInstaller) {
+  device::LayInstallationFolder("Storage Card/Installation");
+  ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, kGerman), PACKAGE_SUCCESS);
+  SetInstaller(device::InstallerBehaviour::kHang, 2);
+  std::string before = Children();
+  EXPECT_FALSE(RunInstallerAndWait(false));
+  EXPECT_NE(Children(), before) << "the hung installer still runs";
+  bool restarted = false;
+  kernel::SetResetHandler([&] { restarted = true; });
+  EXPECT_TRUE(KernelIoControl(IOCTL_HAL_RESET_DEVICE, nullptr, 0, nullptr, 0, nullptr));
+  kernel::SetResetHandler(nullptr);
+  EXPECT_TRUE(restarted);
+  EXPECT_EQ(Children(), before);
 }
 
 }  // namespace

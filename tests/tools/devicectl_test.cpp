@@ -17,11 +17,13 @@ TEST(Devicectl, InitLaysTheDefaultImageOnce) {
   ScratchRoot root;
   auto first = Devicectl(root, {"init"});
   EXPECT_EQ(first.status, 0) << first.err;
-  for (const char* folder : {"Windows", "My Flash Disk", "Storage Card/Installation", "SD Card", "registry.db"}) {
+  for (const char* folder : {"Windows", "My Flash Disk", "Storage Card/Installation/autorunce.exe",
+                             "Storage Card/Installation/Pelora_english_6.2.cab", "SD Card", "registry.db"}) {
     EXPECT_TRUE(std::filesystem::exists(root.Path() / folder)) << folder;
   }
   EXPECT_EQ(Devicectl(root, {"backlight"}).out, "5\n");
   EXPECT_EQ(Devicectl(root, {"platform-type"}).out, "9\n");
+  EXPECT_EQ(Devicectl(root, {"installer"}).out, "behaviour finish seconds 2\n");
   EXPECT_EQ(Devicectl(root, {"battery"}).out, "ac on flag 1 percent 100 fail off\n");
   EXPECT_EQ(Devicectl(root, {"volume"}).out, "0x99999999\n");
   EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\nls", "DefaultLCID"}).out, "1033\n");
@@ -77,6 +79,7 @@ TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
       {"reg", "set", "HKLM\\nls", "DefaultLCID", "word:1"},
       {"reg", "set", "HKXX\\nls", "DefaultLCID", "dword:1"},
       {"clock", "--set", "2026-02-30T10:00:00"}, {"frobnicate"}, {"reset", "--fail", "yes"},
+      {"installer", "--behaviour", "explode"}, {"installer", "--seconds", "-1"}, {"installer", "--seconds"},
   };
   for (const auto& words : kBad) {
     auto result = Devicectl(root, words);
@@ -147,10 +150,16 @@ TEST(Devicectl, HardwareStateAndLogs) {
       {{"volume", "0x33333333"}, {"volume"}, "0x33333333\n"},
       {{"platform-type", "8"}, {"platform-type"}, "8\n"},
       {{"reset", "--fail", "on"}, {"reset"}, "fail on\n"},
+      {{"installer", "--behaviour", "signal-only"}, {"installer"}, "behaviour signal-only seconds 2\n"},
+      {{"installer", "--seconds", "30", "--behaviour", "hang"}, {"installer"}, "behaviour hang seconds 30\n"},
   };
   for (const auto& [set, get, shown] : kSettings) {
     EXPECT_EQ(Devicectl(root, set).status, 0) << set[0];
     EXPECT_EQ(Devicectl(root, get).out, shown) << set[0];
+  }
+  // Platform type 8 installs from the SD card, which now holds the installer and the packages.
+  for (const char* file : {"autorunce.exe", "Pelora_german_6.2.cab", "Pelora_dutch_6.2.cab"}) {
+    EXPECT_TRUE(std::filesystem::exists(root.Path() / "SD Card/Installation" / file)) << file;
   }
   EXPECT_EQ(Devicectl(root, {"store-block", "--bytes", "20"}).out,
             "00000000  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n00000010  00 00 00 00\n");

@@ -26,6 +26,7 @@ void BatteryCommand(const Args& args, std::ostream& out);
 void VolumeCommand(const Args& args, std::ostream& out);
 void PowerCommand(const Args& args, std::ostream& out);
 void PlatformTypeCommand(const Args& args, std::ostream& out);
+void InstallerCommand(const Args& args, std::ostream& out);
 void ResetCommand(const Args& args, std::ostream& out);
 void StoreBlockCommand(const Args& args, std::ostream& out);
 void ClockCommand(const Args& args, std::ostream& out);

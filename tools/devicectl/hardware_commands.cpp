@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <iomanip>
 
+#include "device/default_image.h"
+#include "device/installer/installer_settings.h"
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
@@ -101,8 +103,39 @@ void PlatformTypeCommand(const Args& args, std::ostream& out) {
     out << StateInt(kernel::state::kPlatformType, 9) << "\n";
     return;
   }
-  Store().SetInt(kernel::state::kPlatformType,
-                 static_cast<std::int64_t>(ParseNumber(args[0], 0xFFFFFFFFu, "the platform type")));
+  auto type = ParseNumber(args[0], 0xFFFFFFFFu, "the platform type");
+  Store().SetInt(kernel::state::kPlatformType, static_cast<std::int64_t>(type));
+  // Type 8 installs from "\SD Card\Installation": the card gets the installer and the packages.
+  if (type == 8) device::LayInstallationFolder("SD Card/Installation");
+}
+
+void InstallerCommand(const Args& args, std::ostream& out) {
+  constexpr const char* kUsage = "usage: installer [--behaviour finish|signal-only|no-key|crash|hang] [--seconds N]";
+  std::optional<device::InstallerBehaviour> behaviour;
+  std::optional<std::uint64_t> seconds;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (i + 1 >= args.size()) throw UsageError(kUsage);
+    if (args[i] == "--behaviour") {
+      behaviour = device::ParseInstallerBehaviour(args[++i]);
+      if (!behaviour) {
+        throw UsageError("the installer behaviour must be finish, signal-only, no-key, crash or hang, not '" +
+                         Shown(args[i]) + "'");
+      }
+    } else if (args[i] == "--seconds") {
+      seconds = ParseNumber(args[++i], 86400, "the installer's seconds");
+    } else {
+      throw UsageError(kUsage);
+    }
+  }
+  if (!behaviour && !seconds) {
+    device::InstallerSettings settings = device::ReadInstallerSettings();
+    out << "behaviour " << device::InstallerBehaviourName(settings.behaviour) << " seconds " << settings.seconds << "\n";
+    return;
+  }
+  Store().Batch([&] {
+    if (behaviour) Store().SetInt(kernel::state::kInstallerBehaviour, static_cast<std::int64_t>(*behaviour));
+    if (seconds) Store().SetInt(kernel::state::kInstallerSeconds, static_cast<std::int64_t>(*seconds));
+  });
 }
 
 void ResetCommand(const Args& args, std::ostream& out) {

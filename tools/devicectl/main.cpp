@@ -29,13 +29,14 @@ constexpr const char* kUsage =
     "  volume [WORD]                          wave-out volume word of device 0\n"
     "  clock [--set LOCAL-ISO-TIME]\n"
     "  tz                                     the time-zone record\n"
-    "  platform-type [N]\n"
+    "  platform-type [N]                      9: installs from the storage card; 8: from the SD card\n"
     "  reset [--fail on|off]                  the reset log; whether resets fail\n"
     "  store-block [--bytes N]                the persistent store block (first N bytes)\n"
     "  keys [--clear]                         injected key events\n"
     "  sounds [--clear]                       played sounds, with the volume word in force\n"
     "  power                                  the power manager: state, battery time-out (s), reloads\n"
-    "  event NAME [--set|--reset|--wait MS]\n";
+    "  event NAME [--set|--reset|--wait MS]\n"
+    "  installer [--behaviour finish|signal-only|no-key|crash|hang] [--seconds N]\n";
 
 int Usage(const std::string& reason) {
   std::fprintf(stderr, "devicectl: %s\n", reason.c_str());
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
       {"store-block", devicectl::StoreBlockCommand}, {"clock", devicectl::ClockCommand},
       {"tz", devicectl::TimeZoneCommand},           {"keys", devicectl::KeysCommand},
       {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
-      {"power", devicectl::PowerCommand},
+      {"power", devicectl::PowerCommand},           {"installer", devicectl::InstallerCommand},
   };
   auto handler = kCommands.find(command);
   if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + devicectl::Shown(command) + "'");
