@@ -1,7 +1,8 @@
 // The language page as a user works it, through the headless runner and devicectl: on its own
 // ("-SelLang") it writes the language without installing and then the settings snapshot, and the
-// next start speaks the new language; from the main menu it runs the navigator's installer, and one
-// that ends without installing is followed by the failure message and the device reset.
+// next start speaks the new language; from the main menu it runs the navigator's installer, whose
+// outcome decides between the reset into the new language, the failure message and the reset, and
+// the missing-package message with the previous language back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,24 +41,48 @@ TEST(LanguagePage, OnItsOwnWritesWithoutInstallingThenTheSnapshotAndTheNextStart
   EXPECT_NE(next.out.find("\"text\":\"Beleuchtung\""), std::string::npos) << next.out;
 }
 
-TEST(LanguagePage, FromTheMenuAnInstallerThatEndsWithoutInstallingLeadsToTheMessageAndTheReset) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  const fs::path folder = root.Path() / "Storage Card" / "Installation";
-  fs::create_directories(folder);
-  std::ofstream(folder / "Pelora_german_1.cab") << "cab";
-  std::ofstream(folder / "autorunce.exe") << "#!/bin/sh\nexit 0\n";
-  fs::permissions(folder / "autorunce.exe", fs::perms::owner_exec, fs::perm_options::add);
-  // The menu's language button (Right to volume, Down to language), German, OK; then the message.
-  auto run = Utility(root, {"--headless", "--script", "-"},
-                     "key RIGHT\nkey DOWN\nkey ENTER\nkey UP\nkey UP\nkey ENTER\ndump\nkey ENTER\n");
-  // The device reset ends the program as a power cycle would.
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\"text\":\"Switch failed!\\nThe device will be reseted.\""), std::string::npos) << run.out;
-  EXPECT_NE(Devicectl(root, {"reset"}).out.find(" reset\n"), std::string::npos);
-  // The reset came before the previous language could be written back; the key was deleted.
-  EXPECT_EQ(Devicectl(root, {"reg", "get", kNls, "DefaultLCID"}).out, "1031\n");
-  EXPECT_NE(Devicectl(root, {"reg", "get", "HKLM\\SOFTWARE\\Apps\\Tavix Pelora"}).status, 0);
+TEST(LanguagePage, FromTheMenuTheNavigatorsInstallerDecidesTheOutcome) {
+  struct Row {
+    const char* what;
+    std::vector<std::string> setUp;  // a devicectl command, or nothing
+    bool removePackage;
+    const char* message;  // shown before the end, or nullptr
+    bool resets;
+    const char* languageAfter;
+    const char* installedLanguage;  // the install key's, "" when the key is gone
+  };
+  const Row rows[] = {
+      {"the installer finishes", {}, false, nullptr, false, "1031\n", "german\n"},
+      {"the installer signals without installing", {"installer", "--behaviour", "signal-only"}, false,
+       "Switch failed!\\nThe device will be reseted.", true, "1031\n", ""},
+      {"no German package", {}, true, "Can't find Navigator files in SD card!", false, "1033\n", "english\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScratchRoot root;
+    ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+    if (!row.setUp.empty()) {
+      ASSERT_EQ(Devicectl(root, row.setUp).status, 0);
+    }
+    if (row.removePackage) fs::remove(root.Path() / "Storage Card" / "Installation" / "Pelora_german_6.2.cab");
+    // The menu's language button (Right to volume, Down to language), German, OK; the message if
+    // one shows; Escape on the menu unless a reset ended the program.
+    auto run = Utility(root, {"--headless", "--script", "-"},
+                       std::string("key RIGHT\nkey DOWN\nkey ENTER\nkey UP\nkey UP\nkey ENTER\ndump\n") +
+                           (row.message ? "key ENTER\n" : "") + "key ESCAPE\n");
+    // A device reset ends the program as a power cycle would.
+    ASSERT_EQ(run.status, 0) << run.err;
+    if (row.message) {
+      EXPECT_NE(run.out.find(std::string("\"text\":\"") + row.message + "\""), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(Devicectl(root, {"reset"}).out.find(" reset\n") != std::string::npos, row.resets);
+    EXPECT_EQ(Devicectl(root, {"reg", "get", kNls, "DefaultLCID"}).out, row.languageAfter);
+    EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\SOFTWARE\\Apps\\Tavix Pelora", "Language"}).out,
+              row.installedLanguage);
+    if (row.message == nullptr) {
+      EXPECT_FALSE(fs::is_empty(root.Path() / "Program Files" / "Pelora"));
+    }
+  }
 }
 
 }  // namespace
