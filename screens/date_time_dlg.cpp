@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kDateBoxFontPixels = 14;
 constexpr const char16_t* kProgramTitle = u"QuorvaneUtility";
-constexpr COLORREF kLabelColour = RGB(89, 89, 89);
 constexpr int kCaptionHeight = 15;
 constexpr int kArrowSize = 27;
 constexpr POINT kCalendarCorner{50, 0};
@@ -20,16 +19,6 @@ constexpr const char16_t* kTimeFormat = u"HH:mm:ss";
 
 // Styles a caption as the page's labels are styled (colour, height, weight, then text) and
 // places it.
-void SetUpCaption(CSkinLabel& label, UINT stringId, int x, int y, int width, int height) {
-  label.SetColor(kLabelColour);
-  label.SetHeight(kCaptionHeight);
-  label.SetBold(TRUE);
-  CLocalString text;
-  text.LoadString(stringId);
-  label.SetWindowText(text);
-  label.MoveWindow(x, y, width, height);
-}
-
 // The text exchanged with an edit control: shown towards the control, read back when saving.
 void DDX_LocalText(CDataExchange* exchange, int id, CLocalString& text) {
   HWND item = ::GetDlgItem(exchange->m_pDlgWnd->m_hWnd, id);
@@ -92,9 +81,9 @@ BOOL CDateTimeDlg::OnInitDialog() {
 
 void CDateTimeDlg::LayOut() {
   SetUpTitle(m_title, IDS_MENU_DATE_TIME);
-  SetUpCaption(m_dateCaption, IDS_CLOCK_DATE_CAPTION, 30, 125, 80, 17);
-  SetUpCaption(m_timeCaption, IDS_CLOCK_TIME_CAPTION, 150, 125, 144, 17);
-  SetUpCaption(m_zoneCaption, IDS_CLOCK_ZONE_CAPTION, 38, 67, 246, 20);
+  SetUpLabel(m_dateCaption, IDS_CLOCK_DATE_CAPTION, kCaptionHeight, 30, 125, 80, 17);
+  SetUpLabel(m_timeCaption, IDS_CLOCK_TIME_CAPTION, kCaptionHeight, 150, 125, 144, 17);
+  SetUpLabel(m_zoneCaption, IDS_CLOCK_ZONE_CAPTION, kCaptionHeight, 38, 67, 246, 20);
   m_dateBox.MoveWindow(30, 146, 80, 22);
   FitDateBoxFont();
   m_timePicker.MoveWindow(150, 146, 80, 22);

@@ -22,7 +22,6 @@ namespace {
 
 constexpr const char16_t* kMultiLangKey = u"Software\\Tavix\\MultiLang";
 constexpr const char16_t* kSupportCountValue = u"TatolSupport";
-constexpr COLORREF kTextColour = RGB(89, 89, 89);
 constexpr int kCaptionHeight = 15;
 // A damaged count (up to 4,294,967,295) would keep the page reading for hours: values past this
 // many are not looked for.
@@ -86,13 +85,7 @@ BOOL CLanguageDlg::OnInitDialog() {
   SetUpTitle(m_title, IDS_MENU_SWITCH_LANGUAGE, 205);
   PlaceButton(m_previous, 65, 98, 27, 27, IDB_ARROW_LEFT_NORMAL, IDB_ARROW_LEFT_FOCUS, IDB_ARROW_LEFT_NORMAL);
   PlaceButton(m_next, 228, 98, 27, 27, IDB_ARROW_RIGHT_NORMAL, IDB_ARROW_RIGHT_FOCUS, IDB_ARROW_RIGHT_NORMAL);
-  m_caption.SetColor(kTextColour);
-  m_caption.SetHeight(kCaptionHeight);
-  m_caption.SetBold(TRUE);
-  CLocalString caption;
-  caption.LoadString(IDS_LANGUAGE_CAPTION);
-  m_caption.SetWindowText(caption);
-  m_caption.MoveWindow(40, 75, 140, 20);
+  SetUpLabel(m_caption, IDS_LANGUAGE_CAPTION, kCaptionHeight, 40, 75, 140, 20);
   List().MoveWindow(100, 100, 120, 25);
 
   FillLanguageList();
