@@ -14,7 +14,8 @@ std::filesystem::path DefaultDeviceRoot();
 // Lays the image into the current device: the folders "\Windows", "\My Flash Disk",
 // "\Storage Card\Installation" and "\SD Card"; the registry seed; the hardware defaults (backlight
 // 5, platform type 9, battery on line and full, the volume at its middle step, the Pacific time
-// zone, an empty store block, resets allowed). Existing files are left alone.
+// zone, an empty store block, resets allowed, the
+// touch panel as made). Existing files are left alone.
 void LayDefaultImage();
 
 // Puts the registry and hardware state back to the image's, clearing the device's logs; files are

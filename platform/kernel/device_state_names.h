@@ -21,5 +21,10 @@ inline constexpr const char* kPowerReloads = "power_reloads";
 inline constexpr const char* kResetFail = "reset_fail";
 inline constexpr const char* kTimeZone = "time_zone";
 inline constexpr const char* kClockOffset = "clock_offset_ms";
+// The touch panel's wear: offset in pixels, scale in thousandths (see touch_panel.h).
+inline constexpr const char* kTouchOffsetX = "touch_offset_x";
+inline constexpr const char* kTouchOffsetY = "touch_offset_y";
+inline constexpr const char* kTouchScaleX = "touch_scale_x_milli";
+inline constexpr const char* kTouchScaleY = "touch_scale_y_milli";
 
 }  // namespace kernel::state

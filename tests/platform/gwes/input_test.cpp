@@ -51,7 +51,7 @@ class InputTest : public ::testing::Test {
     gwes::PostStylus(StylusAction::Down, x, y);
     gwes::PostStylus(StylusAction::Up, x, y);
   }
-  testing_support::TestDevice device;
+  testing_support::TouchDevice device;
   MessageLog& log = MessageLog::Get();
 };
 
