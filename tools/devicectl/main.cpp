@@ -35,7 +35,9 @@ constexpr const char* kUsage =
     "  keys [--clear]                         injected key events\n"
     "  sounds [--clear]                       played sounds, with the volume word in force\n"
     "  power                                  the power manager: state, battery time-out (s), reloads\n"
-    "  event NAME [--set|--reset|--wait MS]\n";
+    "  event NAME [--set|--reset|--wait MS]\n"
+    "  touch [--offset DX,DY] [--scale SX,SY] [--reset] [--at X,Y]\n"
+    "                                         the touch panel's wear; where a screen point lands\n";
 
 int Usage(const std::string& reason) {
   std::fprintf(stderr, "devicectl: %s\n", reason.c_str());
@@ -89,7 +91,7 @@ int main(int argc, char** argv) {
       {"store-block", devicectl::StoreBlockCommand}, {"clock", devicectl::ClockCommand},
       {"tz", devicectl::TimeZoneCommand},           {"keys", devicectl::KeysCommand},
       {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
-      {"power", devicectl::PowerCommand},
+      {"power", devicectl::PowerCommand},           {"touch", devicectl::TouchCommand},
   };
   auto handler = kCommands.find(command);
   if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + devicectl::Shown(command) + "'");
