@@ -24,7 +24,7 @@ constexpr std::size_t kTargets = kernel::kTouchTargets.size();
 constexpr int kArm = 7;     // the crosshair reaches this far each way: 15 pixels across
 constexpr int kRing = 4;    // the circle's radius
 constexpr int kTextTop = 142;
-constexpr int kTextMargin = 16;
+constexpr int kTextMargin = 4;
 
 constexpr char16_t kAimText[] = u"Tap the centre of the target firmly and accurately.";
 constexpr char16_t kCancelText[] = u"Press Escape to cancel.";
