@@ -13,6 +13,7 @@
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/reg_file.h"
 #include "platform/kernel/time_zone.h"
+#include "platform/kernel/touch_panel.h"
 
 namespace device {
 namespace {
@@ -31,6 +32,7 @@ void SetHardwareDefaults(kernel::DeviceStore& store) {
   store.SetInt(kWaveVolume, 0x99999999);
   store.SetInt(kResetFail, 0);
   store.SetInt(kClockOffset, 0);
+  kernel::WriteTouchPanel(kernel::TouchPanel{});
   BYTE zone[kernel::kTimeZoneRecordSize];
   kernel::EncodeTimeZone(kernel::PacificTimeZone(), zone);
   store.SetBlob(kTimeZone, zone, sizeof zone);

@@ -16,7 +16,8 @@ std::filesystem::path DefaultDeviceRoot();
 // "\Storage Card\Installation" (with the navigator's installer and packages, see
 // LayInstallationFolder) and "\SD Card"; the registry seed; the hardware defaults (backlight
 // 5, platform type 9, battery on line and full, the volume at its middle step, the Pacific time
-// zone, an empty store block, resets allowed). Other existing files are left alone.
+// zone, an empty store block, resets allowed, the touch panel as made). Other existing files are
+// left alone.
 void LayDefaultImage();
 
 // Lays the navigator's installer "autorunce.exe" and its language packages

@@ -3,15 +3,18 @@
 #include <array>
 #include <cstdlib>
 #include <deque>
+#include <optional>
 
 #include "platform/gwes/focus.h"
 #include "platform/gwes/keypad.h"
 #include "platform/gwes/paint.h"
 #include "platform/gwes/queue_internal.h"
+#include "platform/gwes/touch_driver.h"
 #include "platform/gwes/window_internal.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/keyboard.h"
 #include "platform/kernel/power_manager.h"
+#include "platform/kernel/touch_panel.h"
 
 using namespace gwes::detail;
 
@@ -22,7 +25,8 @@ enum class RawKind { Stylus, Key, Char };
 struct RawEvent {
   RawKind kind;
   gwes::StylusAction action;
-  POINT point;
+  POINT point;  // the screen point, once the driver has turned the raw point into one
+  POINT raw;
   BYTE vk;
   BYTE scan;
   bool down;
@@ -42,6 +46,9 @@ std::array<BYTE, 256> g_asyncKeys{};
 std::mutex g_wakeLock;
 bool g_stylusWoke = false;
 std::array<bool, 256> g_keyWoke{};
+// The panel as it was when the stylus last went down, for the moves and the release. Guarded by
+// g_wakeLock.
+std::optional<kernel::TouchPanel> g_panel;
 
 // Guarded by the window lock; only the thread cooking input uses them.
 bool g_stylusDown = false;
@@ -68,9 +75,10 @@ bool EnabledChain(const Window* window) {
 
 LPARAM PackPoint(LONG x, LONG y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
-void Deliver(HWND hwnd, std::thread::id thread, UINT message, WPARAM wParam, LPARAM lParam, DWORD time, POINT pt) {
+void Deliver(HWND hwnd, std::thread::id thread, UINT message, WPARAM wParam, LPARAM lParam, DWORD time, POINT pt,
+             std::optional<POINT> raw = std::nullopt) {
   std::lock_guard guard(QueueMutex());
-  QueueInputMessageLocked(thread, MSG{hwnd, message, wParam, lParam, time, pt});
+  QueueInputMessageLocked(thread, MSG{hwnd, message, wParam, lParam, time, pt}, raw);
   NotifyQueuesLocked();
 }
 
@@ -132,7 +140,7 @@ void CookStylus(const RawEvent& event) {
   if (!window) return;
   RECT screen = ScreenRect(*window);
   Deliver(target, window->thread, message, keys, PackPoint(event.point.x - screen.left, event.point.y - screen.top),
-          event.time, event.point);
+          event.time, event.point, event.raw);
 }
 
 void CookKey(const RawEvent& event) {
@@ -178,12 +186,17 @@ bool CookRawInput() {
     if (g_raw.empty()) return false;
     event = g_raw.front();
     g_raw.pop_front();
-    if (event.kind == RawKind::Stylus) g_lastPoint = event.point;
   }
-  if (event.kind == RawKind::Stylus)
+  if (event.kind == RawKind::Stylus) {
+    event.point = gwes::TouchDriverScreenPoint(event.raw);
+    {
+      std::lock_guard guard(QueueMutex());
+      g_lastPoint = event.point;
+    }
     CookStylus(event);
-  else
+  } else {
     CookKey(event);
+  }
   return true;
 }
 
@@ -191,7 +204,7 @@ void InstallKeyboardSink() {
   static std::once_flag once;
   std::call_once(once, [] {
     kernel::SetKeyEventSink([](BYTE vk, BYTE scan, DWORD flags) {
-      PostRaw(RawEvent{RawKind::Key, StylusAction::Move, {}, vk, scan, !(flags & KEYEVENTF_KEYUP),
+      PostRaw(RawEvent{RawKind::Key, StylusAction::Move, {}, {}, vk, scan, !(flags & KEYEVENTF_KEYUP),
                        (flags & KEYEVENTF_EXTENDEDKEY) != 0, 0, GetTickCount()});
     });
   });
@@ -218,6 +231,7 @@ void Swallowed() { WakeQueues(); }
 namespace gwes {
 
 void PostStylus(StylusAction action, int x, int y) {
+  kernel::TouchPoint raw;
   {
     std::lock_guard guard(g_wakeLock);
     bool woke = WakesDevice(action == StylusAction::Down);
@@ -226,8 +240,11 @@ void PostStylus(StylusAction action, int x, int y) {
       if (action == StylusAction::Up) g_stylusWoke = false;
       return Swallowed();
     }
+    // The panel is read as a press starts (devicectl may change it while the program runs).
+    if (action == StylusAction::Down || !g_panel) g_panel = kernel::ReadTouchPanel();
+    raw = kernel::TouchPanelRaw(*g_panel, {x, y});
   }
-  PostRaw(RawEvent{RawKind::Stylus, action, POINT{x, y}, 0, 0, false, false, 0, GetTickCount()});
+  PostRaw(RawEvent{RawKind::Stylus, action, POINT{}, POINT{raw.x, raw.y}, 0, 0, false, false, 0, GetTickCount()});
 }
 
 void PostKey(BYTE vk, bool down, bool extended) {
@@ -243,7 +260,7 @@ void PostKey(BYTE vk, bool down, bool extended) {
     }
   }
   if (down) KeypadKeyDown(vk);
-  PostRaw(RawEvent{RawKind::Key, StylusAction::Move, {}, vk, 0, down, extended, 0, GetTickCount()});
+  PostRaw(RawEvent{RawKind::Key, StylusAction::Move, {}, {}, vk, 0, down, extended, 0, GetTickCount()});
 }
 
 // A character stands for a key press of its own, so it wakes a suspended device the same way.
@@ -252,7 +269,7 @@ void PostChar(WCHAR ch) {
     std::lock_guard guard(g_wakeLock);
     if (WakesDevice(true)) return Swallowed();
   }
-  PostRaw(RawEvent{RawKind::Char, StylusAction::Move, {}, 0, 0, false, false, ch, GetTickCount()});
+  PostRaw(RawEvent{RawKind::Char, StylusAction::Move, {}, {}, 0, 0, false, false, ch, GetTickCount()});
 }
 
 WCHAR CharacterOfKey(BYTE vk) {

@@ -19,8 +19,12 @@ enum class StylusAction { Down, Move, Up };
 // a suspended device wakes it and goes no further (nor does its release); the keypad's volume keys
 // act on the volume before the key is queued.
 
-// Screen coordinates. Moves while the stylus is up are dropped: a touch screen has no hover.
+// A point on the physical screen where the stylus touches. The touch panel reads it as a raw point
+// (with the panel as it was when the press began) and the touch driver turns that into the screen
+// point the messages carry. Moves while the stylus is up are dropped: a touch screen has no hover.
 void PostStylus(StylusAction action, int x, int y);
+// The raw panel point of the stylus message this thread retrieved last; (0, 0) before any.
+POINT LastStylusRawPoint();
 // A key press or release; extended marks the extended-key bit of the message's lParam.
 void PostKey(BYTE vk, bool down, bool extended = false);
 // A typed character, delivered as WM_CHAR.

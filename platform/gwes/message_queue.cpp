@@ -26,9 +26,14 @@ struct SentMessage {
   bool done = false;
 };
 
+struct InputMessage {
+  MSG msg;
+  std::optional<POINT> raw;
+};
+
 struct ThreadQueue {
   std::deque<MSG> posted;
-  std::deque<MSG> input;
+  std::deque<InputMessage> input;
   std::deque<std::shared_ptr<SentMessage>> sent;
   bool quit = false;
   int quitCode = 0;
@@ -55,6 +60,7 @@ struct QueueOwner {
 };
 thread_local QueueOwner t_queue;
 thread_local bool t_inIdleHook = false;
+thread_local POINT t_lastStylusRaw{0, 0};
 
 ThreadQueue& CurrentQueueLocked() {
   if (!t_queue.queue) {
@@ -180,9 +186,12 @@ bool PeekInternal(MSG* out, HWND filter, UINT filterMin, UINT filterMax, UINT re
         return true;
       }
       for (auto it = queue.input.begin(); it != queue.input.end(); ++it) {
-        if (!PassesFilter(it->hwnd, it->message, filter, filterMin, filterMax)) continue;
-        *out = *it;
-        if (remove & PM_REMOVE) queue.input.erase(it);
+        if (!PassesFilter(it->msg.hwnd, it->msg.message, filter, filterMin, filterMax)) continue;
+        *out = it->msg;
+        if (remove & PM_REMOVE) {
+          if (it->raw) t_lastStylusRaw = *it->raw;
+          queue.input.erase(it);
+        }
         queue.lastTime = out->time;
         return true;
       }
@@ -229,17 +238,17 @@ void WakeQueues() {
   NotifyQueuesLocked();
 }
 
-void QueueInputMessageLocked(std::thread::id thread, const MSG& msg) {
+void QueueInputMessageLocked(std::thread::id thread, const MSG& msg, std::optional<POINT> raw) {
   auto found = g_queues.find(thread);
   if (found == g_queues.end()) return;
-  found->second->input.push_back(msg);
+  found->second->input.push_back(InputMessage{msg, raw});
 }
 
 void ForgetWindowMessages(HWND hwnd) {
   std::lock_guard guard(QueueMutex());
   for (auto& [thread, queue] : g_queues) {
     std::erase_if(queue->posted, [&](const MSG& msg) { return msg.hwnd == hwnd; });
-    std::erase_if(queue->input, [&](const MSG& msg) { return msg.hwnd == hwnd; });
+    std::erase_if(queue->input, [&](const InputMessage& input) { return input.msg.hwnd == hwnd; });
   }
 }
 
@@ -402,6 +411,8 @@ DWORD GetMessageTime() {
 }
 
 namespace gwes {
+
+POINT LastStylusRawPoint() { return t_lastStylusRaw; }
 
 void AdvanceTime(DWORD ms) {
   auto& clock = kernel::Clock();

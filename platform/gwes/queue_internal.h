@@ -18,8 +18,9 @@ void EnsureCurrentQueue();
 void NotifyQueuesLocked();
 // Wakes waiting threads; takes the queue lock.
 void WakeQueues();
-// Appends a cooked input message to a thread's queue. Call with the queue lock held.
-void QueueInputMessageLocked(std::thread::id thread, const MSG& msg);
+// Appends a cooked input message (with its raw panel point, for a stylus message) to a thread's
+// queue. Call with the queue lock held.
+void QueueInputMessageLocked(std::thread::id thread, const MSG& msg, std::optional<POINT> raw);
 // The point and time of the last stylus event, for the messages' pt and time.
 POINT LastInputPoint();
 

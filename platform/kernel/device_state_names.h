@@ -25,5 +25,10 @@ inline constexpr const char* kClockOffset = "clock_offset_ms";
 // of device time.
 inline constexpr const char* kInstallerBehaviour = "installer_behaviour";
 inline constexpr const char* kInstallerSeconds = "installer_seconds";
+// The touch panel's wear: offset in pixels, scale in thousandths (see touch_panel.h).
+inline constexpr const char* kTouchOffsetX = "touch_offset_x";
+inline constexpr const char* kTouchOffsetY = "touch_offset_y";
+inline constexpr const char* kTouchScaleX = "touch_scale_x_milli";
+inline constexpr const char* kTouchScaleY = "touch_scale_y_milli";
 
 }  // namespace kernel::state

@@ -61,7 +61,7 @@ struct RunResult {
 
 // Runs a message loop over one visible, focused window until the runner ends the script.
 RunResult RunScript(const std::string& script, const std::string& shotsFolder = {}, bool withTimer = false) {
-  testing_support::TestDevice device;
+  testing_support::TouchDevice device;
   g_log.clear();
   HWND hwnd = CreateTarget();
   if (withTimer) SetTimer(hwnd, 7, 250, nullptr);

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "platform/kernel/clock.h"
+#include "platform/kernel/touch_calibration.h"
 
 extern char** environ;
 
@@ -42,6 +43,12 @@ TestDevice::~TestDevice() {
   std::error_code ec;
   std::filesystem::permissions(m_root, std::filesystem::perms::owner_all, ec);
   std::filesystem::remove_all(m_root, ec);
+}
+
+TouchDevice::TouchDevice() {
+  kernel::TouchSamples raw;
+  for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = kernel::TouchPanelRaw(kernel::TouchPanel{}, kernel::kTouchTargets[i]);
+  if (!kernel::WriteCalibrationData(raw)) throw std::runtime_error("cannot write the touch calibration");
 }
 
 std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& file) {

@@ -31,6 +31,14 @@ class TestDevice {
   std::shared_ptr<kernel::Device> m_device;
 };
 
+// A fresh device whose screen is aligned with its touch panel, for tests that tap: its only
+// registry value is the panel's "CalibrationData" (without one the touch driver's ideal mapping
+// would put taps beside their aim).
+class TouchDevice : public TestDevice {
+ public:
+  TouchDevice();
+};
+
 // Runs a program to its end and returns its exit status and what it printed.
 struct ProgramResult {
   int status = -1;

@@ -181,6 +181,32 @@ TEST(Devicectl, HardwareStateAndLogs) {
   EXPECT_EQ(Devicectl(root, {"event", "SetupFinishedEvent", "--wait", "10"}).status, 1);
 }
 
+TEST(Devicectl, TouchPanelWearAndWhereATapLands) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"touch", "--at", "160,120"}).out,
+            "offset 0,0 scale 1.000,1.000\nat 160,120 raw 2047,2049 screen 160,120\n");
+  ASSERT_EQ(Devicectl(root, {"touch", "--offset", "12,-9", "--scale", "1.05,0.9"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"touch", "--scale", "1,1", "--at", "100,100"}).out,
+            "offset 12,-9 scale 1.000,1.000\nat 100,100 raw 2623,2513 screen 112,91\n");
+  // Bad numbers change nothing.
+  for (const char* bad : {"--offset=1", "--offset 321,0", "--offset 1", "--scale 0.4,1", "--scale 1.0001,1",
+                          "--scale 1,x", "--at 320,0", "--at -1,5", "--offset 2,2 --at 5"}) {
+    std::vector<std::string> words{"touch"};
+    for (std::string rest = bad; !rest.empty();) {
+      auto blank = rest.find(' ');
+      words.push_back(rest.substr(0, blank));
+      rest = blank == std::string::npos ? "" : rest.substr(blank + 1);
+    }
+    auto run = Devicectl(root, words);
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  EXPECT_EQ(Devicectl(root, {"touch"}).out, "offset 12,-9 scale 1.000,1.000\n");
+  ASSERT_EQ(Devicectl(root, {"init", "--force"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"touch"}).out, "offset 0,0 scale 1.000,1.000\n");
+}
+
 TEST(Devicectl, ClockAndTimeZone) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);

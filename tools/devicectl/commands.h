@@ -34,6 +34,7 @@ void TimeZoneCommand(const Args& args, std::ostream& out);
 void KeysCommand(const Args& args, std::ostream& out);
 void SoundsCommand(const Args& args, std::ostream& out);
 void EventCommand(const Args& args, std::ostream& out);
+void TouchCommand(const Args& args, std::ostream& out);
 
 // A word of the command line as a message shows it: control characters escaped (\n, \xHH) and
 // cut after 80 characters, so a bad token can neither flood nor garble the terminal.

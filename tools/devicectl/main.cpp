@@ -36,7 +36,9 @@ constexpr const char* kUsage =
     "  sounds [--clear]                       played sounds, with the volume word in force\n"
     "  power                                  the power manager: state, battery time-out (s), reloads\n"
     "  event NAME [--set|--reset|--wait MS]\n"
-    "  installer [--behaviour finish|signal-only|no-key|crash|hang] [--seconds N]\n";
+    "  installer [--behaviour finish|signal-only|no-key|crash|hang] [--seconds N]\n"
+    "  touch [--offset DX,DY] [--scale SX,SY] [--reset] [--at X,Y]\n"
+    "                                         the touch panel's wear; where a screen point lands\n";
 
 int Usage(const std::string& reason) {
   std::fprintf(stderr, "devicectl: %s\n", reason.c_str());
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
       {"tz", devicectl::TimeZoneCommand},           {"keys", devicectl::KeysCommand},
       {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
       {"power", devicectl::PowerCommand},           {"installer", devicectl::InstallerCommand},
+      {"touch", devicectl::TouchCommand},
   };
   auto handler = kCommands.find(command);
   if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + devicectl::Shown(command) + "'");

@@ -81,7 +81,7 @@ class ControlTest : public ::testing::Test {
   }
 
   static constexpr COLORREF kBackground = RGB(0, 0, 255);
-  testing_support::TestDevice device;  // a virtual clock: taps at one instant pair up as double taps
+  testing_support::TouchDevice device;  // a virtual clock: taps at one instant pair up as double taps
   MessageLog& log = MessageLog::Get();
   HWND parent = nullptr;
   HBRUSH background = nullptr;

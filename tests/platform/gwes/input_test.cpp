@@ -14,6 +14,7 @@
 #include "platform/kernel/keyboard.h"
 #include "platform/kernel/power_manager.h"
 #include "platform/kernel/registry.h"
+#include "platform/kernel/touch_panel.h"
 #include "tests/platform/gwes/message_log.h"
 #include "tests/support/test_device.h"
 
@@ -51,7 +52,7 @@ class InputTest : public ::testing::Test {
     gwes::PostStylus(StylusAction::Down, x, y);
     gwes::PostStylus(StylusAction::Up, x, y);
   }
-  testing_support::TestDevice device;
+  testing_support::TouchDevice device;
   MessageLog& log = MessageLog::Get();
 };
 
@@ -80,6 +81,33 @@ TEST_F(InputTest, TheStylusGoesToTheDeepestEnabledWindowAndStaysWithItWhilePress
   Pump();
   EXPECT_EQ(Input(), (Log{"panel:WM_LBUTTONDOWN:1:" + At(-95, -95), "panel:WM_LBUTTONUP:0:" + At(-95, -95)}));
   ReleaseCapture();
+}
+
+TEST_F(InputTest, APressReadsThePanelAsItIsAndItsMovesAndReleaseKeepThatReading) {
+  MakeWindow("top", WS_VISIBLE);
+  Pump();
+  log.Clear();
+  gwes::PostStylus(StylusAction::Down, 50, 50);
+  kernel::WriteTouchPanel({12, -9, 1000, 1000});  // worn while the stylus is down
+  gwes::PostStylus(StylusAction::Move, 60, 60);
+  gwes::PostStylus(StylusAction::Up, 60, 60);
+  gwes::PostStylus(StylusAction::Down, 60, 60);
+  std::vector<POINT> raw, pt;
+  for (MSG msg; PeekMessageW(&msg, nullptr, WM_MOUSEMOVE, WM_LBUTTONUP, PM_REMOVE);) {
+    DispatchMessageW(&msg);
+    raw.push_back(gwes::LastStylusRawPoint());
+    pt.push_back(msg.pt);
+  }
+  EXPECT_EQ(Input(), (Log{"top:WM_LBUTTONDOWN:1:" + At(50, 50), "top:WM_MOUSEMOVE:1:" + At(60, 60),
+                          "top:WM_LBUTTONUP:0:" + At(60, 60), "top:WM_LBUTTONDOWN:1:" + At(72, 51)}));
+  ASSERT_EQ(raw.size(), 4u);
+  const kernel::TouchPoint expected[] = {kernel::TouchPanelRaw({}, {50, 50}), kernel::TouchPanelRaw({}, {60, 60}),
+                                         kernel::TouchPanelRaw({}, {60, 60}),
+                                         kernel::TouchPanelRaw({12, -9, 1000, 1000}, {60, 60})};
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    EXPECT_EQ((kernel::TouchPoint{raw[i].x, raw[i].y}), expected[i]) << i;
+    EXPECT_EQ(pt[i].x, i < 3 ? (i ? 60 : 50) : 72) << i;
+  }
 }
 
 TEST_F(InputTest, ADisabledTopLevelWindowGetsNoInputAndATapActivatesAnInactiveWindow) {

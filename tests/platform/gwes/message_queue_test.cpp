@@ -25,7 +25,7 @@ class MessageQueueTest : public ::testing::Test {
  protected:
   void SetUp() override { gwes_test::DestroyAllWindows(); }
   void TearDown() override { gwes_test::DestroyAllWindows(); }
-  testing_support::TestDevice device;  // a virtual clock
+  testing_support::TouchDevice device;  // a virtual clock
   MessageLog& log = MessageLog::Get();
 };
 

@@ -1,0 +1,109 @@
+#include "platform/kernel/touch_calibration.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/kernel/registry.h"
+#include "tests/support/device_fixture.h"
+
+namespace {
+
+using kernel::TouchPoint;
+
+// The worst distance, either way, between a grid of screen points and where the panel and the
+// transform put them.
+int WorstMiss(const kernel::TouchPanel& panel, const kernel::TouchTransform& transform, TouchPoint shift = {}) {
+  int worst = 0;
+  for (int x = 0; x < kernel::kTouchScreenWidth; x += 7) {
+    for (int y = 0; y < kernel::kTouchScreenHeight; y += 7) {
+      TouchPoint seen = kernel::TouchScreenPoint(transform, kernel::TouchPanelRaw(panel, {x, y}));
+      TouchPoint aim{std::clamp(x + shift.x, 0, 319), std::clamp(y + shift.y, 0, 239)};
+      worst = std::max({worst, std::abs(seen.x - aim.x), std::abs(seen.y - aim.y)});
+    }
+  }
+  return worst;
+}
+
+kernel::TouchSamples ReadAtTargets(const kernel::TouchPanel& panel) {
+  kernel::TouchSamples raw;
+  for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = kernel::TouchPanelRaw(panel, kernel::kTouchTargets[i]);
+  return raw;
+}
+
+TEST(TouchCalibration, TheImagesPanelAndCalibrationAgreeAndAnAlignmentFollowsAWornPanel) {
+  testing_support::ImagedDevice device;
+  EXPECT_EQ(kernel::ReadTouchPanel(), kernel::TouchPanel{});
+  EXPECT_LE(WorstMiss({}, kernel::ReadTouchTransform()), 1);
+
+  struct Row {
+    kernel::TouchPanel panel;
+    TouchPoint shift;  // where a tap lands beside its aim before the alignment (centre of the screen)
+  } rows[] = {
+      {{12, -9, 1000, 1000}, {12, -9}},
+      {{3, 4, 1050, 950}, {3, 4}},  // still on the panel at the edges
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.panel.offsetX);
+    kernel::WriteTouchPanel(row.panel);
+    ASSERT_EQ(kernel::ReadTouchPanel(), row.panel);
+    TouchPoint centre = kernel::TouchScreenPoint(kernel::ReadTouchTransform(), kernel::TouchPanelRaw(row.panel, {160, 120}));
+    EXPECT_EQ(centre, (TouchPoint{160 + row.shift.x, 120 + row.shift.y}));
+    auto fit = kernel::FitTouchTransform(ReadAtTargets(row.panel));
+    ASSERT_TRUE(fit);
+    EXPECT_LE(WorstMiss(row.panel, *fit), 1);
+  }
+}
+
+TEST(TouchCalibration, OnlyFiveInRangePairsThatSpanThePanelAreTakenElseTheIdealMapping) {
+  testing_support::TestDevice device;
+  const kernel::TouchSamples good{{{2000, 2100}, {3500, 3600}, {3500, 500}, {500, 500}, {500, 3600}}};
+  auto ideal = kernel::IdealTouchTransform();
+  struct Row {
+    const char16_t* text;  // nullptr: no value
+    DWORD type;
+    bool taken;
+  } rows[] = {
+      {u"2000,2100 3500,3600 3500,500 500,500 500,3600 ", REG_SZ, true},
+      {u"2000,2100 3500,3600 3500,500 500,500 500,3600", REG_SZ, true},
+      {nullptr, REG_SZ, false},
+      {u"2000,2100 3500,3600 3500,500 500,500 500,3600 ", REG_BINARY, false},
+      {u"", REG_SZ, false},
+      {u"garbage", REG_SZ, false},
+      {u"2000,2100 3500,3600 3500,500 500,500 ", REG_SZ, false},
+      {u"2000,2100 3500,3600 3500,500 500,500 500,3600 1,1 ", REG_SZ, false},
+      {u"2000,2100 3500,3600 3500,500 500,500 500,4096 ", REG_SZ, false},
+      {u"2000,2100 3500,3600 3500,500 500,500 500,99999999999999999999 ", REG_SZ, false},
+      {u"2000,2100 3500,3600 3500,500 500,500 500,-36 ", REG_SZ, false},
+      {u"2000, 2100 3500,3600 3500,500 500,500 500,3600 ", REG_SZ, false},
+      {u"2000,2100  3500,3600 3500,500 500,500 500,3600 ", REG_SZ, false},
+      {u"2000,2000 2000,2000 2000,2000 2000,2000 2000,2000 ", REG_SZ, false},  // one point
+      {u"100,100 200,200 300,300 400,400 500,500 ", REG_SZ, false},            // one line
+  };
+  const kernel::RegistryPath key{HKEY_LOCAL_MACHINE, kernel::kTouchKey};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << (row.text ? std::string(row.text, row.text + std::char_traits<char16_t>::length(row.text)) : "none"));
+    kernel::RegistryDeleteValue(key, kernel::kCalibrationDataValue);
+    if (row.text) {
+      std::u16string text = row.text;
+      std::vector<std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                                     reinterpret_cast<const std::uint8_t*>(text.c_str() + text.size() + 1));
+      kernel::RegistrySetValue(key, {kernel::kCalibrationDataValue, row.type, data});
+    }
+    auto expected = row.taken ? *kernel::FitTouchTransform(good) : ideal;
+    auto transform = kernel::ReadTouchTransform();
+    for (TouchPoint raw : {TouchPoint{0, 0}, TouchPoint{4095, 4095}, TouchPoint{1000, 3000}})
+      EXPECT_EQ(kernel::TouchScreenPoint(transform, raw), kernel::TouchScreenPoint(expected, raw));
+  }
+  // The written value reads back as the points it was written from.
+  ASSERT_TRUE(kernel::WriteCalibrationData(good));
+  auto value = kernel::RegistryGetValue(key, kernel::kCalibrationDataValue);
+  ASSERT_TRUE(value);
+  EXPECT_EQ(value->type, REG_SZ);
+  EXPECT_EQ(kernel::ParseCalibrationData(kernel::FormatCalibrationData(good)), good);
+  // The ideal mapping spreads the raw range over the screen with the axes reversed.
+  EXPECT_EQ(kernel::TouchScreenPoint(ideal, {4095, 4095}), (TouchPoint{0, 0}));
+  EXPECT_EQ(kernel::TouchScreenPoint(ideal, {0, 0}), (TouchPoint{319, 239}));
+}
+
+}  // namespace
