@@ -8,7 +8,7 @@
 #include "ui/skin_bitmap.h"
 
 namespace {
-constexpr COLORREF kTitleColour = RGB(89, 89, 89);
+constexpr COLORREF kTextColour = RGB(89, 89, 89);
 constexpr int kTitleHeight = 22;
 constexpr int kConfirmTop = 192;
 constexpr int kConfirmWidth = 58;
@@ -44,13 +44,17 @@ void CSkinPage::SetUpConfirmButtons() {
 }
 
 void CSkinPage::SetUpTitle(CSkinLabel& title, UINT stringId, int width) {
+  SetUpLabel(title, stringId, kTitleHeight, 85, 15, width, 40);
+}
+
+void CSkinPage::SetUpLabel(CSkinLabel& label, UINT stringId, int textHeight, int x, int y, int width, int height) {
   CLocalString text;
   text.LoadString(stringId);
-  title.SetWindowText(text);
-  title.SetColor(kTitleColour);
-  title.SetHeight(kTitleHeight);
-  title.SetBold(TRUE);
-  title.MoveWindow(85, 15, width, 40);
+  label.SetWindowText(text);
+  label.SetColor(kTextColour);
+  label.SetHeight(textHeight);
+  label.SetBold(TRUE);
+  label.MoveWindow(x, y, width, height);
 }
 
 void CSkinPage::PlaceButton(CSkinButton& button, int x, int y, int width, int height, UINT normal, UINT focus,

@@ -29,6 +29,9 @@ class CSkinPage : public CDialog {
   // Styles `title` as every page's title (grey, 22 pixels, bold), gives it string `stringId` and
   // places it at (85, 15), `width` x 40.
   static void SetUpTitle(CSkinLabel& title, UINT stringId, int width = 235);
+  // Styles `label` as page text (grey, bold, `textHeight` pixels), gives it string `stringId`
+  // and places it.
+  static void SetUpLabel(CSkinLabel& label, UINT stringId, int textHeight, int x, int y, int width, int height);
   // Places a bitmap button and writes its three faces.
   static void PlaceButton(CSkinButton& button, int x, int y, int width, int height, UINT normal, UINT focus,
                           UINT pressed);
