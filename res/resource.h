@@ -85,6 +85,11 @@
 #define IDC_VOLUME_HIDDEN_LOUD 1027
 #define IDC_VOLUME_LEFT 1070
 #define IDC_VOLUME_RIGHT 1071
+#define IDC_CALIBRATION_HIDDEN_ALIGN 1003
+#define IDC_CALIBRATION_TITLE 1034
+#define IDC_CALIBRATION_HEADING 1035
+#define IDC_CALIBRATION_TEXT 1036
+#define IDC_CALIBRATION_HIDDEN_SUCCEED 1082
 
 // The date and time page: its controls (1005, a second time picker, is never used; 1032, the
 // pop-up calendar, is made at run time) and its captions' strings.
@@ -115,6 +120,10 @@
 #define IDS_MENU_SCREEN 34
 #define IDS_MENU_DATE_TIME 35
 #define IDS_MENU_VOLUME 36
+#define IDS_ALIGN_SCREEN 40
+#define IDS_ALIGN_INSTRUCTIONS 41
+#define IDS_FAILED_OPEN_REGISTER 45
+#define IDS_FAILED_QUERY_REGISTER 46
 #define IDS_CALIBRATION_SUCCEEDED 48
 #define IDS_MENU_SWITCH_LANGUAGE 128
 #define IDS_MENU_BACK 130

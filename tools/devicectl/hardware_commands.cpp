@@ -156,15 +156,22 @@ void StoreBlockCommand(const Args& args, std::ostream& out) {
   }
   auto block = Store().GetBlob(kernel::state::kStoreBlock).value_or(std::vector<std::uint8_t>(kStoreBlockSize, 0));
   count = std::min<std::uint64_t>(count, block.size());
+  // Sixteen bytes a line: the offset, the bytes in hexadecimal, and the printable ones as text.
   for (std::uint64_t row = 0; row < count; row += 16) {
     char line[32];
     std::snprintf(line, sizeof line, "%08llX ", static_cast<unsigned long long>(row));
     out << line;
-    for (std::uint64_t i = row; i < std::min<std::uint64_t>(row + 16, count); ++i) {
+    std::string text;
+    for (std::uint64_t i = row; i < row + 16; ++i) {
+      if (i >= count) {
+        out << "   ";
+        continue;
+      }
       std::snprintf(line, sizeof line, " %02X", block[i]);
       out << line;
+      text += block[i] >= 0x20 && block[i] < 0x7F ? static_cast<char>(block[i]) : '.';
     }
-    out << "\n";
+    out << "  |" << text << "|\n";
   }
 }
 

@@ -1,0 +1,49 @@
+// Screen alignment as a user meets it: a worn touch panel makes a tap miss the menu button it was
+// aimed at; the calibration page runs the alignment by tapping its five targets; the same tap then
+// hits, and the store block holds the new calibration behind its magic.
+#include <gtest/gtest.h>
+
+#include "tests/support/programs.h"
+
+namespace {
+
+using testing_support::Devicectl;
+using testing_support::ScratchRoot;
+using testing_support::Utility;
+
+// Aimed at the volume button's lower right corner; 12 pixels to the right it meets no button.
+const std::string kVolumeTap = "tap 145 130\n";
+const std::string kVolumePageShown = "\"type\":\"CVolumeDlg\"";
+
+TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ASSERT_EQ(Devicectl(root, {"touch", "--offset", "12,-9"}).status, 0);
+
+  auto run = Utility(root, {"--headless", "--script", "-"}, kVolumeTap + "dump\nkey ESCAPE\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find(kVolumePageShown), std::string::npos) << "the tap missed the button";
+
+  // The calibration button, the page's OK, the five targets, a tap to keep the alignment, the
+  // success message's Enter; back on the menu the same tap opens the volume page.
+  run = Utility(root, {"--headless", "--script", "-"},
+                "tap 200 106\ntap 114 206\n"
+                "tap 160 120\ntap 32 24\ntap 32 216\ntap 288 216\ntap 288 24\ntap 160 120\n"
+                "wait 500\nkey ENTER\n" +
+                    kVolumeTap + "dump\nkey ESCAPE\nkey ESCAPE\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find(kVolumePageShown), std::string::npos) << run.out;
+
+  auto calibration = Devicectl(root, {"reg", "get", "HKLM\\HARDWARE\\DEVICEMAP\\TOUCH", "CalibrationData"}).out;
+  ASSERT_GT(calibration.size(), 1u);
+  calibration.pop_back();  // the line's end
+  auto block = Devicectl(root, {"store-block", "--bytes", "64"}).out;
+  EXPECT_EQ(block.substr(0, 22), "00000000  55 AA 55 AA ") << block;
+  // The text column runs on over the lines: the magic's two printable bytes, then the string.
+  std::string text;
+  for (std::size_t at = block.find('|'); at != std::string::npos; at = block.find('|', block.find('|', at + 1) + 1))
+    text += block.substr(at + 1, block.find('|', at + 1) - at - 1);
+  EXPECT_EQ(text.substr(0, 4 + calibration.size()), "U.U." + calibration) << block;
+}
+
+}  // namespace
