@@ -29,11 +29,13 @@ class CalibrationDlgTest : public screens_test::PageTest {
     SetEventData(event, kOtherHolds);
     SetEvent(event);
     CloseHandle(event);
-    std::vector<BYTE> block(kStoreBlockSize, kUntouched);
-    WriteStoreBlock(block.data());
   }
   ~CalibrationDlgTest() override { kernel::StopBatteryMonitor(); }
 
+  static void FillBlock() {
+    std::vector<BYTE> block(kStoreBlockSize, kUntouched);
+    WriteStoreBlock(block.data());
+  }
   static DWORD Holds() { return kernel::InspectNamedEvent(kernel::kHoldBatteryWarningEvent).data; }
   static std::vector<BYTE> Block() {
     std::vector<BYTE> block(kStoreBlockSize);
@@ -91,6 +93,7 @@ TEST_F(CalibrationDlgTest, TheStoreCopiesTheStringAfterTheMagicOrReportsTheRegis
        u"Failed to query register!", false},
   };
   for (const Row& row : rows) {
+    FillBlock();
     CCalibrationDlg page;
     std::u16string shown, caption;
     auto steps = Then(Align(), {[&] {
@@ -108,7 +111,9 @@ TEST_F(CalibrationDlgTest, TheStoreCopiesTheStringAfterTheMagicOrReportsTheRegis
                                 }});
     EXPECT_EQ(RunDialog(page, std::move(steps)), IDCANCEL) << row.what;
     EXPECT_EQ(shown, row.shown) << row.what;
-    if (!row.succeeded) EXPECT_EQ(caption, u"") << row.what;
+    if (!row.succeeded) {
+      EXPECT_EQ(caption, u"") << row.what;
+    }
     EXPECT_EQ(Holds(), kOtherHolds) << row.what;
     EXPECT_EQ(GetForegroundWindow(), main.m_hWnd) << row.what;
     auto block = Block();
@@ -129,6 +134,7 @@ TEST_F(CalibrationDlgTest, DuringTheWaitOkAndTheCloseKeyDoNothingWhileEscapeEnds
   };
   for (const Row& row : {Row{VK_RETURN, false}, Row{VK_DEVICE_CLOSE, false}, Row{VK_ESCAPE, true},
                          Row{VK_DEVICE_CANCEL, true}}) {
+    FillBlock();
     CCalibrationDlg page;
     auto steps = Then(Align(), {[&] { Key(row.key); }});
     if (!row.endsAtOnce) {
@@ -146,6 +152,7 @@ TEST_F(CalibrationDlgTest, DuringTheWaitOkAndTheCloseKeyDoNothingWhileEscapeEnds
 }
 
 TEST_F(CalibrationDlgTest, AnAlignmentLeftUnfinishedLeavesThePageIdleAndTheCloseKeyThenClosesTheProgram) {
+  FillBlock();
   CCalibrationDlg page;
   EXPECT_EQ(RunDialog(page, {[] { Key(VK_RETURN); },
                              [] { Tap(160, 120); },
