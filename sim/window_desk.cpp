@@ -67,7 +67,6 @@ void WindowDesk::Pointer(gwes::StylusAction action, int x, int y) {
     case gwes::StylusAction::Down: {
       if (m_help) {
         m_help = false;
-        m_swallowRelease = true;
         RepaintLocked();
         return;
       }
@@ -88,7 +87,6 @@ void WindowDesk::Pointer(gwes::StylusAction action, int x, int y) {
       guard.unlock();
       return PostStylus(action, ScreenPointOf(m_layout, x, y));
     case gwes::StylusAction::Up:
-      m_swallowRelease = false;
       if (m_stylusDown) {
         m_stylusDown = false;
         guard.unlock();

@@ -60,7 +60,6 @@ class WindowDesk {
   const FrameKey* m_keyboardKey = nullptr;  // held down on the keyboard
   bool m_stylusDown = false;
   bool m_help = false;
-  bool m_swallowRelease = false;  // the press that hid the help
 };
 
 // "screen-YYYYMMDD-HHMMSS.png" for a device local time.
