@@ -97,8 +97,8 @@ int ReadBacklight() {
 }
 
 // The device as the window shows it, on its desk. The program's thread, each time it runs out of
-// work, notes the frame, the backlight and the status strip and wakes the display when one changed;
-// the display never polls.
+// work, notes the frame and the backlight and wakes the display when either changed; the display
+// never polls. The status strip follows the device from the device watch.
 class DeviceFrames final : public FrameSource, public InputTarget {
  public:
   DeviceFrames(WakeDisplayFunction wake, CloseRequest& close, WindowDesk& desk, WindowScript* script,
@@ -148,14 +148,14 @@ class DeviceFrames final : public FrameSource, public InputTarget {
     if (m_services.OnProgramIdle()) gwes::MarkScreenDirty();
     std::uint64_t version = gwes::ScreenDirtyCount();
     int backlight = ReadBacklight();
-    bool status = m_desk.RefreshStatus();
-    if (!status && version == m_notedVersion.load() && backlight == m_backlight.load()) return;
+    if (version == m_notedVersion.load() && backlight == m_backlight.load()) return;
     m_notedVersion = version;
     m_backlight = backlight;
     m_wake();
   }
-  // On the device watch's thread: another program (devicectl) may change the backlight while this
-  // one sleeps, so the level is read a few times a second and the display woken when it changed.
+  // On the device watch's thread: another program (devicectl) may change the backlight and what the
+  // status strip shows while this one sleeps, so they are read a few times a second and the display
+  // woken when they changed.
   // The power manager's idle time runs out while the program sleeps too, and darkens the screen.
   void WatchDevice() {
     if (kernel::TickPowerManager()) {

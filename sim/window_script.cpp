@@ -26,9 +26,14 @@ WindowScript::~WindowScript() {
   if (m_timer) KillTimer(nullptr, m_timer);
 }
 
+// A timer already set to wake the thread as early is kept: setting one wakes the thread's loop,
+// which would come back here at once and never sleep.
 void WindowScript::WakeAfter(std::uint64_t ms) {
+  const std::uint64_t now = kernel::Clock().MonotonicMs();
+  if (m_timer && now < m_timerDue && m_timerDue <= now + ms) return;
   if (m_timer) KillTimer(nullptr, m_timer);
   m_timer = SetTimer(nullptr, 0, static_cast<UINT>(ms), OneShot);
+  m_timerDue = now + ms;
 }
 
 void WindowScript::OnProgramIdle() {

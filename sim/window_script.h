@@ -34,6 +34,7 @@ class WindowScript {
   std::atomic<bool> m_framePresented{false};
   std::optional<std::uint64_t> m_waitUntil;
   std::uintptr_t m_timer = 0;
+  std::uint64_t m_timerDue = 0;
 };
 
 }  // namespace sim
