@@ -12,10 +12,10 @@ namespace {
 // The window's own keys, which never reach the device.
 constexpr const char* kWindowKeys[][2] = {
     {"F1", "this help"},
-    {"F12, Ctrl+S", "screenshot"},
-    {"Ctrl+= and Ctrl+-", "zoom"},
-    {"the mouse", "is the stylus"},
+    {"F12 or Ctrl+S", "screenshot of the screen"},
+    {"Ctrl+= and Ctrl+-", "zoom in and out"},
 };
+constexpr const char* kMouse = "The mouse is the stylus and presses the frame's keys.";
 
 }  // namespace
 
@@ -30,10 +30,10 @@ std::string KeyMapText() {
   text += "\nwindow keys: ";
   first = true;
   for (const auto& [keys, what] : kWindowKeys) {
-    text += (first ? "" : ", ") + std::string(keys) + " " + what;
+    text += (first ? "" : ", ") + std::string(keys) + " = " + what;
     first = false;
   }
-  return text + "\n";
+  return text + "\n" + kMouse + "\n";
 }
 
 void PaintKeyOverlay(DeskCanvas& canvas, const RECT& screen) {
@@ -62,6 +62,8 @@ void PaintKeyOverlay(DeskCanvas& canvas, const RECT& screen) {
     canvas.Text(cell, keys, 10, true, RGB(140, 190, 255), DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     top += kRow;
   }
+  RECT mouse{screen.left + 12, top + 4, screen.right - 12, top + 4 + kRow};
+  canvas.Text(mouse, kMouse, 10, false, RGB(205, 214, 228), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
 }  // namespace sim
