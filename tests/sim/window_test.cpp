@@ -1,7 +1,9 @@
-// The framed window on a real X display (Xvfb): a click on a frame key, sent by xdotool as a person's
-// mouse would, reaches the device. Skipped where Xvfb or xdotool is missing.
+// The window as a person meets it: on a real X display (Xvfb) a click on a frame key, sent by
+// xdotool as a person's mouse would, reaches the device (skipped where Xvfb or xdotool is missing);
+// on SDL's dummy display a script drives the window at real speed.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -47,6 +49,22 @@ TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
   EXPECT_NE(err.str().find("device keys (or click them on the frame)"), std::string::npos) << err.str();
   EXPECT_NE(record.str().find("keydown F6\n"), std::string::npos) << record.str();
   EXPECT_NE(record.str().find("shot session-last.png\nkeydown CLOSE\n"), std::string::npos) << record.str();
+}
+
+// The script waits on the clock, and its shot and keys reach the program as headless ones do.
+TEST(Window, AScriptDrivesTheWindowAtRealSpeed) {
+  testing_support::ScratchRoot root;
+  ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
+  const std::string folder = root.Path().parent_path().string();
+  std::ofstream(folder + "/tour.script") << "key F6\nwait 400\nshot up.png\nkey CLOSE\n";
+  const auto start = std::chrono::steady_clock::now();
+  auto run = testing_support::RunProgram({"/usr/bin/env", "SDL_VIDEODRIVER=dummy", QUORVANE_UTILITY_BIN, "--device",
+                                          root.String(), "--script", folder + "/tour.script", "--shots", folder});
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GE(elapsed, std::chrono::milliseconds(400));
+  EXPECT_TRUE(std::filesystem::exists(folder + "/up.png"));
+  EXPECT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0xCCCCCCCC\n");
 }
 
 }  // namespace
