@@ -7,7 +7,7 @@ namespace sim {
 namespace {
 
 // How often the program looks whether the window shows its first frame yet.
-constexpr std::uint64_t kFirstFramePollMs = 10;
+constexpr std::uint64_t kFirstFramePollMs = 2;
 
 void OneShot(HWND, UINT, UINT_PTR id, DWORD) { KillTimer(nullptr, id); }
 
