@@ -8,6 +8,7 @@
 #include "sim/display/status_strip.h"
 #include "sim/png_writer.h"
 #include "sim/session_recorder.h"
+#include "sim/shown_text.h"
 
 namespace sim {
 
@@ -141,7 +142,7 @@ std::optional<std::string> SaveScreenshot(const std::string& folder, std::string
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) {
-    *error = "cannot create the shots folder " + folder + ": " + ec.message();
+    *error = "cannot create the shots folder " + Shown(folder) + ": " + ec.message();
     return std::nullopt;
   }
   SYSTEMTIME local{};
