@@ -24,7 +24,8 @@ void DeskCanvas::Fill(const RECT& rect, COLORREF colour) {
 }
 
 void DeskCanvas::RoundFill(const RECT& rect, int radius, COLORREF colour) {
-  radius = std::min({radius, static_cast<int>(gwes::RectWidth(rect)) / 2, static_cast<int>(gwes::RectHeight(rect)) / 2});
+  radius =
+      std::min({radius, static_cast<int>(gwes::RectWidth(rect)) / 2, static_cast<int>(gwes::RectHeight(rect)) / 2});
   // Each row of the corners is shorter by what lies outside a circle of the radius.
   for (int row = 0; row < radius; ++row) {
     const int dy = radius - row;

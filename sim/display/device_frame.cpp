@@ -101,8 +101,10 @@ void PaintDeviceFrame(DeskCanvas& canvas, const DeskLayout& layout, const FrameK
     const bool down = &key == pressed;
     RECT cap = key.rect;
     canvas.RoundFill(cap, 5, down ? RGB(22, 24, 28) : RGB(30, 33, 39));
-    if (!down) cap.bottom -= 2;  // the cap's lower edge shows as its side
-    else OffsetRect(&cap, 0, 1);
+    if (!down)
+      cap.bottom -= 2;  // the cap's lower edge shows as its side
+    else
+      OffsetRect(&cap, 0, 1);
     RECT face = cap;
     InflateRect(&face, -1, -1);
     canvas.RoundFill(face, 4, down ? RGB(64, 112, 180) : RGB(92, 99, 112));

@@ -37,8 +37,8 @@ std::span<const FrameKey> FrameKeys();
 // What lies under a point of the desk.
 struct DeskHit {
   enum Kind { kNothing, kScreen, kKey } kind = kNothing;
-  POINT screen{};                  // kScreen: the point on the device's screen
-  const FrameKey* key = nullptr;   // kKey
+  POINT screen{};                 // kScreen: the point on the device's screen
+  const FrameKey* key = nullptr;  // kKey
 };
 DeskHit HitTest(const DeskLayout& layout, int x, int y);
 

@@ -112,7 +112,8 @@ WindowKeyAction WindowKey(const SDL_KeyboardEvent& key) {
   switch (key.keysym.sym) {
     case SDLK_F1: return {WindowKeyKind::kCommand, sim::HostCommand::Help, 0};
     case SDLK_F12: return {WindowKeyKind::kCommand, sim::HostCommand::Screenshot, 0};
-    case SDLK_s: return control ? WindowKeyAction{WindowKeyKind::kCommand, sim::HostCommand::Screenshot, 0} : WindowKeyAction{};
+    case SDLK_s:
+      return control ? WindowKeyAction{WindowKeyKind::kCommand, sim::HostCommand::Screenshot, 0} : WindowKeyAction{};
     case SDLK_EQUALS:
     case SDLK_PLUS:
     case SDLK_KP_PLUS: return control ? WindowKeyAction{WindowKeyKind::kZoom, {}, +1} : WindowKeyAction{};

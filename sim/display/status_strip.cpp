@@ -25,9 +25,12 @@ std::string BatteryText(const DeviceStatus& status) {
   std::string line = power.ACLineStatus == AC_LINE_ONLINE ? "AC" : "Battery";
   if (power.BatteryFlag & BATTERY_FLAG_NO_BATTERY) return line + ", no battery";
   line += power.BatteryLifePercent <= 100 ? " " + std::to_string(power.BatteryLifePercent) + "%" : " ?%";
-  if (power.BatteryFlag & BATTERY_FLAG_CHARGING) line += " charging";
-  else if (power.BatteryFlag & BATTERY_FLAG_CRITICAL) line += " critical";
-  else if (power.BatteryFlag & BATTERY_FLAG_LOW) line += " low";
+  if (power.BatteryFlag & BATTERY_FLAG_CHARGING)
+    line += " charging";
+  else if (power.BatteryFlag & BATTERY_FLAG_CRITICAL)
+    line += " critical";
+  else if (power.BatteryFlag & BATTERY_FLAG_LOW)
+    line += " low";
   return line;
 }
 

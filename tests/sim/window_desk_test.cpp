@@ -40,12 +40,12 @@ struct HitRow {
 
 TEST(WindowDesk, HitTestingFindsTheScreenPointOrTheFrameKey) {
   const HitRow rows[] = {
-      {true, 20, 20, DeskHit::kScreen, 0, 0, 0},          {true, 339, 259, DeskHit::kScreen, 319, 239, 0},
-      {true, 19, 100, DeskHit::kNothing, 0, 0, 0},        {true, 340, 100, DeskHit::kNothing, 0, 0, 0},
-      {true, 380, 70, DeskHit::kKey, 0, 0, VK_F6},        {true, 470, 244, DeskHit::kKey, 0, 0, VK_DEVICE_CLOSE},
-      {true, 425, 150, DeskHit::kKey, 0, 0, VK_RETURN},   {true, 402, 150, DeskHit::kNothing, 0, 0, 0},
-      {true, 100, 285, DeskHit::kNothing, 0, 0, 0},       {false, 0, 0, DeskHit::kScreen, 0, 0, 0},
-      {false, 319, 239, DeskHit::kScreen, 319, 239, 0},   {false, 10, 245, DeskHit::kNothing, 0, 0, 0},
+      {true, 20, 20, DeskHit::kScreen, 0, 0, 0},        {true, 339, 259, DeskHit::kScreen, 319, 239, 0},
+      {true, 19, 100, DeskHit::kNothing, 0, 0, 0},      {true, 340, 100, DeskHit::kNothing, 0, 0, 0},
+      {true, 380, 70, DeskHit::kKey, 0, 0, VK_F6},      {true, 470, 244, DeskHit::kKey, 0, 0, VK_DEVICE_CLOSE},
+      {true, 425, 150, DeskHit::kKey, 0, 0, VK_RETURN}, {true, 402, 150, DeskHit::kNothing, 0, 0, 0},
+      {true, 100, 285, DeskHit::kNothing, 0, 0, 0},     {false, 0, 0, DeskHit::kScreen, 0, 0, 0},
+      {false, 319, 239, DeskHit::kScreen, 319, 239, 0}, {false, 10, 245, DeskHit::kNothing, 0, 0, 0},
   };
   for (const HitRow& row : rows) {
     SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.y) + (row.frame ? " framed" : " bare"));
@@ -64,7 +64,8 @@ TEST(WindowDesk, HitTestingFindsTheScreenPointOrTheFrameKey) {
   for (const sim::FrameKey& key : framed.keys) {
     SCOPED_TRACE(key.name);
     RECT overlap{};
-    EXPECT_FALSE(IntersectRect(&overlap, &key.rect, &framed.screen) || IntersectRect(&overlap, &key.rect, &framed.strip));
+    EXPECT_FALSE(IntersectRect(&overlap, &key.rect, &framed.screen) ||
+                 IntersectRect(&overlap, &key.rect, &framed.strip));
     EXPECT_LE(key.rect.right, framed.width);
     DeskHit hit = sim::HitTest(framed, (key.rect.left + key.rect.right) / 2, (key.rect.top + key.rect.bottom) / 2);
     EXPECT_EQ(hit.key, &key);
@@ -83,7 +84,9 @@ TEST(WindowDesk, ZoomStaysBetweenOneAndTheLargestThatFits) {
   EXPECT_EQ(largest, 2);
   EXPECT_EQ(sim::LargestScale(framed.width, framed.height, 400, 200), 1);  // a display smaller than the desk
   const int rows[][3] = {{1, -1, 1}, {1, +1, 2}, {2, +1, 2}, {2, -1, 1}, {5, -1, 2}};
-  for (const auto& [scale, step, expected] : rows) EXPECT_EQ(sim::ZoomStep(scale, step, largest), expected) << scale << step;
+  for (const auto& [scale, step, expected] : rows) {
+    EXPECT_EQ(sim::ZoomStep(scale, step, largest), expected) << scale << step;
+  }
 }
 
 sim::DeviceStatus Status(BYTE ac, BYTE flag, BYTE percent, DWORD volume) {
@@ -110,10 +113,14 @@ TEST(WindowDesk, TheStripSaysTheDeviceState) {
   mutedAndOff.muted = true;
   mutedAndOff.suspended = true;
   const Row rows[] = {
-      {Status(AC_LINE_ONLINE, BATTERY_FLAG_CHARGING, 80, 0x99999999), {"AC 80% charging", "Light 5/8", "Vol 3/5", "14:05", "dev"}},
-      {Status(AC_LINE_OFFLINE, BATTERY_FLAG_LOW, 9, 0xFFFF0000), {"Battery 9% low", "Light 5/8", "Vol 5/5", "14:05", "dev"}},
-      {Status(AC_LINE_OFFLINE, BATTERY_FLAG_CRITICAL, 255, 0x00001000), {"Battery ?% critical", "Light 5/8", "Vol 0/5", "14:05", "dev"}},
-      {Status(AC_LINE_ONLINE, BATTERY_FLAG_NO_BATTERY, 0, 0x66666666), {"AC, no battery", "Light 5/8", "Vol 2/5", "14:05", "dev"}},
+      {Status(AC_LINE_ONLINE, BATTERY_FLAG_CHARGING, 80, 0x99999999),
+       {"AC 80% charging", "Light 5/8", "Vol 3/5", "14:05", "dev"}},
+      {Status(AC_LINE_OFFLINE, BATTERY_FLAG_LOW, 9, 0xFFFF0000),
+       {"Battery 9% low", "Light 5/8", "Vol 5/5", "14:05", "dev"}},
+      {Status(AC_LINE_OFFLINE, BATTERY_FLAG_CRITICAL, 255, 0x00001000),
+       {"Battery ?% critical", "Light 5/8", "Vol 0/5", "14:05", "dev"}},
+      {Status(AC_LINE_ONLINE, BATTERY_FLAG_NO_BATTERY, 0, 0x66666666),
+       {"AC, no battery", "Light 5/8", "Vol 2/5", "14:05", "dev"}},
       {failing, {"Battery: no status", "Light 5/8", "Vol 1/5", "14:05", "dev"}},
       {mutedAndOff, {"Battery 60%", "Light 5/8", "Vol muted", "suspended", "14:05", "dev"}},
   };
@@ -143,8 +150,9 @@ std::vector<std::uint32_t> ShownScreen() {
 
 // A person opens the backlight page with a tap, raises the level with the frame's Right key and
 // the keyboard's, taps the page's left arrow while the help hides it (the tap only hides the help),
-// and closes the window. One step runs each time the program is idle, and each one gives the
-// program something to do (input, or time passing), as the headless runner's commands do. The record, replayed headless on a fresh device, ends on the same frame.
+// and closes the window. The record, replayed headless on a fresh device, ends on the same frame.
+// One step runs each time the program is idle, and each one gives the program something to do
+// (input, or time passing), as the headless runner's commands do.
 TEST(WindowDesk, ARecordedSessionReplaysHeadlessToTheSameLastFrame) {
   testing_support::ScratchRoot replayRoot;
   const std::filesystem::path folder = replayRoot.Path().parent_path();
@@ -161,7 +169,9 @@ TEST(WindowDesk, ARecordedSessionReplaysHeadlessToTheSameLastFrame) {
     const RECT screen = desk.Layout().screen;
     const sim::FrameKey* right = sim::FrameKeyOf(desk.Layout(), VK_RIGHT);
     const int rightX = (right->rect.left + right->rect.right) / 2, rightY = (right->rect.top + right->rect.bottom) / 2;
-    auto pointer = [&](gwes::StylusAction action, int x, int y) { return [&desk, action, x, y] { desk.Pointer(action, x, y); }; };
+    auto pointer = [&](gwes::StylusAction action, int x, int y) {
+      return [&desk, action, x, y] { desk.Pointer(action, x, y); };
+    };
     auto wait = [](DWORD ms) { return [ms] { gwes::AdvanceTime(ms); }; };
     BYTE seenPressed = 0;
     std::int64_t levelShown = 0;
@@ -220,7 +230,8 @@ TEST(WindowDesk, ARecordedSessionReplaysHeadlessToTheSameLastFrame) {
   EXPECT_NE(text.str().find("wait 500\nshot session-last.png\nkey CLOSE\n"), std::string::npos) << text.str();
 
   ASSERT_EQ(testing_support::Devicectl(replayRoot, {"init"}).status, 0);
-  auto replay = testing_support::Utility(replayRoot, {"--headless", "--script", record, "--shots", (folder / "replay").string()});
+  auto replay =
+      testing_support::Utility(replayRoot, {"--headless", "--script", record, "--shots", (folder / "replay").string()});
   EXPECT_EQ(replay.status, 0) << replay.err;
   auto replayed = testing_support::ReadShot(folder / "replay" / "session-last.png");
   ASSERT_EQ(replayed.size(), lastFrame.size());

@@ -37,7 +37,8 @@ TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
   ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
   ASSERT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0x99999999\n");
   const std::string folder = root.Path().parent_path().string();
-  auto run = testing_support::RunProgram({"/bin/sh", "-c", kSession, "session", folder, QUORVANE_UTILITY_BIN, root.String()});
+  auto run =
+      testing_support::RunProgram({"/bin/sh", "-c", kSession, "session", folder, QUORVANE_UTILITY_BIN, root.String()});
   if (run.status == kMissingTools) GTEST_SKIP() << "Xvfb or xdotool is missing: the window is not tried on a display";
   ASSERT_EQ(run.status, 0) << run.err;
   // The Close key on the main menu ends the program by itself.
