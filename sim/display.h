@@ -12,7 +12,9 @@ namespace sim {
 
 enum class StylusAction { Down, Move, Up };
 
-// What the display shows: a 320 x 240 XRGB8888 frame and the backlight level (1 to 8).
+// What the display shows: a 320 x 240 XRGB8888 frame dimmed by the backlight level (1 to 8), and
+// over it the desk around the device (its frame, keys and status strip), an ARGB8888 image of the
+// whole window that is transparent where the screen shows through.
 class FrameSource {
  public:
   virtual ~FrameSource() = default;
@@ -20,14 +22,24 @@ class FrameSource {
   virtual std::uint64_t FrameVersion() = 0;
   virtual void CopyFrame(std::uint32_t* pixels) = 0;
   virtual int BacklightLevel() = 0;
+  // The same for the desk: DisplayConfig's deskWidth x deskHeight pixels.
+  virtual std::uint64_t DeskVersion() = 0;
+  virtual void CopyDesk(std::uint32_t* pixels) = 0;
+  // The frame of that version is on the window now.
+  virtual void FramePresented(std::uint64_t version) = 0;
 };
+
+// Commands of the window itself, not the device's.
+enum class HostCommand { Help, Screenshot };
 
 // Where the display sends what the person does.
 class InputTarget {
  public:
   virtual ~InputTarget() = default;
-  virtual void Stylus(StylusAction action, int x, int y) = 0;
+  // The mouse with its left button, in desk coordinates (the window at scale 1).
+  virtual void Pointer(StylusAction action, int x, int y) = 0;
   virtual void Key(unsigned virtualKey, bool down) = 0;
+  virtual void Command(HostCommand command) = 0;
   // The person closed the window.
   virtual void CloseRequested() = 0;
 };
@@ -36,6 +48,11 @@ struct DisplayConfig {
   // Reduced by the display to the largest that fits the screen, with a note on standard error.
   int scale = 2;
   const char* title = "Quorvane Utility";
+  // The desk at scale 1 and where the device's screen lies on it.
+  int deskWidth = 320;
+  int deskHeight = 240;
+  int screenX = 0;
+  int screenY = 0;
   // The window's icon, ARGB8888 rows from the top; none when iconWidth is 0.
   const std::uint32_t* iconPixels = nullptr;
   int iconWidth = 0;

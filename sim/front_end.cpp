@@ -30,10 +30,16 @@
 #include "platform/kernel/battery_monitor.h"
 #include "platform/kernel/hardware.h"
 #include "platform/kernel/power_manager.h"
+#include "platform/kernel/time_zone.h"
+#include "platform/kernel/wide_string.h"
+#include "sim/display/key_overlay.h"
 #include "sim/display_loader.h"
 #include "sim/headless_runner.h"
 #include "sim/program_icon.h"
+#include "sim/session_recorder.h"
 #include "sim/signal_watch.h"
+#include "sim/window_desk.h"
+#include "sim/window_script.h"
 
 namespace sim {
 namespace {
@@ -100,32 +106,55 @@ int ReadBacklight() {
   return static_cast<int>(kernel::CurrentDevice().Store().GetInt(kernel::state::kBacklight).value_or(kDefaultBacklight));
 }
 
-// The device as the window shows it. The program's thread, each time it runs out of work, notes
-// the frame and the backlight and wakes the display when either changed; the display never polls.
+// The device as the window shows it, on its desk. The program's thread, each time it runs out of
+// work, notes the frame and the backlight and wakes the display when either changed; the display
+// never polls. The status strip follows the device from the device watch.
 class DeviceFrames final : public FrameSource, public InputTarget {
  public:
-  DeviceFrames(WakeDisplayFunction wake, CloseRequest& close) : m_wake(wake), m_close(close) {}
+  DeviceFrames(WakeDisplayFunction wake, CloseRequest& close, WindowDesk& desk, WindowScript* script,
+               SessionRecorder& recorder, std::string shotsFolder)
+      : m_wake(wake), m_close(close), m_desk(desk), m_script(script), m_recorder(recorder),
+        m_shotsFolder(std::move(shotsFolder)) {}
 
   std::uint64_t FrameVersion() override { return gwes::ScreenDirtyCount(); }
   void CopyFrame(std::uint32_t* pixels) override { gwes::CopyShownScreen(pixels); }
   int BacklightLevel() override { return m_backlight.load(); }
-  void Stylus(StylusAction action, int x, int y) override {
-    gwes::PostStylus(action == StylusAction::Down ? gwes::StylusAction::Down
-                     : action == StylusAction::Up ? gwes::StylusAction::Up
-                                                  : gwes::StylusAction::Move,
-                     x, y);
+  std::uint64_t DeskVersion() override { return m_desk.Version(); }
+  void CopyDesk(std::uint32_t* pixels) override { m_desk.CopyDesk(pixels); }
+  void FramePresented(std::uint64_t) override {
+    if (m_script) m_script->FramePresented();
   }
-  void Key(unsigned virtualKey, bool down) override { gwes::PostKey(static_cast<BYTE>(virtualKey), down); }
+  void Pointer(StylusAction action, int x, int y) override {
+    m_desk.Pointer(action == StylusAction::Down ? gwes::StylusAction::Down
+                   : action == StylusAction::Up ? gwes::StylusAction::Up
+                                                : gwes::StylusAction::Move,
+                   x, y);
+  }
+  void Key(unsigned virtualKey, bool down) override { m_desk.Key(static_cast<BYTE>(virtualKey), down); }
+  void Command(HostCommand command) override {
+    if (command == HostCommand::Help) return m_desk.ToggleHelp();
+    std::string error;
+    if (auto path = SaveScreenshot(m_shotsFolder, &error)) {
+      std::fprintf(stderr, "utility: wrote %s\n", path->c_str());
+    } else {
+      std::fprintf(stderr, "utility: %s\n", error.c_str());
+    }
+  }
+  // A close from the host (the window, a signal): the record ends on the screen as it is.
+  void PressClose() {
+    m_recorder.CloseRequested();
+    m_close.Press();
+  }
   // Closing the window ends the program as the close key does; closing it again ends the process.
   void CloseRequested() override {
-    if (m_closes++ == 0) return m_close.Press();
+    if (m_closes++ == 0) return PressClose();
     std::fprintf(stderr, "utility: the window was closed twice; ending at once\n");
     std::_Exit(1);
   }
 
   // On the program's thread, as it is about to wait.
   void ProgramIdle() {
-    m_close.OnProgramIdle();
+    if (!m_close.OnProgramIdle() && m_script) m_script->OnProgramIdle();
     if (m_services.OnProgramIdle()) gwes::MarkScreenDirty();
     std::uint64_t version = gwes::ScreenDirtyCount();
     int backlight = ReadBacklight();
@@ -134,8 +163,9 @@ class DeviceFrames final : public FrameSource, public InputTarget {
     m_backlight = backlight;
     m_wake();
   }
-  // On the device watch's thread: another program (devicectl) may change the backlight while this
-  // one sleeps, so the level is read a few times a second and the display woken when it changed.
+  // On the device watch's thread: another program (devicectl) may change the backlight and what the
+  // status strip shows while this one sleeps, so they are read a few times a second and the display
+  // woken when they changed.
   // The power manager's idle time runs out while the program sleeps too, and darkens the screen.
   void WatchDevice() {
     if (kernel::TickPowerManager()) {
@@ -143,13 +173,18 @@ class DeviceFrames final : public FrameSource, public InputTarget {
       m_wake();
     }
     int backlight = ReadBacklight();
-    if (backlight == m_backlight.exchange(backlight)) return;
+    bool status = m_desk.RefreshStatus();
+    if (backlight == m_backlight.exchange(backlight) && !status) return;
     m_wake();
   }
 
  private:
   WakeDisplayFunction m_wake;
   CloseRequest& m_close;
+  WindowDesk& m_desk;
+  WindowScript* m_script;
+  SessionRecorder& m_recorder;
+  std::string m_shotsFolder;
   DeviceServicesRun m_services;
   std::atomic<int> m_backlight{kDefaultBacklight};
   std::atomic<std::uint64_t> m_notedVersion{~std::uint64_t{0}};
@@ -196,6 +231,33 @@ constexpr auto kRestartShownFor = std::chrono::seconds(1);
   std::_Exit(0);
 }
 
+// The device's hardware state notes that a window showed the key map on this device.
+constexpr const char* kKeyMapShown = "window_key_map_shown";
+
+void PrintKeyMapOnFirstStart() {
+  auto& store = kernel::CurrentDevice().Store();
+  if (store.GetInt(kKeyMapShown)) return;
+  std::fprintf(stderr, "%s", KeyMapText().c_str());
+  store.SetInt(kKeyMapShown, 1);
+}
+
+// "Quorvane Utility — main menu, recording — /path/to/device"
+std::string WindowTitle(const std::u16string& commandLine, const WindowOptions& options) {
+  std::string mode = commandLine.empty() ? "main menu" : kernel::WideToUtf8(commandLine);
+  if (options.script) mode += ", script";
+  if (!options.record.empty()) mode += ", recording";
+  return "Quorvane Utility \u2014 " + mode + " \u2014 " + kernel::CurrentDevice().Root().string();
+}
+
+std::string RecordHeader() {
+  SYSTEMTIME local{};
+  GetLocalTime(&local);
+  char time[32];
+  std::snprintf(time, sizeof time, "%04u-%02u-%02uT%02u:%02u:%02u", local.wYear % 10000u, local.wMonth % 100u,
+                local.wDay % 100u, local.wHour % 100u, local.wMinute % 100u, local.wSecond % 100u);
+  return "# recorded by utility --record on " + kernel::CurrentDevice().Root().string() + " at device time " + time +
+         "\n# replay: utility --headless --device DIR --script THIS-FILE --shots DIR\n";
+}
 
 }  // namespace
 
@@ -225,21 +287,42 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& s
   return runnerStatus.value_or(code);
 }
 
-int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
+int RunWithWindow(CWinApp& app, const std::u16string& commandLine, const WindowOptions& options) {
   std::string error;
+  SessionRecorder recorder;
+  if (!options.record.empty() && !recorder.Open(options.record, RecordHeader(), &error)) {
+    std::fprintf(stderr, "utility: %s\n", error.c_str());
+    return 2;
+  }
   DisplayModule display = LoadDisplayModule(DefaultDisplayModule(), &error);
   if (display.run == nullptr) {
     std::fprintf(stderr, "utility: %s (use --headless without a display)\n", error.c_str());
     return 1;
   }
+  PrintKeyMapOnFirstStart();
   CloseRequest close;
-  DeviceFrames device(display.wake, close);
+  std::optional<int> scriptStatus;
+  std::optional<WindowScript> script;
+  if (options.script) {
+    script.emplace(
+        *options.script,
+        [&](int status, const std::string& reason) {
+          if (status == kStatusScriptRanOut) return (void)std::fprintf(stderr, "utility: the script is done\n");
+          std::fprintf(stderr, "utility: %s\n", reason.c_str());
+          scriptStatus = status;
+          PostQuitMessage(status);
+        },
+        options.shotsFolder);
+  }
+  WindowDesk desk(options.frame, recorder.IsOpen() ? &recorder : nullptr);
+  DeviceFrames device(display.wake, close, desk, script ? &*script : nullptr, recorder,
+                      options.shotsFolder.empty() ? "shots" : options.shotsFolder);
   g_playSound = display.play;
   kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
   gwes::SetIdleHook([&device] { device.ProgramIdle(); });
-  kernel::SetResetHandler([wake = display.wake, scale] { RestartInWindow(wake, scale); });
-  SignalWatch signals([&close](int) { close.Press(); });
+  kernel::SetResetHandler([wake = display.wake, scale = options.scale] { RestartInWindow(wake, scale); });
+  SignalWatch signals([&device](int) { device.PressClose(); });
   std::atomic<bool> ended{false};
   int code = 0;
   std::mutex watchLock;
@@ -257,8 +340,14 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
     std::unique_lock guard(watchLock);
     while (!watchStop.wait_for(guard, kDeviceWatchPeriod, [&] { return ended.load(); })) device.WatchDevice();
   });
+  const std::string title = WindowTitle(commandLine, options);
   DisplayConfig config;
-  config.scale = scale;
+  config.scale = options.scale;
+  config.title = title.c_str();
+  config.deskWidth = desk.Layout().width;
+  config.deskHeight = desk.Layout().height;
+  config.screenX = desk.Layout().screen.left;
+  config.screenY = desk.Layout().screen.top;
   config.iconPixels = icon.argb.data();
   config.iconWidth = icon.width;
   config.iconHeight = icon.height;
@@ -274,10 +363,11 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   }
   program.join();
   watch.join();
+  recorder.ProgramEnded();
   gwes::SetIdleHook(nullptr);
   kernel::SetResetHandler(nullptr);
   kernel::SetAudioBackend(nullptr);
-  return code;
+  return scriptStatus.value_or(code);
 }
 
 }  // namespace sim

@@ -15,10 +15,19 @@ namespace sim {
 // device's close key; a second ends the process at once.
 int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder);
 
+struct WindowOptions {
+  int scale = 2;
+  bool frame = true;                // the device's frame with its keys round the screen
+  std::istream* script = nullptr;   // run at real speed in the window
+  std::string shotsFolder;          // the script's relative files; the screenshot key's folder
+  std::string record;               // where the session's input is recorded as a script
+};
+
 // Runs the program on a thread of its own while this thread shows the window; returns the exit
-// code. No window, or a window or display lost while the program runs, ends the process at once
-// with a one-line reason and status 1. Closing the window, SIGINT and SIGTERM press the device's
-// close key; a second one ends the process at once.
-int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale);
+// code (2 for a bad script line, after the program has ended). No window, or a window or display
+// lost while the program runs, ends the process at once with a one-line reason and status 1.
+// Closing the window, SIGINT and SIGTERM press the device's close key; a second one ends the
+// process at once.
+int RunWithWindow(CWinApp& app, const std::u16string& commandLine, const WindowOptions& options);
 
 }  // namespace sim

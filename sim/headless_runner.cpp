@@ -121,7 +121,7 @@ void HeadlessRunner::RunNextCommand() {
       case ScriptVerb::KeyDown: return key(true);
       case ScriptVerb::KeyUp: return key(false);
       case ScriptVerb::Char: return gwes::PostChar(static_cast<WCHAR>(command->key));
-      case ScriptVerb::Wait: return gwes::AdvanceTime(command->ms);
+      case ScriptVerb::Wait: return m_wait ? m_wait(command->ms) : gwes::AdvanceTime(command->ms);
       case ScriptVerb::Shot:
       case ScriptVerb::Dump: {
         // Neither changes anything: go on with the next line.

@@ -33,6 +33,8 @@ class HeadlessRunner {
   void RunNextCommand();
 
   int LineNumber() const { return m_line; }
+  // A "wait" calls this instead of moving virtual time (a window's script waits on the clock).
+  void SetWait(std::function<void(unsigned ms)> wait) { m_wait = std::move(wait); }
 
  private:
   std::optional<std::string> FilePath(const std::string& file, std::string* error) const;
@@ -40,6 +42,7 @@ class HeadlessRunner {
   std::istream& m_script;
   std::function<void(int, const std::string&)> m_ends;
   std::string m_shotsFolder;
+  std::function<void(unsigned)> m_wait;
   int m_line = 0;
   bool m_ended = false;
 };

@@ -30,14 +30,19 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: utility [--device DIR] [--headless] [--script FILE|-] [--shots DIR]\n"
-    "               [--clock LOCAL-ISO-TIME] [--scale N] [--help] [--] [COMMAND LINE...]\n"
+    "               [--clock LOCAL-ISO-TIME] [--scale N] [--no-frame] [--record FILE]\n"
+    "               [--help] [--] [COMMAND LINE...]\n"
     "Runs the settings utility on a simulated device, in a window or headless.\n"
     "  --device DIR      the device root (else $QUORVANE_DEVICE, else ~/.local/share/quorvane/device)\n"
     "  --headless        no window: virtual time, driven by --script\n"
-    "  --script FILE|-   script commands, one a line (- reads standard input)\n"
-    "  --shots DIR       where the script's relative shot and dump files go\n"
+    "  --script FILE|-   script commands, one a line (- reads standard input); in a window\n"
+    "                    they run at real speed\n"
+    "  --shots DIR       where the script's relative shot and dump files go, and the window's\n"
+    "                    screenshots (F12; default ./shots)\n"
     "  --clock TIME      sets the device's local time first, e.g. 2026-12-06T14:30:00\n"
     "  --scale N         window scale from 1 to 8 (default 2; reduced to fit the screen)\n"
+    "  --no-frame        the bare screen and status strip, without the device's frame\n"
+    "  --record FILE     writes the window session's input as a headless script\n"
     "  --help            this text\n"
     "COMMAND LINE is the device's: nothing (the main menu), -SelLang, -SelTimezone,\n"
     "-NoDataMsg or -LowPowerMsg. SIGINT, SIGTERM and closing the window press the device's\n"
@@ -104,7 +109,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "utility: the device command line %s is not one the program knows; it ends at once\n",
                  sim::Shown(options->commandLine).c_str());
   }
-  if (!options->headless) return sim::RunWithWindow(app, commandLine, options->scale);
   // Without a script the run is an empty script: a screen left waiting ends the run with status 3.
   std::ifstream scriptFile;
   std::istringstream noScript;
@@ -114,6 +118,15 @@ int main(int argc, char** argv) {
   } else if (options->script) {
     scriptFile.open(*options->script);
     script = &scriptFile;
+  }
+  if (!options->headless) {
+    sim::WindowOptions window;
+    window.scale = options->scale;
+    window.frame = options->frame;
+    window.script = options->script ? script : nullptr;
+    window.shotsFolder = options->shots.value_or("");
+    window.record = options->record.value_or("");
+    return sim::RunWithWindow(app, commandLine, window);
   }
   return sim::RunHeadless(app, commandLine, *script, options->shots.value_or(""));
 }

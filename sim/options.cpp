@@ -38,12 +38,16 @@ std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>
       options.help = true;
     } else if (arg == "--headless") {
       options.headless = true;
-    } else if (arg == "--device" || arg == "--script" || arg == "--shots" || arg == "--clock" || arg == "--scale") {
+    } else if (arg == "--no-frame") {
+      options.frame = false;
+    } else if (arg == "--device" || arg == "--script" || arg == "--shots" || arg == "--clock" || arg == "--scale" ||
+               arg == "--record") {
       auto text = value(arg);
       if (!text) return std::nullopt;
       if (arg == "--device") options.device = *text;
       if (arg == "--script") options.script = *text;
       if (arg == "--shots") options.shots = *text;
+      if (arg == "--record") options.record = *text;
       if (arg == "--clock") {
         if (!kernel::ParseLocalDateTime(*text)) {
           *error = "--clock needs a local date and time such as 2026-12-06T14:30:00, not " + Shown(*text);
@@ -59,6 +63,10 @@ std::optional<UtilityOptions> ParseUtilityOptions(const std::vector<std::string>
       *error = "unknown option " + Shown(arg) + " (--help lists them)";
       return std::nullopt;
     }
+  }
+  if (options.headless && options.record) {
+    *error = "--record records a window's session; it cannot go with --headless";
+    return std::nullopt;
   }
   for (std::size_t first = i; i < args.size(); ++i) {
     if (i > first) options.commandLine += ' ';

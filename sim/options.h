@@ -15,6 +15,8 @@ struct UtilityOptions {
   std::optional<std::string> shots;       // --shots DIR
   std::optional<std::string> clock;       // --clock LOCAL-ISO-TIME
   int scale = 2;                          // --scale N (SDL window)
+  bool frame = true;                      // --no-frame turns the device's frame off (SDL window)
+  std::optional<std::string> record;      // --record FILE (SDL window)
   std::string commandLine;                // the device command line
 };
 

@@ -1,6 +1,7 @@
 #include "sim/script.h"
 
 #include <charconv>
+#include <cstdio>
 #include <vector>
 
 #include "platform/gwes/surface.h"
@@ -70,6 +71,15 @@ std::optional<unsigned> ParseKey(std::string_view word) {
     if (k.name == word) return k.key;
   }
   return ParseUnsigned(word, 0xFF);
+}
+
+std::string KeyWord(unsigned key) {
+  for (const auto& k : kKeyNames) {
+    if (k.key == key) return std::string(k.name);
+  }
+  char word[8];
+  std::snprintf(word, sizeof word, "0x%02X", key & 0xFF);
+  return word;
 }
 
 std::optional<ScriptCommand> ParseScriptLine(std::string_view line, std::string* error) {

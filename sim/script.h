@@ -29,5 +29,7 @@ std::optional<ScriptCommand> ParseScriptLine(std::string_view line, std::string*
 
 // The virtual key of a key name ("ESCAPE" → 0x1B), or of a number in 0..255.
 std::optional<unsigned> ParseKey(std::string_view word);
+// How a script names a virtual key: its name, else "0x.." (what ParseKey reads back).
+std::string KeyWord(unsigned key);
 
 }  // namespace sim

@@ -10,6 +10,7 @@
 #include "platform/gwes/paint.h"
 #include "platform/gwes/queue_internal.h"
 #include "platform/gwes/touch_driver.h"
+#include "platform/gwes/virtual_keys.h"
 #include "platform/gwes/window_internal.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/keyboard.h"
@@ -250,6 +251,11 @@ void PostStylus(StylusAction action, int x, int y) {
 void PostKey(BYTE vk, bool down, bool extended) {
   {
     std::lock_guard guard(g_wakeLock);
+    if (vk == VK_OFF) {
+      // The power key wakes a suspended device as any key does, and suspends one that is on.
+      if (down && !WakesDevice(true) && kernel::SuspendDevice()) MarkScreenDirty();
+      return Swallowed();
+    }
     if (down && WakesDevice(true)) {
       g_keyWoke[vk] = true;
       return Swallowed();

@@ -30,3 +30,6 @@ constexpr BYTE VK_F10 = 0x79;
 // The device's cancel key leaves the page in front; its close key ends the program.
 constexpr BYTE VK_DEVICE_CANCEL = 0xC3;
 constexpr BYTE VK_DEVICE_CLOSE = 0xC5;
+// The power key: the power manager takes it (it suspends the device, or wakes it) and the program
+// never sees it.
+constexpr BYTE VK_OFF = 0xDF;

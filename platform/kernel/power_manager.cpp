@@ -135,6 +135,15 @@ bool ResumeDevice() {
   return true;
 }
 
+bool SuspendDevice() {
+  Manager& manager = TheManager();
+  std::lock_guard guard(manager.lock);
+  if (!manager.running || manager.suspended) return false;
+  manager.suspended = true;
+  Publish(manager);
+  return true;
+}
+
 bool DeviceSuspended() { return TheManager().suspended.load(); }
 
 PowerStatus ReadPowerStatus() {

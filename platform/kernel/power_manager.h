@@ -39,6 +39,8 @@ bool PowerManagerInput(bool press);
 // Wakes a suspended device without a press (a close request from the host); true when it was
 // suspended.
 bool ResumeDevice();
+// Suspends the device at once (its power key); true when it was on.
+bool SuspendDevice();
 // Whether the device is suspended now (false while no manager runs in this process).
 bool DeviceSuspended();
 // The manager's state as the device store holds it, from any process.

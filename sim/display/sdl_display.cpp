@@ -1,6 +1,8 @@
-// The SDL display server: a window showing the device's framebuffer at an integer scale, dimmed by
-// the backlight level, with the mouse as the stylus and a small key map for the device keys. It
-// sleeps in SDL_WaitEvent between events; the program wakes it when there is something to show.
+// The SDL display server: a window showing the desk (the device's frame, keys and status strip) at
+// an integer scale with the device's framebuffer in it, dimmed by the backlight level; the mouse
+// and a small key map for the device keys go to the program, a few keys are the window's own (help,
+// screenshot, zoom). It sleeps in SDL_WaitEvent between events; the program wakes it when there is
+// something to show.
 // The device's audio plays through SDL's audio subsystem, opened at the first sound.
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -16,6 +18,7 @@
 #include "platform/gwes/surface.h"
 #include "platform/gwes/virtual_keys.h"
 #include "sim/display.h"
+#include "sim/display/zoom.h"
 
 namespace {
 
@@ -39,6 +42,7 @@ unsigned DeviceKey(SDL_Keycode key) {
     case SDLK_F10: return VK_F10;
     case SDLK_BACKSPACE: return VK_DEVICE_CANCEL;
     case SDLK_END: return VK_DEVICE_CLOSE;
+    case SDLK_PAUSE: return VK_OFF;
     default: return 0;
   }
 }
@@ -75,16 +79,58 @@ struct SdlSession {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
+  SDL_Texture* desk = nullptr;
   // A window destroyed from outside is left alone: the process ends at once.
   bool lost = false;
   ~SdlSession() {
     if (lost) return;
+    if (desk) SDL_DestroyTexture(desk);
     if (texture) SDL_DestroyTexture(texture);
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
     SDL_Quit();
   }
 };
+
+// The largest scale of the desk the display can hold; a very large number when it cannot tell.
+int LargestFittingScale(const sim::DisplayConfig& config) {
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1 << 16;
+  return sim::LargestScale(config.deskWidth, config.deskHeight, usable.w, usable.h);
+}
+
+// The window's own keys: F1 help, F12 or Ctrl+S a screenshot, Ctrl+= and Ctrl+- the zoom.
+enum class WindowKeyKind { kNone, kCommand, kZoom };
+struct WindowKeyAction {
+  WindowKeyKind kind = WindowKeyKind::kNone;
+  sim::HostCommand command = sim::HostCommand::Help;
+  int zoom = 0;
+};
+
+WindowKeyAction WindowKey(const SDL_KeyboardEvent& key) {
+  const bool control = (key.keysym.mod & KMOD_CTRL) != 0;
+  switch (key.keysym.sym) {
+    case SDLK_F1: return {WindowKeyKind::kCommand, sim::HostCommand::Help, 0};
+    case SDLK_F12: return {WindowKeyKind::kCommand, sim::HostCommand::Screenshot, 0};
+    case SDLK_s:
+      return control ? WindowKeyAction{WindowKeyKind::kCommand, sim::HostCommand::Screenshot, 0} : WindowKeyAction{};
+    case SDLK_EQUALS:
+    case SDLK_PLUS:
+    case SDLK_KP_PLUS: return control ? WindowKeyAction{WindowKeyKind::kZoom, {}, +1} : WindowKeyAction{};
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS: return control ? WindowKeyAction{WindowKeyKind::kZoom, {}, -1} : WindowKeyAction{};
+    default: return {};
+  }
+}
+
+// A zoom resizes the window round the same desk; the renderer keeps the desk's aspect and scale.
+void Carry(const WindowKeyAction& action, sim::DisplayConfig& config, SDL_Window* window, sim::InputTarget& input) {
+  if (action.kind == WindowKeyKind::kCommand) return input.Command(action.command);
+  int scale = sim::ZoomStep(config.scale, action.zoom, LargestFittingScale(config));
+  if (scale == config.scale) return;
+  config.scale = scale;
+  SDL_SetWindowSize(window, config.deskWidth * scale, config.deskHeight * scale);
+}
 
 // The woken display looks again at the frame, the backlight and whether the program ended.
 Uint32 g_wakeEvent = 0;
@@ -93,7 +139,7 @@ Uint32 g_wakeEvent = 0;
 void FitScale(sim::DisplayConfig& config) {
   SDL_Rect usable{};
   if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return;
-  int fits = std::max(1, std::min(usable.w / kWidth, usable.h / kHeight));
+  int fits = LargestFittingScale(config);
   if (config.scale <= fits) return;
   std::fprintf(stderr, "utility: --scale %d does not fit the %d x %d display; using %d\n", config.scale, usable.w,
                usable.h, fits);
@@ -248,39 +294,55 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
   SdlSession sdl;
   g_wakeEvent = SDL_RegisterEvents(1);
   FitScale(config);
-  sdl.window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth * config.scale,
-                                kHeight * config.scale, SDL_WINDOW_SHOWN);
+  sdl.window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                config.deskWidth * config.scale, config.deskHeight * config.scale, SDL_WINDOW_SHOWN);
   if (sdl.window) {
     SetIcon(sdl.window, config);
     GuardX11(sdl.window);
     sdl.renderer = SDL_CreateRenderer(sdl.window, -1, 0);
   }
   if (sdl.renderer) {
-    SDL_RenderSetLogicalSize(sdl.renderer, kWidth, kHeight);
+    SDL_RenderSetLogicalSize(sdl.renderer, config.deskWidth, config.deskHeight);
     SDL_RenderSetIntegerScale(sdl.renderer, SDL_TRUE);
     sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
+    sdl.desk = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 config.deskWidth, config.deskHeight);
   }
-  if (!sdl.texture) {
+  if (sdl.desk) SDL_SetTextureBlendMode(sdl.desk, SDL_BLENDMODE_BLEND);
+  if (!sdl.texture || !sdl.desk) {
     SDL_snprintf(config.failure, sizeof config.failure, "%s", SDL_GetError());
     return sim::kDisplayNotOpened;
   }
 
   std::vector<std::uint32_t> frame(kWidth * kHeight);
+  std::vector<std::uint32_t> desk(static_cast<std::size_t>(config.deskWidth) * config.deskHeight);
+  const SDL_Rect screen{config.screenX, config.screenY, kWidth, kHeight};
   std::uint64_t shownVersion = ~std::uint64_t{0};
+  std::uint64_t shownDesk = ~std::uint64_t{0};
   int shownLevel = -1;
   bool pressed = false;
   while (!programEnded.load()) {
     std::uint64_t version = frames.FrameVersion();
+    std::uint64_t deskVersion = frames.DeskVersion();
     int level = frames.BacklightLevel();
-    if (version != shownVersion || level != shownLevel) {
-      frames.CopyFrame(frame.data());
-      SDL_UpdateTexture(sdl.texture, nullptr, frame.data(), kWidth * 4);
+    if (version != shownVersion || level != shownLevel || deskVersion != shownDesk) {
+      if (version != shownVersion) {
+        frames.CopyFrame(frame.data());
+        SDL_UpdateTexture(sdl.texture, nullptr, frame.data(), kWidth * 4);
+      }
+      if (deskVersion != shownDesk) {
+        frames.CopyDesk(desk.data());
+        SDL_UpdateTexture(sdl.desk, nullptr, desk.data(), config.deskWidth * 4);
+      }
       Uint8 light = Brightness(level);
       SDL_SetTextureColorMod(sdl.texture, light, light, light);
       SDL_RenderClear(sdl.renderer);
-      SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
+      SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, &screen);
+      SDL_RenderCopy(sdl.renderer, sdl.desk, nullptr, nullptr);
       SDL_RenderPresent(sdl.renderer);
+      frames.FramePresented(version);
       shownVersion = version;
+      shownDesk = deskVersion;
       shownLevel = level;
     }
     SDL_Event event;
@@ -296,21 +358,25 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
         case SDL_MOUSEBUTTONDOWN:
           if (event.button.button == SDL_BUTTON_LEFT) {
             pressed = true;
-            input.Stylus(sim::StylusAction::Down, event.button.x, event.button.y);
+            input.Pointer(sim::StylusAction::Down, event.button.x, event.button.y);
           }
           break;
         case SDL_MOUSEMOTION:
-          if (pressed) input.Stylus(sim::StylusAction::Move, event.motion.x, event.motion.y);
+          if (pressed) input.Pointer(sim::StylusAction::Move, event.motion.x, event.motion.y);
           break;
         case SDL_MOUSEBUTTONUP:
           if (event.button.button == SDL_BUTTON_LEFT && pressed) {
             pressed = false;
-            input.Stylus(sim::StylusAction::Up, event.button.x, event.button.y);
+            input.Pointer(sim::StylusAction::Up, event.button.x, event.button.y);
           }
           break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-          if (unsigned vk = DeviceKey(event.key.keysym.sym); vk != 0) input.Key(vk, event.type == SDL_KEYDOWN);
+          if (auto command = WindowKey(event.key); command.kind != WindowKeyKind::kNone) {
+            if (event.type == SDL_KEYDOWN && !event.key.repeat) Carry(command, config, sdl.window, input);
+          } else if (unsigned vk = DeviceKey(event.key.keysym.sym); vk != 0) {
+            input.Key(vk, event.type == SDL_KEYDOWN);
+          }
           break;
         case SDL_WINDOWEVENT:
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) shownVersion = ~std::uint64_t{0};

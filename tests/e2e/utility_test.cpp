@@ -81,6 +81,7 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
   const std::vector<std::vector<std::string>> kBad = {
       {"--scale", "0"}, {"--scale", "x"}, {"--clock", "yesterday"}, {"--frob"}, {"--device"},
       {"--script", "/nonexistent/script.txt"}, {"--script", "/"}, {"--" + std::string(5000, 'z') + "\x1b[2J"},
+      {"--headless", "--record", "session.script"},
   };
   for (const auto& words : kBad) {
     std::vector<std::string> argv = {QUORVANE_UTILITY_BIN};

@@ -1,5 +1,5 @@
 // The SDL display module on SDL's dummy video driver: it shows frames and turns host input into
-// stylus and device keys.
+// pointer actions, device keys and the window's own commands and zoom.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -16,6 +16,9 @@ class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
  public:
   std::uint64_t FrameVersion() override { return 1; }
   int BacklightLevel() override { return 5; }
+  std::uint64_t DeskVersion() override { return 1; }
+  void CopyDesk(std::uint32_t*) override { ++deskCopies; }
+  void FramePresented(std::uint64_t) override { ++presented; }
   void CopyFrame(std::uint32_t* pixels) override {
     pixels[0] = 0x00FF0000;
     ++copies;
@@ -36,25 +39,35 @@ class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
         SDL_PushEvent(&key);
       }
     }
-    SDL_Event unmapped{};
-    unmapped.type = SDL_KEYDOWN;
-    unmapped.key.keysym.sym = SDLK_a;
-    SDL_PushEvent(&unmapped);
+    // The window's own keys go no further than the window; an unmapped key goes nowhere.
+    for (auto [sym, mod] : {std::pair<SDL_Keycode, Uint16>{SDLK_F1, KMOD_NONE}, {SDLK_s, KMOD_LCTRL},
+                            {SDLK_EQUALS, KMOD_LCTRL}, {SDLK_a, KMOD_NONE}}) {
+      SDL_Event key{};
+      key.type = SDL_KEYDOWN;
+      key.key.keysym.sym = sym;
+      key.key.keysym.mod = mod;
+      SDL_PushEvent(&key);
+    }
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
   }
-  void Stylus(sim::StylusAction action, int x, int y) override {
+  void Pointer(sim::StylusAction action, int x, int y) override {
     log.push_back(std::string(action == sim::StylusAction::Down ? "down " : action == sim::StylusAction::Up ? "up " : "move ") +
                   std::to_string(x) + " " + std::to_string(y));
   }
   void Key(unsigned vk, bool down) override { log.push_back("key " + std::to_string(vk) + (down ? " down" : " up")); }
+  void Command(sim::HostCommand command) override {
+    log.push_back(command == sim::HostCommand::Help ? "help" : "screenshot");
+  }
   void CloseRequested() override {
     log.push_back("close");
     ended = true;
   }
 
   int copies = 0;
+  int deskCopies = 0;
+  int presented = 0;
   std::atomic<bool> ended{false};
   std::vector<std::string> log;
 };
@@ -75,8 +88,11 @@ TEST(SdlDisplay, ShowsTheFrameOnceAndFeedsStylusAndDeviceKeys) {
   config.scale = 1;
   EXPECT_EQ(display.run(config, session, session, session.ended), sim::kDisplayEnded);
   EXPECT_EQ(session.copies, 1);  // an unchanged frame is not copied again
+  EXPECT_EQ(session.deskCopies, 1);
+  EXPECT_EQ(session.presented, 1);
   EXPECT_EQ(session.log, (std::vector<std::string>{"down 10 20", "up 10 20", "key 197 down", "key 197 up",
-                                                   "key 16 down", "key 16 up", "close"}));
+                                                   "key 16 down", "key 16 up", "help", "screenshot", "close"}));
+  EXPECT_EQ(config.scale, 2);  // Ctrl+= zoomed in
 }
 
 // A program that changes its frame once: the display, asleep between events, shows the change
@@ -86,6 +102,10 @@ class WakingSession final : public sim::FrameSource, public sim::InputTarget {
   explicit WakingSession(sim::WakeDisplayFunction wake) : m_wake(wake) {}
   std::uint64_t FrameVersion() override { return version; }
   int BacklightLevel() override { return 5; }
+  std::uint64_t DeskVersion() override { return 1; }
+  void CopyDesk(std::uint32_t*) override {}
+  void FramePresented(std::uint64_t) override {}
+  void Command(sim::HostCommand) override {}
   void CopyFrame(std::uint32_t*) override {
     if (++copies == 1) {
       m_program = std::thread([this] {
@@ -98,7 +118,7 @@ class WakingSession final : public sim::FrameSource, public sim::InputTarget {
       m_wake();
     }
   }
-  void Stylus(sim::StylusAction, int, int) override {}
+  void Pointer(sim::StylusAction, int, int) override {}
   void Key(unsigned, bool) override {}
   void CloseRequested() override {}
 

@@ -1,0 +1,71 @@
+// The window as a person meets it: on a real X display (Xvfb) a click on a frame key, sent by
+// xdotool as a person's mouse would, reaches the device (skipped where Xvfb or xdotool is missing);
+// on SDL's dummy display a script drives the window at real speed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/programs.h"
+
+namespace {
+
+constexpr int kMissingTools = 77;
+
+// Starts a private Xvfb, runs the utility in it at scale 1 with a record, clicks Volume up and then
+// Close on the frame (desk coordinates), and waits for the utility to end.
+constexpr const char* kSession = R"(
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
+folder=$1 utility=$2 root=$3
+mkfifo "$folder/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$folder/display" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb' EXIT
+read number < "$folder/display"
+export DISPLAY=:$number
+"$utility" --device "$root" --scale 1 --record "$folder/session.script" 2>"$folder/err" &
+program=$!
+window=$(xdotool search --sync --onlyvisible --name 'Quorvane Utility')
+xdotool mousemove --window "$window" 380 70 click 1 mousemove --window "$window" 470 244 click 1
+wait $program
+echo "status $?"
+)";
+
+TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
+  testing_support::ScratchRoot root;
+  ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
+  ASSERT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0x99999999\n");
+  const std::string folder = root.Path().parent_path().string();
+  auto run =
+      testing_support::RunProgram({"/bin/sh", "-c", kSession, "session", folder, QUORVANE_UTILITY_BIN, root.String()});
+  if (run.status == kMissingTools) GTEST_SKIP() << "Xvfb or xdotool is missing: the window is not tried on a display";
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The Close key on the main menu ends the program by itself.
+  EXPECT_EQ(run.out, "status 0\n");
+  EXPECT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0xCCCCCCCC\n");
+  std::stringstream err, record;
+  err << std::ifstream(folder + "/err").rdbuf();
+  record << std::ifstream(folder + "/session.script").rdbuf();
+  EXPECT_NE(err.str().find("device keys (or click them on the frame)"), std::string::npos) << err.str();
+  EXPECT_NE(record.str().find("keydown F6\n"), std::string::npos) << record.str();
+  EXPECT_NE(record.str().find("shot session-last.png\nkeydown CLOSE\n"), std::string::npos) << record.str();
+}
+
+// The script waits on the clock, and its shot and keys reach the program as headless ones do.
+TEST(Window, AScriptDrivesTheWindowAtRealSpeed) {
+  testing_support::ScratchRoot root;
+  ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
+  const std::string folder = root.Path().parent_path().string();
+  std::ofstream(folder + "/tour.script") << "key F6\nwait 400\nshot up.png\nkey CLOSE\n";
+  const auto start = std::chrono::steady_clock::now();
+  auto run = testing_support::RunProgram({"/usr/bin/env", "SDL_VIDEODRIVER=dummy", QUORVANE_UTILITY_BIN, "--device",
+                                          root.String(), "--script", folder + "/tour.script", "--shots", folder});
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GE(elapsed, std::chrono::milliseconds(400));
+  EXPECT_TRUE(std::filesystem::exists(folder + "/up.png"));
+  EXPECT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0xCCCCCCCC\n");
+}
+
+}  // namespace
