@@ -205,9 +205,10 @@ constexpr kernel::AudioBackend kHostAudio{PlayOnHost};
 constexpr auto kRestartShownFor = std::chrono::seconds(1);
 
 // A reset with a window restarts the device as a person sees it: the screen goes black with a
-// short note for a second, then the utility starts again with no command line on the same device,
+// short note for a second, then the utility starts again with no command line on the same device
+// (and the same window size and frame),
 // as a new image of this program (nothing of the old run is kept but the device itself).
-[[noreturn]] void RestartInWindow(WakeDisplayFunction wake, int scale) {
+[[noreturn]] void RestartInWindow(WakeDisplayFunction wake, int scale, bool frame) {
   HDC dc = GetDC(nullptr);
   RECT screen{0, 0, gwes::kScreenWidth, gwes::kScreenHeight};
   FillRect(dc, &screen, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -224,7 +225,9 @@ constexpr auto kRestartShownFor = std::chrono::seconds(1);
   std::string root = kernel::CurrentDevice().Root().string();
   std::string scaleWord = std::to_string(scale);
   std::string deviceOption = "--device", scaleOption = "--scale";
-  char* argv[] = {program.data(), deviceOption.data(), root.data(), scaleOption.data(), scaleWord.data(), nullptr};
+  std::string noFrame = "--no-frame";
+  char* argv[] = {program.data(), deviceOption.data(), root.data(), scaleOption.data(), scaleWord.data(),
+                  frame ? nullptr : noFrame.data(), nullptr};
   std::fflush(nullptr);
   ::execv(program.c_str(), argv);
   std::fprintf(stderr, "utility: cannot start again after the reset: %s\n", std::strerror(errno));
@@ -321,7 +324,8 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, const WindowO
   kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
   gwes::SetIdleHook([&device] { device.ProgramIdle(); });
-  kernel::SetResetHandler([wake = display.wake, scale = options.scale] { RestartInWindow(wake, scale); });
+  kernel::SetResetHandler(
+      [wake = display.wake, scale = options.scale, frame = options.frame] { RestartInWindow(wake, scale, frame); });
   SignalWatch signals([&device](int) { device.PressClose(); });
   std::atomic<bool> ended{false};
   int code = 0;
