@@ -165,7 +165,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   }
   // On the device watch's thread: another program (devicectl) may change the backlight and what the
   // status strip shows while this one sleeps, so they are read a few times a second and the display
-  // woken when they changed.
+  // woken when they (or the frame) changed.
   // The power manager's idle time runs out while the program sleeps too, and darkens the screen.
   void WatchDevice() {
     if (kernel::TickPowerManager()) {
@@ -174,7 +174,11 @@ class DeviceFrames final : public FrameSource, public InputTarget {
     }
     int backlight = ReadBacklight();
     bool status = m_desk.RefreshStatus();
-    if (backlight == m_backlight.exchange(backlight) && !status) return;
+    // A thread of the program may draw while the program's own thread is blocked (the wait
+    // cursor's animation during an installation): no idle notes that frame, so the watch does.
+    std::uint64_t version = gwes::ScreenDirtyCount();
+    bool drawn = version != m_notedVersion.exchange(version);
+    if (backlight == m_backlight.exchange(backlight) && !status && !drawn) return;
     m_wake();
   }
 

@@ -63,6 +63,7 @@ UINT CAniWaitCursor::AnimateThread(LPVOID param) {
     std::lock_guard guard(self->m_drawLock);
     self->DrawStep(dc, memory);
   }
+  GdiFlush();
   while (WaitForSingleObject(self->m_hStopEvent, kFramePeriodMs) == WAIT_TIMEOUT) {
     position = (position + 1) % kFrameCount;
     std::lock_guard guard(self->m_drawLock);
@@ -70,6 +71,7 @@ UINT CAniWaitCursor::AnimateThread(LPVOID param) {
     // A frame that cannot be loaded leaves the bitmap empty; the animation goes on with the next.
     LoadSkinBitmap(self->m_frame, kFrameIds[position]);
     self->DrawStep(dc, memory);
+    GdiFlush();  // the frame is shown while the program's own thread is blocked
   }
   DeleteDC(memory);
   ::ReleaseDC(self->m_hWnd, dc);

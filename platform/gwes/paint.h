@@ -41,6 +41,9 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 // drawing takes the framebuffer's lock.
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);
+// Drawing through a DC reaches the framebuffer at once; this tells the front end that a thread
+// which keeps its DC (an animation) has finished a frame, as ReleaseDC and EndPaint do.
+BOOL GdiFlush();
 
 namespace gwes {
 

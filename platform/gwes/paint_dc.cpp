@@ -122,3 +122,8 @@ int ReleaseDC(HWND, HDC dc) {
   gwes::MarkScreenDirty();
   return 1;
 }
+
+BOOL GdiFlush() {
+  gwes::MarkScreenDirty();
+  return TRUE;
+}
