@@ -8,6 +8,7 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "platform/gwes/input.h"
@@ -20,6 +21,7 @@
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/battery_monitor.h"
 #include "platform/kernel/power_manager.h"
+#include "sim/control_channel.h"
 #include "sim/display_loader.h"
 #include "sim/headless_runner.h"
 #include "sim/program_icon.h"
@@ -156,13 +158,24 @@ bool PlayOnHost(const kernel::WaveFormat& format, const std::uint8_t* samples, s
 
 constexpr kernel::AudioBackend kHostAudio{PlayOnHost};
 
+// The control channel of this run, or none (with a one-line note) when the socket cannot be made:
+// the program still runs, only devicectl cannot reach it.
+std::unique_ptr<ControlChannel> OpenControlChannel(const char* mode) {
+  try {
+    return std::make_unique<ControlChannel>(kernel::CurrentDevice().Root(), mode);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "utility: devicectl cannot reach this run: %s\n", e.what());
+    return nullptr;
+  }
+}
 
 }  // namespace
 
-int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder) {
+int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream* script, const ScriptPlaces& places) {
   std::optional<int> runnerStatus;
+  std::istringstream noScript;
   HeadlessRunner runner(
-      script,
+      script ? *script : noScript,
       [&](int status, const std::string& reason) {
         std::cout.flush();
         std::fprintf(stderr, "utility: %s\n", reason.c_str());
@@ -170,15 +183,19 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& s
         runnerStatus = status;
         PostQuitMessage(status);
       },
-      shotsFolder);
+      places);
   CloseRequest close;
   SignalWatch signals([&close](int) { close.Press(); });
   DeviceServicesRun services;
+  auto channel = OpenControlChannel("headless");
   // The power manager looks at the idle time before the script moves on, so a "wait" past the
-  // time-out leaves the device suspended for the next command.
+  // time-out leaves the device suspended for the next command. Requests from outside come before
+  // the next script line.
   gwes::SetIdleHook([&] {
     services.OnProgramIdle();
-    if (!close.OnProgramIdle()) runner.RunNextCommand();
+    if (close.OnProgramIdle()) return;
+    if (channel && channel->ServeWaiting()) return;
+    if (script) runner.RunNextCommand();
   });
   int code = AfxWinMain(app, commandLine);
   gwes::SetIdleHook(nullptr);
@@ -197,7 +214,11 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   g_playSound = display.play;
   kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
-  gwes::SetIdleHook([&device] { device.ProgramIdle(); });
+  auto channel = OpenControlChannel("window");
+  gwes::SetIdleHook([&device, &channel] {
+    device.ProgramIdle();
+    if (channel) channel->ServeWaiting();
+  });
   SignalWatch signals([&close](int) { close.Press(); });
   std::atomic<bool> ended{false};
   int code = 0;

@@ -6,14 +6,17 @@
 #include <string>
 
 #include "platform/afx/winapp.h"
+#include "sim/headless_runner.h"
 
 namespace sim {
 
 // Runs the program with the script fed to it whenever it is idle; returns the program's exit code,
 // or the runner's status when the script cannot go on (a bad line: 2; the script ran out while a
-// screen was open: 3), after the program has ended as usual. A first SIGINT or SIGTERM presses the
-// device's close key; a second ends the process at once.
-int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder);
+// screen was open: 3; a screen differs from its reviewed image: 4), after the program has ended as
+// usual. Without a script (null) the program runs until it ends, driven through devicectl only.
+// Either way devicectl's requests are served whenever the program is idle. A first SIGINT or
+// SIGTERM presses the device's close key; a second ends the process at once.
+int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream* script, const ScriptPlaces& places);
 
 // Runs the program on a thread of its own while this thread shows the window; returns the exit
 // code. No window, or a window or display lost while the program runs, ends the process at once

@@ -33,8 +33,9 @@ constexpr const char* kUsage =
     "               [--clock LOCAL-ISO-TIME] [--scale N] [--help] [--] [COMMAND LINE...]\n"
     "Runs the settings utility on a simulated device, in a window or headless.\n"
     "  --device DIR      the device root (else $QUORVANE_DEVICE, else ~/.local/share/quorvane/device)\n"
-    "  --headless        no window: virtual time, driven by --script\n"
-    "  --script FILE|-   script commands, one a line (- reads standard input)\n"
+    "  --headless        no window: virtual time, driven by --script and devicectl\n"
+    "  --script FILE|-   script commands, one a line (- reads standard input); without\n"
+    "                    one a headless run lasts until the program ends\n"
     "  --shots DIR       where the script's relative shot and dump files go\n"
     "  --clock TIME      sets the device's local time first, e.g. 2026-12-06T14:30:00\n"
     "  --scale N         window scale from 1 to 8 (default 2; reduced to fit the screen)\n"
@@ -105,15 +106,20 @@ int main(int argc, char** argv) {
                  sim::Shown(options->commandLine).c_str());
   }
   if (!options->headless) return sim::RunWithWindow(app, commandLine, options->scale);
-  // Without a script the run is an empty script: a screen left waiting ends the run with status 3.
+  // Without a script the run is driven through devicectl alone and lasts until the program ends.
   std::ifstream scriptFile;
-  std::istringstream noScript;
-  std::istream* script = &noScript;
+  std::istream* script = nullptr;
+  sim::ScriptPlaces places;
+  places.shotsFolder = options->shots.value_or("");
   if (options->script && *options->script == "-") {
     script = &std::cin;
+    places.readInBackground = true;
   } else if (options->script) {
     scriptFile.open(*options->script);
     script = &scriptFile;
+    // A script from a pipe or a device may keep the runner waiting for its next line.
+    places.readInBackground = !std::filesystem::is_regular_file(*options->script);
+    places.imagesFolder = std::filesystem::path(*options->script).parent_path().string();
   }
-  return sim::RunHeadless(app, commandLine, *script, options->shots.value_or(""));
+  return sim::RunHeadless(app, commandLine, script, places);
 }

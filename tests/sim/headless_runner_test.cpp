@@ -75,7 +75,7 @@ RunResult RunScript(const std::string& script, const std::string& shotsFolder = 
         DestroyWindow(hwnd);
         PostQuitMessage(0);
       },
-      shotsFolder);
+      sim::ScriptPlaces{shotsFolder});
   runner.Install();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0)) {
@@ -172,7 +172,7 @@ TEST(HeadlessRunner, TheRunnersStatusComesThroughTheProgramsNormalEnd) {
                                        std::pair<std::string, int>{"key ENTER\n", sim::kStatusScriptRanOut}}) {
     ScreenApp app;
     std::istringstream in(script);
-    EXPECT_EQ(sim::RunHeadless(app, u"", in, ""), status) << script;
+    EXPECT_EQ(sim::RunHeadless(app, u"", &in, {}), status) << script;
     EXPECT_TRUE(app.exited) << script;  // ExitInstance ran: the program let go of what it held
   }
 }

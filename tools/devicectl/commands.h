@@ -33,6 +33,10 @@ void TimeZoneCommand(const Args& args, std::ostream& out);
 void KeysCommand(const Args& args, std::ostream& out);
 void SoundsCommand(const Args& args, std::ostream& out);
 void EventCommand(const Args& args, std::ostream& out);
+void PsCommand(const Args& args, std::ostream& out);
+void InputCommand(const Args& args, std::ostream& out);
+void ScreenshotCommand(const Args& args, std::ostream& out);
+void DumpCommand(const Args& args, std::ostream& out);
 
 // A word of the command line as a message shows it: control characters escaped (\n, \xHH) and
 // cut after 80 characters, so a bad token can neither flood nor garble the terminal.

@@ -35,7 +35,14 @@ constexpr const char* kUsage =
     "  keys [--clear]                         injected key events\n"
     "  sounds [--clear]                       played sounds, with the volume word in force\n"
     "  power                                  the power manager: state, battery time-out (s), reloads\n"
-    "  event NAME [--set|--reset|--wait MS]\n";
+    "  event NAME [--set|--reset|--wait MS]\n"
+    "A running utility (the newest, or the one with --pid N):\n"
+    "  ps                                     running utilities: process id, front end, screen title\n"
+    "  input [--pid N] tap|down|move|up X Y   stylus at screen pixel X Y (also dbltap)\n"
+    "  input [--pid N] key K                  a key, as the script names it (also keydown, keyup, char)\n"
+    "  input [--pid N] wait MS                advance a headless run's virtual time\n"
+    "  screenshot [--pid N] FILE.png          the screen, once the program is idle\n"
+    "  dump [--pid N] [FILE]                  the windows as JSON Lines\n";
 
 int Usage(const std::string& reason) {
   std::fprintf(stderr, "devicectl: %s\n", reason.c_str());
@@ -89,7 +96,9 @@ int main(int argc, char** argv) {
       {"store-block", devicectl::StoreBlockCommand}, {"clock", devicectl::ClockCommand},
       {"tz", devicectl::TimeZoneCommand},           {"keys", devicectl::KeysCommand},
       {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
-      {"power", devicectl::PowerCommand},
+      {"power", devicectl::PowerCommand},           {"ps", devicectl::PsCommand},
+      {"input", devicectl::InputCommand},           {"screenshot", devicectl::ScreenshotCommand},
+      {"dump", devicectl::DumpCommand},
   };
   auto handler = kCommands.find(command);
   if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + devicectl::Shown(command) + "'");
