@@ -79,7 +79,7 @@ class Scratch {
 class BundleWriter {
  public:
   explicit BundleWriter(const std::filesystem::path& file) : m_file(file) {
-    archive_write_set_format_pax_restricted(m_archive.a);
+    archive_write_set_format_pax(m_archive.a);
     archive_write_add_filter_none(m_archive.a);
     if (archive_write_open_filename(m_archive.a, file.c_str()) != ARCHIVE_OK) Fail();
   }

@@ -2,7 +2,8 @@
 //   registry.reg   both hives as REGEDIT4 text
 //   state.json     the hardware state
 //   logs.json      the key, sound and reset logs
-//   files/...      the device's folders and files, with their modes (read-only) and times
+//   files/...      the device's folders and files, with their modes (read-only) and times (to the
+//                  nanosecond, in pax records)
 //   bundle.json    the closing record: the format and the count of entries before it
 // Saving the device a bundle was laid from gives the same archive apart from the time stamps of
 // the first three parts and the closing record.
