@@ -134,18 +134,22 @@ ControlListener::ControlListener(const std::filesystem::path& deviceRoot) {
   }
   ::chmod(folder.c_str(), 0700);
   m_path = folder / (std::string(kPrefix) + std::to_string(::getpid()) + std::string(kSuffix));
+  // The socket is made under a name nobody looks for and takes its own name only once it listens:
+  // a socket that does not answer yet would be taken for a dead program's and removed.
+  auto binding = folder / ("." + std::to_string(::getpid()) + ".binding");
   std::string error;
   auto address = Address(m_path, &error);
-  if (!address) throw std::runtime_error(error);
+  auto bindAddress = address ? Address(binding, &error) : std::nullopt;
+  if (!bindAddress) throw std::runtime_error(error);
   m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (m_fd < 0) throw std::runtime_error(std::string("cannot make a socket: ") + std::strerror(errno));
-  // Our own id is on the name, so a socket already there belonged to a dead program.
-  ::unlink(m_path.c_str());
-  if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 ||
-      ::chmod(m_path.c_str(), 0600) != 0 || ::listen(m_fd, 16) != 0) {
+  // Our own id is on the names, so sockets already there belonged to a dead program.
+  ::unlink(binding.c_str());
+  if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&*bindAddress), sizeof(*bindAddress)) != 0 ||
+      ::chmod(binding.c_str(), 0600) != 0 || ::listen(m_fd, 16) != 0 || ::rename(binding.c_str(), m_path.c_str()) != 0) {
     std::string reason = std::strerror(errno);
     ::close(m_fd);
-    ::unlink(m_path.c_str());
+    ::unlink(binding.c_str());
     throw std::runtime_error("cannot listen on " + m_path.string() + ": " + reason);
   }
 }
@@ -198,6 +202,12 @@ void SendControlReply(int fd, bool ok, std::string_view payloadOrReason) {
   std::string head = ok ? "ok " + std::to_string(payloadOrReason.size()) + "\n"
                         : "error " + std::string(payloadOrReason) + "\n";
   if (WriteAll(fd, head, deadline) && ok) WriteAll(fd, payloadOrReason, deadline);
+  // Whatever is left of an over-long request is read away first: closing on unread bytes would
+  // reset the connection and lose the answer on its way.
+  ::shutdown(fd, SHUT_WR);
+  char rest[4096];
+  while (::recv(fd, rest, sizeof(rest), MSG_DONTWAIT) > 0) {
+  }
   ::close(fd);
 }
 
