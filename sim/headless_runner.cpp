@@ -38,10 +38,11 @@ bool WriteDump(const std::string& file, std::string* error) {
   return true;
 }
 
-// "menu/focus.png" -> "menu/focus.SUFFIX.png"; an absolute name keeps only its last part.
+// "menu/focus.png" -> "menu/focus.SUFFIX.png"; an absolute name, or one that leads up out of its
+// folder, keeps only its last part.
 std::string BesideName(const std::string& file, const char* suffix) {
-  std::filesystem::path path(file);
-  if (path.is_absolute()) path = path.filename();
+  std::filesystem::path path = std::filesystem::path(file).lexically_normal();
+  if (path.is_absolute() || (!path.empty() && *path.begin() == "..")) path = path.filename();
   std::filesystem::path stem = path.extension() == ".png" ? path.parent_path() / path.stem() : path;
   return stem.string() + suffix;
 }
