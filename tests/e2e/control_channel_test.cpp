@@ -24,22 +24,30 @@ namespace {
 using testing_support::Devicectl;
 using testing_support::ScratchRoot;
 
-// The utility started headless, its standard input a socket the test writes script lines to.
+// The utility started (headless unless told otherwise), its standard input a socket the test writes
+// script lines to.
 class RunningUtility {
  public:
-  RunningUtility(const ScratchRoot& root, std::vector<std::string> words) {
+  RunningUtility(const ScratchRoot& root, std::vector<std::string> words, bool window = false) {
     int in[2], out[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[1], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String(), "--headless"};
+    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String()};
+    if (!window) argv.push_back("--headless");
     argv.insert(argv.end(), words.begin(), words.end());
     std::vector<char*> args;
     for (auto& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
-    posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ);
+    // A window on SDL's dummy driver: no display needed, and audio stays silent.
+    std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+    for (char** e = environ; *e; ++e) env.push_back(*e);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(in[1]);
     close(out[1]);
@@ -168,17 +176,23 @@ TEST(ControlChannel, DevicectlDrivesARunWaitingForItsNextScriptLine) {
   EXPECT_EQ(Devicectl(root, {"input", "key", "ENTER"}).status, 1);
 }
 
-// With no script the run lasts until the program ends, which devicectl's keys bring about.
-TEST(ControlChannel, ARunWithoutAScriptIsDrivenByDevicectlAlone) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  FolderWatch watchRun(kernel::RunFolder(root.Path()));
-  RunningUtility utility(root, {});
-  watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
-  EXPECT_EQ(Devicectl(root, {"input", "key", "ENTER"}).status, 0);
-  EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
-  EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
-  EXPECT_EQ(utility.Wait(), 0);
+// A headless run with no script lasts until the program ends, and a window does too: devicectl's
+// taps and keys bring the end about in either.
+TEST(ControlChannel, ARunWithoutAScriptAndAWindowAreDrivenByDevicectlAlone) {
+  for (bool window : {false, true}) {
+    ScratchRoot root;
+    ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+    FolderWatch watchRun(kernel::RunFolder(root.Path()));
+    RunningUtility utility(root, {}, window);
+    watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
+    const std::string mode = window ? " window " : " headless ";
+    EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + mode + "CMainMenuDlg QuorvaneUtility\n");
+    EXPECT_EQ(Devicectl(root, {"input", "tap", "50", "100"}).status, 0);  // the backlight button
+    EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + mode + "CBacklightDlg \n");
+    EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
+    EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
+    EXPECT_EQ(utility.Wait(), 0) << mode;
+  }
 }
 
 }  // namespace
