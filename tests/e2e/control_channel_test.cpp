@@ -168,6 +168,13 @@ TEST(ControlChannel, DevicectlDrivesARunWaitingForItsNextScriptLine) {
   }
   EXPECT_EQ(Devicectl(root, {"ps"}).out, pid + " headless CBacklightDlg \n");
 
+  // A running device is not replaced under its program.
+  auto bundle = (folder / "device.tar").string();
+  ASSERT_EQ(Devicectl(root, {"save", bundle}).status, 0);
+  auto load = Devicectl(root, {"load", bundle, "--force"});
+  EXPECT_EQ(load.status, 1);
+  EXPECT_NE(load.err.find("a utility runs on"), std::string::npos) << load.err;
+
   // The script runs out with the page open; the socket goes with the program.
   utility.EndScript();
   EXPECT_EQ(utility.Wait(), 3);

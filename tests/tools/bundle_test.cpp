@@ -79,6 +79,10 @@ TEST(Bundle, SaveLoadSaveReproducesTheDevice) {
   auto tour = Utility(root, {"--headless", "--script", QUORVANE_SOURCE_DIR "/scripts/tour.script", "--shots",
                              (root.Path().parent_path() / "shots").string()});
   ASSERT_EQ(tour.status, 0) << tour.err;
+  // A volume step logs a click, and the close key is passed on into the key log.
+  ASSERT_EQ(Utility(root, {"--headless", "--script", "-"}, "key RIGHT\nkey ENTER\nkey RIGHT\nkey CLOSE\n").status, 0);
+  ASSERT_NE(Devicectl(root, {"sounds"}).out, "");
+  ASSERT_NE(Devicectl(root, {"keys"}).out, "");
   for (const auto& words : std::vector<std::vector<std::string>>{
            {"backlight", "2"}, {"battery", "--ac", "off", "--percent", "40"}, {"store-block", "--bytes", "4"},
            {"reg", "set", "HKLM\\Software\\Quorvane Test", "Name", "sz:Grüße \"x\""}, {"reset"}}) {

@@ -18,6 +18,7 @@
 
 #include "platform/kernel/bundle/bundle_json.h"
 #include "platform/kernel/bundle/bundle_parts.h"
+#include "platform/kernel/control_socket.h"
 #include "platform/kernel/device_root.h"
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/reg_file.h"
@@ -378,6 +379,7 @@ void LoadDeviceBundle(const std::filesystem::path& file, const std::filesystem::
   if (exists && !std::filesystem::is_directory(std::filesystem::symlink_status(target, ec))) {
     Refuse(target.string() + " is not a folder");
   }
+  if (exists && !ListRunningInstances(target).empty()) Refuse("a utility runs on " + target.string() + "; end it first");
   if (exists && !replace && !EmptyFolder(target)) Refuse("the device root " + target.string() + " is not empty (load --force replaces it)");
   if (!std::filesystem::is_directory(target.parent_path(), ec)) Refuse("the folder " + target.parent_path().string() + " does not exist");
 
