@@ -20,6 +20,8 @@ namespace {
 
 // How long a connection may take to send its request line.
 constexpr int kRequestTimeoutMs = 2000;
+// Requests waiting for the program at most; more connections wait in the socket's backlog.
+constexpr std::size_t kMostWaiting = 64;
 
 // "PID MODE SCREEN TITLE": the screen in front (its framework class, "-" for none) and its title,
 // the title's control characters made blanks.
@@ -74,8 +76,14 @@ void ControlChannel::Wake() {
 
 void ControlChannel::Listen() {
   for (;;) {
-    pollfd fds[2] = {{m_listener.Fd(), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0) continue;
+    bool full = false;
+    {
+      std::lock_guard guard(m_lock);
+      full = m_waiting.size() >= kMostWaiting;
+    }
+    // While the program has enough to do, new connections wait until it answers one.
+    pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {m_listener.Fd(), POLLIN, 0}};
+    if (::poll(fds, full ? 1 : 2, -1) < 0) continue;
     char drain[64];
     while (::read(m_wake[0], drain, sizeof(drain)) > 0) {
     }
@@ -86,7 +94,7 @@ void ControlChannel::Listen() {
       answers.swap(m_answers);
     }
     for (auto& answer : answers) kernel::SendControlReply(answer.fd, answer.ok, answer.payload);
-    for (int fd; (fd = m_listener.Accept()) >= 0;) {
+    for (int fd; !full && (fd = m_listener.Accept()) >= 0;) {
       std::string error;
       auto line = kernel::ReadControlRequest(fd, kRequestTimeoutMs, &error);
       auto request = line ? ParseControlRequest(*line, &error) : std::nullopt;
@@ -97,6 +105,7 @@ void ControlChannel::Listen() {
       {
         std::lock_guard guard(m_lock);
         m_waiting.push_back({fd, *request});
+        full = m_waiting.size() >= kMostWaiting;
       }
       gwes::WakeIdleThreads();
     }
