@@ -158,16 +158,30 @@ bool PlayOnHost(const kernel::WaveFormat& format, const std::uint8_t* samples, s
 
 constexpr kernel::AudioBackend kHostAudio{PlayOnHost};
 
-// The control channel of this run, or none (with a one-line note) when the socket cannot be made:
-// the program still runs, only devicectl cannot reach it.
-std::unique_ptr<ControlChannel> OpenControlChannel(const char* mode) {
-  try {
-    return std::make_unique<ControlChannel>(kernel::CurrentDevice().Root(), mode);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "utility: devicectl cannot reach this run: %s\n", e.what());
-    return nullptr;
+// The control channel of a run. It opens when the program first waits, so making the socket never
+// delays the first frame; when the socket cannot be made the program still runs (with a one-line
+// note), only devicectl cannot reach it.
+class ControlChannelRun {
+ public:
+  explicit ControlChannelRun(const char* mode) : m_mode(mode) {}
+  // On the program's thread when it is idle; true when a request posted input.
+  bool OnProgramIdle() {
+    if (!m_tried) {
+      m_tried = true;
+      try {
+        m_channel = std::make_unique<ControlChannel>(kernel::CurrentDevice().Root(), m_mode);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "utility: devicectl cannot reach this run: %s\n", e.what());
+      }
+    }
+    return m_channel && m_channel->ServeWaiting();
   }
-}
+
+ private:
+  const char* m_mode;
+  bool m_tried = false;
+  std::unique_ptr<ControlChannel> m_channel;
+};
 
 }  // namespace
 
@@ -187,14 +201,14 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream* s
   CloseRequest close;
   SignalWatch signals([&close](int) { close.Press(); });
   DeviceServicesRun services;
-  auto channel = OpenControlChannel("headless");
+  ControlChannelRun channel("headless");
   // The power manager looks at the idle time before the script moves on, so a "wait" past the
   // time-out leaves the device suspended for the next command. Requests from outside come before
   // the next script line.
   gwes::SetIdleHook([&] {
     services.OnProgramIdle();
     if (close.OnProgramIdle()) return;
-    if (channel && channel->ServeWaiting()) return;
+    if (channel.OnProgramIdle()) return;
     if (script) runner.RunNextCommand();
   });
   int code = AfxWinMain(app, commandLine);
@@ -214,10 +228,10 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, int scale) {
   g_playSound = display.play;
   kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
-  auto channel = OpenControlChannel("window");
+  ControlChannelRun channel("window");
   gwes::SetIdleHook([&device, &channel] {
     device.ProgramIdle();
-    if (channel) channel->ServeWaiting();
+    channel.OnProgramIdle();
   });
   SignalWatch signals([&close](int) { close.Press(); });
   std::atomic<bool> ended{false};

@@ -38,9 +38,12 @@ struct ScriptReader::Shared {
 };
 
 ScriptReader::ScriptReader(std::istream& script, bool background) : m_script(script) {
-  if (!background) return;
-  m_shared = std::make_shared<Shared>();
-  // Reads a line each time one is wanted, and wakes the program's thread when it has come.
+  if (background) m_shared = std::make_shared<Shared>();
+}
+
+// The thread starts when the first line is wanted, so it never delays the first frame. It reads a
+// line each time one is wanted, and wakes the program's thread when it has come.
+void ScriptReader::StartReading() {
   m_thread = std::thread([shared = m_shared, in = &m_script] {
     std::unique_lock guard(shared->lock);
     for (;;) {
@@ -78,9 +81,10 @@ ScriptReader::~ScriptReader() {
 ScriptRead ScriptReader::Next() {
   if (m_ended) return {};
   ScriptRead read;
-  if (!m_thread.joinable()) {
+  if (!m_shared) {
     read = ReadLine(m_script);
   } else {
+    if (!m_thread.joinable()) StartReading();
     std::lock_guard guard(m_shared->lock);
     if (!m_shared->ready) {
       m_shared->wanted = true;

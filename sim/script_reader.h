@@ -31,6 +31,7 @@ class ScriptReader {
 
  private:
   struct Shared;
+  void StartReading();
 
   std::istream& m_script;
   bool m_ended = false;
