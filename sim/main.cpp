@@ -9,7 +9,6 @@
 #include <fstream>
 #include <iostream>
 #include <span>
-#include <sstream>
 #include <string>
 #include <vector>
 
