@@ -66,11 +66,8 @@ class Parser {
         }
         auto item = Value(depth + 1);
         if (!item) return std::nullopt;
-        if (object) {
-          value.members.emplace_back(std::move(name), std::move(*item));
-        } else {
-          value.items.push_back(std::move(*item));
-        }
+        if (object) value.names.push_back(std::move(name));
+        value.items.push_back(std::move(*item));
       } while (Take(','));
       if (!Take(object ? '}' : ']')) return Fail(object ? "',' or '}' expected" : "',' or ']' expected");
       return value;
@@ -169,8 +166,9 @@ class Parser {
 }  // namespace
 
 const JsonValue* JsonValue::Member(std::string_view name) const {
-  for (const auto& [key, value] : members) {
-    if (key == name) return &value;
+  if (kind != Kind::kObject) return nullptr;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) return &items[i];
   }
   return nullptr;
 }

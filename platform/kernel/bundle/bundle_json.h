@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace kernel {
@@ -17,8 +16,8 @@ struct JsonValue {
   bool boolean = false;
   std::int64_t integer = 0;
   std::string text;
-  std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;  // in the order written
+  std::vector<JsonValue> items;     // an array's items, or an object's values
+  std::vector<std::string> names;  // an object's member names, in the order written, beside items
 
   // The member of that name, or null when there is none (or this is no object).
   const JsonValue* Member(std::string_view name) const;

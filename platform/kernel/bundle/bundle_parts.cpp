@@ -119,14 +119,16 @@ std::optional<std::vector<StateEntry>> ParseStateJson(std::string_view text, std
     return std::nullopt;
   }
   std::vector<StateEntry> state;
-  for (const auto& [name, value] : json->members) {
+  for (std::size_t i = 0; i < json->names.size(); ++i) {
+    const std::string& name = json->names[i];
+    const JsonValue& value = json->items[i];
     StateEntry entry{name, std::nullopt, {}};
     const JsonValue* hex = value.Member("hex");
     const JsonValue* size = value.Member("size");
     auto bytes = hex && hex->kind == JsonValue::Kind::kString ? FromHex(hex->text) : std::nullopt;
     if (value.kind == JsonValue::Kind::kInteger) {
       entry.number = value.integer;
-    } else if (bytes && size && size->kind == JsonValue::Kind::kInteger && value.members.size() == 2 &&
+    } else if (bytes && size && size->kind == JsonValue::Kind::kInteger && value.items.size() == 2 &&
                size->integer >= static_cast<std::int64_t>(bytes->size()) && size->integer <= kLargestBlob) {
       entry.blob = std::move(*bytes);
       entry.blob.resize(static_cast<std::size_t>(size->integer));
