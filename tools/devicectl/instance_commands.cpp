@@ -14,13 +14,17 @@ constexpr int kAnswerTimeoutMs = 10000;
 
 std::filesystem::path Root() { return kernel::CurrentDevice().Root(); }
 
-// Takes a leading "--pid N" off args; the instance it names, or else the newest one.
-kernel::RunningInstance ChooseInstance(Args* args) {
-  std::optional<int> pid;
-  if (args->size() >= 2 && (*args)[0] == "--pid") {
-    pid = static_cast<int>(ParseNumber((*args)[1], 0x7FFFFFFF, "--pid"));
-    args->erase(args->begin(), args->begin() + 2);
-  }
+// Takes a leading "--pid N" off args.
+std::optional<int> TakePid(Args* args) {
+  if (args->empty() || (*args)[0] != "--pid") return std::nullopt;
+  if (args->size() < 2) throw UsageError("--pid needs a process id");
+  int pid = static_cast<int>(ParseNumber((*args)[1], 0x7FFFFFFF, "--pid"));
+  args->erase(args->begin(), args->begin() + 2);
+  return pid;
+}
+
+// The instance with that process id, or else the newest one.
+kernel::RunningInstance ChooseInstance(std::optional<int> pid) {
   auto instances = kernel::ListRunningInstances(Root());
   for (auto it = instances.rbegin(); it != instances.rend(); ++it) {
     if (!pid || it->pid == *pid) return *it;
@@ -57,7 +61,7 @@ void PsCommand(const Args& args, std::ostream& out) {
 
 void InputCommand(const Args& words, std::ostream&) {
   Args args = words;
-  auto instance = ChooseInstance(&args);
+  auto pid = TakePid(&args);
   constexpr const char* kUsage = "input [--pid N] tap|dbltap|down|move|up X Y | key|keydown|keyup|char K | wait MS";
   if (args.empty()) throw UsageError(std::string("usage: ") + kUsage);
   std::string request;
@@ -67,21 +71,21 @@ void InputCommand(const Args& words, std::ostream&) {
     }
     request += (request.empty() ? "" : " ") + word;
   }
-  Ask(instance, request);
+  Ask(ChooseInstance(pid), request);
 }
 
 void ScreenshotCommand(const Args& words, std::ostream&) {
   Args args = words;
-  auto instance = ChooseInstance(&args);
+  auto pid = TakePid(&args);
   if (args.size() != 1) throw UsageError("usage: screenshot [--pid N] FILE.png");
-  WriteFile(args[0], Ask(instance, "shot"));
+  WriteFile(args[0], Ask(ChooseInstance(pid), "shot"));
 }
 
 void DumpCommand(const Args& words, std::ostream& out) {
   Args args = words;
-  auto instance = ChooseInstance(&args);
+  auto pid = TakePid(&args);
   ExpectAtMost(args, 1, "dump [--pid N] [FILE]");
-  std::string text = Ask(instance, "dump");
+  std::string text = Ask(ChooseInstance(pid), "dump");
   if (args.empty()) {
     out << text;
   } else {

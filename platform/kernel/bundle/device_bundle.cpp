@@ -79,10 +79,12 @@ class Scratch {
 
 class BundleWriter {
  public:
-  explicit BundleWriter(const std::filesystem::path& file) : m_file(file) {
+  // Writes to file; failures name shownName (the bundle, not its temporary file).
+  BundleWriter(const std::filesystem::path& file, const std::filesystem::path& shownName) : m_file(shownName) {
     archive_write_set_format_pax(m_archive.a);
     archive_write_add_filter_none(m_archive.a);
     if (archive_write_open_filename(m_archive.a, file.c_str()) != ARCHIVE_OK) Fail();
+    m_opened = true;
   }
 
   void Text(const std::string& name, const std::string& text, std::int64_t time) {
@@ -152,12 +154,15 @@ class BundleWriter {
     ++m_entries;
   }
   [[noreturn]] void Fail() {
-    Refuse("cannot write " + m_file.string() + ": " + (archive_error_string(m_archive.a) ? archive_error_string(m_archive.a) : "failed"));
+    const char* reason = archive_error_string(m_archive.a);
+    if (!m_opened) reason = std::strerror(archive_errno(m_archive.a));
+    Refuse("cannot write " + m_file.string() + ": " + (reason ? reason : "failed"));
   }
 
   ArchiveWriter m_archive;
   std::filesystem::path m_file;
   std::size_t m_entries = 0;
+  bool m_opened = false;
 };
 
 // --- loading ----------------------------------------------------------------------------------
@@ -208,7 +213,9 @@ class BundleReader {
     archive_read_support_format_tar(m_archive.a);
     archive_read_support_filter_none(m_archive.a);
     archive_read_support_filter_gzip(m_archive.a);
-    if (archive_read_open_filename(m_archive.a, file.c_str(), 65536) != ARCHIVE_OK) Fail("cannot read");
+    if (archive_read_open_filename(m_archive.a, file.c_str(), 65536) != ARCHIVE_OK) {
+      Refuse("cannot read " + file.string() + ": " + std::strerror(archive_errno(m_archive.a)));
+    }
   }
 
   // Reads every entry: the parts into memory, the files into the staging folder.
@@ -357,7 +364,7 @@ void SaveDeviceBundle(const std::filesystem::path& file) {
   partial += ".partial-" + std::to_string(::getpid());
   Scratch cleanup(partial);
   {
-    BundleWriter writer(partial);
+    BundleWriter writer(partial, file);
     writer.Text(kRegistryPart, registry, now);
     writer.Text(kStatePart, state, now);
     writer.Text(kLogsPart, logs, now);
