@@ -13,6 +13,7 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "platform/gwes/gdi/device_context.h"
@@ -33,6 +34,7 @@
 #include "platform/kernel/time_zone.h"
 #include "platform/kernel/wide_string.h"
 #include "sim/display/key_overlay.h"
+#include "sim/control_channel.h"
 #include "sim/display_loader.h"
 #include "sim/headless_runner.h"
 #include "sim/program_icon.h"
@@ -265,13 +267,38 @@ std::string RecordHeader() {
   return "# recorded by utility --record on " + kernel::CurrentDevice().Root().string() + " at device time " + time +
          "\n# replay: utility --headless --device DIR --script THIS-FILE --shots DIR\n";
 }
+// The control channel of a run. It opens when the program first waits, so making the socket never
+// delays the first frame; when the socket cannot be made the program still runs (with a one-line
+// note), only devicectl cannot reach it.
+class ControlChannelRun {
+ public:
+  explicit ControlChannelRun(const char* mode) : m_mode(mode) {}
+  // On the program's thread when it is idle; true when a request posted input.
+  bool OnProgramIdle() {
+    if (!m_tried) {
+      m_tried = true;
+      try {
+        m_channel = std::make_unique<ControlChannel>(kernel::CurrentDevice().Root(), m_mode);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "utility: devicectl cannot reach this run: %s\n", e.what());
+      }
+    }
+    return m_channel && m_channel->ServeWaiting();
+  }
+
+ private:
+  const char* m_mode;
+  bool m_tried = false;
+  std::unique_ptr<ControlChannel> m_channel;
+};
 
 }  // namespace
 
-int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder) {
+int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream* script, const ScriptPlaces& places) {
   std::optional<int> runnerStatus;
+  std::istringstream noScript;
   HeadlessRunner runner(
-      script,
+      script ? *script : noScript,
       [&](int status, const std::string& reason) {
         std::cout.flush();
         std::fprintf(stderr, "utility: %s\n", reason.c_str());
@@ -279,15 +306,19 @@ int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& s
         runnerStatus = status;
         PostQuitMessage(status);
       },
-      shotsFolder);
+      places);
   CloseRequest close;
   SignalWatch signals([&close](int) { close.Press(); });
   DeviceServicesRun services;
+  ControlChannelRun channel("headless");
   // The power manager looks at the idle time before the script moves on, so a "wait" past the
-  // time-out leaves the device suspended for the next command.
+  // time-out leaves the device suspended for the next command. Requests from outside come before
+  // the next script line.
   gwes::SetIdleHook([&] {
     services.OnProgramIdle();
-    if (!close.OnProgramIdle()) runner.RunNextCommand();
+    if (close.OnProgramIdle()) return;
+    if (channel.OnProgramIdle()) return;
+    if (script) runner.RunNextCommand();
   });
   int code = AfxWinMain(app, commandLine);
   gwes::SetIdleHook(nullptr);
@@ -319,15 +350,19 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, const WindowO
           scriptStatus = status;
           PostQuitMessage(status);
         },
-        options.shotsFolder);
+        options.scriptPlaces);
   }
   WindowDesk desk(options.frame, recorder.IsOpen() ? &recorder : nullptr);
   DeviceFrames device(display.wake, close, desk, script ? &*script : nullptr, recorder,
-                      options.shotsFolder.empty() ? "shots" : options.shotsFolder);
+                      options.scriptPlaces.shotsFolder.empty() ? "shots" : options.scriptPlaces.shotsFolder);
   g_playSound = display.play;
   kernel::SetAudioBackend(&kHostAudio);
   IconPixels icon = ProgramIconPixels();
-  gwes::SetIdleHook([&device] { device.ProgramIdle(); });
+  ControlChannelRun channel("window");
+  gwes::SetIdleHook([&device, &channel] {
+    device.ProgramIdle();
+    channel.OnProgramIdle();
+  });
   kernel::SetResetHandler(
       [wake = display.wake, scale = options.scale, frame = options.frame] { RestartInWindow(wake, scale, frame); });
   SignalWatch signals([&device](int) { device.PressClose(); });

@@ -6,20 +6,23 @@
 #include <string>
 
 #include "platform/afx/winapp.h"
+#include "sim/headless_runner.h"
 
 namespace sim {
 
 // Runs the program with the script fed to it whenever it is idle; returns the program's exit code,
 // or the runner's status when the script cannot go on (a bad line: 2; the script ran out while a
-// screen was open: 3), after the program has ended as usual. A first SIGINT or SIGTERM presses the
-// device's close key; a second ends the process at once.
-int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream& script, const std::string& shotsFolder);
+// screen was open: 3; a screen differs from its reviewed image: 4), after the program has ended as
+// usual. Without a script (null) the program runs until it ends, driven through devicectl only.
+// Either way devicectl's requests are served whenever the program is idle. A first SIGINT or
+// SIGTERM presses the device's close key; a second ends the process at once.
+int RunHeadless(CWinApp& app, const std::u16string& commandLine, std::istream* script, const ScriptPlaces& places);
 
 struct WindowOptions {
   int scale = 2;
   bool frame = true;                // the device's frame with its keys round the screen
   std::istream* script = nullptr;   // run at real speed in the window
-  std::string shotsFolder;          // the script's relative files; the screenshot key's folder
+  ScriptPlaces scriptPlaces;        // where its files are; its shots folder takes the screenshot key's
   std::string record;               // where the session's input is recorded as a script
 };
 

@@ -5,43 +5,22 @@
 #include <iostream>
 #include <vector>
 
-#include "platform/gwes/input.h"
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/paint.h"
 #include "sim/png_writer.h"
-#include "sim/script.h"
+#include "sim/screen_compare.h"
+#include "sim/script_input.h"
 #include "sim/shown_text.h"
 #include "sim/window_dump.h"
 
 namespace sim {
 namespace {
 
-// Reads one line without its newline, up to kLongestScriptLine bytes: false at the end of the
-// script or, with *tooLong set, when the line goes on past the limit.
-bool ReadLine(std::istream& in, std::string* line, bool* tooLong) {
-  line->clear();
-  *tooLong = false;
-  std::streambuf* buffer = in.rdbuf();
-  for (;;) {
-    int c = buffer->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      return !line->empty();
-    }
-    if (c == '\n') return true;
-    if (line->size() == kLongestScriptLine) {
-      *tooLong = true;
-      return false;
-    }
-    line->push_back(static_cast<char>(c));
-  }
-}
-
-bool TakeShot(const std::string& file, std::string* error) {
+PngPixels ShownScreen() {
   auto screen = gwes::Screen();
-  std::vector<std::uint32_t> pixels(screen->Pixels().size());
-  gwes::CopyShownScreen(pixels.data());
-  return WritePng(file, screen->width, screen->height, pixels.data(), error);
+  PngPixels image{screen->width, screen->height, std::vector<std::uint32_t>(screen->Pixels().size())};
+  gwes::CopyShownScreen(image.pixels.data());
+  return image;
 }
 
 bool WriteDump(const std::string& file, std::string* error) {
@@ -59,21 +38,64 @@ bool WriteDump(const std::string& file, std::string* error) {
   return true;
 }
 
+// "menu/focus.png" -> "menu/focus.SUFFIX.png"; an absolute name, or one that leads up out of its
+// folder, keeps only its last part.
+std::string BesideName(const std::string& file, const char* suffix) {
+  std::filesystem::path path = std::filesystem::path(file).lexically_normal();
+  if (path.is_absolute() || (!path.empty() && *path.begin() == "..")) path = path.filename();
+  std::filesystem::path stem = path.extension() == ".png" ? path.parent_path() / path.stem() : path;
+  return stem.string() + suffix;
+}
+
 }  // namespace
 
 HeadlessRunner::HeadlessRunner(std::istream& script, std::function<void(int, const std::string&)> ends,
-                               std::string shotsFolder)
-    : m_script(script), m_ends(std::move(ends)), m_shotsFolder(std::move(shotsFolder)) {}
+                               ScriptPlaces places)
+    : m_reader(script, places.readInBackground), m_ends(std::move(ends)), m_places(std::move(places)) {}
 
 std::optional<std::string> HeadlessRunner::FilePath(const std::string& file, std::string* error) const {
   std::filesystem::path path(file);
-  if (m_shotsFolder.empty() || path.is_absolute()) return file;
+  if (m_places.shotsFolder.empty() || path.is_absolute()) return file;
   auto inside = path.lexically_normal();
   if (!inside.empty() && *inside.begin() == "..") {
     *error = "the file " + Shown(file) + " leaves the shots folder";
     return std::nullopt;
   }
-  return (std::filesystem::path(m_shotsFolder) / inside).string();
+  return (std::filesystem::path(m_places.shotsFolder) / inside).string();
+}
+
+bool HeadlessRunner::Expect(const ScriptCommand& command, int* status, std::string* error) const {
+  std::filesystem::path reviewed(command.file);
+  if (reviewed.is_relative() && !m_places.imagesFolder.empty()) reviewed = m_places.imagesFolder / reviewed;
+  auto actualFile = FilePath(BesideName(command.file, ".actual.png"), error);
+  auto diffFile = FilePath(BesideName(command.file, ".diff.png"), error);
+  *status = kStatusBadScript;
+  if (!actualFile || !diffFile) return false;
+  PngPixels actual = ShownScreen();
+  PngPixels expected;
+  std::string unread;
+  bool haveReviewed = ReadPng(reviewed.string(), &expected, &unread);
+  ScreenDifference difference = CompareImages(expected, actual, command.tolerance);
+  if (haveReviewed && difference.count == 0) return true;
+  // The screen as it is, to be looked at and, when right, taken as the new reviewed image.
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(*actualFile).parent_path(), ec);
+  if (!WritePng(*actualFile, actual.width, actual.height, actual.pixels.data(), error)) return false;
+  *status = kStatusScreenDiffers;
+  if (!haveReviewed) {
+    *error = unread + "; the screen is in " + Shown(*actualFile);
+    return false;
+  }
+  auto diff = DifferenceImage(expected, actual, command.tolerance);
+  if (!WritePng(*diffFile, actual.width, actual.height, diff.data(), error)) {
+    *status = kStatusBadScript;
+    return false;
+  }
+  *error = "the screen differs from " + Shown(reviewed.string()) + " in " + std::to_string(difference.count) +
+           " pixels, within x " + std::to_string(difference.left) + ".." + std::to_string(difference.right) +
+           " y " + std::to_string(difference.top) + ".." + std::to_string(difference.bottom) + "; see " +
+           Shown(*actualFile) + " and " + Shown(*diffFile);
+  return false;
 }
 
 void HeadlessRunner::Install() {
@@ -86,53 +108,42 @@ void HeadlessRunner::RunNextCommand() {
     m_ended = true;
     m_ends(status, reason);
   };
-  auto bad = [&](const std::string& error) { end(kStatusBadScript, "script line " + std::to_string(m_line) + ": " + error); };
-  std::string text;
-  bool tooLong = false;
-  while (ReadLine(m_script, &text, &tooLong) || tooLong) {
+  auto stop = [&](int status, const std::string& error) {
+    end(status, "script line " + std::to_string(m_line) + ": " + error);
+  };
+  for (;;) {
+    ScriptRead read = m_reader.Next();
+    if (read.kind == ScriptRead::Kind::kNotYet) return;
+    if (read.kind == ScriptRead::Kind::kEnd) break;
     ++m_line;
-    if (tooLong) return bad("longer than " + std::to_string(kLongestScriptLine) + " bytes");
+    if (read.kind == ScriptRead::Kind::kTooLong) {
+      return stop(kStatusBadScript, "longer than " + std::to_string(kLongestScriptLine) + " bytes");
+    }
     std::string error;
-    auto command = ParseScriptLine(text, &error);
+    auto command = ParseScriptLine(read.text, &error);
     if (!command) {
       if (error.empty()) continue;
-      return bad(error);
+      return stop(kStatusBadScript, error);
     }
-    auto stylus = [&](gwes::StylusAction action) { gwes::PostStylus(action, command->x, command->y); };
-    auto key = [&](bool down) { gwes::PostKey(static_cast<BYTE>(command->key), down); };
-    switch (command->verb) {
-      case ScriptVerb::Tap:
-        stylus(gwes::StylusAction::Down);
-        stylus(gwes::StylusAction::Up);
-        return;
-      case ScriptVerb::DoubleTap:
-        for (int i = 0; i < 2; ++i) {
-          stylus(gwes::StylusAction::Down);
-          stylus(gwes::StylusAction::Up);
-        }
-        return;
-      case ScriptVerb::Down: return stylus(gwes::StylusAction::Down);
-      case ScriptVerb::Move: return stylus(gwes::StylusAction::Move);
-      case ScriptVerb::Up: return stylus(gwes::StylusAction::Up);
-      case ScriptVerb::Key:
-        key(true);
-        key(false);
-        return;
-      case ScriptVerb::KeyDown: return key(true);
-      case ScriptVerb::KeyUp: return key(false);
-      case ScriptVerb::Char: return gwes::PostChar(static_cast<WCHAR>(command->key));
-      case ScriptVerb::Wait: return m_wait ? m_wait(command->ms) : gwes::AdvanceTime(command->ms);
-      case ScriptVerb::Shot:
-      case ScriptVerb::Dump: {
-        // Neither changes anything: go on with the next line.
-        std::optional<std::string> file =
-            command->file.empty() ? std::optional<std::string>("") : FilePath(command->file, &error);
-        if (!file) return bad(error);
-        bool written = command->verb == ScriptVerb::Shot ? TakeShot(*file, &error) : WriteDump(*file, &error);
-        if (!written) return bad(error);
-        break;
-      }
+    if (command->verb == ScriptVerb::Wait && m_wait) return m_wait(command->ms);
+    if (PostScriptInput(*command)) return;
+    // Shots, dumps and comparisons change nothing: go on with the next line.
+    if (command->verb == ScriptVerb::Expect) {
+      int status = 0;
+      if (!Expect(*command, &status, &error)) return stop(status, error);
+      continue;
     }
+    std::optional<std::string> file =
+        command->file.empty() ? std::optional<std::string>("") : FilePath(command->file, &error);
+    if (!file) return stop(kStatusBadScript, error);
+    bool written = false;
+    if (command->verb == ScriptVerb::Shot) {
+      PngPixels screen = ShownScreen();
+      written = WritePng(*file, screen.width, screen.height, screen.pixels.data(), &error);
+    } else {
+      written = WriteDump(*file, &error);
+    }
+    if (!written) return stop(kStatusBadScript, error);
   }
   end(kStatusScriptRanOut, "the script ended while a screen was still open");
 }

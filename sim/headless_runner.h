@@ -9,27 +9,40 @@
 #include <optional>
 #include <string>
 
+#include "sim/script.h"
+#include "sim/script_reader.h"
+
 namespace sim {
 
-// How a run ends early: a bad line (status 2, with its line number) or a script that ran out while
-// a screen was still open (status 3).
+// How a run ends early: a bad line (status 2, with its line number), a script that ran out while
+// a screen was still open (status 3), or a screen that differs from its reviewed image (status 4).
 constexpr int kStatusBadScript = 2;
 constexpr int kStatusScriptRanOut = 3;
-// A longer script line is a bad line (a script of one endless line would otherwise fill memory).
-constexpr std::size_t kLongestScriptLine = 64 * 1024;
+constexpr int kStatusScreenDiffers = 4;
+
+struct ScriptPlaces {
+  // With a shots folder, the relative file names of shots, dumps and expect's written images are
+  // taken inside it, and one that leads out of it is a bad line.
+  std::string shotsFolder;
+  // The folder expect's relative reviewed images are read from (the script's own folder).
+  std::string imagesFolder;
+  // Read the script on a thread of its own (standard input, a pipe), so the program's thread is
+  // free while a line has not come.
+  bool readInBackground = false;
+};
 
 class HeadlessRunner {
  public:
   // ends is called once, with the status, when the script cannot go on (the front end then ends
-  // the program); after it the runner does nothing more. With a shotsFolder, the relative file
-  // names of shots and dumps are taken inside it, and one that leads out of it is a bad line.
+  // the program); after it the runner does nothing more.
   HeadlessRunner(std::istream& script, std::function<void(int status, const std::string& reason)> ends,
-                 std::string shotsFolder = {});
+                 ScriptPlaces places = {});
 
   // Installs the runner as the window system's idle hook.
   void Install();
   // Runs script lines until one command has been carried out: input posted, time advanced, or a
-  // shot or dump written. Called when the user-interface thread is idle.
+  // shot or dump written. Called when the user-interface thread is idle; returns at once while
+  // the next line of a script read in the background has not come.
   void RunNextCommand();
 
   int LineNumber() const { return m_line; }
@@ -38,10 +51,12 @@ class HeadlessRunner {
 
  private:
   std::optional<std::string> FilePath(const std::string& file, std::string* error) const;
+  // Compares the screen with the reviewed image; false with the reason and status on a mismatch.
+  bool Expect(const ScriptCommand& command, int* status, std::string* error) const;
 
-  std::istream& m_script;
+  ScriptReader m_reader;
   std::function<void(int, const std::string&)> m_ends;
-  std::string m_shotsFolder;
+  ScriptPlaces m_places;
   std::function<void(unsigned)> m_wait;
   int m_line = 0;
   bool m_ended = false;

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <iostream>
 #include <span>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,9 +33,10 @@ constexpr const char* kUsage =
     "               [--help] [--] [COMMAND LINE...]\n"
     "Runs the settings utility on a simulated device, in a window or headless.\n"
     "  --device DIR      the device root (else $QUORVANE_DEVICE, else ~/.local/share/quorvane/device)\n"
-    "  --headless        no window: virtual time, driven by --script\n"
+    "  --headless        no window: virtual time, driven by --script and devicectl\n"
     "  --script FILE|-   script commands, one a line (- reads standard input); in a window\n"
-    "                    they run at real speed\n"
+    "                    they run at real speed; without one a headless run lasts until the\n"
+    "                    program ends\n"
     "  --shots DIR       where the script's relative shot and dump files go, and the window's\n"
     "                    screenshots (F12; default ./shots)\n"
     "  --clock TIME      sets the device's local time first, e.g. 2026-12-06T14:30:00\n"
@@ -109,24 +109,30 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "utility: the device command line %s is not one the program knows; it ends at once\n",
                  sim::Shown(options->commandLine).c_str());
   }
-  // Without a script the run is an empty script: a screen left waiting ends the run with status 3.
+  // Without a script a headless run is driven through devicectl alone and lasts until the program
+  // ends.
   std::ifstream scriptFile;
-  std::istringstream noScript;
-  std::istream* script = &noScript;
+  std::istream* script = nullptr;
+  sim::ScriptPlaces places;
+  places.shotsFolder = options->shots.value_or("");
   if (options->script && *options->script == "-") {
     script = &std::cin;
+    places.readInBackground = true;
   } else if (options->script) {
     scriptFile.open(*options->script);
     script = &scriptFile;
+    // A script from a pipe or a device may keep the runner waiting for its next line.
+    places.readInBackground = !std::filesystem::is_regular_file(*options->script);
+    places.imagesFolder = std::filesystem::path(*options->script).parent_path().string();
   }
   if (!options->headless) {
     sim::WindowOptions window;
     window.scale = options->scale;
     window.frame = options->frame;
-    window.script = options->script ? script : nullptr;
-    window.shotsFolder = options->shots.value_or("");
+    window.script = script;
+    window.scriptPlaces = places;
     window.record = options->record.value_or("");
     return sim::RunWithWindow(app, commandLine, window);
   }
-  return sim::RunHeadless(app, commandLine, *script, options->shots.value_or(""));
+  return sim::RunHeadless(app, commandLine, script, places);
 }

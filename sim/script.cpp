@@ -33,6 +33,7 @@ constexpr VerbName kVerbs[] = {
     {"up", ScriptVerb::Up},           {"dbltap", ScriptVerb::DoubleTap}, {"key", ScriptVerb::Key},
     {"keydown", ScriptVerb::KeyDown}, {"keyup", ScriptVerb::KeyUp},  {"char", ScriptVerb::Char},
     {"wait", ScriptVerb::Wait},       {"shot", ScriptVerb::Shot},    {"dump", ScriptVerb::Dump},
+    {"expect", ScriptVerb::Expect},
 };
 
 std::vector<std::string_view> Words(std::string_view line) {
@@ -114,12 +115,23 @@ std::optional<ScriptCommand> ParseScriptLine(std::string_view line, std::string*
     auto ms = words.size() == 2 ? ParseUnsigned(words[1], kLongestWaitMs) : std::nullopt;
     if (!ms) return fail("wait MS, from 0 to " + std::to_string(kLongestWaitMs));
     command.ms = *ms;
-  } else if (command.verb == ScriptVerb::Shot || command.verb == ScriptVerb::Dump) {
-    // The file name is the rest of the line, so it may hold blanks.
+  } else if (command.verb == ScriptVerb::Shot || command.verb == ScriptVerb::Dump || command.verb == ScriptVerb::Expect) {
+    // The file name is the rest of the line, so it may hold blanks; expect's last word is its
+    // tolerance when it is a number and a name comes before it.
     std::string_view rest = line.substr(static_cast<std::size_t>(words[0].data() + words[0].size() - line.data()));
     while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
     while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r')) rest.remove_suffix(1);
+    if (command.verb == ScriptVerb::Expect && words.size() > 2) {
+      if (auto tolerance = ParseUnsigned(words.back(), 255)) {
+        command.tolerance = *tolerance;
+        rest = rest.substr(0, static_cast<std::size_t>(words.back().data() - rest.data()));
+        while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
+      } else if (words.back().find_first_not_of("0123456789") == std::string_view::npos) {
+        return fail("expect FILE.png [TOLERANCE], with TOLERANCE from 0 to 255");
+      }
+    }
     if (command.verb == ScriptVerb::Shot && rest.empty()) return fail("shot FILE.png");
+    if (command.verb == ScriptVerb::Expect && rest.empty()) return fail("expect FILE.png [TOLERANCE]");
     if (rest.find('\0') != std::string_view::npos) {
       *error = "the file name " + Shown(rest) + " holds a NUL character";
       return std::nullopt;

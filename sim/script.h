@@ -3,6 +3,7 @@
 //   key K | keydown K | keyup K | char K                      K: decimal, 0x.., or a key name
 //   wait MS                                                   advance virtual time
 //   shot FILE.png | dump [FILE]
+//   expect FILE.png [TOLERANCE]                               compare the screen with a reviewed image
 // Key names: ESCAPE ENTER TAB LEFT UP RIGHT DOWN F6 F7 F10 CANCEL (0xC3) CLOSE (0xC5).
 #pragma once
 
@@ -12,7 +13,7 @@
 
 namespace sim {
 
-enum class ScriptVerb { Tap, Down, Move, Up, DoubleTap, Key, KeyDown, KeyUp, Char, Wait, Shot, Dump };
+enum class ScriptVerb { Tap, Down, Move, Up, DoubleTap, Key, KeyDown, KeyUp, Char, Wait, Shot, Dump, Expect };
 
 struct ScriptCommand {
   ScriptVerb verb = ScriptVerb::Wait;
@@ -21,6 +22,7 @@ struct ScriptCommand {
   unsigned key = 0;       // virtual key or character code
   unsigned ms = 0;        // wait
   std::string file;       // shot (required) and dump (optional: empty means standard output)
+  unsigned tolerance = 0; // expect: the largest difference allowed in any one colour channel
 };
 
 // Parses one line. Blank lines and comments give nullopt with an empty error; a bad line gives

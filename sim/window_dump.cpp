@@ -41,8 +41,9 @@ std::u16string Text(HWND hwnd) {
   return text;
 }
 
-// The class of the framework object bound to the window, or empty.
-std::string TypeName(HWND hwnd) {
+}  // namespace
+
+std::string WindowTypeName(HWND hwnd) {
   CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
   if (wnd == nullptr) return {};
   const char* mangled = typeid(*wnd).name();
@@ -51,13 +52,15 @@ std::string TypeName(HWND hwnd) {
   return status == 0 && name ? name.get() : mangled;
 }
 
+namespace {
+
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
 void DumpWindow(HWND hwnd, std::string& out) {
   std::u16string className = ClassName(hwnd);
   RECT rect{};
   GetWindowRect(hwnd, &rect);
-  std::string type = TypeName(hwnd);
+  std::string type = WindowTypeName(hwnd);
   std::function<std::string(HWND)> fields;
   {
     std::lock_guard guard(g_lock);

@@ -12,6 +12,9 @@ namespace sim {
 
 std::string DumpWindows();
 
+// The class of the framework object bound to the window ("CBacklightDlg"), or empty.
+std::string WindowTypeName(HWND hwnd);
+
 // Extra fields of one window class ("msctls_trackbar32": "pos", "min", "max" ...), written after
 // the common ones as ',"name":value' text. Controls register theirs as they come.
 void RegisterDumpFields(const std::u16string& className, std::function<std::string(HWND)> fields);

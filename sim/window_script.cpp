@@ -14,8 +14,8 @@ void OneShot(HWND, UINT, UINT_PTR id, DWORD) { KillTimer(nullptr, id); }
 }  // namespace
 
 WindowScript::WindowScript(std::istream& script, std::function<void(int, const std::string&)> ends,
-                           std::string shotsFolder)
-    : m_runner(script, std::move(ends), std::move(shotsFolder)) {
+                           ScriptPlaces places)
+    : m_runner(script, std::move(ends), std::move(places)) {
   m_runner.SetWait([this](unsigned ms) {
     m_waitUntil = kernel::Clock().MonotonicMs() + ms;
     WakeAfter(ms);

@@ -18,7 +18,7 @@ class WindowScript {
  public:
   // ends as for the headless runner; a script that runs out leaves the window to the person.
   WindowScript(std::istream& script, std::function<void(int status, const std::string& reason)> ends,
-               std::string shotsFolder);
+               ScriptPlaces places);
   ~WindowScript();
 
   // On the program's thread as it is about to wait.

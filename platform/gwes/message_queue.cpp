@@ -435,4 +435,6 @@ void SetIdleHook(std::function<void()> hook) {
   g_idleHook = std::move(hook);
 }
 
+void WakeIdleThreads() { WakeQueues(); }
+
 }  // namespace gwes

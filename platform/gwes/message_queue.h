@@ -50,5 +50,8 @@ bool WaitForIdle(DWORD timeoutMs);
 // script runner living on the user-interface thread), never re-entered on one thread. The hook may
 // post input, advance time or post a quit message; a null hook removes it.
 void SetIdleHook(std::function<void()> hook);
+// From any thread: wakes every thread waiting for messages, so each runs its idle hook again (a
+// request that arrived from outside is then served on the thread it belongs to).
+void WakeIdleThreads();
 
 }  // namespace gwes

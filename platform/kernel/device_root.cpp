@@ -159,7 +159,7 @@ std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16stri
 
 bool IsDeviceStoreName(std::u16string_view name) {
   std::u16string folded = FoldCase(name);
-  return folded == u"REGISTRY.DB" || folded.rfind(u"REGISTRY.DB-", 0) == 0 || folded.rfind(u"REGISTRY.DB.DAMAGED-", 0) == 0;
+  return folded == u"REGISTRY.DB" || folded == u"RUN" || folded.rfind(u"REGISTRY.DB-", 0) == 0 || folded.rfind(u"REGISTRY.DB.DAMAGED-", 0) == 0;
 }
 
 std::optional<std::u16string> DevicePathOf(const Device& device, const std::filesystem::path& host) {

@@ -59,7 +59,8 @@ std::optional<ResolvedPath> ResolveDevicePath(const Device& device, std::u16stri
 bool IsForbiddenNameChar(char16_t c, bool wildcards);
 
 // Whether a name in the root folder is one of the device store's own files ("registry.db" and its
-// journal files, and damaged stores moved aside). Device programs can neither open nor list them.
+// journal files, and damaged stores moved aside) or the "run" folder of the running programs'
+// control sockets. Device programs can neither open nor list them.
 bool IsDeviceStoreName(std::u16string_view name);
 
 // The device path of a host path inside the root ("\" for the root itself); nullopt outside it.

@@ -420,6 +420,24 @@ void DeviceStore::SetBlob(std::string_view name, const void* data, std::size_t s
   });
 }
 
+std::vector<StateEntry> DeviceStore::AllState() {
+  std::vector<StateEntry> out;
+  StoreRead(*this, [&](sqlite3* db) {
+    SqlStatement q(db, "SELECT name, typeof(value) = 'integer', value FROM state "
+                       "WHERE typeof(value) IN ('integer', 'blob') ORDER BY name");
+    while (q.Step()) {
+      StateEntry entry{q.Text(0), std::nullopt, {}};
+      if (q.Int(1) != 0) {
+        entry.number = q.Int(2);
+      } else {
+        entry.blob = q.Blob(2);
+      }
+      out.push_back(std::move(entry));
+    }
+  });
+  return out;
+}
+
 void DeviceStore::AppendKeyLog(const KeyLogEntry& entry) {
   StoreWrite(*this, [&](sqlite3* db) {
     SqlStatement(db, "INSERT INTO key_log (vk, scan, flags, extra) VALUES (?1, ?2, ?3, ?4)")
@@ -488,6 +506,15 @@ std::vector<ResetLogEntry> DeviceStore::ResetLog() {
     while (q.Step()) out.push_back({q.Text(0), q.Int(1) != 0});
   });
   return out;
+}
+
+void DeviceStore::AppendResetLog(const ResetLogEntry& entry) {
+  StoreWrite(*this, [&](sqlite3* db) {
+    SqlStatement(db, "INSERT INTO reset_log (device_time, failed) VALUES (?1, ?2)")
+        .Bind(1, entry.deviceTime)
+        .Bind(2, entry.failed ? 1 : 0)
+        .Run();
+  });
 }
 
 void DeviceStore::ClearLog(DeviceLog log) {

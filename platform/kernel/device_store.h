@@ -51,6 +51,14 @@ struct ResetLogEntry {
 
 enum class DeviceLog { kKeys, kSounds, kResets };
 
+// One named hardware state: an integer or a blob.
+struct StateEntry {
+  std::string name;
+  std::optional<std::int64_t> number;  // else blob
+  std::vector<std::uint8_t> blob;
+  bool operator==(const StateEntry&) const = default;
+};
+
 class DeviceStore {
  public:
   // Opens the store, creating a new one when the file does not exist. Throws DeviceStoreError when
@@ -70,6 +78,8 @@ class DeviceStore {
   void SetInt(std::string_view name, std::int64_t value);
   std::optional<std::vector<std::uint8_t>> GetBlob(std::string_view name);
   void SetBlob(std::string_view name, const void* data, std::size_t size);
+  // Every integer and blob state, ordered by name (a device bundle holds them all).
+  std::vector<StateEntry> AllState();
 
   // The logs, oldest first.
   void AppendKeyLog(const KeyLogEntry& entry);
@@ -80,6 +90,8 @@ class DeviceStore {
   // Returns whether it failed. One transaction, so a concurrent change of the flag is seen whole.
   bool RecordReset(std::string_view deviceTime, std::string_view failName);
   std::vector<ResetLogEntry> ResetLog();
+  // Appends an entry as it is (a device bundle being laid).
+  void AppendResetLog(const ResetLogEntry& entry);
   void ClearLog(DeviceLog log);
 
   // Empties the registry, the hardware state and the logs in one transaction.

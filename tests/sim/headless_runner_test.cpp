@@ -17,6 +17,8 @@
 #include "platform/gwes/window_class.h"
 #include "platform/kernel/clock.h"
 #include "sim/front_end.h"
+#include "sim/png_writer.h"
+#include "tests/sim/shot_reader.h"
 #include "tests/support/programs.h"
 #include "tests/support/test_device.h"
 
@@ -60,7 +62,8 @@ struct RunResult {
 };
 
 // Runs a message loop over one visible, focused window until the runner ends the script.
-RunResult RunScript(const std::string& script, const std::string& shotsFolder = {}, bool withTimer = false) {
+RunResult RunScript(const std::string& script, const std::string& shotsFolder = {}, bool withTimer = false,
+                    const std::string& imagesFolder = {}) {
   testing_support::TouchDevice device;
   g_log.clear();
   HWND hwnd = CreateTarget();
@@ -75,7 +78,7 @@ RunResult RunScript(const std::string& script, const std::string& shotsFolder = 
         DestroyWindow(hwnd);
         PostQuitMessage(0);
       },
-      shotsFolder);
+      sim::ScriptPlaces{shotsFolder, imagesFolder});
   runner.Install();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0)) {
@@ -148,6 +151,51 @@ TEST(HeadlessRunner, ABadLineStopsTheRunWithItsNumberAndNothingAfterItRuns) {
   EXPECT_FALSE(std::filesystem::exists(scratch.Path().parent_path() / "out.png"));
 }
 
+// expect compares the screen with a reviewed image read from the script's folder; a mismatch
+// writes the screen and a picture of the difference into the shots folder and ends with status 4.
+TEST(HeadlessRunner, ExpectComparesTheScreenWithAReviewedImage) {
+  testing_support::ScratchRoot scratch;
+  auto reviewed = scratch.Path() / "reviewed", shots = scratch.Path() / "shots";
+  std::filesystem::create_directories(reviewed);
+  std::filesystem::create_directories(shots);
+  ASSERT_EQ(RunScript("shot " + (reviewed / "same.png").string() + "\n").status, sim::kStatusScriptRanOut);
+  auto screen = testing_support::ReadShot(reviewed / "same.png");
+  ASSERT_EQ(screen.size(), 320u * 240u);
+  auto off = screen;
+  for (auto [x, y] : {std::pair{5, 6}, {7, 9}, {300, 200}}) off[y * 320 + x] ^= 0x0A0000;  // red off by 10
+  std::string error;
+  ASSERT_TRUE(sim::WritePng((reviewed / "off.png").string(), 320, 240, off.data(), &error)) << error;
+
+  struct Case {
+    std::string line;
+    int status;
+    std::string reason;
+  };
+  const Case kCases[] = {
+      {"expect same.png", sim::kStatusScriptRanOut, "the script ended"},
+      {"expect off.png 10", sim::kStatusScriptRanOut, "the script ended"},
+      {"expect off.png 9", sim::kStatusScreenDiffers, "in 3 pixels, within x 5..300 y 6..200; see "},
+      {"expect off.png", sim::kStatusScreenDiffers, "in 3 pixels"},
+      {"expect missing.png", sim::kStatusScreenDiffers, "cannot read the image"},
+      {"expect ../shots/../reviewed/off.png", sim::kStatusScreenDiffers, "in 3 pixels"},
+  };
+  for (const Case& c : kCases) {
+    std::filesystem::remove(shots / "off.actual.png");
+    auto result = RunScript(c.line + "\n", shots.string(), false, reviewed.string());
+    EXPECT_EQ(result.status, c.status) << c.line;
+    EXPECT_NE(result.reason.find(c.reason), std::string::npos) << c.line << ": " << result.reason;
+  }
+  // The screen as it was, and the difference: red where it differs, grey elsewhere.
+  EXPECT_EQ(testing_support::ReadShot(shots / "off.actual.png"), screen);
+  auto diff = testing_support::ReadShot(shots / "off.diff.png");
+  ASSERT_EQ(diff.size(), screen.size());
+  EXPECT_EQ(diff[6 * 320 + 5], 0xFF0000u);
+  std::uint32_t grey = diff[0];
+  EXPECT_EQ(grey >> 16 & 0xFF, grey & 0xFF);
+  EXPECT_NE(grey, 0xFF0000u);
+  EXPECT_TRUE(std::filesystem::exists(shots / "missing.actual.png"));
+}
+
 // A program whose one screen runs a message loop until it is told to quit.
 class ScreenApp final : public CWinApp {
  public:
@@ -172,7 +220,7 @@ TEST(HeadlessRunner, TheRunnersStatusComesThroughTheProgramsNormalEnd) {
                                        std::pair<std::string, int>{"key ENTER\n", sim::kStatusScriptRanOut}}) {
     ScreenApp app;
     std::istringstream in(script);
-    EXPECT_EQ(sim::RunHeadless(app, u"", in, ""), status) << script;
+    EXPECT_EQ(sim::RunHeadless(app, u"", &in, {}), status) << script;
     EXPECT_TRUE(app.exited) << script;  // ExitInstance ran: the program let go of what it held
   }
 }

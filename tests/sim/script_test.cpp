@@ -40,6 +40,21 @@ TEST(Script, CommandsParseWithTheirOperands) {
   ASSERT_TRUE(dump) << error;
   EXPECT_EQ(dump->verb, ScriptVerb::Dump);
   EXPECT_EQ(dump->file, "");
+
+  // expect's last word is its tolerance when a name comes before it.
+  struct ExpectCase {
+    const char* line;
+    const char* file;
+    unsigned tolerance;
+  };
+  for (const ExpectCase& c : {ExpectCase{"expect menu.png", "menu.png", 0}, ExpectCase{"expect menu.png 12", "menu.png", 12},
+                              ExpectCase{"expect main menu.png 3 ", "main menu.png", 3}, ExpectCase{"expect 7", "7", 0}}) {
+    auto expect = ParseScriptLine(c.line, &error);
+    ASSERT_TRUE(expect) << c.line << ": " << error;
+    EXPECT_EQ(expect->verb, ScriptVerb::Expect);
+    EXPECT_EQ(expect->file, c.file) << c.line;
+    EXPECT_EQ(expect->tolerance, c.tolerance) << c.line;
+  }
 }
 
 TEST(Script, BlankLinesAndCommentsAreNoCommandAndNoError) {
@@ -52,7 +67,7 @@ TEST(Script, BlankLinesAndCommentsAreNoCommandAndNoError) {
 
 TEST(Script, BadLinesSayWhy) {
   for (const char* line : {"tap 320 10", "tap 10", "tap -1 5", "tap 1 2 3", "key", "key 256", "key escape",
-                           "char HOME", "wait", "wait -5", "wait 1e3", "shot", "press 1 2", "TAP 1 2"}) {
+                           "char HOME", "wait", "wait -5", "wait 1e3", "shot", "press 1 2", "TAP 1 2", "expect", "expect a.png 256"}) {
     std::string error;
     EXPECT_FALSE(ParseScriptLine(line, &error)) << line;
     EXPECT_FALSE(error.empty()) << line;

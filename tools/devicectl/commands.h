@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,13 @@ void KeysCommand(const Args& args, std::ostream& out);
 void SoundsCommand(const Args& args, std::ostream& out);
 void EventCommand(const Args& args, std::ostream& out);
 void TouchCommand(const Args& args, std::ostream& out);
+void PsCommand(const Args& args, std::ostream& out);
+void InputCommand(const Args& args, std::ostream& out);
+void ScreenshotCommand(const Args& args, std::ostream& out);
+void DumpCommand(const Args& args, std::ostream& out);
+void SaveCommand(const Args& args, std::ostream& out);
+// Lays a bundle into root (or the --device NEW among args); it opens no device before.
+void LoadCommand(const Args& args, const std::filesystem::path& root, std::ostream& out);
 
 // A word of the command line as a message shows it: control characters escaped (\n, \xHH) and
 // cut after 80 characters, so a bad token can neither flood nor garble the terminal.

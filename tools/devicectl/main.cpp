@@ -38,7 +38,17 @@ constexpr const char* kUsage =
     "  event NAME [--set|--reset|--wait MS]\n"
     "  installer [--behaviour finish|signal-only|no-key|crash|hang] [--seconds N]\n"
     "  touch [--offset DX,DY] [--scale SX,SY] [--reset] [--at X,Y]\n"
-    "                                         the touch panel's wear; where a screen point lands\n";
+    "                                         the touch panel's wear; where a screen point lands\n"
+    "A running utility (the newest, or the one with --pid N):\n"
+    "  ps                                     running utilities: process id, front end, screen title\n"
+    "  input [--pid N] tap|down|move|up X Y   stylus at screen pixel X Y (also dbltap)\n"
+    "  input [--pid N] key K                  a key, as the script names it (also keydown, keyup, char)\n"
+    "  input [--pid N] wait MS                advance a headless run's virtual time\n"
+    "  screenshot [--pid N] FILE.png          the screen, once the program is idle\n"
+    "  dump [--pid N] [FILE]                  the windows as JSON Lines\n"
+    "Bundles (tar: registry.reg, state.json, logs.json, files/):\n"
+    "  save FILE.tar                          the whole device\n"
+    "  load FILE.tar [--device NEW] [--force] lay a bundle into a new or empty root (--force: any)\n";
 
 int Usage(const std::string& reason) {
   std::fprintf(stderr, "devicectl: %s\n", reason.c_str());
@@ -93,9 +103,22 @@ int main(int argc, char** argv) {
       {"tz", devicectl::TimeZoneCommand},           {"keys", devicectl::KeysCommand},
       {"sounds", devicectl::SoundsCommand},         {"event", devicectl::EventCommand},
       {"power", devicectl::PowerCommand},           {"installer", devicectl::InstallerCommand},
-      {"touch", devicectl::TouchCommand},
+      {"touch", devicectl::TouchCommand},           {"ps", devicectl::PsCommand},
+      {"input", devicectl::InputCommand},           {"screenshot", devicectl::ScreenshotCommand},
+      {"dump", devicectl::DumpCommand},             {"save", devicectl::SaveCommand},
   };
   auto handler = kCommands.find(command);
+  if (command == "load") {
+    try {
+      devicectl::LoadCommand(args, root, std::cout);
+    } catch (const devicectl::UsageError& e) {
+      return Usage(e.what());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "devicectl: %s\n", e.what());
+      return 1;
+    }
+    return 0;
+  }
   if (command != "init" && handler == kCommands.end()) return Usage("unknown command '" + devicectl::Shown(command) + "'");
 
   try {

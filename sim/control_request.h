@@ -1,0 +1,27 @@
+// The requests devicectl sends a running utility over its control socket, one line each:
+//   info                       the process id, the front end and the title of the screen in front
+//   shot                       the screen as a PNG
+//   dump                       the windows as the script's dump writes them
+//   tap|dbltap|down|move|up X Y, key|keydown|keyup|char K, wait MS   input, as in a script
+// The answer carries the bytes; the program never writes a file for a request.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sim/script.h"
+
+namespace sim {
+
+enum class ControlVerb { Info, Shot, Dump, Input };
+
+struct ControlRequest {
+  ControlVerb verb = ControlVerb::Info;
+  ScriptCommand input;  // for Input
+};
+
+// nullopt with a one-line reason for a request that is not one of the above.
+std::optional<ControlRequest> ParseControlRequest(std::string_view line, std::string* error);
+
+}  // namespace sim

@@ -1,0 +1,205 @@
+// devicectl driving a running utility through its control socket: ps, input, screenshot and dump
+// against a headless run that waits for its next script line, and against one with no script.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/kernel/control_socket.h"
+#include "tests/support/programs.h"
+
+extern char** environ;
+
+namespace {
+
+using testing_support::Devicectl;
+using testing_support::ScratchRoot;
+
+// The utility started (headless unless told otherwise), its standard input a socket the test writes
+// script lines to.
+class RunningUtility {
+ public:
+  RunningUtility(const ScratchRoot& root, std::vector<std::string> words, bool window = false) {
+    int in[2], out[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[1], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String()};
+    if (!window) argv.push_back("--headless");
+    argv.insert(argv.end(), words.begin(), words.end());
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    // A window on SDL's dummy driver: no display needed, and audio stays silent.
+    std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+    for (char** e = environ; *e; ++e) env.push_back(*e);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[1]);
+    close(out[1]);
+    m_in = in[0];
+    m_out = out[0];
+  }
+  ~RunningUtility() {
+    if (m_pid > 0) {
+      kill(m_pid, SIGKILL);
+      waitpid(m_pid, nullptr, 0);
+    }
+    close(m_in);
+    close(m_out);
+  }
+  int Pid() const { return m_pid; }
+  void Script(const std::string& lines) { (void)!send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL); }
+  void EndScript() { shutdown(m_in, SHUT_WR); }
+  int Wait() {
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+ private:
+  pid_t m_pid = -1;
+  int m_in = -1;
+  int m_out = -1;
+};
+
+// Watches a folder for files written or sockets made in it (ctest's time limit is the only one).
+class FolderWatch {
+ public:
+  explicit FolderWatch(const std::filesystem::path& folder) {
+    mkdir(folder.c_str(), 0700);
+    inotify_add_watch(m_fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
+  }
+  ~FolderWatch() { close(m_fd); }
+  // Waits until ready() holds, looking again at each event in the folder.
+  template <typename Ready>
+  void Await(Ready ready) {
+    while (!ready()) {
+      char events[4096];
+      (void)!read(m_fd, events, sizeof(events));
+    }
+  }
+
+ private:
+  int m_fd = inotify_init1(IN_CLOEXEC);
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+TEST(ControlChannel, DevicectlDrivesARunWaitingForItsNextScriptLine) {
+  ScratchRoot root;
+  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  // A dead program's socket is cleaned up by the next look.
+  auto run = kernel::RunFolder(root.Path());
+  std::filesystem::create_directories(run);
+  std::string stale = (run / "utility-999999.sock").string();
+  {
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{AF_UNIX, {}};
+    stale.copy(address.sun_path, sizeof(address.sun_path) - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    close(fd);
+  }
+  FolderWatch watchRun(run);
+  RunningUtility utility(root, {"--script", "-"});
+  const std::string pid = std::to_string(utility.Pid());
+  watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
+  EXPECT_EQ(Devicectl(root, {"ps"}).out, pid + " headless CMainMenuDlg QuorvaneUtility\n");
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  auto socket = run / ("utility-" + pid + ".sock");
+  EXPECT_EQ(std::filesystem::status(socket).permissions(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(std::filesystem::status(run).permissions(), std::filesystem::perms::owner_all);
+
+  // Input reaches the program while its script waits; the screenshot is the script's own shot.
+  EXPECT_EQ(Devicectl(root, {"input", "--pid", pid, "key", "ENTER"}).status, 0);
+  EXPECT_EQ(Devicectl(root, {"ps"}).out, pid + " headless CBacklightDlg \n");
+  auto folder = root.Path().parent_path();
+  ASSERT_EQ(Devicectl(root, {"screenshot", (folder / "ctl.png").string()}).status, 0);
+  FolderWatch watchShots(folder);
+  utility.Script("shot " + (folder / "script.png").string() + "\n");
+  watchShots.Await([&] { return ReadFile(folder / "script.png").ends_with("IEND\xAE\x42\x60\x82"); });
+  EXPECT_EQ(ReadFile(folder / "ctl.png").substr(0, 4), "\x89PNG");
+  EXPECT_EQ(ReadFile(folder / "ctl.png"), ReadFile(folder / "script.png"));
+  EXPECT_NE(Devicectl(root, {"dump"}).out.find("\"type\":\"CBacklightDlg\""), std::string::npos);
+
+  // Bad requests get one line and the program goes on.
+  struct Case {
+    std::vector<std::string> words;
+    std::string reason;
+  };
+  const Case kCases[] = {
+      {{"input", "tap", "400", "1"}, "usage: tap X Y"},
+      {{"input", "key", "NOKEY"}, "usage: key K"},
+      {{"input", "--pid", "1", "key", "ENTER"}, "no utility with process id 1"},
+      {{"input", "shot", "/tmp/x.png"}, "take no file"},
+      {{"input", "key ENTER"}, "bad word"},
+  };
+  for (const Case& c : kCases) {
+    auto result = Devicectl(root, c.words);
+    EXPECT_NE(result.status, 0) << c.reason;
+    EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  }
+  for (const std::string& request : {std::string(5000, 'x'), std::string("dump\0/etc", 9), std::string("\xff\xfe")}) {
+    std::string error;
+    auto reply = kernel::SendControlRequest(socket, request, 5000, &error);
+    ASSERT_TRUE(reply) << error;
+    EXPECT_FALSE(reply->ok) << request.substr(0, 20);
+  }
+  EXPECT_EQ(Devicectl(root, {"ps"}).out, pid + " headless CBacklightDlg \n");
+
+  // A running device is not replaced under its program.
+  auto bundle = (folder / "device.tar").string();
+  ASSERT_EQ(Devicectl(root, {"save", bundle}).status, 0);
+  auto load = Devicectl(root, {"load", bundle, "--force"});
+  EXPECT_EQ(load.status, 1);
+  EXPECT_NE(load.err.find("a utility runs on"), std::string::npos) << load.err;
+
+  // The script runs out with the page open; the socket goes with the program.
+  utility.EndScript();
+  EXPECT_EQ(utility.Wait(), 3);
+  EXPECT_TRUE(std::filesystem::is_empty(run));
+  EXPECT_EQ(Devicectl(root, {"ps"}).out, "");
+  EXPECT_EQ(Devicectl(root, {"input", "key", "ENTER"}).status, 1);
+}
+
+// A headless run with no script lasts until the program ends, and a window does too: devicectl's
+// taps and keys bring the end about in either.
+TEST(ControlChannel, ARunWithoutAScriptAndAWindowAreDrivenByDevicectlAlone) {
+  for (bool window : {false, true}) {
+    ScratchRoot root;
+    ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+    FolderWatch watchRun(kernel::RunFolder(root.Path()));
+    RunningUtility utility(root, {}, window);
+    watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
+    const std::string mode = window ? " window " : " headless ";
+    EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + mode + "CMainMenuDlg QuorvaneUtility\n");
+    EXPECT_EQ(Devicectl(root, {"input", "tap", "50", "100"}).status, 0);  // the backlight button
+    EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + mode + "CBacklightDlg \n");
+    EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
+    EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
+    EXPECT_EQ(utility.Wait(), 0) << mode;
+  }
+}
+
+}  // namespace
