@@ -3,7 +3,11 @@
 // hits, and the store block holds the new calibration behind its magic.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "platform/kernel/control_socket.h"
 #include "tests/support/programs.h"
+#include "tests/support/running_utility.h"
 
 namespace {
 
@@ -13,6 +17,7 @@ using testing_support::Utility;
 
 // Aimed at the volume button's lower right corner; 12 pixels to the right it meets no button.
 const std::string kVolumeTap = "tap 145 130\n";
+
 const std::string kVolumePageShown = "\"type\":\"CVolumeDlg\"";
 
 TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
@@ -24,15 +29,34 @@ TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.find(kVolumePageShown), std::string::npos) << "the tap missed the button";
 
-  // The calibration button, the page's OK, the five targets, a tap to keep the alignment, the
-  // success message's Enter; back on the menu the same tap opens the volume page.
-  run = Utility(root, {"--headless", "--script", "-"},
-                "tap 200 106\ntap 114 206\n"
-                "tap 160 120\ntap 32 24\ntap 32 216\ntap 288 216\ntap 288 24\ntap 160 120\n"
-                "wait 500\nkey ENTER\n" +
-                    kVolumeTap + "dump\nkey ESCAPE\nkey ESCAPE\n");
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find(kVolumePageShown), std::string::npos) << run.out;
+  // On a running utility, driven as a person would with devicectl: the calibration button, the
+  // page's OK, the five targets, a tap to keep the alignment, the success message's Enter. The
+  // battery warning is held meanwhile. Back on the menu the same tap opens the volume page.
+  testing_support::FolderWatch watchRun(kernel::RunFolder(root.Path()));
+  testing_support::RunningUtility utility(root, {});
+  watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
+  // Each line of `lines` as one devicectl input request.
+  auto input = [&](const std::string& lines) {
+    std::istringstream in(lines);
+    for (std::string line; std::getline(in, line);) {
+      std::istringstream words(line);
+      std::vector<std::string> request = {"input"};
+      for (std::string word; words >> word;) request.push_back(word);
+      ASSERT_EQ(Devicectl(root, request).status, 0) << line;
+    }
+  };
+  auto hold = [&] { return Devicectl(root, {"event", "EVENT_HOLD_BATT_WARNING"}).out; };
+  EXPECT_EQ(hold(), "not signalled data 0 manual\n");
+  input("tap 200 106\ntap 114 206\n");
+  EXPECT_NE(Devicectl(root, {"dump"}).out.find("\"class\":\"TouchAlignment\""), std::string::npos);
+  EXPECT_EQ(hold(), "signalled data 1 manual\n");
+  input("tap 160 120\ntap 32 24\ntap 32 216\ntap 288 216\ntap 288 24\ntap 160 120\nwait 500\n");
+  EXPECT_NE(Devicectl(root, {"dump"}).out.find("\"text\":\"Calibration succeeded\""), std::string::npos);
+  input("key ENTER\n" + kVolumeTap);
+  EXPECT_NE(Devicectl(root, {"dump"}).out.find(kVolumePageShown), std::string::npos);
+  EXPECT_EQ(hold(), "not signalled data 0 manual\n");
+  input("key ESCAPE\nkey ESCAPE\n");
+  EXPECT_EQ(utility.Wait(), 0);
 
   auto calibration = Devicectl(root, {"reg", "get", "HKLM\\HARDWARE\\DEVICEMAP\\TOUCH", "CalibrationData"}).out;
   ASSERT_GT(calibration.size(), 1u);

@@ -1,0 +1,99 @@
+// A utility left running while a test drives it with devicectl, and a wait for files to appear,
+// without sleeps.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/programs.h"
+
+extern char** environ;
+
+namespace testing_support {
+
+// The utility started (headless unless told otherwise), its standard input a socket the test writes
+// script lines to.
+class RunningUtility {
+ public:
+  RunningUtility(const ScratchRoot& root, std::vector<std::string> words, bool window = false) {
+    int in[2], out[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[1], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String()};
+    if (!window) argv.push_back("--headless");
+    argv.insert(argv.end(), words.begin(), words.end());
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    // A window on SDL's dummy driver: no display needed, and audio stays silent.
+    std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+    for (char** e = environ; *e; ++e) env.push_back(*e);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[1]);
+    close(out[1]);
+    m_in = in[0];
+    m_out = out[0];
+  }
+  ~RunningUtility() {
+    if (m_pid > 0) {
+      kill(m_pid, SIGKILL);
+      waitpid(m_pid, nullptr, 0);
+    }
+    close(m_in);
+    close(m_out);
+  }
+  int Pid() const { return m_pid; }
+  void Script(const std::string& lines) { (void)!send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL); }
+  void EndScript() { shutdown(m_in, SHUT_WR); }
+  int Wait() {
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+ private:
+  pid_t m_pid = -1;
+  int m_in = -1;
+  int m_out = -1;
+};
+
+// Watches a folder for files written or sockets made in it (ctest's time limit is the only one).
+class FolderWatch {
+ public:
+  explicit FolderWatch(const std::filesystem::path& folder) {
+    mkdir(folder.c_str(), 0700);
+    inotify_add_watch(m_fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
+  }
+  ~FolderWatch() { close(m_fd); }
+  // Waits until ready() holds, looking again at each event in the folder.
+  template <typename Ready>
+  void Await(Ready ready) {
+    while (!ready()) {
+      char events[4096];
+      (void)!read(m_fd, events, sizeof(events));
+    }
+  }
+
+ private:
+  int m_fd = inotify_init1(IN_CLOEXEC);
+};
+
+}  // namespace testing_support
