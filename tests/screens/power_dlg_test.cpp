@@ -54,23 +54,6 @@ std::u16string Remaining(int percent) {
   return {text.begin(), text.end()};
 }
 
-TEST_F(PowerDlgTest, OpensWithItsControlsInPlace) {
-  CPowerDlg page;
-  RunDialog(page, {[] {
-              ExpectLayout({{IDC_POWER_GAUGE, 38, 87, 237, 8, 0},
-                            {IDC_POWER_TIMEOUT_CAPTION, 20, 120, 300, 20, 0},
-                            {IDC_POWER_SHORTER, 65, 142, 27, 27, IDB_ARROW_LEFT_NORMAL},
-                            {IDC_POWER_TIMEOUT, 100, 143, 120, 25, 0},
-                            {IDC_POWER_LONGER, 228, 142, 27, 27, IDB_ARROW_RIGHT_NORMAL},
-                            {IDOK, 85, 192, 58, 28, IDB_BUTTON_OK_NORMAL},
-                            {IDCANCEL, 175, 192, 58, 28, IDB_BUTTON_CANCEL_NORMAL}},
-                           IDC_POWER_TITLE, u"Power", IDB_POWER_BACKGROUND,
-                           {IDC_POWER_TIMEOUT_LIST, 1012, 1017, 1016, 1002, 1018, 1082});
-              EXPECT_EQ(Text(IDC_POWER_TIMEOUT_CAPTION), u"Turn device off When device is Not use for");
-              Key(VK_ESCAPE);
-            }});
-}
-
 TEST_F(PowerDlgTest, TheStatusLineAndGaugeShowTheBatteryAtOpeningAndAtTheFirstRefresh) {
   struct Case {
     Battery battery;

@@ -26,6 +26,7 @@ TEST(GoldenPages, EveryReviewedImageMatchesItsShot) {
       {"pages.script", {}, {}},
       {"german.script", {{"init"}, {"reg", "set", "HKLM\\nls", "DefaultLCID", "dword:1031"}}, {}},
       {"sel_timezone.script", {}, {"-SelTimezone"}},
+      {"sel_lang.script", {}, {"-SelLang"}},
       {"power_charging.script", {{"init"}, {"battery", "--flag", "8", "--percent", "50"}}, {}},
       {"power_battery.script", {{"init"}, {"battery", "--ac", "off", "--percent", "60"}}, {}},
       {"power_no_battery.script", {{"init"}, {"battery", "--flag", "128", "--percent", "0"}}, {}},
