@@ -39,24 +39,6 @@ TEST_F(StartUpScreens, TheMainMenuFillsTheScreenAsTheMainWindowWithTheProgramsIc
   EXPECT_FALSE(exitFlag);
 }
 
-TEST_F(StartUpScreens, OnlyTheDeviceCloseKeyAndACloseRequestSetTheMenusExitFlag) {
-  struct Way {
-    const char* name;
-    std::function<void()> leave;
-    bool flag;
-  };
-  const Way ways[] = {
-      {"escape", [] { Key(VK_ESCAPE); }, false},
-      {"device cancel key", [] { Key(VK_DEVICE_CANCEL); }, false},
-      {"device close key", [] { Key(VK_DEVICE_CLOSE); }, true},
-      {"close request", [] { PostMessageW(TopWindow(), WM_CLOSE, 0, 0); }, true},
-  };
-  for (const Way& way : ways) {
-    Run(u"", {way.leave});
-    EXPECT_EQ(exitFlag, way.flag) << way.name;
-  }
-}
-
 // Where the panel and its OK lie is in the golden images.
 TEST_F(StartUpScreens, TheMessageDialogIsTopMostWithoutAMainWindow) {
   Run(u"-LowPowerMsg", {[&] {
