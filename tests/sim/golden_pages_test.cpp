@@ -32,6 +32,7 @@ TEST(GoldenPages, EveryReviewedImageMatchesItsShot) {
       {"power_no_battery.script", {{"init"}, {"battery", "--flag", "128", "--percent", "0"}}, {}},
       {"low_power_msg.script", {}, {"-LowPowerMsg"}},
       {"no_data_msg.script", {}, {"-NoDataMsg"}},
+      {"switch_failed.script", {{"init"}, {"installer", "--behaviour", "signal-only"}}, {}},
   };
   testing_support::ScratchRoot shotsRoot;
   const auto shots = shotsRoot.Path() / "shots";
