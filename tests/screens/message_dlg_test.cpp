@@ -2,35 +2,12 @@
 // close key have their own rules then, and only then.
 #include <gtest/gtest.h>
 
-#include "platform/afx/winapp.h"
-#include "platform/afx/wnd.h"
-#include "platform/gwes/surface.h"
-#include "platform/gwes/window_class.h"
-#include "res/resource.h"
 #include "screens/message_dlg.h"
-#include "tests/screens/screen_fixture.h"
+#include "tests/screens/page_fixture.h"
 
 namespace {
 
-using screens_test::ScreenTest;
-
-class MessageDlgTest : public ScreenTest {
- protected:
-  MessageDlgTest() {
-    main.CreateEx(0, nullptr, u"QuorvaneUtility", WS_POPUP | WS_VISIBLE, 0, 0, gwes::kScreenWidth, gwes::kScreenHeight, nullptr, 0);
-    app.m_pMainWnd = &main;
-  }
-  ~MessageDlgTest() override { app.m_pMainWnd = nullptr; }
-
-  // Whether a close request for the main window waits in the queue (taking it).
-  bool CloseRequestPosted() {
-    MSG msg;
-    return PeekMessageW(&msg, main.m_hWnd, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE;
-  }
-
-  CWinApp app;
-  CWnd main;
-};
+class MessageDlgTest : public screens_test::PageTest {};
 
 // Enter brings the main window forward and ends with OK; the close key ends with Cancel and asks
 // the main window to close; once the main window changed, the close key is the dialog manager's
