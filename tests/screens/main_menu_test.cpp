@@ -4,8 +4,6 @@
 
 #include "platform/afx/wnd.h"
 #include "platform/gwes/surface.h"
-#include "platform/kernel/handle_table.h"
-#include "platform/kernel/sync_objects.h"
 #include "res/resource.h"
 #include "screens/backlight_dlg.h"
 #include "screens/main_menu_dlg.h"
@@ -86,20 +84,6 @@ TEST_F(MainMenuTest, TheDeviceCloseKeyOnAPageEndsThePageThenTheMenuWithTheExitFl
               Key(VK_DEVICE_CLOSE);
             }});
   EXPECT_TRUE(exitFlag);
-}
-
-TEST_F(MainMenuTest, MessagesShowBesideAnotherInstanceTheMenuDoesNot) {
-  HANDLE other = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  ASSERT_NE(other, nullptr);
-  Run(u"", {});  // the menu's mode ends at once: no step is taken
-  Run(u"-SelTimezone", {});
-  Run(u"-NoDataMsg", {[] {
-                        WCHAR text[64] = {};
-                        GetWindowTextW(GetDlgItem(TopWindow(), IDC_MESSAGE_TEXT), text, 64);
-                        EXPECT_EQ(std::u16string(text), u"Can't find Navigator files in SD card!");
-                        Key(VK_RETURN);
-                      }});
-  CloseHandle(other);
 }
 
 }  // namespace
