@@ -115,13 +115,6 @@ TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
   EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
 }
 
-TEST(Utility, ClockOptionSetsTheDeviceClockNotTheHosts) {
-  ScratchRoot root;
-  auto result = Utility(root, {"--headless", "--script", "-", "--clock", "2030-01-02T03:04:05", "-NoDataMsg"}, kLeave);
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(Devicectl(root, {"clock"}).out.substr(0, 13), "2030-01-02T03");
-}
-
 TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
