@@ -66,16 +66,6 @@ class OtherInstance {
   int m_go = -1;
 };
 
-TEST(Utility, AMissingDeviceIsCreatedFromTheDefaultImage) {
-  ScratchRoot root;
-  auto result = Utility(root, {"--headless", "--script", "-"}, kLeave);
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.err, "");
-  EXPECT_TRUE(std::filesystem::exists(root.Path() / "registry.db"));
-  EXPECT_TRUE(std::filesystem::is_directory(root.Path() / "Storage Card" / "Installation"));
-  EXPECT_EQ(Devicectl(root, {"backlight"}).out, "5\n");
-}
-
 // Also a long token with an escape byte: it is shown cut and escaped.
 TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
   const std::vector<std::vector<std::string>> kBad = {
