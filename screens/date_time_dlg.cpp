@@ -104,14 +104,17 @@ CDateTimeDlg::~CDateTimeDlg() {
   if (m_hDateFont != nullptr) DeleteObject(m_hDateFont);
 }
 
-// In the dialog's 16-pixel face "dd/mm/yyyy" is wider than the 80-pixel box and its last digit
-// would be cut off; the box shows the date in the same face two pixels smaller, so it reads whole.
+// In the dialog's 16-pixel face "dd/mm/yyyy" is wider than the 80-pixel box, and "hh:mm:ss" wider
+// than the picker's text area beside its covered spin, so their last digits would be cut off; both
+// show their text in the same face two pixels smaller, so it reads whole.
 void CDateTimeDlg::FitDateBoxFont() {
   LOGFONTW font{};
   if (GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)), sizeof font, &font) != sizeof font) return;
   font.lfHeight = -kDateBoxFontPixels;
   m_hDateFont = CreateFontIndirectW(&font);
-  if (m_hDateFont != nullptr) m_dateBox.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hDateFont), FALSE);
+  if (m_hDateFont == nullptr) return;
+  m_dateBox.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hDateFont), FALSE);
+  m_timePicker.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hDateFont), FALSE);
 }
 
 // The picker's own spin control gives way to the page's Up and Down: a white cover is laid over

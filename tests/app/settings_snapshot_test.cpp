@@ -67,31 +67,33 @@ TEST_F(SnapshotTest, SaveFailsWithoutTouchingAFileItCannotOpen) {
   EXPECT_EQ(ReadHostFile(File()), (Bytes{1, 2, 3}));
 }
 
-TEST_F(SnapshotTest, RestorePutsBothValuesBackAndKeepsTheFile) {
-  SetBacklight(3);
-  SetBattSuspend(1200);
-  ASSERT_TRUE(SaveSnapshot());
-  SetBacklight(7);
-  SetBattSuspend(0);
-  EXPECT_TRUE(RestoreSnapshot());
-  EXPECT_EQ(Backlight(), 3);
-  EXPECT_EQ(BattSuspend(), 1200u);
-  EXPECT_TRUE(std::filesystem::exists(File()));
-}
-
-TEST_F(SnapshotTest, RestoreReadsTheNarrowFormOfTheTag) {
-  WriteHostFile(File(), {0x03, 'M', 'S', 'D', 0x02, 0, 0, 0, 0x08, 0x07, 0, 0});
-  EXPECT_TRUE(RestoreSnapshot());
-  EXPECT_EQ(Backlight(), 2);
-  EXPECT_EQ(BattSuspend(), 1800u);
-}
-
-TEST_F(SnapshotTest, RestoreWritesNoTimeoutWhenItsKeyIsMissing) {
-  WriteHostFile(File(), {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 4, 0, 0, 0, 0x58, 0x02, 0, 0});
-  ASSERT_TRUE(kernel::RegistryDeleteKey(kTimeouts));
-  EXPECT_TRUE(RestoreSnapshot());
-  EXPECT_EQ(Backlight(), 4);
-  EXPECT_FALSE(kernel::RegistryKeyExists(kTimeouts));
+// Both values go back, from the wide tag Save writes and from the narrow one; the time-out only
+// where its key is; the file stays.
+TEST_F(SnapshotTest, RestorePutsTheValuesBackAndKeepsTheFile) {
+  struct Row {
+    Bytes file;
+    bool timeoutsKey;
+    std::int64_t backlight;
+    std::optional<DWORD> battSuspend;
+  } rows[] = {
+      {{0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0xB0, 0x04, 0, 0}, true, 3, 1200},
+      {{0x03, 'M', 'S', 'D', 0x02, 0, 0, 0, 0x08, 0x07, 0, 0}, true, 2, 1800},
+      {{0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 4, 0, 0, 0, 0x58, 0x02, 0, 0}, false, 4, std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
+    SetBacklight(7);
+    SetBattSuspend(0);
+    if (!row.timeoutsKey) {
+      ASSERT_TRUE(kernel::RegistryDeleteKey(kTimeouts));
+    }
+    WriteHostFile(File(), row.file);
+    EXPECT_TRUE(RestoreSnapshot());
+    EXPECT_EQ(Backlight(), row.backlight);
+    EXPECT_EQ(BattSuspend(), row.battSuspend);
+    EXPECT_EQ(kernel::RegistryKeyExists(kTimeouts), row.timeoutsKey);
+    EXPECT_TRUE(std::filesystem::exists(File()));
+  }
 }
 
 TEST_F(SnapshotTest, DamagedFilesAreDeletedAndNothingIsRestored) {

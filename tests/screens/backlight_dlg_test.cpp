@@ -17,17 +17,6 @@ class BacklightDlgTest : public screens_test::PageTest {
   static void SetLevel(std::int64_t level) { Store().SetInt(kernel::state::kBacklight, level); }
 };
 
-TEST_F(BacklightDlgTest, OpensWithItsControlsInPlace) {
-  CBacklightDlg page;
-  RunDialog(page, {[] {
-              ExpectSliderLayout(IDC_BACKLIGHT_TITLE, IDC_BACKLIGHT_LEFT, kSlider, IDC_BACKLIGHT_RIGHT, u"Backlight",
-                                 IDB_BACKLIGHT_BACKGROUND,
-                                 {IDC_BACKLIGHT_HIDDEN_CAPTION, IDC_BACKLIGHT_HIDDEN_COMBO, IDC_BACKLIGHT_HIDDEN_NOTE,
-                                  IDC_BACKLIGHT_HIDDEN_SLIDER, IDC_BACKLIGHT_HIDDEN_LEVEL, IDC_BACKLIGHT_HIDDEN_MARK});
-              Key(VK_ESCAPE);
-            }});
-}
-
 // One input (arrow button or key), then a way out. A step sends its level at once and redraws the
 // slider; at either end it does neither. Only OK keeps the level and writes the snapshot.
 TEST_F(BacklightDlgTest, StepsSendTheLevelAndEveryWayButOkSendsBackTheReportedOne) {

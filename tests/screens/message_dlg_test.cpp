@@ -2,81 +2,46 @@
 // close key have their own rules then, and only then.
 #include <gtest/gtest.h>
 
-#include "platform/afx/winapp.h"
-#include "platform/afx/wnd.h"
-#include "platform/gwes/surface.h"
-#include "platform/gwes/window_class.h"
-#include "res/resource.h"
 #include "screens/message_dlg.h"
-#include "tests/screens/screen_fixture.h"
+#include "tests/screens/page_fixture.h"
 
 namespace {
 
-using screens_test::ScreenTest;
+class MessageDlgTest : public screens_test::PageTest {};
 
-class MessageDlgTest : public ScreenTest {
- protected:
-  MessageDlgTest() {
-    main.CreateEx(0, nullptr, u"QuorvaneUtility", WS_POPUP | WS_VISIBLE, 0, 0, gwes::kScreenWidth, gwes::kScreenHeight, nullptr, 0);
-    app.m_pMainWnd = &main;
-  }
-  ~MessageDlgTest() override { app.m_pMainWnd = nullptr; }
-
-  // Whether a close request for the main window waits in the queue (taking it).
-  bool CloseRequestPosted() {
-    MSG msg;
-    return PeekMessageW(&msg, main.m_hWnd, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE;
-  }
-
-  CWinApp app;
-  CWnd main;
-};
-
-TEST_F(MessageDlgTest, EnterBringsTheMainWindowForwardAndEndsWithOk) {
-  CMessageDlg message;
-  message.SetTextId(IDS_CALIBRATION_SUCCEEDED);
-  EXPECT_EQ(RunDialog(message, {[&] {
-                                  EXPECT_EQ(message.m_pMainWndAtInit, &main);
-                                  EXPECT_EQ(GetForegroundWindow(), TopWindow());  // the dialog
-                                  Key(VK_RETURN);
-                                }}),
-            IDOK);
-  EXPECT_EQ(GetForegroundWindow(), main.m_hWnd);
-  EXPECT_FALSE(CloseRequestPosted());
-}
-
-TEST_F(MessageDlgTest, TheCloseKeyEndsWithCancelAndAsksTheMainWindowToClose) {
-  CMessageDlg message;
-  message.SetTextId(IDS_CALIBRATION_SUCCEEDED);
-  EXPECT_EQ(RunDialog(message, {[] { Key(VK_DEVICE_CLOSE); }}), IDCANCEL);
-  EXPECT_TRUE(CloseRequestPosted());
-}
-
-TEST_F(MessageDlgTest, OnceTheMainWindowChangedTheKeysAreTheDialogManagers) {
-  CMessageDlg message;
-  message.SetTextId(IDS_SWITCH_FAILED);
+// Enter brings the main window forward and ends with OK; the close key ends with Cancel and asks
+// the main window to close; once the main window changed, the close key is the dialog manager's
+// (nothing happens) and Enter reaches the focused OK button.
+TEST_F(MessageDlgTest, EnterAndTheCloseKeyHaveTheirRulesOnlyUnderTheMainWindowItOpenedWith) {
+  struct Row {
+    bool mainChanged;
+    std::vector<BYTE> keys;
+    INT_PTR result;
+    bool closeRequested;
+  } rows[] = {
+      {false, {VK_RETURN}, IDOK, false},
+      {false, {VK_DEVICE_CLOSE}, IDCANCEL, true},
+      {true, {VK_DEVICE_CLOSE, VK_RETURN}, IDOK, false},
+  };
   CWnd later;
   later.CreateEx(0, nullptr, u"Later", WS_POPUP, 0, 0, 10, 10, nullptr, 0);
-  EXPECT_EQ(RunDialog(message, {[&] {
-                                  // That string holds a line break: the text shows on two lines.
-                                  HWND label = GetDlgItem(TopWindow(), IDC_MESSAGE_TEXT);
-                                  int inkRows = 0, bands = 0;
-                                  bool inInk = false;
-                                  for (int y = 55 + 15; y < 55 + 65; ++y) {
-                                    bool ink = false;
-                                    for (int x = 20 + 80; x < 20 + 270 && !ink; ++x) ink = Pixel(x, y) == RGB(255, 255, 255);
-                                    inkRows += ink;
-                                    bands += ink && !inInk;
-                                    inInk = ink;
-                                  }
-                                  EXPECT_NE(label, nullptr);
-                                  EXPECT_EQ(bands, 2);
-                                  app.m_pMainWnd = &later;
-                                  Key(VK_DEVICE_CLOSE);  // no rule of its own now: nothing happens
-                                },
-                                [] { Key(VK_RETURN); }}),  // the focused OK button ends it
-            IDOK);
-  EXPECT_FALSE(CloseRequestPosted());
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
+    app.m_pMainWnd = &main;
+    CMessageDlg message;
+    message.SetTextId(IDS_CALIBRATION_SUCCEEDED);
+    std::deque<std::function<void()>> steps = {[&] {
+      EXPECT_EQ(message.m_pMainWndAtInit, &main);
+      EXPECT_EQ(GetForegroundWindow(), TopWindow());  // the dialog
+      if (row.mainChanged) app.m_pMainWnd = &later;
+    }};
+    for (BYTE key : row.keys) steps.push_back([key] { Key(key); });
+    EXPECT_EQ(RunDialog(message, std::move(steps)), row.result);
+    if (row.result == IDOK && !row.mainChanged) {
+      EXPECT_EQ(GetForegroundWindow(), main.m_hWnd);
+    }
+    EXPECT_EQ(CloseRequestPosted(), row.closeRequested);
+  }
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // request can be seen; helpers to look at a page, work it, leave it and count its snapshots.
 #pragma once
 
-#include <array>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -99,40 +97,6 @@ class PageTest : public ScreenTest {
   static bool Marked(int x, int y) { return (gwes::Screen()->Pixel(x, y) & gwes::kColourBits) == kMark; }
   static constexpr std::uint32_t kMark = 0x00123457;
 
-  // The page at opening: controls in their places with their faces, the title, the background
-  // where no control lies, the template's unused controls hidden.
-  struct Place {
-    int id, x, y, width, height;
-    UINT face;  // 0: no face
-  };
-  static void ExpectLayout(std::initializer_list<Place> places, int titleId, const char16_t* title, UINT background,
-                           std::initializer_list<int> hidden) {
-    for (const Place& p : places) {
-      RECT r = WindowRect(Item(p.id));
-      EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-                (std::array<LONG, 4>{p.x, p.y, p.width, p.height}))
-          << p.id;
-      if (p.face != 0) {
-        EXPECT_EQ(Pixel(p.x + 13, p.y + 13), BitmapPixel(p.face, 13, 13)) << p.id;
-      }
-    }
-    EXPECT_EQ(Text(titleId), title);
-    EXPECT_EQ(Pixel(5, 230), BitmapPixel(background, 5, 230));
-    for (int id : hidden) EXPECT_FALSE(IsWindowVisible(Item(id))) << id;
-  }
-
-  // The slider pages' title, arrows, 203 x 34 slider and buttons, the slider focused.
-  static void ExpectSliderLayout(int title, int left, int slider, int right, const char16_t* text, UINT background,
-                                 std::initializer_list<int> hidden) {
-    ExpectLayout({{title, 85, 15, 235, 40, 0},
-                  {left, 29, 112, 27, 27, IDB_ARROW_LEFT_NORMAL},
-                  {slider, 56, 112, 203, 34, 0},
-                  {right, 259, 112, 27, 27, IDB_ARROW_RIGHT_NORMAL},
-                  {IDOK, 85, 192, 58, 28, IDB_BUTTON_OK_NORMAL},
-                  {IDCANCEL, 175, 192, 58, 28, IDB_BUTTON_CANCEL_NORMAL}},
-                 title, text, background, hidden);
-    EXPECT_EQ(GetFocus(), Item(slider));
-  }
   // Steps that grab the thumb of the slider at (56, 112), move it `moves` times by `dx` pixels,
   // calling `check(i)` after move i, and let go.
   static std::deque<std::function<void()>> Drag(int sliderId, int dx, int moves, std::function<void(int)> check) {

@@ -39,12 +39,6 @@ class PowerDlgTest : public screens_test::PageTest {
   // A missing key reads as a missing value: a write that made the key would leave a value.
   static DWORD StoredBattSuspend() { return RegDword(HKEY_LOCAL_MACHINE, kTimeouts, kBattSuspend).value_or(kNoValue); }
   static int GaugePos() { return static_cast<int>(SendMessageW(Item(IDC_POWER_GAUGE), PBM_GETPOS, 0, 0)); }
-  // How many columns of the 237-pixel gauge at (38, 87), from column 1 on, show the filled bar.
-  static int FilledColumns() {
-    int column = 1;
-    while (column < 237 && Pixel(38 + column, 87 + 3) == BitmapPixel(IDB_BATTERY_BAR_FILL, column - 1, 2)) ++column;
-    return column - 1;
-  }
   static bool GaugeShown() { return IsWindowVisible(Item(IDC_POWER_GAUGE)) != FALSE; }
   static void Refresh() { kernel::AdvanceVirtualTime(CPowerDlg::kRefreshMs); }
 };
@@ -54,39 +48,21 @@ std::u16string Remaining(int percent) {
   return {text.begin(), text.end()};
 }
 
-TEST_F(PowerDlgTest, OpensWithItsControlsInPlace) {
-  CPowerDlg page;
-  RunDialog(page, {[] {
-              ExpectLayout({{IDC_POWER_GAUGE, 38, 87, 237, 8, 0},
-                            {IDC_POWER_TIMEOUT_CAPTION, 20, 120, 300, 20, 0},
-                            {IDC_POWER_SHORTER, 65, 142, 27, 27, IDB_ARROW_LEFT_NORMAL},
-                            {IDC_POWER_TIMEOUT, 100, 143, 120, 25, 0},
-                            {IDC_POWER_LONGER, 228, 142, 27, 27, IDB_ARROW_RIGHT_NORMAL},
-                            {IDOK, 85, 192, 58, 28, IDB_BUTTON_OK_NORMAL},
-                            {IDCANCEL, 175, 192, 58, 28, IDB_BUTTON_CANCEL_NORMAL}},
-                           IDC_POWER_TITLE, u"Power", IDB_POWER_BACKGROUND,
-                           {IDC_POWER_TIMEOUT_LIST, 1012, 1017, 1016, 1002, 1018, 1082});
-              EXPECT_EQ(Text(IDC_POWER_TIMEOUT_CAPTION), u"Turn device off When device is Not use for");
-              Key(VK_ESCAPE);
-            }});
-}
-
 TEST_F(PowerDlgTest, TheStatusLineAndGaugeShowTheBatteryAtOpeningAndAtTheFirstRefresh) {
   struct Case {
     Battery battery;
     std::u16string opening;
     int position;
-    int filled;  // columns of the gauge showing the filled bar
     std::u16string refreshed;
   } cases[] = {
-      {{0, BATTERY_FLAG_HIGH, 85}, Remaining(85), 85, 201, Remaining(85)},
-      {{1, BATTERY_FLAG_HIGH, 40}, Remaining(100), 100, 235, Remaining(100)},
+      {{0, BATTERY_FLAG_HIGH, 85}, Remaining(85), 85, Remaining(85)},
+      {{1, BATTERY_FLAG_HIGH, 40}, Remaining(100), 100, Remaining(100)},
       // The flag is compared whole: high and charging together is an unknown state.
-      {{1, BATTERY_FLAG_HIGH | BATTERY_FLAG_CHARGING, 50}, Remaining(0), 0, 0, Remaining(0)},
-      {{1, BATTERY_FLAG_NO_BATTERY, 0}, Remaining(0), 0, 0, u"Power:use external power"},
-      {{0, BATTERY_FLAG_HIGH, 85, true}, Remaining(0), 0, 0, Remaining(0)},  // no status
+      {{1, BATTERY_FLAG_HIGH | BATTERY_FLAG_CHARGING, 50}, Remaining(0), 0, Remaining(0)},
+      {{1, BATTERY_FLAG_NO_BATTERY, 0}, Remaining(0), 0, u"Power:use external power"},
+      {{0, BATTERY_FLAG_HIGH, 85, true}, Remaining(0), 0, Remaining(0)},  // no status
       // An unknown percentage is shown as reported; the control holds the bar at full.
-      {{0, BATTERY_FLAG_HIGH, 255}, Remaining(255), 100, 235, Remaining(255)},
+      {{0, BATTERY_FLAG_HIGH, 255}, Remaining(255), 100, Remaining(255)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "ac " << c.battery.ac << " flag " << c.battery.flag << " % " << c.battery.percent);
@@ -95,7 +71,6 @@ TEST_F(PowerDlgTest, TheStatusLineAndGaugeShowTheBatteryAtOpeningAndAtTheFirstRe
     RunDialog(page, {[&] {
                        EXPECT_EQ(Text(IDC_POWER_STATUS), c.opening);
                        EXPECT_EQ(GaugePos(), c.position);
-                       EXPECT_EQ(FilledColumns(), c.filled);
                        EXPECT_TRUE(GaugeShown());
                        Refresh();
                      },

@@ -16,7 +16,6 @@
 #include "platform/afx/dialog.h"
 #include "platform/gwes/controls/controls.h"
 #include "platform/gwes/gdi.h"
-#include "platform/gwes/gdi/dib.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/input.h"
 #include "platform/gwes/message_queue.h"
@@ -66,14 +65,6 @@ class ScreenTest : public ::testing::Test {
   static void Tap(int x, int y) {
     gwes::PostStylus(gwes::StylusAction::Down, x, y);
     gwes::PostStylus(gwes::StylusAction::Up, x, y);
-  }
-  static COLORREF Pixel(int x, int y) { return gwes::ColourOf(gwes::Screen()->Pixel(x, y) & gwes::kColourBits); }
-  // Pixel (x, y) of a bitmap of the program's resources.
-  static COLORREF BitmapPixel(UINT id, int x, int y) {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_BITMAP);
-    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
-    auto image = gwes::ParseDib({bytes, SizeofResource(nullptr, found)});
-    return image ? gwes::ColourOf(image->pixels[static_cast<std::size_t>(y * image->width + x)]) : CLR_INVALID;
   }
   // The uppermost visible top-level window (hidden pop-ups such as a combo box's list don't count).
   static HWND TopWindow() {

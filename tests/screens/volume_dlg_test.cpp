@@ -36,15 +36,6 @@ class VolumeDlgTest : public screens_test::PageTest {
   std::size_t m_seen = Store().SoundLog().size();
 };
 
-TEST_F(VolumeDlgTest, OpensWithItsControlsInPlace) {
-  CVolumeDlg page;
-  RunDialog(page, {[] {
-              ExpectSliderLayout(IDC_VOLUME_TITLE, IDC_VOLUME_LEFT, kSlider, IDC_VOLUME_RIGHT, u"Volume",
-                                 IDB_VOLUME_BACKGROUND, {IDC_VOLUME_HIDDEN_CAPTION, IDC_VOLUME_HIDDEN_LOUD});
-              Key(VK_ESCAPE);
-            }});
-}
-
 // One input (arrow button or key), then a way out. A step stores its word and clicks, also at the
 // ends; OK stores nothing of its own; every other way stores the opening word, odd ones too.
 TEST_F(VolumeDlgTest, StepsStoreAndClickAndEveryWayButOkStoresTheOpeningWord) {

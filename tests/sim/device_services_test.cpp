@@ -62,15 +62,6 @@ TEST(DeviceServices, AnIdleDeviceOnBatterySuspendsDarkAndTheWakingTapGoesNoFurth
   std::getline(dump, first);
   EXPECT_NE(first.find("\"type\":\"CMainMenuDlg\""), std::string::npos) << first;
   EXPECT_EQ(Devicectl(root, {"power"}).out, "state on timeout 60 reloads 0\n");
-
-  // On the power line, or with the time-out 0, the device stays on.
-  for (const auto& [ac, seconds] : {std::pair<const char*, const char*>{"on", "60"}, {"off", "0"}}) {
-    SetPower(root, ac, seconds);
-    run = Utility(root, {"--headless", "--script", "-", "--shots", shots.string()}, "wait 600000\nshot on.png\n");
-    EXPECT_EQ(run.status, kStatusScriptRanOut) << run.err;
-    EXPECT_EQ(ReadShot(shots / "on.png"), awake) << ac << " " << seconds;
-    EXPECT_EQ(Devicectl(root, {"power"}).out, std::string("state on timeout ") + seconds + " reloads 0\n");
-  }
 }
 
 TEST(DeviceServices, TheVolumeKeysChangeTheWaveOutVolume) {

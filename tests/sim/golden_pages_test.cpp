@@ -26,6 +26,13 @@ TEST(GoldenPages, EveryReviewedImageMatchesItsShot) {
       {"pages.script", {}, {}},
       {"german.script", {{"init"}, {"reg", "set", "HKLM\\nls", "DefaultLCID", "dword:1031"}}, {}},
       {"sel_timezone.script", {}, {"-SelTimezone"}},
+      {"sel_lang.script", {}, {"-SelLang"}},
+      {"power_charging.script", {{"init"}, {"battery", "--flag", "8", "--percent", "50"}}, {}},
+      {"power_battery.script", {{"init"}, {"battery", "--ac", "off", "--percent", "60"}}, {}},
+      {"power_no_battery.script", {{"init"}, {"battery", "--flag", "128", "--percent", "0"}}, {}},
+      {"low_power_msg.script", {}, {"-LowPowerMsg"}},
+      {"no_data_msg.script", {}, {"-NoDataMsg"}},
+      {"switch_failed.script", {{"init"}, {"installer", "--behaviour", "signal-only"}}, {}},
   };
   testing_support::ScratchRoot shotsRoot;
   const auto shots = shotsRoot.Path() / "shots";

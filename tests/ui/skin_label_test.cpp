@@ -49,19 +49,6 @@ class SkinLabelTest : public gwes_test::ControlTest {
   std::unique_ptr<CSkinLabel> label;
 };
 
-TEST_F(SkinLabelTest, TextFloatsOnTheSkinTakenFromTheLabelsScreenPositionOrTheBackgroundPartItsScreenSets) {
-  CSkinLabel& title = Bind(u"Backlight", {85, 15, 320, 55});
-  title.SetHeight(22);
-  Drain();
-  EXPECT_EQ(InkOver(IDB_MENU_BACKGROUND, {250, 15, 320, 55}, {250, 15}), 0) << "the parent paints blue there";
-  EXPECT_GT(InkOver(IDB_MENU_BACKGROUND, {85, 15, 250, 55}, {85, 15}), 100);
-  EXPECT_EQ(ScreenColour(84, 15), kBackground);
-
-  Bind(u"", {30, 100, 220, 150}).SetBackgroundPart(IDB_MESSAGE_PANEL, {80, 15});
-  Drain();
-  EXPECT_EQ(InkOver(IDB_MESSAGE_PANEL, {30, 100, 220, 150}, {80, 15}), 0);
-}
-
 TEST_F(SkinLabelTest, HeightWeightColourAndTextChangesRepaintWithoutLeavingOldGlyphs) {
   const RECT place{20, 100, 300, 160};
   CSkinLabel& caption = Bind(u"Time zone", place);

@@ -7,7 +7,6 @@
 
 using gwes_test::Date;
 using gwes_test::DateText;
-using gwes_test::ScreenColour;
 using gwes_test::TimeText;
 using Events = std::vector<std::string>;
 
@@ -72,16 +71,6 @@ class DateTimePickerTest : public gwes_test::CommonControlTest {
     Events events;
     for (const char* time : times) events.push_back(std::string("DTN_DATETIMECHANGE(1004) ") + time);
     return events;
-  }
-  // The left and right ends of the highlighted field on the screen; {-1, -1} when none is.
-  static std::pair<int, int> Highlight() {
-    int left = -1, right = -1;
-    for (int x = 150; x < 230; ++x)
-      if (ScreenColour(x, 157) == GetSysColor(COLOR_HIGHLIGHT)) {
-        if (left < 0) left = x;
-        right = x;
-      }
-    return {left, right};
   }
 
   HWND picker = nullptr;
@@ -173,22 +162,6 @@ TEST_F(DateTimePickerTest, TheUpDownChildStepsTheSelectedField) {
   Release(rect.left + 5, rect.bottom - 3);
   gwes::AdvanceTime(1000);
   EXPECT_EQ(Drain(), Events{});
-}
-
-TEST_F(DateTimePickerTest, TheSelectedFieldIsHighlightedOnlyWhileFocused) {
-  Drain();
-  EXPECT_EQ(Highlight(), (std::pair<int, int>{-1, -1}));
-  Focus();
-  auto hours = Highlight();
-  ASSERT_GE(hours.first, 150);
-  Key(VK_RIGHT);
-  Drain();
-  auto minutes = Highlight();
-  EXPECT_GT(minutes.first, hours.second);
-  EXPECT_LT(minutes.second, 230 - gwes::kPickerUpDownWidth);
-  SetFocus(parent);
-  Drain();
-  EXPECT_EQ(Highlight(), (std::pair<int, int>{-1, -1}));
 }
 
 }  // namespace

@@ -179,19 +179,11 @@ TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
   EXPECT_EQ(GetDlgItemTextW(dialog, 1058, text, 16), 5u);
   EXPECT_EQ(std::u16string(text), u"title");
 
-  // The first tab stop is offered and focused once the dialog shows; Left and Right walk the seven
-  // buttons in template order, wrapping before the title's group.
+  // The first tab stop is offered and focused once the dialog shows (the walk along the buttons is
+  // the main menu's test and golden images).
   EXPECT_NE(std::find(g_events.begin(), g_events.end(), "dlg:WM_INITDIALOG:1040"), g_events.end());
   ShowWindow(dialog, SW_SHOW);
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 1040));
-  std::vector<int> visited;
-  for (int i = 0; i < 7; ++i) {
-    Press(dialog, VK_RIGHT);
-    visited.push_back(GetDlgCtrlID(GetFocus()));
-  }
-  EXPECT_EQ(visited, (std::vector<int>{1063, 1042, 1041, 1043, 1064, 1044, 1040}));
-  Press(dialog, VK_LEFT);
-  EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1044);
   DestroyWindow(dialog);
 
   SetLastError(0);

@@ -4,7 +4,6 @@
 
 using gwes_test::Date;
 using gwes_test::DateText;
-using gwes_test::ScreenColour;
 using Events = std::vector<std::string>;
 
 namespace {
@@ -145,21 +144,6 @@ TEST_F(MonthCalendarTest, TodayLinkPicksTodayAndNoneLinkSendsSelectNone) {
   TapAt(Find(calendar, MCHT_NONELINK));
   EXPECT_EQ(Drain(), (Events{"MCN_SELECTNONE(1032)"}));
   EXPECT_EQ(DateText(Selection(calendar)), "2026-03-01");
-}
-
-TEST_F(MonthCalendarTest, DrawsTheTitleTheSelectedDayAndTodaysMark) {
-  HWND calendar = Calendar();
-  Select(calendar, Date(2026, 3, 20));
-  Drain();
-  const COLORREF title = GetSysColor(COLOR_ACTIVECAPTION);
-  EXPECT_EQ(ScreenColour(50 + MinimumRect(calendar).right / 2, 2), title);
-  POINT selected = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 20));
-  EXPECT_EQ(ScreenColour(selected.x + 1, selected.y + 1), title);
-  POINT today = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 1));
-  EXPECT_EQ(ScreenColour(today.x, today.y), RGB(255, 0, 0));
-  EXPECT_EQ(ScreenColour(today.x + 1, today.y + 1), GetSysColor(COLOR_WINDOW));
-  POINT other = Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 21));
-  EXPECT_EQ(ScreenColour(other.x, other.y), GetSysColor(COLOR_WINDOW));
 }
 
 }  // namespace
