@@ -114,7 +114,21 @@ HDC GetDC(HWND hwnd) {
   POINT origin{0, 0};
   std::vector<RECT> visible{RECT{0, 0, gwes::kScreenWidth, gwes::kScreenHeight}};
   if (hwnd && !WindowTarget(hwnd, &origin, &visible)) return nullptr;
-  return gwes::CreateSurfaceDC(gwes::Screen(), origin, std::move(visible));
+  HDC dc = gwes::CreateSurfaceDC(gwes::Screen(), origin, std::move(visible));
+  if (dc && hwnd) {
+    // Drawing holds the framebuffer's lock, and the window system's lock is taken the other way
+    // round, so the visible part is only looked up when that lock is free at once; a drawing that
+    // meets windows being changed is left out (the next one draws).
+    gwes::LookupDC(dc)->FollowWindow([hwnd](std::vector<RECT>* clip) {
+      std::unique_lock guard(WindowLock(), std::try_to_lock);
+      if (!guard.owns_lock()) return false;
+      Window* window = Find(hwnd);
+      if (!window) return false;
+      *clip = VisibleRegionLocked(*window);
+      return true;
+    });
+  }
+  return dc;
 }
 
 int ReleaseDC(HWND, HDC dc) {

@@ -53,12 +53,13 @@ std::u16string TextOf(const PickerState& state) {
   return text;
 }
 
-// The text area: inside the one-pixel frame and left of the up-down child.
+// The text area: inside the one-pixel frame and left of the up-down child, which lies inside the
+// frame too.
 RECT TextArea(HWND hwnd, const PickerState& state) {
   RECT rect;
   GetClientRect(hwnd, &rect);
   InflateRect(&rect, -1, -1);
-  if (state.upDown) rect.right = std::max(rect.left, rect.right + 1 - kPickerUpDownWidth);
+  if (state.upDown) rect.right = std::max(rect.left, rect.right - kPickerUpDownWidth);
   return rect;
 }
 
@@ -249,8 +250,9 @@ LRESULT OnFocus(HWND hwnd, PickerState& state, bool focused) {
 
 LRESULT OnCreate(HWND hwnd, PickerState& state, const CREATESTRUCTW* create) {
   if (!(StyleOf(hwnd) & DTS_UPDOWN)) return 0;
+  // Inside the frame, as the frame is drawn round the whole client area.
   state.upDown = CreateWindowExW(0, kUpDownClassName, nullptr, WS_CHILD | WS_VISIBLE,
-                                 create->cx - kPickerUpDownWidth, 0, kPickerUpDownWidth, create->cy, hwnd,
+                                 create->cx - 1 - kPickerUpDownWidth, 1, kPickerUpDownWidth, create->cy - 2, hwnd,
                                  reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kPickerUpDownId)), nullptr, nullptr);
   // A range around zero, so that the up arrow always steps by +1.
   if (state.upDown) SendMessageW(state.upDown, UDM_SETRANGE32, static_cast<WPARAM>(UD_MINVAL), UD_MAXVAL);
@@ -260,7 +262,7 @@ LRESULT OnCreate(HWND hwnd, PickerState& state, const CREATESTRUCTW* create) {
 LRESULT OnSize(HWND hwnd, PickerState& state, int width, int height) {
   HWND upDown = state.upDown;
   if (upDown && IsWindow(upDown))
-    SetWindowPos(upDown, nullptr, width - kPickerUpDownWidth, 0, kPickerUpDownWidth, height,
+    SetWindowPos(upDown, nullptr, width - 1 - kPickerUpDownWidth, 1, kPickerUpDownWidth, std::max(0, height - 2),
                  SWP_NOZORDER | SWP_NOACTIVATE);
   Invalidate(hwnd);
   return 0;

@@ -126,6 +126,17 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> target, POINT origin, std::vector<R
   return reinterpret_cast<HDC>(InsertGdiObject(std::move(dc)));
 }
 
+bool DeviceContext::CurrentClip(std::vector<RECT>* clip) const {
+  if (!m_clipSource) {
+    *clip = m_clip;
+    return true;
+  }
+  std::vector<RECT> visible;
+  if (!m_clipSource(&visible) || !m_surface) return false;
+  *clip = DisjointClip(visible, *m_surface);
+  return true;
+}
+
 SurfaceLock::SurfaceLock(Surface& first, Surface* second) {
   if (second && second != &first) {
     std::lock(first.lock, second->lock);

@@ -3,6 +3,7 @@
 // selected bitmap, font, brush and pen, and the text colour, background colour and background mode.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -62,6 +63,15 @@ class DeviceContext : public GdiObject {
   POINT Origin() const { return m_origin; }
   const std::vector<RECT>& Clip() const { return m_clip; }
 
+  // A window's context follows the windows above it: what of the window shows is looked up again
+  // at each drawing, so a window put above it after it was made (a message over an animation that
+  // another thread draws) is never drawn over. The source gives the window's visible part in
+  // surface coordinates, or false when it cannot say now (nothing is drawn then).
+  using ClipSource = std::function<bool(std::vector<RECT>* clip)>;
+  void FollowWindow(ClipSource source) { m_clipSource = std::move(source); }
+  // The clip to draw with now, inside the surface and disjoint; false when nothing may be drawn.
+  bool CurrentClip(std::vector<RECT>* clip) const;
+
   const FontObject& Font() const { return *m_font; }
   const BrushObject& Brush() const { return *m_brush; }
 
@@ -81,6 +91,7 @@ class DeviceContext : public GdiObject {
   std::shared_ptr<Surface> m_surface;
   POINT m_origin;
   std::vector<RECT> m_clip;
+  ClipSource m_clipSource;
   Slot m_bitmapSlot, m_fontSlot, m_brushSlot, m_penSlot;
   const FontObject* m_font = nullptr;
   const BrushObject* m_brush = nullptr;
@@ -105,7 +116,9 @@ void ForEachVisiblePiece(const DeviceContext& dc, const RECT& rect, Draw draw) {
   const POINT origin = dc.Origin();
   const RECT onSurface{rect.left + origin.x, rect.top + origin.y, rect.right + origin.x, rect.bottom + origin.y};
   if (RectEmpty(onSurface)) return;
-  for (const RECT& clip : dc.Clip()) {
+  std::vector<RECT> current;
+  if (!dc.CurrentClip(&current)) return;
+  for (const RECT& clip : current) {
     const RECT piece = Intersection(onSurface, clip);
     if (!RectEmpty(piece)) draw(piece);
   }

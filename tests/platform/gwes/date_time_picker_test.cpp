@@ -144,7 +144,7 @@ TEST_F(DateTimePickerTest, TheUpDownChildStepsTheSelectedField) {
   ASSERT_NE(spin, nullptr);
   RECT rect;
   GetWindowRect(spin, &rect);
-  const RECT expected{230 - gwes::kPickerUpDownWidth, 146, 230, 168};  // the right end, full height
+  const RECT expected{229 - gwes::kPickerUpDownWidth, 147, 229, 167};  // the right end, inside the frame
   EXPECT_TRUE(EqualRect(&rect, &expected));
   Drain();
 

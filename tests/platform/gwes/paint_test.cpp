@@ -135,15 +135,19 @@ TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
   EXPECT_EQ(ScreenAt(9, 9), RGB(0, 0, 0));
   EXPECT_EQ(ScreenAt(12, 5), RGB(255, 0, 0));
 
-  // A second thread draws through GetDC, clipped to what of the window shows.
+  // A second thread draws through GetDC, clipped to what of the window shows now: also a window
+  // shown above it after the context was made stays whole.
+  HDC dc = GetDC(top);
+  PaintWith(MakeWindow("over", WS_POPUP | WS_VISIBLE, nullptr, {90, 90, 110, 110}), RGB(0, 255, 255));
+  Pump();
   std::thread worker([&] {
-    HDC dc = GetDC(top);
     RECT all{0, 0, 320, 240};
     FillRect(dc, &all, static_cast<HBRUSH>(GetSysColorBrush(COLOR_WINDOW)));
     ReleaseDC(top, dc);
   });
   worker.join();
-  EXPECT_EQ(ScreenAt(100, 100), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(ScreenAt(120, 120), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(ScreenAt(100, 100), RGB(0, 255, 255));
   EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
 
   // What no window covers any more shows the black desktop.
