@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_device.h"
+#include "bench/run_page.h"
 #include "platform/gwes/controls/controls.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/input.h"
@@ -24,26 +25,9 @@ struct PageDevice : bench::CScratchDevice {
   }
 };
 
-// Runs the page; `atFirstFrame` gets it once it is idle with everything painted, and the page is
-// then left with Escape.
-template <typename AtFirstFrame>
-void RunDateTimePage(AtFirstFrame atFirstFrame) {
-  bool done = false;
-  gwes::SetIdleHook([&] {
-    if (done) return;
-    done = true;
-    atFirstFrame(GetForegroundWindow());
-    gwes::PostKey(VK_ESCAPE, true);
-    gwes::PostKey(VK_ESCAPE, false);
-  });
-  CDateTimeDlg page;
-  page.DoModal();
-  gwes::SetIdleHook(nullptr);
-}
-
 // The counter "frames" counts the drawing per tick.
 void MeasureTicks(benchmark::State& state, DWORD advanceMs) {
-  RunDateTimePage([&](HWND page) {
+  bench::RunPage<CDateTimeDlg>([&](HWND page) {
     HWND picker = GetDlgItem(page, IDC_CLOCK_TIME);
     std::uint64_t before = gwes::ScreenDirtyCount();
     for (auto _ : state) {

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_device.h"
+#include "bench/run_page.h"
 #include "platform/gwes/controls/controls.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/input.h"
@@ -31,32 +32,15 @@ struct PageDevice : bench::CScratchDevice {
   }
 };
 
-// Runs the power page; `atFirstFrame` gets the page once it is idle with everything painted, and
-// the page is then left with Escape.
-template <typename AtFirstFrame>
-void RunPowerPage(AtFirstFrame atFirstFrame) {
-  bool done = false;
-  gwes::SetIdleHook([&] {
-    if (done) return;
-    done = true;
-    atFirstFrame(GetForegroundWindow());
-    gwes::PostKey(VK_ESCAPE, true);
-    gwes::PostKey(VK_ESCAPE, false);
-  });
-  CPowerDlg page;
-  page.DoModal();
-  gwes::SetIdleHook(nullptr);
-}
-
 void BM_PowerPageToFirstFrame(benchmark::State& state) {
   PageDevice device(AC_LINE_OFFLINE, BATTERY_FLAG_HIGH, 85);
-  for (auto _ : state) RunPowerPage([](HWND) {});
+  for (auto _ : state) bench::RunPage<CPowerDlg>([](HWND) {});
 }
 BENCHMARK(BM_PowerPageToFirstFrame)->Unit(benchmark::kMicrosecond);
 
 // One refresh timer message; the counter "frames" counts the drawing it caused per refresh.
 void MeasureRefresh(benchmark::State& state) {
-  RunPowerPage([&](HWND page) {
+  bench::RunPage<CPowerDlg>([&](HWND page) {
     SendMessageW(page, WM_TIMER, CPowerDlg::kRefreshTimer, 0);  // the first refresh after opening
     std::uint64_t before = gwes::ScreenDirtyCount();
     for (auto _ : state) SendMessageW(page, WM_TIMER, CPowerDlg::kRefreshTimer, 0);
