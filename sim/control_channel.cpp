@@ -102,6 +102,12 @@ void ControlChannel::Listen() {
         kernel::SendControlReply(fd, false, error);
         continue;
       }
+      // The framebuffer can be copied from any thread: this one answers without the program.
+      if (request->verb == ControlVerb::ShotNow) {
+        std::string png = Screenshot();
+        kernel::SendControlReply(fd, !png.empty(), png.empty() ? "cannot encode the screen" : png);
+        continue;
+      }
       {
         std::lock_guard guard(m_lock);
         m_waiting.push_back({fd, *request});
@@ -125,7 +131,8 @@ bool ControlChannel::ServeWaiting() {
     Answer answer{waiting.fd, true, {}};
     switch (waiting.request.verb) {
       case ControlVerb::Info: answer.payload = Info(m_mode); break;
-      case ControlVerb::Shot: answer.payload = Screenshot(); break;
+      case ControlVerb::Shot:
+      case ControlVerb::ShotNow: answer.payload = Screenshot(); break;
       case ControlVerb::Dump: answer.payload = DumpWindows(); break;
       case ControlVerb::Input: posted = PostScriptInput(waiting.request.input); break;
     }

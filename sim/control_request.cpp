@@ -7,7 +7,8 @@ namespace sim {
 std::optional<ControlRequest> ParseControlRequest(std::string_view line, std::string* error) {
   error->clear();
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  for (auto [word, verb] : {std::pair{"info", ControlVerb::Info}, {"shot", ControlVerb::Shot}, {"dump", ControlVerb::Dump}}) {
+  for (auto [word, verb] : {std::pair{"info", ControlVerb::Info}, {"shot", ControlVerb::Shot}, {"shot-now", ControlVerb::ShotNow},
+                              {"dump", ControlVerb::Dump}}) {
     if (line == word) return ControlRequest{verb, {}};
   }
   if (line.find('#') != std::string_view::npos || line.find('\0') != std::string_view::npos) {

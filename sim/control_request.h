@@ -1,6 +1,9 @@
 // The requests devicectl sends a running utility over its control socket, one line each:
 //   info                       the process id, the front end and the title of the screen in front
-//   shot                       the screen as a PNG
+//   shot                       the screen as a PNG, once the program is idle
+//   shot-now                   the screen as a PNG at once, also while the program is busy (a
+//                              thread of the program may be drawing: an animation during a long
+//                              operation)
 //   dump                       the windows as the script's dump writes them
 //   tap|dbltap|down|move|up X Y, key|keydown|keyup|char K, wait MS   input, as in a script
 // The answer carries the bytes; the program never writes a file for a request.
@@ -14,7 +17,7 @@
 
 namespace sim {
 
-enum class ControlVerb { Info, Shot, Dump, Input };
+enum class ControlVerb { Info, Shot, ShotNow, Dump, Input };
 
 struct ControlRequest {
   ControlVerb verb = ControlVerb::Info;

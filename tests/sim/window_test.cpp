@@ -1,13 +1,17 @@
 // The window as a person meets it: on a real X display (Xvfb) a click on a frame key, sent by
 // xdotool as a person's mouse would, reaches the device (skipped where Xvfb or xdotool is missing);
-// on SDL's dummy display a script drives the window at real speed.
+// on SDL's dummy display a script drives the window at real speed, and a screenshot taken at once
+// during a language switch shows the wait cursor.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
 #include <sstream>
 
+#include "platform/kernel/control_socket.h"
+#include "tests/sim/shot_reader.h"
 #include "tests/support/programs.h"
+#include "tests/support/running_utility.h"
 
 namespace {
 
@@ -66,6 +70,45 @@ TEST(Window, AScriptDrivesTheWindowAtRealSpeed) {
   EXPECT_GE(elapsed, std::chrono::milliseconds(400));
   EXPECT_TRUE(std::filesystem::exists(folder + "/up.png"));
   EXPECT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0xCCCCCCCC\n");
+}
+
+// In a window the installation takes real time; a screenshot taken at once meanwhile shows the
+// wait cursor over the page (at (100, 100), 120 x 41), drawn by its own thread while the program's
+// thread waits for the installer.
+TEST(Window, TheWaitCursorShowsWhileTheLanguageSwitchInstalls) {
+  testing_support::ScratchRoot root;
+  ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
+  ASSERT_EQ(testing_support::Devicectl(root, {"installer", "--seconds", "3"}).status, 0);
+  testing_support::FolderWatch watchRun(kernel::RunFolder(root.Path()));
+  testing_support::RunningUtility utility(root, {"--no-frame"}, true);
+  watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
+  for (const char* key : {"RIGHT", "DOWN", "ENTER", "UP", "UP"}) ASSERT_EQ(testing_support::Devicectl(root, {"input", "key", key}).status, 0);
+  const auto shot = root.Path().parent_path() / "now.png";
+  ASSERT_EQ(testing_support::Devicectl(root, {"screenshot", shot.string()}).status, 0);
+  const auto page = testing_support::ReadShot(shot);
+  // Still the language page (its title as before), with the cursor's place changed.
+  auto cursorShown = [&] {
+    auto now = testing_support::ReadShot(shot);
+    if (now.size() != page.size()) return false;
+    auto differs = [&](int left, int top, int right, int bottom) {
+      for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+          if (now[y * 320 + x] != page[y * 320 + x]) return true;
+      return false;
+    };
+    return !differs(85, 15, 320, 55) && differs(100, 100, 220, 141);
+  };
+  ASSERT_EQ(testing_support::Devicectl(root, {"input", "key", "ENTER"}).status, 0);
+  bool seen = false;
+  // The installer works for 3 s; each look takes a few milliseconds.
+  for (int look = 0; look < 1000 && !seen; ++look) {
+    ASSERT_EQ(testing_support::Devicectl(root, {"screenshot", "--now", shot.string()}).status, 0);
+    seen = cursorShown();
+  }
+  EXPECT_TRUE(seen);
+  ASSERT_EQ(testing_support::Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);  // on the menu, once the switch is over
+  EXPECT_EQ(utility.Wait(), 0);
+  EXPECT_EQ(testing_support::Devicectl(root, {"reg", "get", "HKLM\\SOFTWARE\\Apps\\Tavix Pelora", "Language"}).out, "german\n");
 }
 
 }  // namespace

@@ -77,8 +77,10 @@ void InputCommand(const Args& words, std::ostream&) {
 void ScreenshotCommand(const Args& words, std::ostream&) {
   Args args = words;
   auto pid = TakePid(&args);
-  if (args.size() != 1) throw UsageError("usage: screenshot [--pid N] FILE.png");
-  WriteFile(args[0], Ask(ChooseInstance(pid), "shot"));
+  // --now: the screen as it is, without waiting for the program to be idle.
+  bool now = std::erase(args, std::string("--now")) > 0;
+  if (args.size() != 1) throw UsageError("usage: screenshot [--pid N] [--now] FILE.png");
+  WriteFile(args[0], Ask(ChooseInstance(pid), now ? "shot-now" : "shot"));
 }
 
 void DumpCommand(const Args& words, std::ostream& out) {

@@ -44,7 +44,7 @@ constexpr const char* kUsage =
     "  input [--pid N] tap|down|move|up X Y   stylus at screen pixel X Y (also dbltap)\n"
     "  input [--pid N] key K                  a key, as the script names it (also keydown, keyup, char)\n"
     "  input [--pid N] wait MS                advance a headless run's virtual time\n"
-    "  screenshot [--pid N] FILE.png          the screen, once the program is idle\n"
+    "  screenshot [--pid N] [--now] FILE.png  the screen, once the program is idle (--now: at once)\n"
     "  dump [--pid N] [FILE]                  the windows as JSON Lines\n"
     "Bundles (tar: registry.reg, state.json, logs.json, files/):\n"
     "  save FILE.tar                          the whole device\n"
