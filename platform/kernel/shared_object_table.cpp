@@ -412,19 +412,24 @@ std::shared_ptr<SharedObjectTable> SharedObjectTable::ForRoot(const std::filesys
   return table;
 }
 
+template <typename Use>
+auto SharedObjectTable::WithUsableTable(const std::filesystem::path& root, bool create, Use&& use) {
+  using Result = decltype(use(std::declval<std::shared_ptr<SharedObjectTable>&>(), std::declval<Lock&>()));
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    auto table = ForRoot(root, create);
+    if (!table) return Result{};
+    Lock lock(*table);
+    if (lock.Usable()) return use(table, lock);
+    if (!lock.Retired()) break;
+  }
+  SetLastError(ERROR_GEN_FAILURE);
+  return Result{};
+}
+
 std::optional<SharedObjectTable::Opened> SharedObjectTable::OpenNamed(const std::filesystem::path& root,
                                                                       std::u16string_view name,
                                                                       const SyncState& initial) {
-  // A table found retired was unlinked by its last user a moment ago; open the new one.
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    auto table = ForRoot(root, true);
-    if (!table) return std::nullopt;
-    Lock lock(*table);
-    if (!lock.Usable()) {
-      if (lock.Retired()) continue;
-      SetLastError(ERROR_GEN_FAILURE);
-      return std::nullopt;
-    }
+  auto open = [&](std::shared_ptr<SharedObjectTable>& table, Lock& lock) -> std::optional<Opened> {
     TableHeader& header = lock.Header();
     ProcessIdentity self = SelfIdentity();
     Slot* found = nullptr;
@@ -476,27 +481,18 @@ std::optional<SharedObjectTable::Opened> SharedObjectTable::OpenNamed(const std:
     freeSlot->state = initial;
     lock.Changed();
     return Opened{table, {index, freeSlot->serial}, true};
-  }
-  SetLastError(ERROR_GEN_FAILURE);
-  return std::nullopt;
+  };
+  return WithUsableTable(root, true, open);
 }
 
 std::optional<SyncState> SharedObjectTable::Inspect(const std::filesystem::path& root, SyncKind kind,
                                                     std::u16string_view name) {
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    auto table = ForRoot(root, false);
-    if (!table) return std::nullopt;
-    Lock lock(*table);
-    if (!lock.Usable()) {
-      if (lock.Retired()) continue;
-      return std::nullopt;
-    }
+  return WithUsableTable(root, false, [&](std::shared_ptr<SharedObjectTable>&, Lock& lock) -> std::optional<SyncState> {
     for (const Slot& slot : lock.Header().slots) {
       if (slot.state.kind == kind && NameMatches(slot, name)) return slot.state;
     }
     return std::nullopt;
-  }
-  return std::nullopt;
+  });
 }
 
 void SharedObjectTable::Close(SlotRef ref) {
@@ -539,14 +535,8 @@ bool SharedObjectTable::Update(SlotRef ref, const std::function<bool(SyncState&)
 
 std::optional<std::pair<std::shared_ptr<SharedObjectTable>, SlotRef>> SharedObjectTable::AddProgram(
     const std::filesystem::path& root, const DeviceProgramState& state) {
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    auto table = ForRoot(root, true);
-    if (!table) return std::nullopt;
-    Lock lock(*table);
-    if (!lock.Usable()) {
-      if (lock.Retired()) continue;
-      return std::nullopt;
-    }
+  using Added = std::optional<std::pair<std::shared_ptr<SharedObjectTable>, SlotRef>>;
+  return WithUsableTable(root, true, [&](std::shared_ptr<SharedObjectTable>& table, Lock& lock) -> Added {
     TableHeader& header = lock.Header();
     for (std::uint32_t i = 0; i < kProgramCount; ++i) {
       ProgramSlot& slot = header.programs[i];
@@ -558,8 +548,7 @@ std::optional<std::pair<std::shared_ptr<SharedObjectTable>, SlotRef>> SharedObje
       return std::make_pair(table, SlotRef{i, slot.serial});
     }
     return std::nullopt;
-  }
-  return std::nullopt;
+  });
 }
 
 bool SharedObjectTable::UpdateProgram(SlotRef ref, const std::function<bool(DeviceProgramState&, std::uint32_t)>& fn,

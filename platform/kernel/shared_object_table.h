@@ -162,6 +162,11 @@ class SharedObjectTable {
  private:
   class Lock;
   SharedObjectTable(std::string name, TableHeader* header);
+  // Runs use(table, lock) on the device's table under its lock. A table found retired was
+  // unlinked by its last user a moment ago, so the new one is opened instead; a result of no
+  // value (with ERROR_GEN_FAILURE when the table stays unusable) otherwise.
+  template <typename Use>
+  static auto WithUsableTable(const std::filesystem::path& root, bool create, Use&& use);
   static std::shared_ptr<SharedObjectTable> MapTable(const std::string& name, bool create);
 
   std::string m_name;
