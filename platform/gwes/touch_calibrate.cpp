@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "platform/gwes/dialog/dialog.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/gdi.h"
 #include "platform/gwes/input.h"
@@ -202,16 +203,7 @@ BOOL TouchCalibrate() {
   SetFocus(window);
   SetTimer(window, kTimeoutTimer, kAlignmentTimeoutMs, nullptr);
 
-  while (!state.done && IsWindow(window)) {
-    MSG msg;
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // the enclosing loop ends too
-      break;
-    }
-    if (got < 0) break;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+  while (!state.done && IsWindow(window) && PumpModalMessage()) {
   }
 
   if (IsWindow(window)) {

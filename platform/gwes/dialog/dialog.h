@@ -115,4 +115,9 @@ namespace gwes {
 // window); null when the application has none.
 void SetModalOwnerFallback(std::function<HWND()> fallback);
 
+// One turn of a modal loop: waits for a message and dispatches it, through IsDialogMessageW of
+// `dialog` first when one is given. False when the loop must end: on a quit message, which is
+// posted again so that the enclosing loop ends too, or when no message can be retrieved.
+bool PumpModalMessage(HWND dialog = nullptr);
+
 }  // namespace gwes

@@ -61,17 +61,7 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
   while (IsWindow(dialog)) {
     dialog::WithInfo(dialog, [&](dialog::DialogInfo& info) { ended = info.ended; });
     if (ended) break;
-    MSG msg;
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // the enclosing loop ends too
-      break;
-    }
-    if (got < 0) break;
-    if (!IsDialogMessageW(dialog, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    if (!PumpModalMessage(dialog)) break;
   }
 
   INT_PTR result = -1;
@@ -92,6 +82,21 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
 }
 
 }  // namespace
+
+bool PumpModalMessage(HWND dialog) {
+  MSG msg;
+  BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+  if (got == 0) {
+    PostQuitMessage(static_cast<int>(msg.wParam));  // the enclosing loop ends too
+    return false;
+  }
+  if (got < 0) return false;
+  if (dialog == nullptr || !IsDialogMessageW(dialog, &msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
 
 void SetModalOwnerFallback(std::function<HWND()> fallback) {
   std::lock_guard guard(g_fallbackLock);
