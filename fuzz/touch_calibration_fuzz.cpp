@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!fit) return 0;
   for (kernel::TouchPoint corner : {kernel::TouchPoint{0, 0}, {kernel::kTouchRawMax, kernel::kTouchRawMax}, (*raw)[0]}) {
     kernel::TouchPoint screen = kernel::TouchScreenPoint(*fit, corner);
-    if (screen.x < 0 || screen.x >= kernel::kTouchScreenWidth || screen.y < 0 || screen.y >= kernel::kTouchScreenHeight)
+    if (screen.x < 0 || screen.x >= kDeviceScreenWidth || screen.y < 0 || screen.y >= kDeviceScreenHeight)
       std::abort();
   }
   return 0;

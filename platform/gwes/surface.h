@@ -13,6 +13,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/kernel/hardware.h"
+
 namespace gwes {
 
 // Pixel values compare by their colour bits only: the top byte is never meaningful.
@@ -56,8 +58,8 @@ struct Surface {
   const std::uint32_t* m_read;
 };
 
-// The device screen: 320 x 240.
-constexpr int kScreenWidth = 320;
-constexpr int kScreenHeight = 240;
+// The device screen.
+constexpr int kScreenWidth = kDeviceScreenWidth;
+constexpr int kScreenHeight = kDeviceScreenHeight;
 
 }  // namespace gwes

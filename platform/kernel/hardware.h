@@ -14,6 +14,10 @@ constexpr DWORD IOCTL_HAL_GET_PLATFORM_TYPE = 0x01012020;
 constexpr DWORD IOCTL_HAL_RESET_DEVICE = 0x0101203C;
 
 constexpr DWORD kStoreBlockSize = 0x40000;
+
+// The device's screen, in pixels.
+constexpr int kDeviceScreenWidth = 320;
+constexpr int kDeviceScreenHeight = 240;
 constexpr DWORD kBacklightQuery = 9;
 
 // Backlight: input size 1 to 8 sets that level; input size 9 queries it into *bytesReturned.

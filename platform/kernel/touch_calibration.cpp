@@ -94,10 +94,10 @@ std::optional<TouchTransform> FitTouchTransform(const TouchSamples& raw) {
 TouchTransform IdealTouchTransform() {
   constexpr double kSteps = kTouchRawMax + 1;
   TouchTransform t;
-  t.xx = -kTouchScreenWidth / kSteps;
-  t.x0 = kTouchRawMax * kTouchScreenWidth / kSteps;
-  t.yy = -kTouchScreenHeight / kSteps;
-  t.y0 = kTouchRawMax * kTouchScreenHeight / kSteps;
+  t.xx = -kDeviceScreenWidth / kSteps;
+  t.x0 = kTouchRawMax * kDeviceScreenWidth / kSteps;
+  t.yy = -kDeviceScreenHeight / kSteps;
+  t.y0 = kTouchRawMax * kDeviceScreenHeight / kSteps;
   return t;
 }
 
@@ -111,7 +111,7 @@ TouchPoint TouchScreenPoint(const TouchTransform& transform, TouchPoint raw) {
     if (!std::isfinite(value)) return size / 2;
     return static_cast<int>(std::lround(std::clamp(value, 0.0, size - 1.0)));
   };
-  return {held(spot.x, kTouchScreenWidth), held(spot.y, kTouchScreenHeight)};
+  return {held(spot.x, kDeviceScreenWidth), held(spot.y, kDeviceScreenHeight)};
 }
 
 TouchTransform ReadTouchTransform() {

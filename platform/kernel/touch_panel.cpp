@@ -16,8 +16,8 @@ constexpr double kCentreRawX = 2047;
 constexpr double kCentreRawY = 2049;
 constexpr double kRawPerPixelX = 12;
 constexpr double kRawPerPixelY = 16;
-constexpr double kCentreX = kTouchScreenWidth / 2;
-constexpr double kCentreY = kTouchScreenHeight / 2;
+constexpr double kCentreX = kDeviceScreenWidth / 2;
+constexpr double kCentreY = kDeviceScreenHeight / 2;
 
 int Raw(double value) { return static_cast<int>(std::lround(std::clamp(value, 0.0, double{kTouchRawMax}))); }
 

@@ -7,11 +7,11 @@
 // devicectl changes them.
 #pragma once
 
+#include "platform/kernel/hardware.h"
+
 namespace kernel {
 
 constexpr int kTouchRawMax = 4095;
-constexpr int kTouchScreenWidth = 320;
-constexpr int kTouchScreenHeight = 240;
 
 // A point on the screen (pixels) or on the panel (raw units).
 struct TouchPoint {

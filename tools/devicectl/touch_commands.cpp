@@ -82,8 +82,8 @@ void TouchCommand(const Args& args, std::ostream& out) {
       std::size_t comma = whole.find(',');
       std::optional<int> x, y;
       if (comma != std::string_view::npos) {
-        x = WholeNumber(whole.substr(0, comma), 0, kernel::kTouchScreenWidth - 1);
-        y = WholeNumber(whole.substr(comma + 1), 0, kernel::kTouchScreenHeight - 1);
+        x = WholeNumber(whole.substr(0, comma), 0, kDeviceScreenWidth - 1);
+        y = WholeNumber(whole.substr(comma + 1), 0, kDeviceScreenHeight - 1);
       }
       if (!x || !y) throw UsageError("the point must be a screen point X,Y (0-319, 0-239), not '" + Shown(std::string(whole)) + "'");
       at = std::pair{*x, *y};

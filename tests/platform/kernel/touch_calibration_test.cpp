@@ -15,8 +15,8 @@ using kernel::TouchPoint;
 // transform put them.
 int WorstMiss(const kernel::TouchPanel& panel, const kernel::TouchTransform& transform, TouchPoint shift = {}) {
   int worst = 0;
-  for (int x = 0; x < kernel::kTouchScreenWidth; x += 7) {
-    for (int y = 0; y < kernel::kTouchScreenHeight; y += 7) {
+  for (int x = 0; x < kDeviceScreenWidth; x += 7) {
+    for (int y = 0; y < kDeviceScreenHeight; y += 7) {
       TouchPoint seen = kernel::TouchScreenPoint(transform, kernel::TouchPanelRaw(panel, {x, y}));
       TouchPoint aim{std::clamp(x + shift.x, 0, 319), std::clamp(y + shift.y, 0, 239)};
       worst = std::max({worst, std::abs(seen.x - aim.x), std::abs(seen.y - aim.y)});
