@@ -23,10 +23,11 @@ class ProgramResourcesTest : public testing::Test {
   }
 };
 
-// The texts show in the golden images; here the table's ids run 1 to 153 without gaps, and an
-// escaped ampersand reads back single.
+// Most texts show in the golden images or the pages' tests; here the table's ids run 1 to 153
+// without gaps, an escaped ampersand stays as written, and a choice no image shows is exact.
 TEST_F(ProgramResourcesTest, StringTableHoldsIdsOneTo153WithoutGaps) {
   EXPECT_EQ(Load(5), u"Date && Time");
+  EXPECT_EQ(Load(27), u"15Minute");
   for (UINT id = IDS_UTILITY; id <= IDS_SWITCH_FAILED; ++id) EXPECT_FALSE(Load(id).empty()) << id;
   EXPECT_EQ(Load(0), u"");
   EXPECT_EQ(Load(154), u"");
