@@ -53,18 +53,23 @@ TEST_F(SnapshotTest, SaveWritesTheTagThenBacklightThenTimeout) {
   EXPECT_EQ(Bytes(bytes.begin() + 14, bytes.end()), (Bytes{0, 0, 0, 0}));
 }
 
-TEST_F(SnapshotTest, SaveFailsWithoutTouchingAFileItCannotOpen) {
-  WriteHostFile(File(), {1, 2, 3});
+// A read-only file is not saved over; a file open elsewhere is neither saved over nor restored.
+TEST_F(SnapshotTest, AFileItCannotOpenIsLeftAlone) {
+  const Bytes kept = {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 2, 0, 0, 0, 0x58, 0x02, 0, 0};
+  WriteHostFile(File(), kept);
+  SetBacklight(6);
   ASSERT_TRUE(SetFileAttributesW(kSnapshotPath, FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(SaveSnapshot());
-  EXPECT_EQ(ReadHostFile(File()), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ReadHostFile(File()), kept);
 
   ASSERT_TRUE(SetFileAttributesW(kSnapshotPath, FILE_ATTRIBUTE_NORMAL));
   HANDLE open = CreateFileW(kSnapshotPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(open, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SaveSnapshot());
+  EXPECT_TRUE(RestoreSnapshot());
   CloseHandle(open);
-  EXPECT_EQ(ReadHostFile(File()), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ReadHostFile(File()), kept);
+  EXPECT_EQ(Backlight(), 6);
 }
 
 // Both values go back, from the wide tag Save writes and from the narrow ones; the time-out only
@@ -129,17 +134,6 @@ TEST_F(SnapshotTest, DamagedFilesAreDeletedAndNothingIsRestored) {
   EXPECT_TRUE(RestoreSnapshot());
   EXPECT_FALSE(std::filesystem::exists(File()));
   EXPECT_EQ(Backlight(), 6);
-}
-
-TEST_F(SnapshotTest, RestoreLeavesAFileOpenElsewhereAlone) {
-  WriteHostFile(File(), {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 2, 0, 0, 0, 0x58, 0x02, 0, 0});
-  SetBacklight(6);
-  HANDLE open = CreateFileW(kSnapshotPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(open, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(RestoreSnapshot());
-  CloseHandle(open);
-  EXPECT_EQ(Backlight(), 6);
-  EXPECT_TRUE(std::filesystem::exists(File()));
 }
 
 }  // namespace
