@@ -53,21 +53,26 @@ TEST_F(SnapshotTest, SaveWritesTheTagThenBacklightThenTimeout) {
   EXPECT_EQ(Bytes(bytes.begin() + 14, bytes.end()), (Bytes{0, 0, 0, 0}));
 }
 
-TEST_F(SnapshotTest, SaveFailsWithoutTouchingAFileItCannotOpen) {
-  WriteHostFile(File(), {1, 2, 3});
+// A read-only file is not saved over; a file open elsewhere is neither saved over nor restored.
+TEST_F(SnapshotTest, AFileItCannotOpenIsLeftAlone) {
+  const Bytes kept = {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 2, 0, 0, 0, 0x58, 0x02, 0, 0};
+  WriteHostFile(File(), kept);
+  SetBacklight(6);
   ASSERT_TRUE(SetFileAttributesW(kSnapshotPath, FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(SaveSnapshot());
-  EXPECT_EQ(ReadHostFile(File()), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ReadHostFile(File()), kept);
 
   ASSERT_TRUE(SetFileAttributesW(kSnapshotPath, FILE_ATTRIBUTE_NORMAL));
   HANDLE open = CreateFileW(kSnapshotPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(open, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SaveSnapshot());
+  EXPECT_TRUE(RestoreSnapshot());
   CloseHandle(open);
-  EXPECT_EQ(ReadHostFile(File()), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ReadHostFile(File()), kept);
+  EXPECT_EQ(Backlight(), 6);
 }
 
-// Both values go back, from the wide tag Save writes and from the narrow one; the time-out only
+// Both values go back, from the wide tag Save writes and from the narrow ones; the time-out only
 // where its key is; the file stays.
 TEST_F(SnapshotTest, RestorePutsTheValuesBackAndKeepsTheFile) {
   struct Row {
@@ -79,6 +84,10 @@ TEST_F(SnapshotTest, RestorePutsTheValuesBackAndKeepsTheFile) {
       {{0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0xB0, 0x04, 0, 0}, true, 3, 1200},
       {{0x03, 'M', 'S', 'D', 0x02, 0, 0, 0, 0x08, 0x07, 0, 0}, true, 2, 1800},
       {{0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 4, 0, 0, 0, 0x58, 0x02, 0, 0}, false, 4, std::nullopt},
+      // A 16-bit length after 0xFF, narrow and wide, and a 32-bit one after 0xFFFF.
+      {{0xFF, 0x03, 0x00, 'M', 'S', 'D', 1, 0, 0, 0, 2, 0, 0, 0}, true, 1, 2},
+      {{0xFF, 0xFE, 0xFF, 0xFF, 0x03, 0x00, 'M', 0, 'S', 0, 'D', 0, 5, 0, 0, 0, 1, 0, 0, 0}, true, 5, 1},
+      {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 'M', 0, 'S', 0, 'D', 0, 6, 0, 0, 0, 1, 0, 0, 0}, true, 6, 1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
@@ -105,6 +114,8 @@ TEST_F(SnapshotTest, DamagedFilesAreDeletedAndNothingIsRestored) {
       {"tag without values", {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0}},
       {"values cut short", {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 1, 0}},
       {"huge length prefix", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'M', 0, 'S', 0}},
+      {"32-bit length past the end", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x00, 0x00, 0x00, 'M', 0}},
+      {"empty", {}},
   };
   for (const auto& [what, bytes] : kDamaged) {
     SCOPED_TRACE(what);
@@ -123,38 +134,6 @@ TEST_F(SnapshotTest, DamagedFilesAreDeletedAndNothingIsRestored) {
   EXPECT_TRUE(RestoreSnapshot());
   EXPECT_FALSE(std::filesystem::exists(File()));
   EXPECT_EQ(Backlight(), 6);
-}
-
-TEST_F(SnapshotTest, RestoreLeavesAFileOpenElsewhereAlone) {
-  WriteHostFile(File(), {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 2, 0, 0, 0, 0x58, 0x02, 0, 0});
-  SetBacklight(6);
-  HANDLE open = CreateFileW(kSnapshotPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(open, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(RestoreSnapshot());
-  CloseHandle(open);
-  EXPECT_EQ(Backlight(), 6);
-  EXPECT_TRUE(std::filesystem::exists(File()));
-}
-
-TEST(SnapshotBytes, LengthPrefixForms) {
-  // A 16-bit length after 0xFF, and the wide marker followed by a 16-bit length.
-  Bytes narrow16 = {0xFF, 0x03, 0x00, 'M', 'S', 'D', 1, 0, 0, 0, 2, 0, 0, 0};
-  auto reading = ReadSnapshotBytes(narrow16);
-  EXPECT_EQ(reading.tag, u"MSD");
-  ASSERT_TRUE(reading.values);
-  EXPECT_EQ(reading.values->backlightLevel, 1u);
-  EXPECT_EQ(reading.values->battSuspend, 2u);
-
-  Bytes wide16 = {0xFF, 0xFE, 0xFF, 0xFF, 0x01, 0x00, 'A', 0};
-  reading = ReadSnapshotBytes(wide16);
-  EXPECT_TRUE(reading.tagComplete);
-  EXPECT_EQ(reading.tag, u"A");
-  EXPECT_FALSE(reading.values);
-
-  // A 32-bit length that runs past the end is incomplete, not a crash.
-  Bytes wide32 = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x00, 0x00, 0x00, 'M', 0};
-  EXPECT_FALSE(ReadSnapshotBytes(wide32).tagComplete);
-  EXPECT_FALSE(ReadSnapshotBytes({}).tagComplete);
 }
 
 }  // namespace

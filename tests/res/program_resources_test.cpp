@@ -23,16 +23,11 @@ class ProgramResourcesTest : public testing::Test {
   }
 };
 
-// Texts no screen of the golden images shows; those it shows (the alignment instructions, the
-// titles, the battery line, the messages) are checked there pixel for pixel.
-TEST_F(ProgramResourcesTest, StringTableHoldsEveryTextExactly) {
-  EXPECT_EQ(Load(27), u"15Minute");
+// Most texts show in the golden images or the pages' tests; here the table's ids run 1 to 153
+// without gaps, an escaped ampersand stays as written, and a choice no image shows is exact.
+TEST_F(ProgramResourcesTest, StringTableHoldsIdsOneTo153WithoutGaps) {
   EXPECT_EQ(Load(5), u"Date && Time");
-  EXPECT_EQ(Load(49), u"GMT-12 Kwajalein");
-  EXPECT_EQ(Load(97), u"GMT+5:30 New Delhi");
-  EXPECT_EQ(Load(123), u"GMT+13 Tonga");
-  EXPECT_EQ(Load(138), u"English-UK");
-  // Ids 1 to 153 without gaps, nothing beyond.
+  EXPECT_EQ(Load(27), u"15Minute");
   for (UINT id = IDS_UTILITY; id <= IDS_SWITCH_FAILED; ++id) EXPECT_FALSE(Load(id).empty()) << id;
   EXPECT_EQ(Load(0), u"");
   EXPECT_EQ(Load(154), u"");

@@ -53,11 +53,6 @@ class CalibrationDlgTest : public screens_test::PageTest {
                    static_cast<DWORD>((text.size() + 1) * sizeof(char16_t)));
     RegCloseKey(key);
   }
-  static std::u16string WindowText(HWND hwnd) {
-    WCHAR text[128] = {};
-    GetWindowTextW(hwnd, text, 128);
-    return text;
-  }
   // The page's OK by Enter, then the taps the alignment screen asks for: its five targets, and
   // one more that keeps the new alignment. Each step's `check` runs once the page is waiting.
   static std::deque<std::function<void()>> Align() {
@@ -103,10 +98,8 @@ TEST_F(CalibrationDlgTest, TheStoreCopiesTheStringAfterTheMagicOrReportsTheRegis
                                   PassTheWait();
                                 },
                                 [&] {
-                                  HWND top = TopWindow();
-                                  HWND text = GetDlgItem(top, row.succeeded ? IDC_MESSAGE_TEXT : kMessageBoxText);
-                                  shown = WindowText(text);
-                                  caption = WindowText(top);
+                                  shown = Text(row.succeeded ? IDC_MESSAGE_TEXT : kMessageBoxText);
+                                  caption = CWnd::FromHandle(TopWindow())->GetWindowText();
                                   Key(VK_RETURN);
                                 }});
     EXPECT_EQ(RunDialog(page, std::move(steps)), IDCANCEL) << row.what;

@@ -18,6 +18,7 @@
 #include "platform/kernel/clock.h"
 #include "platform/kernel/power.h"
 #include "platform/kernel/process.h"
+#include "platform/kernel/wide_string.h"
 #include "screens/backlight_dlg.h"
 #include "screens/calibration_dlg.h"
 #include "screens/date_time_dlg.h"
@@ -32,22 +33,7 @@
 
 namespace {
 
-std::string Utf8(std::u16string_view text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+std::string Utf8(std::u16string_view text) { return kernel::WideToUtf8(text); }
 
 std::u16string TextOf(HWND hwnd) {
   WCHAR text[512] = {};

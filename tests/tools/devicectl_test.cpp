@@ -21,11 +21,7 @@ TEST(Devicectl, InitLaysTheDefaultImageOnce) {
                              "Storage Card/Installation/Pelora_english_6.2.cab", "SD Card", "registry.db"}) {
     EXPECT_TRUE(std::filesystem::exists(root.Path() / folder)) << folder;
   }
-  // The backlight, battery, volume, language and suspend time-out of the image show in the golden
-  // images of the pages.
-  EXPECT_EQ(Devicectl(root, {"platform-type"}).out, "9\n");
-  EXPECT_EQ(Devicectl(root, {"installer"}).out, "behaviour finish seconds 2\n");
-  EXPECT_EQ(Devicectl(root, {"reg", "get", "HKCU\\ControlPanel\\Volume", "Volume"}).out, "2576980377\n");
+  // What the image holds shows in the golden images and the pages' end-to-end runs.
 
   auto again = Devicectl(root, {"init"});
   EXPECT_EQ(again.status, 1);
