@@ -95,7 +95,7 @@ TEST_F(MonthCalendarTest, TappingADaySelectsItWithTheSelectedDate) {
   EXPECT_EQ(DateText(Selection(calendar)), "2026-03-15");
 
   // The selected day again: picked, but the selection did not change.
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   TapAt(Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 15)));
   EXPECT_EQ(Drain(), (Events{Note("MCN_SELECT", "2026-03-15")}));
 
@@ -122,7 +122,7 @@ TEST_F(MonthCalendarTest, TitleArrowsAndKeysMoveTheSelectionWithoutPickingIt) {
   ASSERT_LT(previous.x, next.x);
   TapAt(next);
   TapAt(previous);
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   TapAt(previous);
   for (BYTE vk : {VK_RIGHT, VK_DOWN, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_PRIOR}) Key(vk);
   Events changes;
