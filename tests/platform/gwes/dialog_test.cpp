@@ -14,6 +14,7 @@
 #include "tests/platform/gwes/message_log.h"
 #include "tests/support/test_device.h"
 
+using gwes_test::Edges;
 using gwes_test::MakeWindow;
 using gwes_test::MessageLog;
 using Log = std::vector<std::string>;
@@ -150,12 +151,6 @@ class DialogTest : public ::testing::Test {
   ScopedClass testControl{kTestControl};
 };
 
-std::vector<LONG> Edges(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
-std::vector<LONG> Edges(HWND hwnd) {
-  RECT rect{};
-  GetWindowRect(hwnd, &rect);
-  return Edges(rect);
-}
 
 TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
   kernel::SetProgramResources(ProgramResourceBytes());
