@@ -31,7 +31,7 @@ TEST_F(ButtonTest, ReleaseInsideClicksAndReleaseOutsideDoesNot) {
                               "draw(100) select focused", "BN_CLICKED(100)"}));
   EXPECT_EQ(GetFocus(), button);
 
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   gwes::PostStylus(StylusAction::Down, 20, 20);
   gwes::PostStylus(StylusAction::Move, 200, 200);  // leaving the button lets it up
   gwes::PostStylus(StylusAction::Move, 30, 30);    // coming back presses it again
@@ -67,13 +67,13 @@ TEST_F(ButtonTest, ADoubleTapIsBnDblclkForOwnerDrawnButtonsAndASecondPressForPla
 
   HWND plain = Make(kButtonClassName, u"Go", BS_PUSHBUTTON, {100, 10, 160, 40}, 101);
   Drain();
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   Tap(110, 20);
   Tap(110, 20);
   EXPECT_EQ(Drain(), (Events{"draw(100) focus", "BN_CLICKED(101)", "BN_CLICKED(101)"}));
 
   SetWindowLongW(plain, GWL_STYLE, GetWindowLongW(plain, GWL_STYLE) | BS_NOTIFY);
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   Tap(110, 20);
   Tap(110, 20);
   EXPECT_EQ(Drain(), (Events{"BN_CLICKED(101)", "BN_DBLCLK(101)"}));

@@ -25,17 +25,7 @@ class ComboBoxTest : public gwes_test::ControlTest {
   static void Add(HWND combo, std::initializer_list<const char16_t*> texts) {
     for (const char16_t* text : texts) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }
-  static std::u16string Text(HWND hwnd) {
-    char16_t buffer[64] = {};
-    GetWindowTextW(hwnd, buffer, 64);
-    return buffer;
-  }
   static LRESULT Selection(HWND combo) { return SendMessageW(combo, CB_GETCURSEL, 0, 0); }
-  static RECT Rect(HWND hwnd) {
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    return rect;
-  }
   static HWND DroppedList() {
     for (HWND top : gwes::TopLevelWindowList()) {
       char16_t name[32] = {};
@@ -49,7 +39,6 @@ class ComboBoxTest : public gwes_test::ControlTest {
     int height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
     Tap(x, Rect(list).top + 1 + row * height + height / 2);
   }
-  void NextTap() { gwes::AdvanceTime(GetDoubleClickTime() + 1); }
 };
 
 TEST_F(ComboBoxTest, WindowTextFollowsTheSelectionAndProgrammaticChangesAreSilent) {

@@ -79,6 +79,18 @@ class ControlTest : public ::testing::Test {
     gwes::PostKey(vk, true);
     gwes::PostKey(vk, false);
   }
+  // Lets the double-tap time pass, so the next tap is a single one.
+  static void NextTap() { gwes::AdvanceTime(GetDoubleClickTime() + 1); }
+  static std::u16string Text(HWND hwnd) {
+    char16_t buffer[64] = {};
+    GetWindowTextW(hwnd, buffer, 64);
+    return buffer;
+  }
+  static RECT Rect(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+  }
 
   static constexpr COLORREF kBackground = RGB(0, 0, 255);
   testing_support::TouchDevice device;  // a virtual clock: taps at one instant pair up as double taps

@@ -58,11 +58,7 @@ class DateTimePickerTest : public gwes_test::CommonControlTest {
     EXPECT_EQ(SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)), GDT_VALID);
     return time;
   }
-  std::u16string Text() {
-    char16_t buffer[64] = {};
-    GetWindowTextW(picker, buffer, 64);
-    return buffer;
-  }
+  std::u16string Text() { return ControlTest::Text(picker); }
   void Focus() {
     SetFocus(picker);
     Drain();
@@ -142,8 +138,7 @@ TEST_F(DateTimePickerTest, TheUpDownChildStepsTheSelectedField) {
   HWND spin = GetWindow(picker, GW_CHILD);
   ASSERT_EQ(spin, GetDlgItem(picker, gwes::kPickerUpDownId));
   ASSERT_NE(spin, nullptr);
-  RECT rect;
-  GetWindowRect(spin, &rect);
+  const RECT rect = Rect(spin);
   const RECT expected{229 - gwes::kPickerUpDownWidth, 147, 229, 167};  // the right end, inside the frame
   EXPECT_TRUE(EqualRect(&rect, &expected));
   Drain();

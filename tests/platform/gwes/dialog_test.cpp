@@ -14,6 +14,7 @@
 #include "tests/platform/gwes/message_log.h"
 #include "tests/support/test_device.h"
 
+using gwes_test::Edges;
 using gwes_test::MakeWindow;
 using gwes_test::MessageLog;
 using Log = std::vector<std::string>;
@@ -140,16 +141,16 @@ class DialogTest : public ::testing::Test {
       if (!IsDialogMessageW(dialog, &msg)) DispatchMessageW(&msg);
   }
   void Press(HWND dialog, BYTE vk) { Keys(dialog, {{vk, true}, {vk, false}}); }
+  // What the controls and the procedure saw of one key press.
+  Log Heard(HWND dialog, BYTE vk) {
+    g_events.clear();
+    Press(dialog, vk);
+    return g_events;
+  }
   testing_support::TestDevice device;
   ScopedClass testControl{kTestControl};
 };
 
-std::vector<LONG> Edges(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
-std::vector<LONG> Edges(HWND hwnd) {
-  RECT rect{};
-  GetWindowRect(hwnd, &rect);
-  return Edges(rect);
-}
 
 TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
   kernel::SetProgramResources(ProgramResourceBytes());
@@ -222,29 +223,21 @@ TEST_F(DialogTest, TabVisitsTabStopsAndArrowsStayInTheGroup) {
   HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
   auto focus = [] { return GetDlgCtrlID(GetFocus()); };
   ASSERT_EQ(focus(), 20);
-  g_events.clear();
-
-  Press(dialog, VK_RIGHT);
+  // A radio button is checked as it is reached.
+  EXPECT_EQ(Heard(dialog, VK_RIGHT), (Log{"21:WM_SETFOCUS", "21:BM_CLICK"}));
   EXPECT_EQ(focus(), 21);
-  EXPECT_EQ(g_events, (Log{"21:WM_SETFOCUS", "21:BM_CLICK"}));  // a radio button is checked as it is reached
-  Press(dialog, VK_DOWN);
-  EXPECT_EQ(focus(), 23);  // the disabled 22 is skipped
-  Press(dialog, VK_RIGHT);
-  EXPECT_EQ(focus(), 20);  // wraps inside the group, never to 30
-  Press(dialog, VK_LEFT);
-  EXPECT_EQ(focus(), 23);
-  Press(dialog, VK_UP);
-  EXPECT_EQ(focus(), 21);
-
-  Press(dialog, VK_TAB);
-  EXPECT_EQ(focus(), 30);
-  g_events.clear();
-  Press(dialog, VK_TAB);
-  EXPECT_EQ(focus(), 31);
+  // Each row: a key and where the focus goes. The disabled 22 is skipped; arrows wrap inside the
+  // group, never to 30; Tab wraps to the first tab stop.
+  const std::pair<BYTE, int> walk[] = {{VK_DOWN, 23}, {VK_RIGHT, 20}, {VK_LEFT, 23}, {VK_UP, 21}, {VK_TAB, 30}};
+  for (auto [vk, id] : walk) {
+    Press(dialog, vk);
+    EXPECT_EQ(focus(), id) << "key " << int(vk);
+  }
   // The default look moves with the focus between push buttons.
-  EXPECT_EQ(g_events, (Log{"31:WM_SETFOCUS", "30:BM_SETSTYLE:0", "31:BM_SETSTYLE:1"}));
+  EXPECT_EQ(Heard(dialog, VK_TAB), (Log{"31:WM_SETFOCUS", "30:BM_SETSTYLE:0", "31:BM_SETSTYLE:1"}));
+  EXPECT_EQ(focus(), 31);
   Press(dialog, VK_TAB);
-  EXPECT_EQ(focus(), 20);  // wraps to the first tab stop
+  EXPECT_EQ(focus(), 20);
   Keys(dialog, {{VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}});
   EXPECT_EQ(focus(), 31);
   Press(dialog, VK_RIGHT);
@@ -271,33 +264,23 @@ TEST_F(DialogTest, EnterAndEscapeBecomeCommands) {
   // It stays the default while the focus passes over IDOK and on to a plain control by SetFocus.
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
   SetFocus(GetDlgItem(dialog, 41));
-  g_events.clear();
-  Press(dialog, VK_RETURN);
-  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:41"}));
+  EXPECT_EQ(Heard(dialog, VK_RETURN), (Log{"dlg:WM_COMMAND:41"}));
 
   SendMessageW(dialog, DM_SETDEFID, IDOK, 0);
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-  g_events.clear();
-  Press(dialog, VK_RETURN);
-  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:1"}));
+  EXPECT_EQ(Heard(dialog, VK_RETURN), (Log{"dlg:WM_COMMAND:1"}));
 
   // A control that wants every key gets Enter itself.
   SetWindowLongW(field, GWL_USERDATA, DLGC_WANTALLKEYS);
-  g_events.clear();
-  Press(dialog, VK_RETURN);
-  EXPECT_EQ(g_events, (Log{"40:WM_KEYDOWN"}));
+  EXPECT_EQ(Heard(dialog, VK_RETURN), (Log{"40:WM_KEYDOWN"}));
   // One that wants arrows keeps them.
   SetWindowLongW(field, GWL_USERDATA, DLGC_WANTARROWS);
-  g_events.clear();
-  Press(dialog, VK_DOWN);
-  EXPECT_EQ(g_events, (Log{"40:WM_KEYDOWN"}));
+  EXPECT_EQ(Heard(dialog, VK_DOWN), (Log{"40:WM_KEYDOWN"}));
   EXPECT_EQ(GetFocus(), field);
 
   // Enter on a focused push button clicks that button, whatever the default id.
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, 41)), TRUE);
-  g_events.clear();
-  Press(dialog, VK_RETURN);
-  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:41"}));
+  EXPECT_EQ(Heard(dialog, VK_RETURN), (Log{"dlg:WM_COMMAND:41"}));
 }
 
 TEST_F(DialogTest, GroupItemsSkipHiddenAndDisabledControls) {

@@ -20,11 +20,6 @@ class EditTest : public gwes_test::ControlTest {
     Drain();
     return edit;
   }
-  static std::u16string Text(HWND hwnd) {
-    char16_t buffer[64] = {};
-    GetWindowTextW(hwnd, buffer, 64);
-    return buffer;
-  }
   static std::pair<DWORD, DWORD> Selection(HWND hwnd) {
     DWORD start = 99, end = 99;
     SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -170,7 +165,7 @@ TEST_F(EditTest, TheCaretBlinksWhileFocusedAndATapPlacesIt) {
   Drain();
   EXPECT_EQ(GetFocus(), edit);
   EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{6, 6}));
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   Tap(11, 110);
   Drain();
   EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{0, 0}));

@@ -191,7 +191,7 @@ TEST_F(ListBoxTest, TapsSelectTheRowUnderTheStylusAndDoubleTapsNotify) {
   EXPECT_EQ(GetCapture(), nullptr);
   Tap(20, 51 + row + row / 2);  // the same instant and place: a double tap
   EXPECT_EQ(Drain(), (Events{"LBN_DBLCLK(7)"}));
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   Tap(20, 120);  // below the last row: nothing changes
   Drain();
   EXPECT_EQ(Selection(), 1);
@@ -215,7 +215,7 @@ TEST_F(ListBoxTest, TapsSelectTheRowUnderTheStylusAndDoubleTapsNotify) {
   EXPECT_EQ(ScreenColour(125, 51 + row + 1), GetSysColor(COLOR_HIGHLIGHT));
 
   // Losing the focus in the middle of a press ends the press as a release does.
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   gwes::PostStylus(gwes::StylusAction::Down, 20, 52);
   EXPECT_EQ(Drain(), Events{});
   SetFocus(nullptr);

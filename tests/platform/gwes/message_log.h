@@ -124,6 +124,14 @@ inline void RegisterRecordingClasses() {
   RegisterClassW(&wc);
 }
 
+// A rectangle, or a window's screen rectangle, as {left, top, right, bottom} for comparisons.
+inline std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline std::vector<LONG> Edges(HWND hwnd) {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  return Edges(rect);
+}
+
 // Creates a named recording window. Children get `id`; top-level windows fill the screen unless
 // a rectangle is given.
 inline HWND MakeWindow(const std::string& name, DWORD style, HWND parent = nullptr, RECT rect = {0, 0, 320, 240},

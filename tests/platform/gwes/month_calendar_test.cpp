@@ -72,19 +72,9 @@ TEST_F(MonthCalendarTest, ProgrammaticSelectionTellsNobodyAndIsReadBack) {
   EXPECT_FALSE(SendMessageW(multi, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date)));
 }
 
-TEST_F(MonthCalendarTest, MinimumRectangleIsStableAndFitsThePage) {
-  HWND calendar = Calendar();
-  RECT first = MinimumRect(calendar);
-  EXPECT_LE(50 + first.right, 320);
-  // Drawn in the stock GUI font, it ends above the date page's Date button (top 144).
-  EXPECT_LE(first.bottom, 144);
-  EXPECT_GE(first.right, 7 * 14);  // seven columns of at least two digits
-  for (SYSTEMTIME date : {Date(2026, 2, 1), Date(2027, 8, 31), Date(1999, 12, 25)}) {
-    Select(calendar, date);
-    RECT again = MinimumRect(calendar);
-    EXPECT_TRUE(EqualRect(&first, &again)) << DateText(date);
-  }
-  EXPECT_LT(MinimumRect(Calendar(MCS_NOTODAY)).bottom, first.bottom);
+// The size itself is pinned by the date page's tests and golden image; the today line is not shown there.
+TEST_F(MonthCalendarTest, WithoutTheTodayLineTheMinimumRectangleIsShorter) {
+  EXPECT_LT(MinimumRect(Calendar(MCS_NOTODAY)).bottom, MinimumRect(Calendar()).bottom);
 }
 
 TEST_F(MonthCalendarTest, TappingADaySelectsItWithTheSelectedDate) {
@@ -95,7 +85,7 @@ TEST_F(MonthCalendarTest, TappingADaySelectsItWithTheSelectedDate) {
   EXPECT_EQ(DateText(Selection(calendar)), "2026-03-15");
 
   // The selected day again: picked, but the selection did not change.
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   TapAt(Find(calendar, MCHT_CALENDARDATE, Date(2026, 3, 15)));
   EXPECT_EQ(Drain(), (Events{Note("MCN_SELECT", "2026-03-15")}));
 
@@ -122,7 +112,7 @@ TEST_F(MonthCalendarTest, TitleArrowsAndKeysMoveTheSelectionWithoutPickingIt) {
   ASSERT_LT(previous.x, next.x);
   TapAt(next);
   TapAt(previous);
-  gwes::AdvanceTime(GetDoubleClickTime() + 1);
+  NextTap();
   TapAt(previous);
   for (BYTE vk : {VK_RIGHT, VK_DOWN, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_PRIOR}) Key(vk);
   Events changes;

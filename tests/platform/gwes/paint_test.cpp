@@ -16,7 +16,7 @@ using Log = std::vector<std::string>;
 
 namespace {
 
-std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+using gwes_test::Edges;
 
 std::vector<LONG> UpdateOf(HWND hwnd) {
   RECT rect{};

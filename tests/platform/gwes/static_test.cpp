@@ -31,8 +31,7 @@ class StaticTest : public gwes_test::ControlTest {
     RECT box{1000, 1000, -1, -1};
   };
   static InkBox Ink(HWND hwnd) {
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
+    const RECT rect = Rect(hwnd);
     InkBox ink;
     for (int y = rect.top; y < rect.bottom; ++y)
       for (int x = rect.left; x < rect.right; ++x)

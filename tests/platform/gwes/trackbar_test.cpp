@@ -51,7 +51,6 @@ class TrackbarTest : public gwes_test::ControlTest {
     Send(TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     return POINT{kLeft + (thumb.left + thumb.right - 1) / 2, kTop + (thumb.top + thumb.bottom) / 2};
   }
-  void NextTap() { gwes::AdvanceTime(GetDoubleClickTime() + 1); }
 
   HWND trackbar = nullptr;
   WORD destroyOn = 0xFFFF;

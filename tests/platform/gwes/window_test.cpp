@@ -16,11 +16,6 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override { gwes_test::DestroyAllWindows(); }
   void TearDown() override { gwes_test::DestroyAllWindows(); }
-  static std::vector<LONG> WindowEdges(HWND hwnd) {
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    return {rect.left, rect.top, rect.right, rect.bottom};
-  }
   MessageLog& log = MessageLog::Get();
 };
 
@@ -183,9 +178,9 @@ TEST_F(WindowTest, SetWindowPosMovesSizesAndSendsOnlyWhatChanged) {
   EXPECT_TRUE(SetWindowPos(child, nullptr, 20, 10, 40, 25, SWP_NOZORDER | SWP_NOACTIVATE));
   EXPECT_EQ(log.Take(), (Log{"child:WM_WINDOWPOSCHANGING:0:0x17"}));  // nothing changed: no CHANGED
 
-  EXPECT_EQ(WindowEdges(child), (std::vector<LONG>{20, 10, 60, 35}));
+  EXPECT_EQ(gwes_test::Edges(child), (std::vector<LONG>{20, 10, 60, 35}));
   SetWindowPos(top, nullptr, 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  EXPECT_EQ(WindowEdges(child), (std::vector<LONG>{120, 60, 160, 85}));
+  EXPECT_EQ(gwes_test::Edges(child), (std::vector<LONG>{120, 60, 160, 85}));
   RECT client;
   GetClientRect(child, &client);
   EXPECT_EQ((std::vector<LONG>{client.left, client.top, client.right, client.bottom}), (std::vector<LONG>{0, 0, 40, 25}));
