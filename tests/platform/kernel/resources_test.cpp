@@ -42,29 +42,6 @@ const Bytes& ProgramRes() {
   return bytes;
 }
 
-TEST(ResourceFileTest, ParsesEntriesWithOrdinalAndStringNamesAndSkipsTheEmptyEntry) {
-  auto entries = kernel::ParseResourceFile(ProgramRes());
-  ASSERT_TRUE(entries);
-  ASSERT_EQ(entries->size(), 5u);
-  const auto& wave = (*entries)[0];
-  EXPECT_EQ(std::get<std::u16string>(wave.type), u"WAVE");
-  EXPECT_EQ(std::get<WORD>(wave.name), 134);
-  EXPECT_EQ(wave.language, 1033);
-  EXPECT_EQ(std::string(wave.data.begin(), wave.data.end()), "RIFFx");
-  const auto& logo = (*entries)[2];
-  EXPECT_EQ(std::get<WORD>(logo.type), 2);
-  EXPECT_EQ(std::get<std::u16string>(logo.name), u"LOGO");
-  EXPECT_EQ(logo.language, 2052);
-  EXPECT_EQ(Bytes(logo.data.begin(), logo.data.end()), Bytes(7, 0xAB));
-
-  // The last entry's padding may be missing.
-  Bytes unpadded = ResWriter().Add(WORD{10}, WORD{1}, 0, Bytes{1, 2, 3}).bytes;
-  unpadded.pop_back();
-  auto last = kernel::ParseResourceFile(unpadded);
-  ASSERT_TRUE(last);
-  EXPECT_EQ(last->at(0).data.size(), 3u);
-}
-
 TEST(ResourceFileTest, RejectsEveryOverrunAndAFileWithoutTheEmptyEntry) {
   const Bytes& full = ProgramRes();
   // Any cut either ends exactly between entries (a shorter, still valid file) or fails.
