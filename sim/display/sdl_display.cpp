@@ -295,7 +295,7 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
   g_wakeEvent = SDL_RegisterEvents(1);
   FitScale(config);
   sdl.window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                config.deskWidth * config.scale, config.deskHeight * config.scale, SDL_WINDOW_SHOWN);
+                                config.deskWidth * config.scale, config.deskHeight * config.scale, SDL_WINDOW_HIDDEN);
   if (sdl.window) {
     SetIcon(sdl.window, config);
     GuardX11(sdl.window);
@@ -313,6 +313,9 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
     SDL_snprintf(config.failure, sizeof config.failure, "%s", SDL_GetError());
     return sim::kDisplayNotOpened;
   }
+  // Shown only now: an OpenGL renderer replaces the X window it was given, and a window shown
+  // before that would be seen (and clicked, by a person or a tool) a moment before it is gone.
+  SDL_ShowWindow(sdl.window);
 
   std::vector<std::uint32_t> frame(kWidth * kHeight);
   std::vector<std::uint32_t> desk(static_cast<std::size_t>(config.deskWidth) * config.deskHeight);

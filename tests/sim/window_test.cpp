@@ -18,23 +18,39 @@ namespace {
 constexpr int kMissingTools = 77;
 
 // Starts a private Xvfb, runs the utility in it at scale 1 with a record, clicks Volume up and then
-// Close on the frame (desk coordinates), and waits for the utility to end.
-constexpr const char* kSession = R"(
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
+// Close on the frame (desk coordinates), and waits for the utility to end. Every wait is bounded; a
+// program that does not show its window or does not end is reported with its threads' stacks.
+constexpr const char* kSession = R"sh(
+for tool in Xvfb xdotool xev xprop; do command -v $tool >/dev/null || exit 77; done
 folder=$1 utility=$2 root=$3
 mkfifo "$folder/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$folder/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$folder/display" 2>"$folder/xvfb.err" &
 xvfb=$!
-trap 'kill $xvfb' EXIT
+program= xev=
+trap 'kill $xvfb $xev $program 2>/dev/null' EXIT
 read number < "$folder/display"
+[ -n "$number" ] || { echo "Xvfb did not start: $(tail -3 "$folder/xvfb.err")"; exit 1; }
 export DISPLAY=:$number
+# Every window mapped on the display is logged; a property set on the root shows the log has begun.
+xev -root -event substructure -event property >"$folder/maps" &
+xev=$!
+for try in $(seq 100); do grep -q PropertyNotify "$folder/maps" && break
+   xprop -root -f QUORVANE_TEST 8s -set QUORVANE_TEST ready; sleep 0.05; done
 "$utility" --device "$root" --scale 1 --record "$folder/session.script" 2>"$folder/err" &
 program=$!
-window=$(xdotool search --sync --onlyvisible --name 'Quorvane Utility')
+stuck() {
+  echo "$1"
+  command -v gdb >/dev/null && gdb -p $program -batch -ex 'thread apply all bt' 2>/dev/null | grep -E '^(Thread|#)'
+  exit 1
+}
+window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Quorvane Utility') || stuck "no window within 30 s"
 xdotool mousemove --window "$window" 380 70 click 1 mousemove --window "$window" 470 244 click 1
+for tenth in $(seq 300); do kill -0 $program 2>/dev/null || break; sleep 0.1; done
+kill -0 $program 2>/dev/null && stuck "the program did not end within 30 s of the clicks"
 wait $program
 echo "status $?"
-)";
+echo "maps $(grep -c '^MapNotify' "$folder/maps")"
+)sh";
 
 TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
   testing_support::ScratchRoot root;
@@ -45,8 +61,9 @@ TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
       testing_support::RunProgram({"/bin/sh", "-c", kSession, "session", folder, QUORVANE_UTILITY_BIN, root.String()});
   if (run.status == kMissingTools) GTEST_SKIP() << "Xvfb or xdotool is missing: the window is not tried on a display";
   ASSERT_EQ(run.status, 0) << run.err;
-  // The Close key on the main menu ends the program by itself.
-  EXPECT_EQ(run.out, "status 0\n");
+  // The Close key on the main menu ends the program by itself. The window is shown once, with its
+  // renderer made: the X window SDL gave first is replaced then, and a click on it would be lost.
+  EXPECT_EQ(run.out, "status 0\nmaps 1\n");
   EXPECT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0xCCCCCCCC\n");
   std::stringstream err, record;
   err << std::ifstream(folder + "/err").rdbuf();
