@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "platform/gwes/focus.h"
@@ -48,6 +50,15 @@ std::string Screenshot() {
   return EncodePng(screen->width, screen->height, pixels.data());
 }
 
+// Milliseconds until the first connection's request is overdue; -1 (no limit) without any.
+int UntilFirstDeadline(const std::vector<ControlChannel::Reading>& reading) {
+  if (reading.empty()) return -1;
+  auto first = std::min_element(reading.begin(), reading.end(),
+                                [](const auto& a, const auto& b) { return a.deadline < b.deadline; })->deadline;
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(first - std::chrono::steady_clock::now()).count();
+  return static_cast<int>(std::max<long long>(0, left));
+}
+
 }  // namespace
 
 ControlChannel::ControlChannel(const std::filesystem::path& deviceRoot, std::string mode)
@@ -75,47 +86,71 @@ void ControlChannel::Wake() {
 }
 
 void ControlChannel::Listen() {
+  // Connections whose request line is still coming in; each is read as its bytes arrive, so a
+  // client that sends nothing holds up no other.
+  std::vector<Reading> reading;
   for (;;) {
     bool full = false;
     {
       std::lock_guard guard(m_lock);
-      full = m_waiting.size() >= kMostWaiting;
+      full = m_waiting.size() + reading.size() >= kMostWaiting;
     }
     // While the program has enough to do, new connections wait until it answers one.
-    pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {m_listener.Fd(), POLLIN, 0}};
-    if (::poll(fds, full ? 1 : 2, -1) < 0) continue;
+    std::vector<pollfd> fds = {{m_wake[0], POLLIN, 0}};
+    if (!full) fds.push_back({m_listener.Fd(), POLLIN, 0});
+    for (const auto& connection : reading) fds.push_back({connection.fd, POLLIN, 0});
+    if (::poll(fds.data(), fds.size(), UntilFirstDeadline(reading)) < 0) continue;
     char drain[64];
     while (::read(m_wake[0], drain, sizeof(drain)) > 0) {
     }
     std::deque<Answer> answers;
     {
       std::lock_guard guard(m_lock);
-      if (m_stop) return;
+      if (m_stop) {
+        for (const auto& connection : reading) kernel::SendControlReply(connection.fd, false, "the program has ended");
+        return;
+      }
       answers.swap(m_answers);
     }
     for (auto& answer : answers) kernel::SendControlReply(answer.fd, answer.ok, answer.payload);
+    const auto now = std::chrono::steady_clock::now();
     for (int fd; !full && (fd = m_listener.Accept()) >= 0;) {
-      std::string error;
-      auto line = kernel::ReadControlRequest(fd, kRequestTimeoutMs, &error);
-      auto request = line ? ParseControlRequest(*line, &error) : std::nullopt;
-      if (!request) {
-        kernel::SendControlReply(fd, false, error);
-        continue;
-      }
-      // The framebuffer can be copied from any thread: this one answers without the program.
-      if (request->verb == ControlVerb::ShotNow) {
-        std::string png = Screenshot();
-        kernel::SendControlReply(fd, !png.empty(), png.empty() ? "cannot encode the screen" : png);
-        continue;
-      }
-      {
-        std::lock_guard guard(m_lock);
-        m_waiting.push_back({fd, *request});
-        full = m_waiting.size() >= kMostWaiting;
-      }
-      gwes::WakeIdleThreads();
+      reading.push_back({fd, {}, now + std::chrono::milliseconds(kRequestTimeoutMs)});
+      full = reading.size() >= kMostWaiting;
     }
+    std::erase_if(reading, [&](Reading& connection) {
+      std::string error;
+      auto progress = kernel::ContinueControlRequest(connection.fd, connection.line, &error);
+      if (progress == kernel::RequestProgress::kMore && now < connection.deadline) return false;
+      if (progress == kernel::RequestProgress::kComplete) {
+        Take(connection.fd, connection.line);
+      } else {
+        if (progress == kernel::RequestProgress::kMore) error = "no request line within " + std::to_string(kRequestTimeoutMs) + " ms";
+        kernel::SendControlReply(connection.fd, false, error);
+      }
+      return true;
+    });
   }
+}
+
+void ControlChannel::Take(int fd, const std::string& line) {
+  std::string error;
+  auto request = ParseControlRequest(line, &error);
+  if (!request) {
+    kernel::SendControlReply(fd, false, error);
+    return;
+  }
+  // The framebuffer can be copied from any thread: this one answers without the program.
+  if (request->verb == ControlVerb::ShotNow) {
+    std::string png = Screenshot();
+    kernel::SendControlReply(fd, !png.empty(), png.empty() ? "cannot encode the screen" : png);
+    return;
+  }
+  {
+    std::lock_guard guard(m_lock);
+    m_waiting.push_back({fd, *request});
+  }
+  gwes::WakeIdleThreads();
 }
 
 bool ControlChannel::ServeWaiting() {

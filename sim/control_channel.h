@@ -1,10 +1,11 @@
 // The running utility's control channel: devicectl's requests (ps, input, screenshot, dump) come
-// in on the device's control socket. A thread of the channel's own takes each connection and
-// reads its line; the request is then carried out on the program's thread when it is idle, as a
+// in on the device's control socket. A thread of the channel's own takes the connections and
+// reads their lines as they arrive; the request is then carried out on the program's thread when it is idle, as a
 // script command would be, and the answer goes back from the channel's thread, so a slow reader
 // never holds up the program.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -32,6 +33,13 @@ class ControlChannel {
   // when one posted input.
   bool ServeWaiting();
 
+  // A connection whose request line is still coming in.
+  struct Reading {
+    int fd;
+    std::string line;
+    std::chrono::steady_clock::time_point deadline;
+  };
+
  private:
   struct Waiting {
     int fd;
@@ -43,6 +51,9 @@ class ControlChannel {
     std::string payload;
   };
   void Listen();
+  // Carries out a request line that has come in: answered at once when it needs not the program,
+  // otherwise queued for it.
+  void Take(int fd, const std::string& line);
   void Wake();
 
   kernel::ControlListener m_listener;

@@ -170,29 +170,24 @@ int ControlListener::Accept() {
   }
 }
 
-std::optional<std::string> ReadControlRequest(int fd, int timeoutMs, std::string* error) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  std::string line;
+RequestProgress ContinueControlRequest(int fd, std::string& line, std::string* error) {
   char buffer[256];
   for (;;) {
-    ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
+    ssize_t n = ::recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (WaitFor(fd, POLLIN, deadline)) continue;
-      *error = "no request line within " + std::to_string(timeoutMs) + " ms";
-      return std::nullopt;
-    }
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return RequestProgress::kMore;
     if (n <= 0) {
       *error = "the request ended before its newline";
-      return std::nullopt;
+      return RequestProgress::kFailed;
     }
     line.append(buffer, static_cast<std::size_t>(n));
-    if (auto newline = line.find('\n'); newline != std::string::npos) {
-      if (newline <= kLongestControlRequest) return line.substr(0, newline);
+    if (auto newline = line.find('\n'); newline != std::string::npos && newline <= kLongestControlRequest) {
+      line.resize(newline);
+      return RequestProgress::kComplete;
     }
     if (line.size() > kLongestControlRequest) {
       *error = "the request is longer than " + std::to_string(kLongestControlRequest) + " bytes";
-      return std::nullopt;
+      return RequestProgress::kFailed;
     }
   }
 }

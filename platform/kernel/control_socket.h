@@ -49,9 +49,13 @@ class ControlListener {
   std::filesystem::path m_path;
 };
 
-// Reads a request line from a connection: up to kLongestControlRequest bytes before a newline,
-// waiting at most timeoutMs. nullopt with a reason otherwise.
-std::optional<std::string> ReadControlRequest(int fd, int timeoutMs, std::string* error);
+// How far a request line has come in on a connection.
+enum class RequestProgress { kMore, kComplete, kFailed };
+
+// Takes what a (non-blocking) connection has sent so far into `line`, without waiting. kComplete
+// leaves the request line there, without its newline; kFailed gives the reason (the connection
+// ended before a newline, or more than kLongestControlRequest bytes came before it).
+RequestProgress ContinueControlRequest(int fd, std::string& line, std::string* error);
 // Writes the reply and closes the connection.
 void SendControlReply(int fd, bool ok, std::string_view payloadOrReason);
 
