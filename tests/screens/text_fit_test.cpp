@@ -109,31 +109,23 @@ class TextFitTest : public screens_test::PageTest {
     RunDialog(page, std::move(steps));
   }
 
+  template <typename Page>
+  void Check(const std::string& screen) {
+    Page page;
+    Check(screen, page);
+  }
+
   void CheckEveryScreen() {
-    {
-      CMainMenuDlg menu;
-      std::vector<std::function<void()>> focus;
-      for (int id : {IDC_MENU_VOLUME, IDC_MENU_CALIBRATION, IDC_MENU_POWER, IDC_MENU_DATE_TIME, IDC_MENU_LANGUAGE,
-                     IDC_MENU_EXIT})
-        focus.push_back([id] { SetFocus(Item(id)); });
-      Check("main menu", menu, focus);
-    }
-    {
-      CBacklightDlg page;
-      Check("backlight", page);
-    }
-    {
-      CVolumeDlg page;
-      Check("volume", page);
-    }
-    {
-      CCalibrationDlg page;
-      Check("calibration", page);
-    }
-    {
-      CDateTimeDlg page;
-      Check("date and time", page);
-    }
+    CMainMenuDlg menu;
+    std::vector<std::function<void()>> focus;
+    for (int id : {IDC_MENU_VOLUME, IDC_MENU_CALIBRATION, IDC_MENU_POWER, IDC_MENU_DATE_TIME, IDC_MENU_LANGUAGE,
+                   IDC_MENU_EXIT})
+      focus.push_back([id] { SetFocus(Item(id)); });
+    Check("main menu", menu, focus);
+    Check<CBacklightDlg>("backlight");
+    Check<CVolumeDlg>("volume");
+    Check<CCalibrationDlg>("calibration");
+    Check<CDateTimeDlg>("date and time");
     // The status line with a battery, while charging and on external power; the four choices.
     for (BYTE flag : {BATTERY_FLAG_HIGH, BATTERY_FLAG_CHARGING, BATTERY_FLAG_NO_BATTERY}) {
       Store().SetInt(kernel::state::kBatteryFlag, flag);
@@ -142,10 +134,8 @@ class TextFitTest : public screens_test::PageTest {
             {[] { kernel::AdvanceVirtualTime(CPowerDlg::kRefreshMs); }, [] { Key(VK_LEFT); }, [] { Key(VK_LEFT); },
              [] { Key(VK_LEFT); }});
     }
-    {
-      CLanguageDlg page(FALSE);
-      Check("language", page);
-    }
+    CLanguageDlg language(FALSE);
+    Check("language", language);
     for (UINT id : {IDS_LOW_POWER, IDS_NO_NAVIGATOR_FILES, IDS_SWITCH_FAILED, IDS_CALIBRATION_SUCCEEDED}) {
       CMessageDlg message;
       message.SetTextId(id);
@@ -158,30 +148,31 @@ class TextFitTest : public screens_test::PageTest {
     Expect("wait cursor", wait.GetText(), gwes::MeasureDc(nullptr).Width(wait.GetText()), 118 - 32);
   }
 
+  // Loads the device image's language module `name` as the program's, in place of any before.
+  static void LoadModule(const std::string& name) {
+    if (LanguageModule != nullptr) FreeLibrary(std::exchange(LanguageModule, nullptr));
+    std::string path = "\\Windows\\" + name;
+    LanguageModule = LoadLibraryW(std::u16string(path.begin(), path.end()).c_str());
+    ASSERT_NE(LanguageModule, nullptr) << name;
+  }
+  ~TextFitTest() override {
+    if (LanguageModule != nullptr) FreeLibrary(std::exchange(LanguageModule, nullptr));
+  }
+
   std::string m_language;
   std::vector<std::string> m_misfits;
 };
 
 TEST_F(TextFitTest, EveryTextFitsItsPlaceInEveryLanguage) {
   // Every language the page can name is listed, so each name is laid out.
-  constexpr DWORD kAllNamed[] = {0x0404, 0x0406, 0x0407, 0x0409, 0x040C, 0x0410, 0x0411, 0x0412,
-                                 0x0413, 0x041D, 0x0804, 0x0809, 0x0813, 0x0816, 0x0C0A};
-  const char16_t* multiLang = u"Software\\Tavix\\MultiLang";
-  SetRegDword(HKEY_LOCAL_MACHINE, multiLang, u"TatolSupport", std::size(kAllNamed));
-  for (std::size_t i = 0; i < std::size(kAllNamed); ++i) {
-    std::string name = "LangID" + std::to_string(i + 1);
-    SetRegDword(HKEY_LOCAL_MACHINE, multiLang, std::u16string(name.begin(), name.end()).c_str(), kAllNamed[i]);
-  }
+  SetLanguages({0x0404, 0x0406, 0x0407, 0x0409, 0x040C, 0x0410, 0x0411, 0x0412, 0x0413, 0x041D, 0x0804, 0x0809,
+                0x0813, 0x0816, 0x0C0A});
 
   ASSERT_EQ(device::LanguageModuleFiles().size(), 9u);
   for (const auto& file : device::LanguageModuleFiles()) {
     m_language = file.name;
-    std::string path = "\\Windows\\" + file.name;
-    LanguageModule = LoadLibraryW(std::u16string(path.begin(), path.end()).c_str());
-    ASSERT_NE(LanguageModule, nullptr) << file.name;
+    LoadModule(file.name);
     CheckEveryScreen();
-    FreeLibrary(LanguageModule);
-    LanguageModule = nullptr;
   }
   std::string report;
   for (const std::string& misfit : m_misfits) report += misfit + "\n";
@@ -198,9 +189,7 @@ TEST_F(TextFitTest, EveryModuleHasEveryStringAndKeepsTheZoneOffsets) {
   }
   for (const auto& file : device::LanguageModuleFiles()) {
     SCOPED_TRACE(file.name);
-    std::string path = "\\Windows\\" + file.name;
-    LanguageModule = LoadLibraryW(std::u16string(path.begin(), path.end()).c_str());
-    ASSERT_NE(LanguageModule, nullptr);
+    LoadModule(file.name);
     for (UINT id = 1; id <= 153; ++id) {
       CLocalString text;
       EXPECT_TRUE(text.LoadString(id)) << id;
@@ -210,8 +199,6 @@ TEST_F(TextFitTest, EveryModuleHasEveryStringAndKeepsTheZoneOffsets) {
       EXPECT_TRUE(ZoneBiasFromName(ZoneName(i), &bias) && bias == biases[static_cast<std::size_t>(i)])
           << Utf8(ZoneName(i).GetText());
     }
-    FreeLibrary(LanguageModule);
-    LanguageModule = nullptr;
   }
 }
 
