@@ -22,26 +22,25 @@ using testing_support::WriteHostFile;
 
 HWND const kForeground = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x1234));
 
+// Whether some program holds the single-instance mutex.
+bool MutexTaken() {
+  HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  bool taken = GetLastError() == ERROR_ALREADY_EXISTS;
+  CloseHandle(probe);
+  return taken;
+}
+
 // Records what start-up asked of the window system, and what held while each screen ran.
 class RecordingHost final : public CScreenHost {
  public:
-  struct Run {
-    ScreenRequest request;
-    bool mutexHeld = false;
-    bool languageModuleLoaded = false;
-  };
+  struct Run { ScreenRequest request; bool mutexHeld, languageModuleLoaded; };
 
   HWND ForegroundWindow() override {
     ++foregroundLookups;
     return kForeground;
   }
   void RunScreen(CUtilityApp& app, const ScreenRequest& request) override {
-    Run run{request};
-    HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-    run.mutexHeld = GetLastError() == ERROR_ALREADY_EXISTS;
-    CloseHandle(probe);
-    run.languageModuleLoaded = LanguageModule != nullptr;
-    runs.push_back(run);
+    runs.push_back({request, MutexTaken(), LanguageModule != nullptr});
     if (closeWithDeviceKey) app.m_bResendExitKey = TRUE;
   }
 
@@ -53,6 +52,8 @@ class RecordingHost final : public CScreenHost {
 class UtilityAppTest : public ::testing::Test {
  protected:
   int Start(const std::u16string& commandLine) {
+    host.runs.clear();
+    host.foregroundLookups = 0;
     CUtilityApp app(host);
     return AfxWinMain(app, commandLine);
   }
@@ -75,14 +76,7 @@ class UtilityAppTest : public ::testing::Test {
 };
 
 TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
-  struct Case {
-    std::u16string commandLine;
-    UtilityScreen screen;
-    UINT textId;
-    bool owned;
-    bool mutex;
-  };
-  const Case kCases[] = {
+  const struct { std::u16string commandLine; UtilityScreen screen; UINT textId; bool owned, mutex; } kCases[] = {
       {u"", UtilityScreen::MainMenu, 0, false, true},
       {u"-SelLang", UtilityScreen::LanguagePage, 0, true, true},
       {u"-NoDataMsg", UtilityScreen::MessageDialog, IDS_NO_NAVIGATOR_FILES, true, false},
@@ -91,8 +85,6 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.commandLine.begin(), c.commandLine.end()));
-    host.runs.clear();
-    host.foregroundLookups = 0;
     EXPECT_EQ(Start(c.commandLine), 0);
     ASSERT_EQ(host.runs.size(), 1u);
     const auto& run = host.runs[0];
@@ -104,25 +96,18 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
     EXPECT_EQ(run.mutexHeld, c.mutex);
     EXPECT_FALSE(run.languageModuleLoaded);
   }
-  // The mutex went with the program each time: a new instance can take it.
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  EXPECT_EQ(GetLastError(), 0u);
-  CloseHandle(mutex);
+  EXPECT_FALSE(MutexTaken()) << "the mutex goes with the program";
 }
 
 TEST_F(UtilityAppTest, OnlyTheWholeCommandLineIsASwitch) {
   for (std::u16string line : {u"-SelLang ", u" -SelLang", u"-SelLang -SelTimezone", u"-LowPowerMsgX", u"SelLang"}) {
-    host.runs.clear();
-    host.foregroundLookups = 0;
     EXPECT_EQ(Start(line), 0);
     EXPECT_TRUE(host.runs.empty());
     // The foreground window is looked up (and not used) for every non-empty command line.
     EXPECT_EQ(host.foregroundLookups, 1);
   }
   // No mutex was taken along the way, and no snapshot written.
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  EXPECT_EQ(GetLastError(), 0u);
-  CloseHandle(mutex);
+  EXPECT_FALSE(MutexTaken());
   EXPECT_FALSE(std::filesystem::exists(device.Host("My Flash Disk/Setting.dat")));
 }
 
@@ -142,10 +127,7 @@ TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessag
   ASSERT_EQ(host.runs.size(), 1u);
   EXPECT_EQ(host.runs[0].request.textId, UINT{IDS_LOW_POWER});
   EXPECT_EQ(Backlight(), 3);
-  // The other instance's mutex is untouched.
-  HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  CloseHandle(probe);
+  EXPECT_TRUE(MutexTaken()) << "the other instance's mutex is untouched";
   CloseHandle(other);
 }
 
