@@ -1,6 +1,6 @@
 // Checks the committed skin files against the resource table: every bitmap id names a whole BMP,
-// the click's wave header, the zone-name text (against the string table) and the icon group. How
-// the bitmaps look on the screens is in the golden images.
+// the click's wave header and the icon group. How the bitmaps look on the screens is in the golden
+// images.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,11 +12,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "platform/kernel/resources.h"
-#include "platform/kernel/wide_string.h"
-#include "res/program_resources.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -93,20 +88,6 @@ TEST(SkinAssets, ClickIsMonoEightBitPcmAt22050Hz) {
   const std::uint32_t kFields[][3] = {{4, 4, 1146},    {16, 4, 16}, {20, 2, 1}, {22, 2, 1}, {24, 4, 22050},
                                       {28, 4, 22050}, {32, 2, 1},  {34, 2, 8}, {40, 4, 1109}};
   for (const auto& [at, width, value] : kFields) EXPECT_EQ(wav.U(at, int(width)), value) << "offset " << at;
-}
-
-// The text file holds the string table's seventy-five zone names (ids 49 to 123), CRLF between.
-TEST(SkinAssets, ZoneNamesTextHoldsTheStringTablesZoneNamesSeparatedByCrLf) {
-  kernel::SetProgramResources(ProgramResourceBytes());
-  std::string expected;
-  for (UINT id = 49; id <= 123; ++id) {
-    WCHAR name[64];
-    int count = LoadStringW(nullptr, id, name, 64);
-    expected += (id == 49 ? "" : "\r\n") + kernel::WideToUtf8(std::u16string_view(name, std::size_t(count)));
-  }
-  Bytes text = Read(kRes / "zone_names.txt");
-  EXPECT_EQ(text.d.size(), 1380u);
-  EXPECT_EQ(std::string(text.d.begin(), text.d.end()), expected);
 }
 
 TEST(SkinAssets, IconHoldsA32And16PixelImage) {
