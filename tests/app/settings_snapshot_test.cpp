@@ -75,12 +75,7 @@ TEST_F(SnapshotTest, AFileItCannotOpenIsLeftAlone) {
 // Both values go back, from the wide tag Save writes and from the narrow ones; the time-out only
 // where its key is; the file stays.
 TEST_F(SnapshotTest, RestorePutsTheValuesBackAndKeepsTheFile) {
-  struct Row {
-    Bytes file;
-    bool timeoutsKey;
-    std::int64_t backlight;
-    std::optional<DWORD> battSuspend;
-  } rows[] = {
+  struct Row { Bytes file; bool timeoutsKey; std::int64_t backlight; std::optional<DWORD> battSuspend; } rows[] = {
       {{0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0xB0, 0x04, 0, 0}, true, 3, 1200},
       {{0x03, 'M', 'S', 'D', 0x02, 0, 0, 0, 0x08, 0x07, 0, 0}, true, 2, 1800},
       {{0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 4, 0, 0, 0, 0x58, 0x02, 0, 0}, false, 4, std::nullopt},

@@ -123,11 +123,7 @@ TEST_F(LanguageDlgTest, ListsTheSupportedLanguagesSortedWithTheirIdsAndSelectsTh
 // display box, and from anywhere else bring the focus to the display box; the arrow buttons step.
 TEST_F(LanguageDlgTest, StepsByKeyAndButtonStopAtTheEnds) {
   constexpr BYTE kOnOk = 0xF0;  // the focus is put on OK first
-  struct Row {
-    std::vector<BYTE> inputs;
-    int selection;
-    int focus;
-  } rows[] = {
+  struct Row { std::vector<BYTE> inputs; int selection; int focus; } rows[] = {
       {{VK_UP}, 2, IDC_LANGUAGE_LIST},
       {{VK_UP, VK_UP, VK_UP}, 3, IDC_LANGUAGE_LIST},
       {{VK_DOWN}, 0, IDC_LANGUAGE_LIST},

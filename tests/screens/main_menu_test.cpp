@@ -20,11 +20,7 @@ class MainMenuTest : public ScreenTest {
 };
 
 TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
-  struct Move {
-    int from;
-    BYTE key;
-    int to;
-  };
+  struct Move { int from; BYTE key; int to; };
   const Move moves[] = {
       {IDC_MENU_BACKLIGHT, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_VOLUME, VK_DOWN, IDC_MENU_LANGUAGE}, {IDC_MENU_CALIBRATION, VK_DOWN, IDC_MENU_EXIT}, {IDC_MENU_POWER, VK_DOWN, IDC_MENU_EXIT},
       {IDC_MENU_DATE_TIME, VK_UP, IDC_MENU_BACKLIGHT},   {IDC_MENU_LANGUAGE, VK_UP, IDC_MENU_VOLUME},   {IDC_MENU_EXIT, VK_UP, IDC_MENU_CALIBRATION},

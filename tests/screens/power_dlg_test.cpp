@@ -19,10 +19,7 @@ constexpr const char16_t* kBattSuspend = kernel::kBatterySuspendValue;
 // "BattSuspend" stored as seconds, or missing, or missing with its key.
 constexpr DWORD kNoValue = 0xFFFFFFF0, kNoKey = 0xFFFFFFF1;
 
-struct Battery {
-  int ac, flag, percent;
-  bool fail = false;
-};
+struct Battery { int ac, flag, percent; bool fail = false; };
 
 class PowerDlgTest : public screens_test::PageTest {
  protected:
