@@ -20,17 +20,18 @@ class MainMenuTest : public ScreenTest {
 };
 
 TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
-  struct Move { int from; BYTE key; int to; };
-  const Move moves[] = {
-      {IDC_MENU_BACKLIGHT, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_VOLUME, VK_DOWN, IDC_MENU_LANGUAGE}, {IDC_MENU_CALIBRATION, VK_DOWN, IDC_MENU_EXIT}, {IDC_MENU_POWER, VK_DOWN, IDC_MENU_EXIT},
-      {IDC_MENU_DATE_TIME, VK_UP, IDC_MENU_BACKLIGHT},   {IDC_MENU_LANGUAGE, VK_UP, IDC_MENU_VOLUME},   {IDC_MENU_EXIT, VK_UP, IDC_MENU_CALIBRATION},
-      // Nothing lies above the upper row or below the lower one.
-      {IDC_MENU_POWER, VK_UP, IDC_MENU_POWER},   {IDC_MENU_DATE_TIME, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_EXIT, VK_DOWN, IDC_MENU_EXIT},
-      // The dialog manager walks the tab order.
-      {IDC_MENU_BACKLIGHT, VK_RIGHT, IDC_MENU_VOLUME}, {IDC_MENU_DATE_TIME, VK_LEFT, IDC_MENU_POWER},
+  // Each row: the focus, a key, and where the focus is then. Nothing lies above the upper row or
+  // below the lower one; Left and Right are the dialog manager's walk along the tab order.
+  const struct { int from; BYTE key; int to; } moves[] = {
+      {IDC_MENU_BACKLIGHT, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_VOLUME, VK_DOWN, IDC_MENU_LANGUAGE},
+      {IDC_MENU_CALIBRATION, VK_DOWN, IDC_MENU_EXIT},    {IDC_MENU_POWER, VK_DOWN, IDC_MENU_EXIT},
+      {IDC_MENU_DATE_TIME, VK_UP, IDC_MENU_BACKLIGHT},   {IDC_MENU_LANGUAGE, VK_UP, IDC_MENU_VOLUME},
+      {IDC_MENU_EXIT, VK_UP, IDC_MENU_CALIBRATION},      {IDC_MENU_POWER, VK_UP, IDC_MENU_POWER},
+      {IDC_MENU_DATE_TIME, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_EXIT, VK_DOWN, IDC_MENU_EXIT},
+      {IDC_MENU_BACKLIGHT, VK_RIGHT, IDC_MENU_VOLUME},   {IDC_MENU_DATE_TIME, VK_LEFT, IDC_MENU_POWER},
   };
   std::deque<std::function<void()>> steps;
-  for (const Move& move : moves) {
+  for (const auto& move : moves) {
     steps.push_back([move] {
       SetFocus(Item(move.from));
       Key(move.key);
