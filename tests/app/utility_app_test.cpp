@@ -5,11 +5,9 @@
 #include "screens/battery_hold.h"
 #include "app/language_module.h"
 #include "app/settings_snapshot.h"
-#include "platform/gwes/virtual_keys.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/handle_table.h"
-#include "platform/kernel/keyboard.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/registry.h"
 #include "platform/kernel/sync_objects.h"
@@ -39,13 +37,11 @@ class RecordingHost final : public CScreenHost {
     ++foregroundLookups;
     return kForeground;
   }
-  void RunScreen(CUtilityApp& app, const ScreenRequest& request) override {
+  void RunScreen(CUtilityApp&, const ScreenRequest& request) override {
     runs.push_back({request, MutexTaken(), LanguageModule != nullptr});
-    if (closeWithDeviceKey) app.m_bResendExitKey = TRUE;
   }
 
   int foregroundLookups = 0;
-  bool closeWithDeviceKey = false;
   std::vector<Run> runs;
 };
 
@@ -57,20 +53,15 @@ class UtilityAppTest : public ::testing::Test {
     CUtilityApp app(host);
     return AfxWinMain(app, commandLine);
   }
-  std::vector<std::string> InjectedKeys() {
-    std::vector<std::string> keys;
-    for (const auto& e : device.Device().Store().KeyLog()) {
-      keys.push_back(std::to_string(e.vk) + "/" + std::to_string(e.scan) + "/" + std::to_string(e.flags) + "/" +
-                     std::to_string(e.extra));
-    }
-    return keys;
-  }
+  std::filesystem::path Snapshot() const { return device.Host("My Flash Disk/Setting.dat"); }
   std::int64_t Backlight() { return device.Device().Store().GetInt(kernel::state::kBacklight).value_or(-1); }
 
   testing_support::ImagedDevice device;
   RecordingHost host;
 };
 
+// Each mode runs its screen once, with its owner and the mutex where it needs one; only the
+// language page on its own writes the snapshot (its contents are the snapshot test's).
 TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
   const struct { std::u16string commandLine; UtilityScreen screen; UINT textId; bool owned, mutex; } kCases[] = {
       {u"", UtilityScreen::MainMenu, 0, false, true},
@@ -81,6 +72,7 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.commandLine.begin(), c.commandLine.end()));
+    std::filesystem::remove(Snapshot());
     EXPECT_EQ(Start(c.commandLine), 0);
     ASSERT_EQ(host.runs.size(), 1u);
     const auto& run = host.runs[0];
@@ -91,6 +83,7 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
     EXPECT_EQ(host.foregroundLookups, c.owned ? 1 : 0);
     EXPECT_EQ(run.mutexHeld, c.mutex);
     EXPECT_FALSE(run.languageModuleLoaded);
+    EXPECT_EQ(std::filesystem::exists(Snapshot()), c.screen == UtilityScreen::LanguagePage);
   }
   EXPECT_FALSE(MutexTaken()) << "the mutex goes with the program";
 }
@@ -104,14 +97,13 @@ TEST_F(UtilityAppTest, OnlyTheWholeCommandLineIsASwitch) {
   }
   // No mutex was taken along the way, and no snapshot written.
   EXPECT_FALSE(MutexTaken());
-  EXPECT_FALSE(std::filesystem::exists(device.Host("My Flash Disk/Setting.dat")));
+  EXPECT_FALSE(std::filesystem::exists(Snapshot()));
 }
 
 TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessages) {
   HANDLE other = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
   ASSERT_NE(other, nullptr);
-  WriteHostFile(device.Host("My Flash Disk/Setting.dat"),
-                {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0x08, 0x07, 0, 0});
+  WriteHostFile(Snapshot(), {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0x08, 0x07, 0, 0});
   for (std::u16string line : {u"", u"-SelLang", u"-SelTimezone"}) {
     device.Device().Store().SetInt(kernel::state::kBacklight, 7);
     EXPECT_EQ(Start(line), 0);
@@ -126,14 +118,6 @@ TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessag
   EXPECT_EQ(Backlight(), 3);
   EXPECT_TRUE(MutexTaken()) << "the other instance's mutex is untouched";
   CloseHandle(other);
-}
-
-// The snapshot's contents are the snapshot test's; here only who writes one.
-TEST_F(UtilityAppTest, OnlyTheStandAloneLanguagePageSavesTheSnapshotAfterwards) {
-  for (std::u16string line : {u"-SelTimezone", u"", u"-LowPowerMsg", u"-SelLang"}) {
-    Start(line);
-    EXPECT_EQ(std::filesystem::exists(device.Host("My Flash Disk/Setting.dat")), line == u"-SelLang");
-  }
 }
 
 TEST_F(UtilityAppTest, TheLanguageModuleIsNamedAfterTheDefaultLanguageAndFreedAtExit) {
@@ -160,18 +144,6 @@ TEST_F(UtilityAppTest, TheLanguageModuleIsNamedAfterTheDefaultLanguageAndFreedAt
   // A missing "nls" key reads as language 0.
   ASSERT_TRUE(kernel::RegistryDeleteKey({HKEY_LOCAL_MACHINE, u"nls"}));
   EXPECT_EQ(GetDefaultLanguageId(), 0u);
-}
-
-TEST_F(UtilityAppTest, TheDeviceCloseKeyIsPassedOnOnlyWhenTheMenuAskedForIt) {
-  Start(u"");
-  Start(u"-LowPowerMsg");
-  EXPECT_TRUE(InjectedKeys().empty());
-
-  host.closeWithDeviceKey = true;
-  Start(u"");
-  const std::string key = std::to_string(VK_DEVICE_CLOSE) + "/0/";
-  EXPECT_EQ(InjectedKeys(), (std::vector<std::string>{key + std::to_string(KEYEVENTF_SILENT) + "/0",
-                                                      key + std::to_string(KEYEVENTF_KEYUP | KEYEVENTF_SILENT) + "/0"}));
 }
 
 TEST_F(UtilityAppTest, BatteryWarningHoldCountsItsHolders) {
