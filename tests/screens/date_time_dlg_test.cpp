@@ -179,40 +179,34 @@ TEST_F(DateTimeDlgTest, TheDateFollowsMidnightUntilADateIsPicked) {
 // (from the Date button and from the calendar alike), a tap on the bare page does not, and a
 // double tap is one press.
 TEST_F(DateTimeDlgTest, TheDateButtonTogglesTheCalendarAndTheFocusLeavingHidesIt) {
-  enum Touch { kDateButton, kDoubleTapDate, kCalendarTitle, kBarePage, kZoneBox, kPicker };
+  // A press of the Date button apart from the last tap by more than a double tap's time, a double
+  // tap on the date box, and taps on the calendar's title, the bare page, the zone box's end right
+  // of the calendar and the time picker.
+  using Touch = std::function<void()>;
+  const Touch date = [] {
+    kernel::AdvanceVirtualTime(GetDoubleClickTime());
+    Press(IDC_CLOCK_DATE_BUTTON);
+  };
+  const Touch doubleTap = [] {
+    Tap(125, 157);
+    Tap(125, 157);
+  };
+  const Touch title = [] { Tap(121, 4); }, bare = [] { Tap(300, 230); }, zone = [] { Tap(230, 101); },
+              picker = [] { Tap(153, 157); };
   struct Case { std::vector<Touch> touches; bool shown; } cases[] = {
-      {{kDateButton}, true},
-      {{kDateButton, kDateButton}, false},
-      {{kDoubleTapDate}, true},
-      {{kDateButton, kCalendarTitle, kDateButton}, true},  // hidden by the focus rule, shown by the click
-      {{kDateButton, kBarePage}, true},
-      {{kDateButton, kZoneBox}, false},
-      {{kDateButton, kCalendarTitle, kPicker}, false},
+      {{date}, true},
+      {{date, date}, false},
+      {{doubleTap}, true},
+      {{date, title, date}, true},  // hidden by the focus rule, shown by the click
+      {{date, bare}, true},
+      {{date, zone}, false},
+      {{date, title, picker}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
     CDateTimeDlg page;
     std::deque<std::function<void()>> steps = {[] { EXPECT_FALSE(CalendarShown()); }};
-    for (Touch touch : c.touches) {
-      steps.push_back([touch] {
-        RECT calendar = WindowRect(Calendar());
-        switch (touch) {
-          case kDateButton:
-            // Apart from the last tap by more than a double tap's time.
-            kernel::AdvanceVirtualTime(GetDoubleClickTime());
-            Press(IDC_CLOCK_DATE_BUTTON);
-            break;
-          case kDoubleTapDate:
-            Tap(125, 157);
-            Tap(125, 157);
-            break;
-          case kCalendarTitle: Tap((calendar.left + calendar.right) / 2, calendar.top + 4); break;
-          case kBarePage: Tap(300, 230); break;
-          case kZoneBox: Tap(230, 101); break;  // its end right of the calendar
-          case kPicker: Tap(153, 157); break;
-        }
-      });
-    }
+    steps.insert(steps.end(), c.touches.begin(), c.touches.end());
     steps.push_back([&] {
       EXPECT_EQ(CalendarShown(), c.shown);
       Key(VK_ESCAPE);
