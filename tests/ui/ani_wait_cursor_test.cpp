@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -42,40 +43,31 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
       CSkinBitmap bitmap;
       ASSERT_TRUE(LoadSkinBitmap(bitmap, id));
       auto surface = gwes::LookupGdi<gwes::BitmapObject>(bitmap.GetSafeHandle())->m_surface;
-      frames.emplace_back(surface->Pixels().begin(), surface->Pixels().end());
+      frames[id].assign(surface->Pixels().begin(), surface->Pixels().end());
     }
   }
 
   void TearDown() override {
-    if (LanguageModule != nullptr) FreeLibrary(LanguageModule);
-    LanguageModule = nullptr;
+    if (LanguageModule != nullptr) FreeLibrary(std::exchange(LanguageModule, nullptr));
     ControlTest::TearDown();
   }
 
-  // The pixels of columns [left, right) of the cursor's place that differ from frame `index`; the
-  // caller holds the screen's lock, as the worker may be drawing.
-  int Differ(const gwes::Surface* screen, int index, int left = kPlace.left, int right = kPlace.right) {
+  // The pixels of columns [left, right) of the cursor's place that differ from frame `id`.
+  int Differ(UINT id, int left = kPlace.left, int right = kPlace.right) {
+    auto screen = gwes::Screen();
+    std::lock_guard guard(screen->lock);  // the worker may be drawing
     int differ = 0;
     for (int y = kPlace.top; y < kPlace.bottom; ++y)
       for (int x = left; x < right; ++x)
-        differ += ((screen->Pixel(x, y) ^ frames[index][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
+        differ += ((screen->Pixel(x, y) ^ frames[id][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
     return differ;
   }
   // The frame whose pixels the cursor's place shows most closely (the text covers a part of any).
   UINT ShownFrame() {
-    auto screen = gwes::Screen();
-    std::lock_guard guard(screen->lock);
-    int best = 0;
-    for (int i = 1; i < CAniWaitCursor::kFrameCount; ++i)
-      if (Differ(screen.get(), i) < Differ(screen.get(), best)) best = i;
-    return CAniWaitCursor::kFrameIds[best];
-  }
-  int InkOver(UINT id, int left, int right) {
-    int index = 0;
-    while (CAniWaitCursor::kFrameIds[index] != id) ++index;
-    auto screen = gwes::Screen();
-    std::lock_guard guard(screen->lock);
-    return Differ(screen.get(), index, left, right);
+    UINT best = CAniWaitCursor::kFrameIds[0];
+    for (UINT id : CAniWaitCursor::kFrameIds)
+      if (Differ(id) < Differ(best)) best = id;
+    return best;
   }
   // Waits until the worker is blocked in its wait for the next period.
   static bool WorkerWaits() {
@@ -92,7 +84,7 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
     return ShownFrame();
   }
 
-  std::vector<std::vector<std::uint32_t>> frames;
+  std::map<UINT, std::vector<std::uint32_t>> frames;
 };
 
 // The frames follow one another a period apart, also while the user-interface thread repaints the
@@ -125,9 +117,9 @@ TEST_F(AniWaitCursorTest, ShowsTheNineFramesInOrderOnePerPeriodAtTheCentreWithGr
   EXPECT_EQ(ShownFrame(), static_cast<UINT>(IDB_WAIT_FRAME_2));
 
   // "Please wait..." lies over the frame at the right, in grey, two pixels kept free at the edge.
-  EXPECT_GT(InkOver(IDB_WAIT_FRAME_2, kPlace.right - 60, kPlace.right - 2), 50);
-  EXPECT_EQ(InkOver(IDB_WAIT_FRAME_2, kPlace.left, kPlace.left + 30), 0);
-  EXPECT_EQ(InkOver(IDB_WAIT_FRAME_2, kPlace.right - 2, kPlace.right), 0);
+  EXPECT_GT(Differ(IDB_WAIT_FRAME_2, kPlace.right - 60, kPlace.right - 2), 50);
+  EXPECT_EQ(Differ(IDB_WAIT_FRAME_2, kPlace.left, kPlace.left + 30), 0);
+  EXPECT_EQ(Differ(IDB_WAIT_FRAME_2, kPlace.right - 2, kPlace.right), 0);
   auto screen = gwes::Screen();
   std::lock_guard guard(screen->lock);
   bool grey = false;
@@ -169,9 +161,9 @@ TEST_F(AniWaitCursorTest, ALanguageModuleWithoutTheTextLeavesTheFramesBare) {
   {
     CAniWaitCursor cursor;
     ASSERT_TRUE(WorkerWaits());
-    EXPECT_EQ(InkOver(IDB_WAIT_FRAME_0, kPlace.left, kPlace.right), 0);
+    EXPECT_EQ(Differ(IDB_WAIT_FRAME_0, kPlace.left, kPlace.right), 0);
     NextPeriod();
-    EXPECT_EQ(InkOver(IDB_WAIT_FRAME_1, kPlace.left, kPlace.right), 0);
+    EXPECT_EQ(Differ(IDB_WAIT_FRAME_1, kPlace.left, kPlace.right), 0);
   }
 }
 
