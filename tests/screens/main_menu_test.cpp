@@ -2,6 +2,7 @@
 // every way out. How it looks with each button focused is in the golden images.
 #include <gtest/gtest.h>
 
+#include "platform/afx/win_thread.h"
 #include "platform/afx/wnd.h"
 #include "platform/gwes/surface.h"
 #include "res/resource.h"
@@ -19,6 +20,8 @@ class MainMenuTest : public ScreenTest {
   static int FocusId() { return GetDlgCtrlID(GetFocus()); }
 };
 
+// The menu is the foreground main window with the program's icon, large and small, and goes with
+// the program; Up and Down move between its rows, Left and Right along the tab order.
 TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
   // Each row: the focus, a key, and where the focus is then. Nothing lies above the upper row or
   // below the lower one; Left and Right are the dialog manager's walk along the tab order.
@@ -30,7 +33,15 @@ TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
       {IDC_MENU_DATE_TIME, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_EXIT, VK_DOWN, IDC_MENU_EXIT},
       {IDC_MENU_BACKLIGHT, VK_RIGHT, IDC_MENU_VOLUME},   {IDC_MENU_DATE_TIME, VK_LEFT, IDC_MENU_POWER},
   };
-  std::deque<std::function<void()>> steps;
+  HWND menu = nullptr;
+  std::deque<std::function<void()>> steps = {[&] {
+    menu = TopWindow();
+    EXPECT_EQ(AfxGetMainWnd()->m_hWnd, menu);
+    EXPECT_EQ(GetForegroundWindow(), menu);
+    LRESULT big = SendMessageW(menu, WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(big, 0);
+    EXPECT_EQ(SendMessageW(menu, WM_GETICON, ICON_SMALL, 0), big);
+  }};
   for (const auto& move : moves) {
     steps.push_back([move] {
       SetFocus(Item(move.from));
@@ -43,6 +54,8 @@ TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
     Key(VK_RETURN);  // Enter on the exit button leaves
   });
   Run(u"", std::move(steps));
+  EXPECT_FALSE(IsWindow(menu));
+  EXPECT_EQ(AfxGetMainWnd(), nullptr);
   EXPECT_FALSE(exitFlag);
 }
 
