@@ -51,17 +51,13 @@ class CalibrationDlgTest : public screens_test::PageTest {
     RegCloseKey(key);
   }
   // The page's OK by Enter, then the taps the alignment screen asks for: its five targets, and
-  // one more that keeps the new alignment. Each step's `check` runs once the page is waiting.
-  static std::deque<std::function<void()>> Align() {
+  // one more that keeps the new alignment; then the steps `then`, taken while the page waits.
+  static std::deque<std::function<void()>> Align(std::initializer_list<std::function<void()>> then) {
     std::deque<std::function<void()>> steps = {[] { Key(VK_RETURN); }};
     for (POINT target : {POINT{160, 120}, POINT{32, 24}, POINT{32, 216}, POINT{288, 216}, POINT{288, 24}})
       steps.push_back([=] { Tap(target.x, target.y); });
     steps.push_back([] { Tap(100, 100); });
-    return steps;
-  }
-  static std::deque<std::function<void()>> Then(std::deque<std::function<void()>> steps,
-                                                std::initializer_list<std::function<void()>> more) {
-    steps.insert(steps.end(), more.begin(), more.end());
+    steps.insert(steps.end(), then);
     return steps;
   }
   static void PassTheWait() { kernel::AdvanceVirtualTime(CCalibrationDlg::kStoreDelayMs); }
@@ -85,17 +81,17 @@ TEST_F(CalibrationDlgTest, TheStoreCopiesTheStringAfterTheMagicOrReportsTheRegis
     FillBlock();
     CCalibrationDlg page;
     std::u16string shown, caption;
-    auto steps = Then(Align(), {[&] {
-                                  EXPECT_EQ(TopWindow(), page.m_hWnd) << "the page waits";
-                                  EXPECT_EQ(Holds(), kOtherHolds + 1);
-                                  row.setUp();
-                                  PassTheWait();
-                                },
-                                [&] {
-                                  shown = Text(row.succeeded ? IDC_MESSAGE_TEXT : kMessageBoxText);
-                                  caption = CWnd::FromHandle(TopWindow())->GetWindowText();
-                                  Key(VK_RETURN);
-                                }});
+    auto steps = Align({[&] {
+                          EXPECT_EQ(TopWindow(), page.m_hWnd) << "the page waits";
+                          EXPECT_EQ(Holds(), kOtherHolds + 1);
+                          row.setUp();
+                          PassTheWait();
+                        },
+                        [&] {
+                          shown = Text(row.succeeded ? IDC_MESSAGE_TEXT : kMessageBoxText);
+                          caption = CWnd::FromHandle(TopWindow())->GetWindowText();
+                          Key(VK_RETURN);
+                        }});
     EXPECT_EQ(RunDialog(page, std::move(steps)), IDCANCEL);
     EXPECT_EQ(shown, row.shown);
     if (!row.succeeded) {
@@ -118,7 +114,7 @@ TEST_F(CalibrationDlgTest, DuringTheWaitOkAndTheCloseKeyDoNothingWhileEscapeEnds
     SCOPED_TRACE(testing::Message() << "key " << int{key});
     FillBlock();
     CCalibrationDlg page;
-    auto steps = Then(Align(), {[key] { Key(key); }});
+    auto steps = Align({[key] { Key(key); }});
     if (!endsAtOnce) {
       steps.push_back([&] {
         EXPECT_EQ(TopWindow(), page.m_hWnd) << "no second alignment, no end";
