@@ -121,10 +121,9 @@ TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessag
 }
 
 TEST_F(UtilityAppTest, TheLanguageModuleIsNamedAfterTheDefaultLanguageAndFreedAtExit) {
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x0409), u"\\Windows\\Utility.exe.0409.mui");
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x1A), u"\\Windows\\Utility.exe.001a.mui");
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0), u"\\Windows\\Utility.exe.0000.mui");
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x12345), u"\\Windows\\Utility.exe.12345.mui");
+  for (auto [id, hex] :
+       {std::pair<DWORD, std::u16string>{0x0409, u"0409"}, {0x1A, u"001a"}, {0, u"0000"}, {0x12345, u"12345"}})
+    EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", id), u"\\Windows\\Utility.exe." + hex + u".mui");
 
   // An empty resource file is a loadable module.
   std::vector<std::uint8_t> emptyRes = {0, 0, 0, 0, 32, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0,
