@@ -5,11 +5,9 @@
 #include "screens/battery_hold.h"
 #include "app/language_module.h"
 #include "app/settings_snapshot.h"
-#include "platform/gwes/virtual_keys.h"
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/handle_table.h"
-#include "platform/kernel/keyboard.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/registry.h"
 #include "platform/kernel/sync_objects.h"
@@ -22,67 +20,50 @@ using testing_support::WriteHostFile;
 
 HWND const kForeground = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x1234));
 
+// Whether some program holds the single-instance mutex.
+bool MutexTaken() {
+  HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  bool taken = GetLastError() == ERROR_ALREADY_EXISTS;
+  CloseHandle(probe);
+  return taken;
+}
+
 // Records what start-up asked of the window system, and what held while each screen ran.
 class RecordingHost final : public CScreenHost {
  public:
-  struct Run {
-    ScreenRequest request;
-    bool mutexHeld = false;
-    bool languageModuleLoaded = false;
-  };
+  struct Run { ScreenRequest request; bool mutexHeld, languageModuleLoaded; };
 
   HWND ForegroundWindow() override {
     ++foregroundLookups;
     return kForeground;
   }
-  void RunScreen(CUtilityApp& app, const ScreenRequest& request) override {
-    Run run{request};
-    HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-    run.mutexHeld = GetLastError() == ERROR_ALREADY_EXISTS;
-    CloseHandle(probe);
-    run.languageModuleLoaded = LanguageModule != nullptr;
-    runs.push_back(run);
-    if (closeWithDeviceKey) app.m_bResendExitKey = TRUE;
+  void RunScreen(CUtilityApp&, const ScreenRequest& request) override {
+    runs.push_back({request, MutexTaken(), LanguageModule != nullptr});
   }
 
   int foregroundLookups = 0;
-  bool closeWithDeviceKey = false;
   std::vector<Run> runs;
 };
 
 class UtilityAppTest : public ::testing::Test {
  protected:
   int Start(const std::u16string& commandLine) {
+    host.runs.clear();
+    host.foregroundLookups = 0;
     CUtilityApp app(host);
     return AfxWinMain(app, commandLine);
   }
-  std::vector<std::string> InjectedKeys() {
-    std::vector<std::string> keys;
-    for (const auto& e : device.Device().Store().KeyLog()) {
-      keys.push_back(std::to_string(e.vk) + "/" + std::to_string(e.scan) + "/" + std::to_string(e.flags) + "/" +
-                     std::to_string(e.extra));
-    }
-    return keys;
-  }
-  void WriteSnapshot(BYTE level) {
-    WriteHostFile(device.Host("My Flash Disk/Setting.dat"),
-                  {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, level, 0, 0, 0, 0x08, 0x07, 0, 0});
-  }
+  std::filesystem::path Snapshot() const { return device.Host("My Flash Disk/Setting.dat"); }
   std::int64_t Backlight() { return device.Device().Store().GetInt(kernel::state::kBacklight).value_or(-1); }
 
   testing_support::ImagedDevice device;
   RecordingHost host;
 };
 
+// Each mode runs its screen once, with its owner and the mutex where it needs one; only the
+// language page on its own writes the snapshot (its contents are the snapshot test's).
 TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
-  struct Case {
-    std::u16string commandLine;
-    UtilityScreen screen;
-    UINT textId;
-    bool owned;
-    bool mutex;
-  };
-  const Case kCases[] = {
+  const struct { std::u16string commandLine; UtilityScreen screen; UINT textId; bool owned, mutex; } kCases[] = {
       {u"", UtilityScreen::MainMenu, 0, false, true},
       {u"-SelLang", UtilityScreen::LanguagePage, 0, true, true},
       {u"-NoDataMsg", UtilityScreen::MessageDialog, IDS_NO_NAVIGATOR_FILES, true, false},
@@ -91,8 +72,7 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.commandLine.begin(), c.commandLine.end()));
-    host.runs.clear();
-    host.foregroundLookups = 0;
+    std::filesystem::remove(Snapshot());
     EXPECT_EQ(Start(c.commandLine), 0);
     ASSERT_EQ(host.runs.size(), 1u);
     const auto& run = host.runs[0];
@@ -103,33 +83,27 @@ TEST_F(UtilityAppTest, EachModeRunsItsScreenWithTheRightOwnerAndMutex) {
     EXPECT_EQ(host.foregroundLookups, c.owned ? 1 : 0);
     EXPECT_EQ(run.mutexHeld, c.mutex);
     EXPECT_FALSE(run.languageModuleLoaded);
+    EXPECT_EQ(std::filesystem::exists(Snapshot()), c.screen == UtilityScreen::LanguagePage);
   }
-  // The mutex went with the program each time: a new instance can take it.
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  EXPECT_EQ(GetLastError(), 0u);
-  CloseHandle(mutex);
+  EXPECT_FALSE(MutexTaken()) << "the mutex goes with the program";
 }
 
 TEST_F(UtilityAppTest, OnlyTheWholeCommandLineIsASwitch) {
   for (std::u16string line : {u"-SelLang ", u" -SelLang", u"-SelLang -SelTimezone", u"-LowPowerMsgX", u"SelLang"}) {
-    host.runs.clear();
-    host.foregroundLookups = 0;
     EXPECT_EQ(Start(line), 0);
     EXPECT_TRUE(host.runs.empty());
     // The foreground window is looked up (and not used) for every non-empty command line.
     EXPECT_EQ(host.foregroundLookups, 1);
   }
   // No mutex was taken along the way, and no snapshot written.
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  EXPECT_EQ(GetLastError(), 0u);
-  CloseHandle(mutex);
-  EXPECT_FALSE(std::filesystem::exists(device.Host("My Flash Disk/Setting.dat")));
+  EXPECT_FALSE(MutexTaken());
+  EXPECT_FALSE(std::filesystem::exists(Snapshot()));
 }
 
 TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessages) {
   HANDLE other = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
   ASSERT_NE(other, nullptr);
-  WriteSnapshot(3);
+  WriteHostFile(Snapshot(), {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0x08, 0x07, 0, 0});
   for (std::u16string line : {u"", u"-SelLang", u"-SelTimezone"}) {
     device.Device().Store().SetInt(kernel::state::kBacklight, 7);
     EXPECT_EQ(Start(line), 0);
@@ -142,32 +116,14 @@ TEST_F(UtilityAppTest, AnotherInstanceStopsTheSingleInstanceModesButNotTheMessag
   ASSERT_EQ(host.runs.size(), 1u);
   EXPECT_EQ(host.runs[0].request.textId, UINT{IDS_LOW_POWER});
   EXPECT_EQ(Backlight(), 3);
-  // The other instance's mutex is untouched.
-  HANDLE probe = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  CloseHandle(probe);
+  EXPECT_TRUE(MutexTaken()) << "the other instance's mutex is untouched";
   CloseHandle(other);
 }
 
-TEST_F(UtilityAppTest, TheStandAloneLanguagePageSavesTheSnapshotAfterwards) {
-  device.Device().Store().SetInt(kernel::state::kBacklight, 4);
-  Start(u"-SelLang");
-  auto bytes = testing_support::ReadHostFile(device.Host("My Flash Disk/Setting.dat"));
-  ASSERT_EQ(bytes.size(), 18u);
-  EXPECT_EQ(bytes[10], 4);
-  EXPECT_EQ(bytes[14] | (bytes[15] << 8), 600);
-  // The other modes write nothing.
-  std::filesystem::remove(device.Host("My Flash Disk/Setting.dat"));
-  Start(u"-SelTimezone");
-  Start(u"");
-  EXPECT_FALSE(std::filesystem::exists(device.Host("My Flash Disk/Setting.dat")));
-}
-
 TEST_F(UtilityAppTest, TheLanguageModuleIsNamedAfterTheDefaultLanguageAndFreedAtExit) {
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x0409), u"\\Windows\\Utility.exe.0409.mui");
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x1A), u"\\Windows\\Utility.exe.001a.mui");
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0), u"\\Windows\\Utility.exe.0000.mui");
-  EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", 0x12345), u"\\Windows\\Utility.exe.12345.mui");
+  for (auto [id, hex] :
+       {std::pair<DWORD, std::u16string>{0x0409, u"0409"}, {0x1A, u"001a"}, {0, u"0000"}, {0x12345, u"12345"}})
+    EXPECT_EQ(LanguageModuleName(u"\\Windows\\Utility.exe", id), u"\\Windows\\Utility.exe." + hex + u".mui");
 
   // An empty resource file is a loadable module.
   std::vector<std::uint8_t> emptyRes = {0, 0, 0, 0, 32, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0,
@@ -187,18 +143,6 @@ TEST_F(UtilityAppTest, TheLanguageModuleIsNamedAfterTheDefaultLanguageAndFreedAt
   // A missing "nls" key reads as language 0.
   ASSERT_TRUE(kernel::RegistryDeleteKey({HKEY_LOCAL_MACHINE, u"nls"}));
   EXPECT_EQ(GetDefaultLanguageId(), 0u);
-}
-
-TEST_F(UtilityAppTest, TheDeviceCloseKeyIsPassedOnOnlyWhenTheMenuAskedForIt) {
-  Start(u"");
-  Start(u"-LowPowerMsg");
-  EXPECT_TRUE(InjectedKeys().empty());
-
-  host.closeWithDeviceKey = true;
-  Start(u"");
-  const std::string key = std::to_string(VK_DEVICE_CLOSE) + "/0/";
-  EXPECT_EQ(InjectedKeys(), (std::vector<std::string>{key + std::to_string(KEYEVENTF_SILENT) + "/0",
-                                                      key + std::to_string(KEYEVENTF_KEYUP | KEYEVENTF_SILENT) + "/0"}));
 }
 
 TEST_F(UtilityAppTest, BatteryWarningHoldCountsItsHolders) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/kernel/resources.h"
@@ -34,16 +35,12 @@ TEST_F(ProgramResourcesTest, StringTableHoldsIdsOneTo153WithoutGaps) {
   EXPECT_EQ(Load(4000), u"");
 }
 
-TEST_F(ProgramResourcesTest, CustomResourcesAndBitmapsAreFound) {
+// The click's wave is found by its custom type; the bitmaps and the icon by the screens showing them.
+TEST_F(ProgramResourcesTest, TheClickIsFoundAsAWave) {
   HRSRC wave = FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CLICK_SOUND), u"WAVE");
   ASSERT_NE(wave, nullptr);
   EXPECT_EQ(SizeofResource(nullptr, wave), 1154u);
   EXPECT_EQ(std::string(static_cast<const char*>(LockResource(LoadResource(nullptr, wave))), 4), "RIFF");
-  HRSRC text = FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ZONE_NAMES), u"TXT");
-  ASSERT_NE(text, nullptr);
-  EXPECT_EQ(SizeofResource(nullptr, text), 1380u);
-  EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(IDB_MENU_BACKGROUND), RT_BITMAP), nullptr);
-  EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_UTILITY), RT_GROUP_ICON), nullptr);
 }
 
 // Reads a little-endian DWORD.
@@ -56,11 +53,10 @@ TEST_F(ProgramResourcesTest, VersionRecordCarriesTheNumbersAndTexts) {
   DWORD size = SizeofResource(nullptr, version);
   ASSERT_GT(size, 64u);
   // The fixed part follows the "VS_VERSION_INFO" key, at offset 40.
-  EXPECT_EQ(DwordAt(data + 40), 0xFEEF04BDu);
-  EXPECT_EQ(DwordAt(data + 48), (20u << 16) | 4u);    // file version 20.4
-  EXPECT_EQ(DwordAt(data + 52), (103u << 16) | 225u);  // .103.225
-  EXPECT_EQ(DwordAt(data + 56), (20u << 16) | 4u);    // product version
-  EXPECT_EQ(DwordAt(data + 60), (103u << 16) | 225u);
+  // The signature, then the file and the product version, each 20.4.103.225.
+  const std::pair<int, DWORD> kFixed[] = {{40, 0xFEEF04BD}, {48, 20 << 16 | 4}, {52, 103 << 16 | 225},
+                                          {56, 20 << 16 | 4}, {60, 103 << 16 | 225}};
+  for (auto [at, value] : kFixed) EXPECT_EQ(DwordAt(data + at), value) << "offset " << at;
   std::u16string text(size / 2, u'\0');
   for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
   for (std::u16string_view value : {u"R20, 4, 103, 225", u"Utility WCE MFC Application", u"Utility.exe",
@@ -69,48 +65,29 @@ TEST_F(ProgramResourcesTest, VersionRecordCarriesTheNumbersAndTexts) {
   }
 }
 
+// Bitmaps, icons, the low-power dialog and the custom resources but the click's wave carry the
+// Chinese-PRC tag; every other resource is English-US. Only the kinds the program uses are there.
 TEST_F(ProgramResourcesTest, LanguageTagsFollowTheKindOfResource) {
   constexpr WORD kEnglishUs = 1033, kChinesePrc = 2052;
+  // Named kinds (0), bitmap, icon, dialog, strings, icon group, version.
+  const std::set<WORD> kKinds = {0, 2, 3, 5, 6, 14, 16};
   auto entries = kernel::ParseResourceFile(ProgramResourceBytes());
   ASSERT_TRUE(entries);
-  std::map<WORD, int> bitmaps, dialogs;
-  int strings = 0;
+  std::map<WORD, std::set<WORD>> names;  // of each kind
   for (const auto& entry : *entries) {
     const WORD* type = std::get_if<WORD>(&entry.type);
+    const WORD kind = type != nullptr ? *type : 0;
     const WORD* name = std::get_if<WORD>(&entry.name);
     ASSERT_NE(name, nullptr);
-    if (type == nullptr) {
-      std::u16string custom = std::get<std::u16string>(entry.type);
-      EXPECT_EQ(entry.language, custom == u"WAVE" ? kEnglishUs : kChinesePrc) << kernel::WideToUtf8(custom);
-      continue;
-    }
-    switch (*type) {
-      case 2:  // bitmap
-        EXPECT_EQ(entry.language, kChinesePrc) << *name;
-        ++bitmaps[*name];
-        break;
-      case 3:   // icon image
-      case 14:  // icon group
-        EXPECT_EQ(entry.language, kChinesePrc) << *name;
-        break;
-      case 5:
-        EXPECT_EQ(entry.language, *name == IDD_LOW_POWER ? kChinesePrc : kEnglishUs) << *name;
-        ++dialogs[*name];
-        break;
-      case 6:
-        EXPECT_EQ(entry.language, kEnglishUs) << *name;
-        ++strings;
-        break;
-      case 16:
-        EXPECT_EQ(entry.language, kEnglishUs);
-        break;
-      default:
-        ADD_FAILURE() << "unexpected resource type " << *type;
-    }
+    bool chinese = kind == 0 ? std::get<std::u16string>(entry.type) != u"WAVE"
+                             : kind == 2 || kind == 3 || kind == 14 || (kind == 5 && *name == IDD_LOW_POWER);
+    EXPECT_EQ(entry.language, chinese ? kChinesePrc : kEnglishUs) << kind << " " << *name;
+    EXPECT_TRUE(kKinds.contains(kind)) << "unexpected resource type " << kind;
+    names[kind].insert(*name);
   }
-  EXPECT_EQ(bitmaps.size(), 57u);
-  EXPECT_EQ(dialogs.size(), 9u);
-  EXPECT_EQ(strings, 10);  // blocks 1 to 10 hold ids 0 to 159
+  EXPECT_EQ(names[2].size(), 57u);  // bitmaps
+  EXPECT_EQ(names[5].size(), 9u);   // dialogs
+  EXPECT_EQ(names[6].size(), 10u);  // string blocks 1 to 10 hold ids 0 to 159
 }
 
 }  // namespace

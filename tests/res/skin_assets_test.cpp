@@ -1,22 +1,16 @@
 // Checks the committed skin files against the resource table: every bitmap id names a whole BMP,
-// the click's wave header, the zone-name text (against the string table) and the icon group. How
-// the bitmaps look on the screens is in the golden images.
+// the click's wave header and the icon group. How the bitmaps look on the screens is in the golden
+// images.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "platform/kernel/resources.h"
-#include "platform/kernel/wide_string.h"
-#include "res/program_resources.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -55,33 +49,21 @@ void LoadBitmap(const std::filesystem::path& path) {
   EXPECT_LE(b.U32(10) + ((w * depth / 8 + 3) & ~std::size_t{3}) * h, b.d.size()) << path;
 }
 
-// Bitmap ids of the resource script, with the file each one names.
-std::map<int, std::string> BitmapFiles() {
-  std::map<std::string, int> ids;
-  Bytes h = Read(kRes / "resource.h");
-  std::istringstream header(std::string(h.d.begin(), h.d.end()));
-  for (std::string line; std::getline(header, line);) {
-    std::istringstream words(line);
-    std::string define, name;
-    int id = 0;
-    if (words >> define >> name >> id && define == "#define") ids[name] = id;
-  }
-  std::map<int, std::string> files;
+// Sizes and colours show in the golden images; here each bitmap the resource script names is a whole
+// BMP (that each name is a numbered id is the resource tests' check).
+TEST(SkinAssets, EveryBitmapIdNamesAWholeFile) {
   Bytes rc = Read(kRes / "utility.rc");
   std::istringstream script(std::string(rc.d.begin(), rc.d.end()));
+  int bitmaps = 0;
   for (std::string line; std::getline(script, line);) {
     std::istringstream words(line);
     std::string name, type, file;
-    if (words >> name >> type >> file && type == "BITMAP" && ids.count(name)) files[ids[name]] = file.substr(1, file.size() - 2);
+    if (words >> name >> type >> file && type == "BITMAP") {
+      ++bitmaps;
+      LoadBitmap(kRes / file.substr(1, file.size() - 2));
+    }
   }
-  return files;
-}
-
-// Sizes and colours show in the golden images; here each bitmap the script names is a whole BMP.
-TEST(SkinAssets, EveryBitmapIdNamesAWholeFile) {
-  std::map<int, std::string> files = BitmapFiles();
-  EXPECT_EQ(files.size(), 57u);
-  for (const auto& [id, file] : files) LoadBitmap(kRes / file);
+  EXPECT_EQ(bitmaps, 57);
 }
 
 TEST(SkinAssets, ClickIsMonoEightBitPcmAt22050Hz) {
@@ -93,20 +75,6 @@ TEST(SkinAssets, ClickIsMonoEightBitPcmAt22050Hz) {
   const std::uint32_t kFields[][3] = {{4, 4, 1146},    {16, 4, 16}, {20, 2, 1}, {22, 2, 1}, {24, 4, 22050},
                                       {28, 4, 22050}, {32, 2, 1},  {34, 2, 8}, {40, 4, 1109}};
   for (const auto& [at, width, value] : kFields) EXPECT_EQ(wav.U(at, int(width)), value) << "offset " << at;
-}
-
-// The text file holds the string table's seventy-five zone names (ids 49 to 123), CRLF between.
-TEST(SkinAssets, ZoneNamesTextHoldsTheStringTablesZoneNamesSeparatedByCrLf) {
-  kernel::SetProgramResources(ProgramResourceBytes());
-  std::string expected;
-  for (UINT id = 49; id <= 123; ++id) {
-    WCHAR name[64];
-    int count = LoadStringW(nullptr, id, name, 64);
-    expected += (id == 49 ? "" : "\r\n") + kernel::WideToUtf8(std::u16string_view(name, std::size_t(count)));
-  }
-  Bytes text = Read(kRes / "zone_names.txt");
-  EXPECT_EQ(text.d.size(), 1380u);
-  EXPECT_EQ(std::string(text.d.begin(), text.d.end()), expected);
 }
 
 TEST(SkinAssets, IconHoldsA32And16PixelImage) {

@@ -20,14 +20,7 @@ class BacklightDlgTest : public screens_test::PageTest {
 // One input (arrow button or key), then a way out. A step sends its level at once and redraws the
 // slider; at either end it does neither. Only OK keeps the level and writes the snapshot.
 TEST_F(BacklightDlgTest, StepsSendTheLevelAndEveryWayButOkSendsBackTheReportedOne) {
-  struct Case {
-    std::int64_t reported;
-    int shown;
-    BYTE input;
-    int pos;
-    std::int64_t sent, after;
-    Way way;
-  } cases[] = {
+  struct Case { std::int64_t reported; int shown; BYTE input; int pos; std::int64_t sent, after; Way way; } cases[] = {
       {5, 5, kRightArrow, 6, 6, 5, Way::CancelButton},
       {5, 5, VK_UP, 6, 6, 5, Way::Escape},  // Up is Right
       {5, 5, VK_DOWN, 4, 4, 5, Way::DeviceCancel},  // Down is Left

@@ -42,10 +42,7 @@ class CalibrationDlgTest : public screens_test::PageTest {
     ReadStoreBlock(block.data());
     return block;
   }
-  static bool BlockUntouched() {
-    auto block = Block();
-    return std::all_of(block.begin(), block.end(), [](BYTE b) { return b == kUntouched; });
-  }
+  static bool BlockUntouched() { return Block() == std::vector<BYTE>(kStoreBlockSize, kUntouched); }
   static void SetCalibration(const std::u16string& text) {
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, 0, &key), ERROR_SUCCESS);
@@ -54,32 +51,24 @@ class CalibrationDlgTest : public screens_test::PageTest {
     RegCloseKey(key);
   }
   // The page's OK by Enter, then the taps the alignment screen asks for: its five targets, and
-  // one more that keeps the new alignment. Each step's `check` runs once the page is waiting.
-  static std::deque<std::function<void()>> Align() {
+  // one more that keeps the new alignment; then the steps `then`, taken while the page waits.
+  static std::deque<std::function<void()>> Align(std::initializer_list<std::function<void()>> then) {
     std::deque<std::function<void()>> steps = {[] { Key(VK_RETURN); }};
     for (POINT target : {POINT{160, 120}, POINT{32, 24}, POINT{32, 216}, POINT{288, 216}, POINT{288, 24}})
       steps.push_back([=] { Tap(target.x, target.y); });
     steps.push_back([] { Tap(100, 100); });
-    return steps;
-  }
-  static std::deque<std::function<void()>> Then(std::deque<std::function<void()>> steps,
-                                                std::initializer_list<std::function<void()>> more) {
-    steps.insert(steps.end(), more.begin(), more.end());
+    steps.insert(steps.end(), then);
     return steps;
   }
   static void PassTheWait() { kernel::AdvanceVirtualTime(CCalibrationDlg::kStoreDelayMs); }
 };
 
+// What the wait ends in: the message and the block holding the magic and the string, or the
+// standard box without a caption and the block untouched.
 TEST_F(CalibrationDlgTest, TheStoreCopiesTheStringAfterTheMagicOrReportsTheRegistryFailure) {
   const std::u16string k45 = u"1000,2000 3000,4000 1500,2500 3500,4500 1234,";
   ASSERT_EQ(k45.size(), 45u);
-  struct Row {
-    const char* what;
-    std::function<void()> setUp;
-    const char16_t* shown;  // by the message dialog when it succeeded, else by the standard box
-    bool succeeded;
-  };
-  const Row rows[] = {
+  const struct { const char* what; std::function<void()> setUp; const char16_t* shown; bool succeeded; } rows[] = {
       {"45 characters", [&] { SetCalibration(k45); }, u"Calibration succeeded", true},
       {"no key", [] { RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTouchKey); }, u"Failed to open register!", false},
       {"no value", [] { SetRegDword(HKEY_LOCAL_MACHINE, kTouchKey, u"CalibrationData", std::nullopt); },
@@ -87,60 +76,56 @@ TEST_F(CalibrationDlgTest, TheStoreCopiesTheStringAfterTheMagicOrReportsTheRegis
       {"126 characters: more than 253 bytes", [] { SetCalibration(std::u16string(126, u'7')); },
        u"Failed to query register!", false},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
     FillBlock();
     CCalibrationDlg page;
     std::u16string shown, caption;
-    auto steps = Then(Align(), {[&] {
-                                  EXPECT_EQ(TopWindow(), page.m_hWnd) << row.what << ": the page waits";
-                                  EXPECT_EQ(Holds(), kOtherHolds + 1) << row.what;
-                                  row.setUp();
-                                  PassTheWait();
-                                },
-                                [&] {
-                                  shown = Text(row.succeeded ? IDC_MESSAGE_TEXT : kMessageBoxText);
-                                  caption = CWnd::FromHandle(TopWindow())->GetWindowText();
-                                  Key(VK_RETURN);
-                                }});
-    EXPECT_EQ(RunDialog(page, std::move(steps)), IDCANCEL) << row.what;
-    EXPECT_EQ(shown, row.shown) << row.what;
+    auto steps = Align({[&] {
+                          EXPECT_EQ(TopWindow(), page.m_hWnd) << "the page waits";
+                          EXPECT_EQ(Holds(), kOtherHolds + 1);
+                          row.setUp();
+                          PassTheWait();
+                        },
+                        [&] {
+                          shown = Text(row.succeeded ? IDC_MESSAGE_TEXT : kMessageBoxText);
+                          caption = CWnd::FromHandle(TopWindow())->GetWindowText();
+                          Key(VK_RETURN);
+                        }});
+    EXPECT_EQ(RunDialog(page, std::move(steps)), IDCANCEL);
+    EXPECT_EQ(shown, row.shown);
     if (!row.succeeded) {
-      EXPECT_EQ(caption, u"") << row.what;
+      EXPECT_EQ(caption, u"");
     }
-    EXPECT_EQ(Holds(), kOtherHolds) << row.what;
-    EXPECT_EQ(GetForegroundWindow(), main.m_hWnd) << row.what;
-    auto block = Block();
+    EXPECT_EQ(Holds(), kOtherHolds);
+    EXPECT_EQ(GetForegroundWindow(), main.m_hWnd);
+    std::vector<BYTE> expected(kStoreBlockSize, kUntouched);
     if (row.succeeded) {
-      EXPECT_TRUE(std::equal(block.begin(), block.begin() + 4, std::begin(CCalibrationDlg::kBlockMagic)));
-      EXPECT_TRUE(std::equal(k45.begin(), k45.end(), block.begin() + 4)) << row.what;
-      EXPECT_TRUE(std::all_of(block.begin() + 49, block.end(), [](BYTE b) { return b == kUntouched; })) << row.what;
-    } else {
-      EXPECT_TRUE(BlockUntouched()) << row.what;
+      std::copy(std::begin(CCalibrationDlg::kBlockMagic), std::end(CCalibrationDlg::kBlockMagic), expected.begin());
+      std::copy(k45.begin(), k45.end(), expected.begin() + 4);
     }
+    EXPECT_EQ(Block(), expected);
   }
 }
 
 TEST_F(CalibrationDlgTest, DuringTheWaitOkAndTheCloseKeyDoNothingWhileEscapeEndsThePageWithoutAStore) {
-  struct Row {
-    BYTE key;
-    bool endsAtOnce;
-  };
-  for (const Row& row : {Row{VK_RETURN, false}, Row{VK_DEVICE_CLOSE, false}, Row{VK_ESCAPE, true},
-                         Row{VK_DEVICE_CANCEL, true}}) {
+  for (auto [key, endsAtOnce] : {std::pair{VK_RETURN, false}, {VK_DEVICE_CLOSE, false}, {VK_ESCAPE, true},
+                                 {VK_DEVICE_CANCEL, true}}) {
+    SCOPED_TRACE(testing::Message() << "key " << int{key});
     FillBlock();
     CCalibrationDlg page;
-    auto steps = Then(Align(), {[&] { Key(row.key); }});
-    if (!row.endsAtOnce) {
+    auto steps = Align({[key] { Key(key); }});
+    if (!endsAtOnce) {
       steps.push_back([&] {
-        EXPECT_EQ(TopWindow(), page.m_hWnd) << "no second alignment, no end: " << int{row.key};
+        EXPECT_EQ(TopWindow(), page.m_hWnd) << "no second alignment, no end";
         PassTheWait();
       });
       steps.push_back([] { Key(VK_RETURN); });  // "Calibration succeeded"
     }
     EXPECT_EQ(RunDialog(page, std::move(steps)), IDCANCEL);
-    EXPECT_EQ(BlockUntouched(), row.endsAtOnce) << int{row.key};
-    EXPECT_FALSE(CloseRequestPosted()) << int{row.key};
-    EXPECT_EQ(Holds(), kOtherHolds) << int{row.key};
+    EXPECT_EQ(BlockUntouched(), endsAtOnce);
+    EXPECT_FALSE(CloseRequestPosted());
+    EXPECT_EQ(Holds(), kOtherHolds);
   }
 }
 

@@ -47,21 +47,6 @@ class DateTimeDlgTest : public screens_test::PageTest {
     SendMessageW(Calendar(), MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
     return date;
   }
-  // A screen point on the calendar's cell of `day` in the shown month.
-  static POINT DayPoint(WORD day) {
-    RECT place = WindowRect(Calendar());
-    for (int y = 0; y < place.bottom - place.top; y += 3) {
-      for (int x = 0; x < place.right - place.left; x += 3) {
-        MCHITTESTINFO hit{sizeof(MCHITTESTINFO), {x, y}, 0, {}};
-        if (SendMessageW(Calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == MCHT_CALENDARDATE &&
-            hit.st.wDay == day) {
-          return {place.left + x + 2, place.top + y + 2};
-        }
-      }
-    }
-    ADD_FAILURE() << "no cell for day " << day;
-    return {};
-  }
   static void Do(int input) {
     switch (input) {
       case kLeft: Press(IDC_CLOCK_LEFT); break;
@@ -81,14 +66,10 @@ class DateTimeDlgTest : public screens_test::PageTest {
 };
 
 // Up and Down (the page's buttons, or the arrow keys in the picker) freeze the picker with one
-// silent key-down stepping its selected field; until then it shows the live clock. Zone steps move
-// the clock but not a frozen picker.
+// silent key-down stepping its selected field (the key injected, or 0); until then it shows the
+// live clock (as shown a second and a half on). Zone steps move the clock but not a frozen picker.
 TEST_F(DateTimeDlgTest, ThePickerFollowsTheClockUntilUpOrDownStepsIt) {
-  struct Case {
-    std::vector<int> inputs;
-    const char16_t* shown;  // after one and a half seconds more
-    BYTE injected;          // the key the page injected, or 0
-  } cases[] = {
+  struct Case { std::vector<int> inputs; const char16_t* shown; BYTE injected; } cases[] = {
       {{}, u"10:20:31", 0},
       {{kUp}, u"11:20:30", VK_UP},
       {{kDown}, u"09:20:30", VK_DOWN},
@@ -107,12 +88,10 @@ TEST_F(DateTimeDlgTest, ThePickerFollowsTheClockUntilUpOrDownStepsIt) {
     steps.push_back([] { kernel::AdvanceVirtualTime(1500); });
     steps.push_back([&] {
       EXPECT_EQ(PickerText(), c.shown);
-      auto keys = Store().KeyLog();
-      ASSERT_EQ(keys.size(), c.injected != 0 ? 1u : 0u);
-      if (c.injected != 0) {
-        EXPECT_EQ(keys[0].vk, c.injected);
-        EXPECT_EQ(keys[0].flags, KEYEVENTF_SILENT);
-      }
+      std::vector<std::pair<std::uint32_t, std::uint32_t>> keys, injected;
+      for (const auto& key : Store().KeyLog()) keys.emplace_back(key.vk, key.flags);
+      if (c.injected != 0) injected.emplace_back(c.injected, KEYEVENTF_SILENT);
+      EXPECT_EQ(keys, injected);
       Key(VK_ESCAPE);
     });
     RunDialog(page, std::move(steps));
@@ -124,15 +103,9 @@ TEST_F(DateTimeDlgTest, ThePickerFollowsTheClockUntilUpOrDownStepsIt) {
 // clock from the picker, so an OK at once keeps the local time; every other way out moves the
 // clock back by all the steps taken and writes nothing.
 TEST_F(DateTimeDlgTest, ZoneStepsMoveTheClockAtOnceAndOnlyOkKeepsThem) {
-  struct Case {
-    int zone;  // the record at opening: an entry, or kPacific
-    std::vector<int> inputs;
-    int selected;
-    int movedSeconds;  // the local clock after the inputs, from the opening
-    Way way;
-    int keptSeconds;  // the local clock after the way out, from the opening
-    int recordZone;   // the record after: an entry, or kPacific
-  } cases[] = {
+  // The zone record at opening and after (an entry, or kPacific); the local clock from the opening
+  // after the inputs (moved) and after the way out (kept).
+  struct Case { int zone; std::vector<int> inputs; int selected, moved; Way way; int kept, recordZone; } cases[] = {
       {kPacific, {}, kParis, 0, Way::Ok, 0, kParis},
       {kPacific, {}, kParis, 0, Way::Enter, 0, kParis},
       {kPacific, {kRight}, 30, 9 * 3600, Way::CancelButton, 0, kPacific},
@@ -154,12 +127,12 @@ TEST_F(DateTimeDlgTest, ZoneStepsMoveTheClockAtOnceAndOnlyOkKeepsThem) {
     steps.push_back([&] {
       EXPECT_EQ(ZoneSelection(), c.selected);
       EXPECT_EQ(Text(IDC_CLOCK_ZONE_TEXT), std::u16string(ZoneName(c.selected)));
-      EXPECT_EQ((LocalMs() - opening) / 1000, c.movedSeconds);
+      EXPECT_EQ((LocalMs() - opening) / 1000, c.moved);
       Leave(c.way);
     });
     CDateTimeDlg page;
     EXPECT_EQ(RunDialog(page, std::move(steps)), c.way == Way::Ok || c.way == Way::Enter ? IDOK : IDCANCEL);
-    EXPECT_EQ((LocalMs() - opening) / 1000, c.keptSeconds);
+    EXPECT_EQ((LocalMs() - opening) / 1000, c.kept);
     TIME_ZONE_INFORMATION zone{};
     GetTimeZoneInformation(&zone);
     const TIME_ZONE_INFORMATION pacific = kernel::PacificTimeZone();
@@ -184,10 +157,7 @@ TEST_F(DateTimeDlgTest, TheDateFollowsMidnightUntilADateIsPicked) {
     std::deque<std::function<void()>> steps = {[] { EXPECT_EQ(Text(IDC_CLOCK_DATE), u"31/12/2026"); }};
     if (pick) {
       steps.push_back([] { Press(IDC_CLOCK_DATE_BUTTON); });
-      steps.push_back([] {
-        POINT day = DayPoint(24);
-        Tap(day.x, day.y);
-      });
+      steps.push_back([] { Tap(140, 80); });  // the 24th on the calendar's December 2026
       steps.push_back([] {
         EXPECT_FALSE(CalendarShown());
         EXPECT_EQ(Text(IDC_CLOCK_DATE), u"24/12/2026");
@@ -209,43 +179,34 @@ TEST_F(DateTimeDlgTest, TheDateFollowsMidnightUntilADateIsPicked) {
 // (from the Date button and from the calendar alike), a tap on the bare page does not, and a
 // double tap is one press.
 TEST_F(DateTimeDlgTest, TheDateButtonTogglesTheCalendarAndTheFocusLeavingHidesIt) {
-  enum Touch { kDateButton, kDoubleTapDate, kCalendarTitle, kBarePage, kZoneBox, kPicker };
-  struct Case {
-    std::vector<Touch> touches;
-    bool shown;
-  } cases[] = {
-      {{kDateButton}, true},
-      {{kDateButton, kDateButton}, false},
-      {{kDoubleTapDate}, true},
-      {{kDateButton, kCalendarTitle, kDateButton}, true},  // hidden by the focus rule, shown by the click
-      {{kDateButton, kBarePage}, true},
-      {{kDateButton, kZoneBox}, false},
-      {{kDateButton, kCalendarTitle, kPicker}, false},
+  // A press of the Date button apart from the last tap by more than a double tap's time, a double
+  // tap on the date box, and taps on the calendar's title, the bare page, the zone box's end right
+  // of the calendar and the time picker.
+  using Touch = std::function<void()>;
+  const Touch date = [] {
+    kernel::AdvanceVirtualTime(GetDoubleClickTime());
+    Press(IDC_CLOCK_DATE_BUTTON);
+  };
+  const Touch doubleTap = [] {
+    Tap(125, 157);
+    Tap(125, 157);
+  };
+  const Touch title = [] { Tap(121, 4); }, bare = [] { Tap(300, 230); }, zone = [] { Tap(230, 101); },
+              picker = [] { Tap(153, 157); };
+  struct Case { std::vector<Touch> touches; bool shown; } cases[] = {
+      {{date}, true},
+      {{date, date}, false},
+      {{doubleTap}, true},
+      {{date, title, date}, true},  // hidden by the focus rule, shown by the click
+      {{date, bare}, true},
+      {{date, zone}, false},
+      {{date, title, picker}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
     CDateTimeDlg page;
     std::deque<std::function<void()>> steps = {[] { EXPECT_FALSE(CalendarShown()); }};
-    for (Touch touch : c.touches) {
-      steps.push_back([touch] {
-        RECT calendar = WindowRect(Calendar());
-        switch (touch) {
-          case kDateButton:
-            // Apart from the last tap by more than a double tap's time.
-            kernel::AdvanceVirtualTime(GetDoubleClickTime());
-            Press(IDC_CLOCK_DATE_BUTTON);
-            break;
-          case kDoubleTapDate:
-            Tap(125, 157);
-            Tap(125, 157);
-            break;
-          case kCalendarTitle: Tap((calendar.left + calendar.right) / 2, calendar.top + 4); break;
-          case kBarePage: Tap(300, 230); break;
-          case kZoneBox: Tap(230, 101); break;  // its end right of the calendar
-          case kPicker: Tap(153, 157); break;
-        }
-      });
-    }
+    steps.insert(steps.end(), c.touches.begin(), c.touches.end());
     steps.push_back([&] {
       EXPECT_EQ(CalendarShown(), c.shown);
       Key(VK_ESCAPE);

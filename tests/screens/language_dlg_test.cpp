@@ -25,9 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-constexpr const char16_t* kMultiLang = u"Software\\Tavix\\MultiLang";
 constexpr DWORD kUs = 0x0409, kUk = 0x0809, kGerman = 0x0407, kFrench = 0x040C, kJapanese = 0x0411;
-constexpr DWORD kUnset = 0xFFFFFFFF;  // a LangID value left out
 
 class LanguageDlgTest : public screens_test::PageTest {
  protected:
@@ -41,48 +39,26 @@ class LanguageDlgTest : public screens_test::PageTest {
     kernel::SetClockSource(kernel::MakeVirtualClock(testing_support::kTestStartUtcMs));
   }
 
-  // "TatolSupport" and LangID1 ... in order (kUnset leaves that value out).
-  static void SetLanguages(std::vector<DWORD> ids) {
-    SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, u"TatolSupport", static_cast<DWORD>(ids.size()));
-    for (std::size_t i = 0; i < 9; ++i) {
-      std::string name = "LangID" + std::to_string(i + 1);
-      std::u16string value(name.begin(), name.end());
-      SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, value.c_str(),
-                  i < ids.size() && ids[i] != kUnset ? std::optional(ids[i]) : std::nullopt);
-    }
-  }
   static void SetCurrent(DWORD id) {
     SetRegDword(HKEY_LOCAL_MACHINE, kNlsKey, kDefaultLcidValue, id);
     SetRegDword(HKEY_LOCAL_MACHINE, kVoiceKey, kVoiceIdValue, id);
   }
-  static std::vector<std::u16string> Items() {
-    std::vector<std::u16string> items;
-    auto count = static_cast<int>(SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
+  // The list's entries: each text with the language id it carries.
+  static std::vector<std::pair<std::u16string, DWORD>> Items() {
+    std::vector<std::pair<std::u16string, DWORD>> items;
+    HWND list = Item(IDC_LANGUAGE_LIST);
+    for (int i = 0; i < static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
       WCHAR text[64] = {};
-      SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-      items.emplace_back(text);
+      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      items.emplace_back(text, static_cast<DWORD>(SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
     }
     return items;
-  }
-  static std::vector<DWORD> ItemIds() {
-    std::vector<DWORD> ids;
-    for (std::size_t i = 0; i < Items().size(); ++i)
-      ids.push_back(static_cast<DWORD>(SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETITEMDATA, i, 0)));
-    return ids;
   }
   static int Selection() { return static_cast<int>(SendMessageW(Item(IDC_LANGUAGE_LIST), LB_GETCURSEL, 0, 0)); }
   static bool WaitCursorShown(HWND page) {
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
       if (dynamic_cast<CAniWaitCursor*>(CWnd::FromHandlePermanent(child))) return true;
     return false;
-  }
-  // Writes a host file under the device root, creating its folders.
-  void Lay(const std::string& relative, const std::string& text, bool runnable = false) {
-    fs::path file = device.Host(relative);
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    if (runnable) fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
   }
 
   std::vector<DWORD> m_pauses;    // every pause and wait time-out of the user-interface thread
@@ -114,19 +90,18 @@ TEST_F(LanguageDlgTest, ListsTheSupportedLanguagesSortedWithTheirIdsAndSelectsTh
   struct Row {
     std::vector<DWORD> supported;
     DWORD current;
-    std::vector<std::u16string> items;
-    std::vector<DWORD> ids;
+    std::vector<std::pair<std::u16string, DWORD>> items;
     int selection;
     DWORD count = 0;  // "TatolSupport" when not the number of languages
   } rows[] = {
-      {{kUs, kGerman, kFrench}, kGerman, {u"English-US", u"French", u"German"}, {kUs, kFrench, kGerman}, 2},
+      {{kUs, kGerman, kFrench}, kGerman, {{u"English-US", kUs}, {u"French", kFrench}, {u"German", kGerman}}, 2},
       // The current language not listed: the first entry.
-      {{kUs, kUk}, kJapanese, {u"English-UK", u"English-US"}, {kUk, kUs}, 0},
+      {{kUs, kUk}, kJapanese, {{u"English-UK", kUk}, {u"English-US", kUs}}, 0},
       // A value that cannot be read is skipped; an id without a name is listed by its id.
-      {{kGerman, kUnset, 0x0416}, 0x0416, {u"0x0416", u"German"}, {0x0416, kGerman}, 0},
-      {{}, kUs, {}, {}, -1},
+      {{kGerman, kNoLanguage, 0x0416}, 0x0416, {{u"0x0416", 0x0416}, {u"German", kGerman}}, 0},
+      {{}, kUs, {}, -1},
       // A damaged count: the values present are listed, and at once.
-      {{kGerman, kUs}, kUs, {u"English-US", u"German"}, {kUs, kGerman}, 0, 0xFFFFFFFF},
+      {{kGerman, kUs}, kUs, {{u"English-US", kUs}, {u"German", kGerman}}, 0, 0xFFFFFFFF},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
@@ -136,9 +111,8 @@ TEST_F(LanguageDlgTest, ListsTheSupportedLanguagesSortedWithTheirIdsAndSelectsTh
     CLanguageDlg page(FALSE);
     RunDialog(page, {[&] {
       EXPECT_EQ(Items(), row.items);
-      EXPECT_EQ(ItemIds(), row.ids);
       EXPECT_EQ(Selection(), row.selection);
-      EXPECT_EQ(Text(IDC_LANGUAGE_DISPLAY), row.selection >= 0 ? row.items[row.selection] : u"");
+      EXPECT_EQ(Text(IDC_LANGUAGE_DISPLAY), row.selection >= 0 ? row.items[row.selection].first : u"");
       EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_LANGUAGE_LIST);
       Key(VK_ESCAPE);
     }});
@@ -149,11 +123,7 @@ TEST_F(LanguageDlgTest, ListsTheSupportedLanguagesSortedWithTheirIdsAndSelectsTh
 // display box, and from anywhere else bring the focus to the display box; the arrow buttons step.
 TEST_F(LanguageDlgTest, StepsByKeyAndButtonStopAtTheEnds) {
   constexpr BYTE kOnOk = 0xF0;  // the focus is put on OK first
-  struct Row {
-    std::vector<BYTE> inputs;
-    int selection;
-    int focus;
-  } rows[] = {
+  struct Row { std::vector<BYTE> inputs; int selection; int focus; } rows[] = {
       {{VK_UP}, 2, IDC_LANGUAGE_LIST},
       {{VK_UP, VK_UP, VK_UP}, 3, IDC_LANGUAGE_LIST},
       {{VK_DOWN}, 0, IDC_LANGUAGE_LIST},
@@ -179,7 +149,7 @@ TEST_F(LanguageDlgTest, StepsByKeyAndButtonStopAtTheEnds) {
     }
     steps.push_back([&] {
       EXPECT_EQ(Selection(), row.selection);
-      EXPECT_EQ(Text(IDC_LANGUAGE_DISPLAY), Items()[static_cast<std::size_t>(row.selection)]);
+      EXPECT_EQ(Text(IDC_LANGUAGE_DISPLAY), Items()[static_cast<std::size_t>(row.selection)].first);
       EXPECT_EQ(GetDlgCtrlID(GetFocus()), row.focus);
       Key(VK_ESCAPE);
     });
@@ -194,13 +164,21 @@ TEST_F(LanguageDlgTest, StepsByKeyAndButtonStopAtTheEnds) {
 // (or none for a failed copy) and writes the previous language back; an installer that does not
 // finish is followed by the reset request.
 TEST_F(LanguageDlgTest, OkWritesTheLanguageAndPutsThePreviousOneBackWhenTheSwitchFails) {
-  const DWORD kTry = kInstallerAttemptMs;
-  std::vector<DWORD> allAttempts(kInstallerAttempts, kTry);
+  const std::string kCard = "Storage Card/Installation/", kFlash = "SD Card/Installation/";
+  const std::vector<std::string> kCardAll = {kCard + "Pelora_german_2.cab", kCard + "autorunce.exe"},
+                                 kFlashAll = {kFlash + "Pelora_german_2.cab", kFlash + "Autorunce.exe"};
+  // Pauses after the installer started: one attempt when it finishes, else all of them; the card's
+  // failure then pauses before the reset while the flash disk's resets at once.
+  const std::vector<DWORD> kFinished = {kInstallerStartPauseMs, kInstallerAttemptMs};
+  std::vector<DWORD> kGaveUp(kInstallerAttempts + 1, kInstallerAttemptMs);
+  kGaveUp[0] = kInstallerStartPauseMs;
+  std::vector<DWORD> kCardGaveUp = kGaveUp;
+  kCardGaveUp.push_back(CLanguageDlg::kResetPauseMs);
   struct Row {
     const char* name;
     BOOL install;
     DWORD platformType;
-    std::vector<std::string> files;  // under the device root; "autorunce.exe" ones are programs
+    std::vector<std::string> files;  // under the device root; the ".exe" ones are programs
     bool keyAppears;
     DWORD after;
     std::vector<UINT> messages;
@@ -208,29 +186,14 @@ TEST_F(LanguageDlgTest, OkWritesTheLanguageAndPutsThePreviousOneBackWhenTheSwitc
     std::vector<DWORD> pauses;  // after the installer started (empty: none that long)
   } rows[] = {
       {"on its own: written, nothing installed", FALSE, 9, {}, false, kGerman, {}, 0, {}},
-      {"card: installed", TRUE, 9,
-       {"Storage Card/Installation/Pelora_german_2.cab", "Storage Card/Installation/autorunce.exe"}, true, kGerman, {},
-       0, {kInstallerStartPauseMs, kTry}},
-      {"card: no package", TRUE, 9, {"Storage Card/Installation/Pelora_french_2.cab"}, false, kUs,
-       {IDS_NO_NAVIGATOR_FILES}, 0, {}},
-      {"unknown platform type", TRUE, 7, {"Storage Card/Installation/Pelora_german_2.cab"}, false, kUs,
-       {IDS_NO_NAVIGATOR_FILES}, 0, {}},
-      {"card: installer does not finish", TRUE, 9,
-       {"Storage Card/Installation/Pelora_german_2.cab", "Storage Card/Installation/autorunce.exe"}, false, kUs,
-       {IDS_SWITCH_FAILED}, 1, {}},
-      {"flash disk: installed", TRUE, 8, {"SD Card/Installation/Pelora_german_2.cab", "SD Card/Installation/Autorunce.exe"},
-       true, kGerman, {}, 0, {kInstallerStartPauseMs, kTry}},
-      {"flash disk: copy fails", TRUE, 8, {"SD Card/Installation/Pelora_german_2.cab"}, false, kUs, {}, 0, {}},
-      {"flash disk: installer does not finish", TRUE, 8,
-       {"SD Card/Installation/Pelora_german_2.cab", "SD Card/Installation/Autorunce.exe"}, false, kUs,
-       {IDS_SWITCH_FAILED}, 1, {}},
+      {"card: installed", TRUE, 9, kCardAll, true, kGerman, {}, 0, kFinished},
+      {"card: no package", TRUE, 9, {kCard + "Pelora_french_2.cab"}, false, kUs, {IDS_NO_NAVIGATOR_FILES}, 0, {}},
+      {"unknown platform type", TRUE, 7, {kCardAll[0]}, false, kUs, {IDS_NO_NAVIGATOR_FILES}, 0, {}},
+      {"card: installer does not finish", TRUE, 9, kCardAll, false, kUs, {IDS_SWITCH_FAILED}, 1, kCardGaveUp},
+      {"flash disk: installed", TRUE, 8, kFlashAll, true, kGerman, {}, 0, kFinished},
+      {"flash disk: copy fails", TRUE, 8, {kFlashAll[0]}, false, kUs, {}, 0, {}},
+      {"flash disk: installer does not finish", TRUE, 8, kFlashAll, false, kUs, {IDS_SWITCH_FAILED}, 1, kGaveUp},
   };
-  // The card's failure pauses before the reset; the flash disk's resets at once.
-  rows[4].pauses = allAttempts;
-  rows[4].pauses.insert(rows[4].pauses.begin(), kInstallerStartPauseMs);
-  rows[4].pauses.push_back(CLanguageDlg::kResetPauseMs);
-  rows[7].pauses = allAttempts;
-  rows[7].pauses.insert(rows[7].pauses.begin(), kInstallerStartPauseMs);
 
   SetLanguages({kUs, kGerman, kFrench});  // English-US, French, German
   Store().SetInt(kernel::state::kResetFail, 1);
@@ -243,23 +206,22 @@ TEST_F(LanguageDlgTest, OkWritesTheLanguageAndPutsThePreviousOneBackWhenTheSwitc
       fs::create_directories(device.Host(folder));
     }
     for (const std::string& file : row.files) {
-      bool program = file.ends_with("autorunce.exe") || file.ends_with("Autorunce.exe");
-      Lay(file, program ? "#!/bin/sh\nexit 0\n" : "cab", program);
+      fs::create_directories(device.Host(file).parent_path());
+      std::ofstream(device.Host(file), std::ios::binary) << (file.ends_with(".exe") ? "#!/bin/sh\nexit 0\n" : "cab");
+      if (file.ends_with(".exe")) fs::permissions(device.Host(file), fs::perms::owner_exec, fs::perm_options::add);
     }
     // Held so that the installer's event exists whoever made it.
     HANDLE setupFinished = CreateEventW(nullptr, FALSE, FALSE, kSetupFinishedEvent);
     m_keyAtFirstPause = row.keyAppears;
     std::size_t resetsBefore = Store().ResetLog().size();
     std::vector<UINT> messages;
-    DWORD holdWhileShown = 0;
-    bool cursorWhileShown = false;
     CLanguageDlg page(row.install);
     std::function<void()> answer = [&] {
-      // Each message is answered with Enter; what was up meanwhile is noted.
+      // Each message is shown under the hold with the wait cursor up, and answered with Enter.
       if (auto* message = dynamic_cast<CMessageDlg*>(CWnd::FromHandlePermanent(TopWindow()))) {
         messages.push_back(message->m_nTextId);
-        holdWhileShown = GetEventData(m_hold);
-        cursorWhileShown = WaitCursorShown(page.m_hWnd);
+        EXPECT_EQ(GetEventData(m_hold), 1u);
+        EXPECT_TRUE(WaitCursorShown(page.m_hWnd));
         Key(VK_RETURN);
       }
     };
@@ -271,20 +233,13 @@ TEST_F(LanguageDlgTest, OkWritesTheLanguageAndPutsThePreviousOneBackWhenTheSwitc
     EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kNlsKey, kDefaultLcidValue), row.after);
     EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kVoiceKey, kVoiceIdValue), row.after);
     EXPECT_EQ(messages, row.messages);
-    if (!messages.empty()) {
-      EXPECT_EQ(holdWhileShown, 1u);
-      EXPECT_TRUE(cursorWhileShown);
-    }
     EXPECT_EQ(GetEventData(m_hold), 0u);
     EXPECT_EQ(Store().ResetLog().size() - resetsBefore, row.resets);
     // The pauses from the installer's start on, then the page's closing pause.
     std::vector<DWORD> expected = row.pauses;
     expected.push_back(CLanguageDlg::kClosePauseMs);
-    auto start = std::find_if(m_pauses.begin(), m_pauses.end(), [](DWORD ms) {
-      return ms == kInstallerStartPauseMs || ms == kInstallerStartPauseNoEventMs;
-    });
-    if (row.pauses.empty()) start = m_pauses.end() - 1;
-    EXPECT_EQ(std::vector<DWORD>(start, m_pauses.end()), expected);
+    ASSERT_GE(m_pauses.size(), expected.size());
+    EXPECT_EQ(std::vector<DWORD>(m_pauses.end() - std::ssize(expected), m_pauses.end()), expected);
     CloseHandle(setupFinished);
   }
 }

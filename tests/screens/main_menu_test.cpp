@@ -2,6 +2,7 @@
 // every way out. How it looks with each button focused is in the golden images.
 #include <gtest/gtest.h>
 
+#include "platform/afx/win_thread.h"
 #include "platform/afx/wnd.h"
 #include "platform/gwes/surface.h"
 #include "res/resource.h"
@@ -19,22 +20,29 @@ class MainMenuTest : public ScreenTest {
   static int FocusId() { return GetDlgCtrlID(GetFocus()); }
 };
 
+// The menu is the foreground main window with the program's icon, large and small, and goes with
+// the program; Up and Down move between its rows, Left and Right along the tab order.
 TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
-  struct Move {
-    int from;
-    BYTE key;
-    int to;
+  // Each row: the focus, a key, and where the focus is then. Nothing lies above the upper row or
+  // below the lower one; Left and Right are the dialog manager's walk along the tab order.
+  const struct { int from; BYTE key; int to; } moves[] = {
+      {IDC_MENU_BACKLIGHT, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_VOLUME, VK_DOWN, IDC_MENU_LANGUAGE},
+      {IDC_MENU_CALIBRATION, VK_DOWN, IDC_MENU_EXIT},    {IDC_MENU_POWER, VK_DOWN, IDC_MENU_EXIT},
+      {IDC_MENU_DATE_TIME, VK_UP, IDC_MENU_BACKLIGHT},   {IDC_MENU_LANGUAGE, VK_UP, IDC_MENU_VOLUME},
+      {IDC_MENU_EXIT, VK_UP, IDC_MENU_CALIBRATION},      {IDC_MENU_POWER, VK_UP, IDC_MENU_POWER},
+      {IDC_MENU_DATE_TIME, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_EXIT, VK_DOWN, IDC_MENU_EXIT},
+      {IDC_MENU_BACKLIGHT, VK_RIGHT, IDC_MENU_VOLUME},   {IDC_MENU_DATE_TIME, VK_LEFT, IDC_MENU_POWER},
   };
-  const Move moves[] = {
-      {IDC_MENU_BACKLIGHT, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_VOLUME, VK_DOWN, IDC_MENU_LANGUAGE}, {IDC_MENU_CALIBRATION, VK_DOWN, IDC_MENU_EXIT}, {IDC_MENU_POWER, VK_DOWN, IDC_MENU_EXIT},
-      {IDC_MENU_DATE_TIME, VK_UP, IDC_MENU_BACKLIGHT},   {IDC_MENU_LANGUAGE, VK_UP, IDC_MENU_VOLUME},   {IDC_MENU_EXIT, VK_UP, IDC_MENU_CALIBRATION},
-      // Nothing lies above the upper row or below the lower one.
-      {IDC_MENU_POWER, VK_UP, IDC_MENU_POWER},   {IDC_MENU_DATE_TIME, VK_DOWN, IDC_MENU_DATE_TIME}, {IDC_MENU_EXIT, VK_DOWN, IDC_MENU_EXIT},
-      // The dialog manager walks the tab order.
-      {IDC_MENU_BACKLIGHT, VK_RIGHT, IDC_MENU_VOLUME}, {IDC_MENU_DATE_TIME, VK_LEFT, IDC_MENU_POWER},
-  };
-  std::deque<std::function<void()>> steps;
-  for (const Move& move : moves) {
+  HWND menu = nullptr;
+  std::deque<std::function<void()>> steps = {[&] {
+    menu = TopWindow();
+    EXPECT_EQ(AfxGetMainWnd()->m_hWnd, menu);
+    EXPECT_EQ(GetForegroundWindow(), menu);
+    LRESULT big = SendMessageW(menu, WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(big, 0);
+    EXPECT_EQ(SendMessageW(menu, WM_GETICON, ICON_SMALL, 0), big);
+  }};
+  for (const auto& move : moves) {
     steps.push_back([move] {
       SetFocus(Item(move.from));
       Key(move.key);
@@ -46,6 +54,8 @@ TEST_F(MainMenuTest, UpAndDownMoveBetweenTheRowsLeftAndRightAlongTheTabOrder) {
     Key(VK_RETURN);  // Enter on the exit button leaves
   });
   Run(u"", std::move(steps));
+  EXPECT_FALSE(IsWindow(menu));
+  EXPECT_EQ(AfxGetMainWnd(), nullptr);
   EXPECT_FALSE(exitFlag);
 }
 

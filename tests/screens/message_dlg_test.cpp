@@ -13,12 +13,7 @@ class MessageDlgTest : public screens_test::PageTest {};
 // the main window to close; once the main window changed, the close key is the dialog manager's
 // (nothing happens) and Enter reaches the focused OK button.
 TEST_F(MessageDlgTest, EnterAndTheCloseKeyHaveTheirRulesOnlyUnderTheMainWindowItOpenedWith) {
-  struct Row {
-    bool mainChanged;
-    std::vector<BYTE> keys;
-    INT_PTR result;
-    bool closeRequested;
-  } rows[] = {
+  struct Row { bool mainChanged; std::vector<BYTE> keys; INT_PTR result; bool closeRequested; } rows[] = {
       {false, {VK_RETURN}, IDOK, false},
       {false, {VK_DEVICE_CLOSE}, IDCANCEL, true},
       {true, {VK_DEVICE_CLOSE, VK_RETURN}, IDOK, false},

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <memory>
+#include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/settings_snapshot.h"
 #include "platform/afx/winapp.h"
@@ -89,6 +92,18 @@ class PageTest : public ScreenTest {
     if (value) RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*value), sizeof(DWORD));
     if (!value) RegDeleteValueW(key, name);
     RegCloseKey(key);
+  }
+  static constexpr const char16_t* kMultiLang = u"Software\\Tavix\\MultiLang";
+  // The languages the device lists: "TatolSupport" and LangID1 ... in order (kNoLanguage leaves that
+  // value out).
+  static constexpr DWORD kNoLanguage = 0xFFFFFFFF;
+  static void SetLanguages(const std::vector<DWORD>& ids) {
+    SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, u"TatolSupport", static_cast<DWORD>(ids.size()));
+    for (std::size_t i = 0; i < std::max<std::size_t>(ids.size(), 9); ++i) {
+      std::string name = "LangID" + std::to_string(i + 1);
+      SetRegDword(HKEY_LOCAL_MACHINE, kMultiLang, std::u16string(name.begin(), name.end()).c_str(),
+                  i < ids.size() && ids[i] != kNoLanguage ? std::optional(ids[i]) : std::nullopt);
+    }
   }
   static kernel::DeviceStore& Store() { return kernel::CurrentDevice().Store(); }
 

@@ -19,10 +19,7 @@ constexpr const char16_t* kBattSuspend = kernel::kBatterySuspendValue;
 // "BattSuspend" stored as seconds, or missing, or missing with its key.
 constexpr DWORD kNoValue = 0xFFFFFFF0, kNoKey = 0xFFFFFFF1;
 
-struct Battery {
-  int ac, flag, percent;
-  bool fail = false;
-};
+struct Battery { int ac, flag, percent; bool fail = false; };
 
 class PowerDlgTest : public screens_test::PageTest {
  protected:
@@ -49,12 +46,7 @@ std::u16string Remaining(int percent) {
 }
 
 TEST_F(PowerDlgTest, TheStatusLineAndGaugeShowTheBatteryAtOpeningAndAtTheFirstRefresh) {
-  struct Case {
-    Battery battery;
-    std::u16string opening;
-    int position;
-    std::u16string refreshed;
-  } cases[] = {
+  struct Case { Battery battery; std::u16string opening; int position; std::u16string refreshed; } cases[] = {
       {{0, BATTERY_FLAG_HIGH, 85}, Remaining(85), 85, Remaining(85)},
       {{1, BATTERY_FLAG_HIGH, 40}, Remaining(100), 100, Remaining(100)},
       // The flag is compared whole: high and charging together is an unknown state.
@@ -132,26 +124,25 @@ TEST_F(PowerDlgTest, ARefreshDrawsOnlyWhenTheDeviceReportsAChangeAndFollowsCharg
 TEST_F(PowerDlgTest, StepsChooseAndOnlyOkWritesTellsThePowerManagerAndSnapshots) {
   struct Case {
     DWORD stored;
-    const char16_t* opening;
+    const char16_t *opening, *chosen;  // the time-out shown at opening, and after the inputs
     std::vector<BYTE> inputs;
-    const char16_t* chosen;
     Way way;
     DWORD after;
   } cases[] = {
-      {1200, u"20 Minutes", {VK_RIGHT, VK_RIGHT}, u"Never", Way::Ok, 0},
-      {300, u"Never", {}, u"Never", Way::Ok, 0},
-      {kNoValue, u"Never", {VK_LEFT}, u"30 Minutes", Way::Ok, 1800},
-      {600, u"10 Minutes", {VK_LEFT}, u"10 Minutes", Way::Ok, 600},
-      {0, u"Never", {VK_UP}, u"Never", Way::Ok, 0},
-      {0, u"Never", {VK_DOWN, VK_DOWN, VK_DOWN}, u"10 Minutes", Way::Ok, 600},
-      {1800, u"30 Minutes", {kLeftArrow}, u"20 Minutes", Way::Ok, 1200},
-      {600, u"10 Minutes", {kRightArrow}, u"20 Minutes", Way::Ok, 1200},
-      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::CancelButton, 1200},
-      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::Escape, 1200},
-      {1200, u"20 Minutes", {VK_LEFT}, u"10 Minutes", Way::DeviceCancel, 1200},
-      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::DeviceClose, 1200},
-      {1200, u"20 Minutes", {VK_RIGHT}, u"30 Minutes", Way::CloseRequest, 1200},
-      {kNoKey, u"Never", {VK_LEFT}, u"30 Minutes", Way::Ok, kNoValue},  // last: the key is gone
+      {1200, u"20 Minutes", u"Never", {VK_RIGHT, VK_RIGHT}, Way::Ok, 0},
+      {300, u"Never", u"Never", {}, Way::Ok, 0},
+      {kNoValue, u"Never", u"30 Minutes", {VK_LEFT}, Way::Ok, 1800},
+      {600, u"10 Minutes", u"10 Minutes", {VK_LEFT}, Way::Ok, 600},
+      {0, u"Never", u"Never", {VK_UP}, Way::Ok, 0},
+      {0, u"Never", u"10 Minutes", {VK_DOWN, VK_DOWN, VK_DOWN}, Way::Ok, 600},
+      {1800, u"30 Minutes", u"20 Minutes", {kLeftArrow}, Way::Ok, 1200},
+      {600, u"10 Minutes", u"20 Minutes", {kRightArrow}, Way::Ok, 1200},
+      {1200, u"20 Minutes", u"30 Minutes", {VK_RIGHT}, Way::CancelButton, 1200},
+      {1200, u"20 Minutes", u"30 Minutes", {VK_RIGHT}, Way::Escape, 1200},
+      {1200, u"20 Minutes", u"10 Minutes", {VK_LEFT}, Way::DeviceCancel, 1200},
+      {1200, u"20 Minutes", u"30 Minutes", {VK_RIGHT}, Way::DeviceClose, 1200},
+      {1200, u"20 Minutes", u"30 Minutes", {VK_RIGHT}, Way::CloseRequest, 1200},
+      {kNoKey, u"Never", u"30 Minutes", {VK_LEFT}, Way::Ok, kNoValue},  // last: the key is gone
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << (&c - cases));

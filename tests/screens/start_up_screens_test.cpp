@@ -1,5 +1,5 @@
-// Each start-up mode shows its screen as the window it belongs in, and leaves it by the keys the
-// screen knows.
+// A message shown on its own at start-up is the top-most window, with no main window. The main
+// menu's start is the main menu test's.
 #include <gtest/gtest.h>
 
 #include "platform/afx/win_thread.h"
@@ -12,24 +12,6 @@ namespace {
 using screens_test::ScreenTest;
 
 class StartUpScreens : public ScreenTest {};
-
-TEST_F(StartUpScreens, TheMainMenuIsTheForegroundMainWindowWithTheProgramsIcon) {
-  HWND menu = nullptr;
-  Run(u"", {[&] {
-              menu = TopWindow();
-              // Where it lies and its title are in the golden images.
-              EXPECT_EQ(AfxGetMainWnd()->m_hWnd, menu);
-              EXPECT_EQ(GetForegroundWindow(), menu);
-              // The program's icon, large and small.
-              LRESULT big = SendMessageW(menu, WM_GETICON, ICON_BIG, 0);
-              EXPECT_NE(big, 0);
-              EXPECT_EQ(SendMessageW(menu, WM_GETICON, ICON_SMALL, 0), big);
-              Key(VK_ESCAPE);
-            }});
-  EXPECT_FALSE(IsWindow(menu));
-  EXPECT_EQ(AfxGetMainWnd(), nullptr);
-  EXPECT_FALSE(exitFlag);
-}
 
 // Where the panel and its OK lie is in the golden images.
 TEST_F(StartUpScreens, TheMessageDialogIsTopMostWithoutAMainWindow) {

@@ -1,6 +1,6 @@
 // Every text fits its place on every screen in every language: each screen is opened with each
-// language module of the device image, and every text it shows is laid out with its control's font as the control draws it. A line wider than its control,
-// or more lines than the control is high, is a misfit. Only text metrics are taken: nothing is
+// language module of the device image, and every text it shows is laid out with its control's font
+// as the control draws it. A line wider than its control, or more lines than it is high, is a misfit. Only text metrics are taken: nothing is
 // compared pixel by pixel. The program's own English table is the product's text as it ships (its
 // "Chinese(Taiwan)" is wider than the language box); the modules are translated to fit.
 #include <gtest/gtest.h>
@@ -109,31 +109,23 @@ class TextFitTest : public screens_test::PageTest {
     RunDialog(page, std::move(steps));
   }
 
+  template <typename Page>
+  void Check(const std::string& screen) {
+    Page page;
+    Check(screen, page);
+  }
+
   void CheckEveryScreen() {
-    {
-      CMainMenuDlg menu;
-      std::vector<std::function<void()>> focus;
-      for (int id : {IDC_MENU_VOLUME, IDC_MENU_CALIBRATION, IDC_MENU_POWER, IDC_MENU_DATE_TIME, IDC_MENU_LANGUAGE,
-                     IDC_MENU_EXIT})
-        focus.push_back([id] { SetFocus(Item(id)); });
-      Check("main menu", menu, focus);
-    }
-    {
-      CBacklightDlg page;
-      Check("backlight", page);
-    }
-    {
-      CVolumeDlg page;
-      Check("volume", page);
-    }
-    {
-      CCalibrationDlg page;
-      Check("calibration", page);
-    }
-    {
-      CDateTimeDlg page;
-      Check("date and time", page);
-    }
+    CMainMenuDlg menu;
+    std::vector<std::function<void()>> focus;
+    for (int id : {IDC_MENU_VOLUME, IDC_MENU_CALIBRATION, IDC_MENU_POWER, IDC_MENU_DATE_TIME, IDC_MENU_LANGUAGE,
+                   IDC_MENU_EXIT})
+      focus.push_back([id] { SetFocus(Item(id)); });
+    Check("main menu", menu, focus);
+    Check<CBacklightDlg>("backlight");
+    Check<CVolumeDlg>("volume");
+    Check<CCalibrationDlg>("calibration");
+    Check<CDateTimeDlg>("date and time");
     // The status line with a battery, while charging and on external power; the four choices.
     for (BYTE flag : {BATTERY_FLAG_HIGH, BATTERY_FLAG_CHARGING, BATTERY_FLAG_NO_BATTERY}) {
       Store().SetInt(kernel::state::kBatteryFlag, flag);
@@ -142,10 +134,8 @@ class TextFitTest : public screens_test::PageTest {
             {[] { kernel::AdvanceVirtualTime(CPowerDlg::kRefreshMs); }, [] { Key(VK_LEFT); }, [] { Key(VK_LEFT); },
              [] { Key(VK_LEFT); }});
     }
-    {
-      CLanguageDlg page(FALSE);
-      Check("language", page);
-    }
+    CLanguageDlg language(FALSE);
+    Check("language", language);
     for (UINT id : {IDS_LOW_POWER, IDS_NO_NAVIGATOR_FILES, IDS_SWITCH_FAILED, IDS_CALIBRATION_SUCCEEDED}) {
       CMessageDlg message;
       message.SetTextId(id);
@@ -158,30 +148,31 @@ class TextFitTest : public screens_test::PageTest {
     Expect("wait cursor", wait.GetText(), gwes::MeasureDc(nullptr).Width(wait.GetText()), 118 - 32);
   }
 
+  // Loads the device image's language module `name` as the program's, in place of any before.
+  static void LoadModule(const std::string& name) {
+    if (LanguageModule != nullptr) FreeLibrary(std::exchange(LanguageModule, nullptr));
+    std::string path = "\\Windows\\" + name;
+    LanguageModule = LoadLibraryW(std::u16string(path.begin(), path.end()).c_str());
+    ASSERT_NE(LanguageModule, nullptr) << name;
+  }
+  ~TextFitTest() override {
+    if (LanguageModule != nullptr) FreeLibrary(std::exchange(LanguageModule, nullptr));
+  }
+
   std::string m_language;
   std::vector<std::string> m_misfits;
 };
 
 TEST_F(TextFitTest, EveryTextFitsItsPlaceInEveryLanguage) {
   // Every language the page can name is listed, so each name is laid out.
-  constexpr DWORD kAllNamed[] = {0x0404, 0x0406, 0x0407, 0x0409, 0x040C, 0x0410, 0x0411, 0x0412,
-                                 0x0413, 0x041D, 0x0804, 0x0809, 0x0813, 0x0816, 0x0C0A};
-  const char16_t* multiLang = u"Software\\Tavix\\MultiLang";
-  SetRegDword(HKEY_LOCAL_MACHINE, multiLang, u"TatolSupport", std::size(kAllNamed));
-  for (std::size_t i = 0; i < std::size(kAllNamed); ++i) {
-    std::string name = "LangID" + std::to_string(i + 1);
-    SetRegDword(HKEY_LOCAL_MACHINE, multiLang, std::u16string(name.begin(), name.end()).c_str(), kAllNamed[i]);
-  }
+  SetLanguages({0x0404, 0x0406, 0x0407, 0x0409, 0x040C, 0x0410, 0x0411, 0x0412, 0x0413, 0x041D, 0x0804, 0x0809,
+                0x0813, 0x0816, 0x0C0A});
 
   ASSERT_EQ(device::LanguageModuleFiles().size(), 9u);
   for (const auto& file : device::LanguageModuleFiles()) {
     m_language = file.name;
-    std::string path = "\\Windows\\" + file.name;
-    LanguageModule = LoadLibraryW(std::u16string(path.begin(), path.end()).c_str());
-    ASSERT_NE(LanguageModule, nullptr) << file.name;
+    LoadModule(file.name);
     CheckEveryScreen();
-    FreeLibrary(LanguageModule);
-    LanguageModule = nullptr;
   }
   std::string report;
   for (const std::string& misfit : m_misfits) report += misfit + "\n";
@@ -190,28 +181,22 @@ TEST_F(TextFitTest, EveryTextFitsItsPlaceInEveryLanguage) {
 
 // Each module holds all 153 strings, and each zone name carries the offset of the program's own.
 TEST_F(TextFitTest, EveryModuleHasEveryStringAndKeepsTheZoneOffsets) {
-  std::vector<LONG> biases;
-  for (int i = 0; i < 75; ++i) {
-    LONG bias = 0;
-    ASSERT_TRUE(ZoneBiasFromName(ZoneName(i), &bias)) << i;
-    biases.push_back(bias);
-  }
+  // The offset a zone's name gives; 1 when it gives none, which no zone is off by.
+  auto bias = [](int zone) {
+    LONG minutes = 1;
+    ZoneBiasFromName(ZoneName(zone), &minutes);
+    return minutes;
+  };
+  std::vector<LONG> own;
+  for (int i = 0; i < 75; ++i) own.push_back(bias(i));
   for (const auto& file : device::LanguageModuleFiles()) {
     SCOPED_TRACE(file.name);
-    std::string path = "\\Windows\\" + file.name;
-    LanguageModule = LoadLibraryW(std::u16string(path.begin(), path.end()).c_str());
-    ASSERT_NE(LanguageModule, nullptr);
+    LoadModule(file.name);
     for (UINT id = 1; id <= 153; ++id) {
       CLocalString text;
       EXPECT_TRUE(text.LoadString(id)) << id;
     }
-    for (int i = 0; i < 75; ++i) {
-      LONG bias = 0;
-      EXPECT_TRUE(ZoneBiasFromName(ZoneName(i), &bias) && bias == biases[static_cast<std::size_t>(i)])
-          << Utf8(ZoneName(i).GetText());
-    }
-    FreeLibrary(LanguageModule);
-    LanguageModule = nullptr;
+    for (int i = 0; i < 75; ++i) EXPECT_EQ(bias(i), own[static_cast<std::size_t>(i)]) << Utf8(ZoneName(i).GetText());
   }
 }
 

@@ -39,15 +39,7 @@ class VolumeDlgTest : public screens_test::PageTest {
 // One input (arrow button or key), then a way out. A step stores its word and clicks, also at the
 // ends; OK stores nothing of its own; every other way stores the opening word, odd ones too.
 TEST_F(VolumeDlgTest, StepsStoreAndClickAndEveryWayButOkStoresTheOpeningWord) {
-  struct Case {
-    DWORD opening;
-    int shown;
-    BYTE input;
-    int pos;
-    DWORD stored;
-    Way way;
-    DWORD after;
-  } cases[] = {
+  struct Case { DWORD opening; int shown; BYTE input; int pos; DWORD stored; Way way; DWORD after; } cases[] = {
       {0x80008000, 0, kRightArrow, 1, 0x33333333, Way::CancelButton, 0x80008000},
       {0x80008000, 0, VK_UP, 1, 0x33333333, Way::Escape, 0x80008000},  // Up raises
       {0x80008000, 0, kLeftArrow, 0, 0x00000000, Way::DeviceCancel, 0x80008000},
@@ -103,17 +95,12 @@ TEST_F(VolumeDlgTest, ADragFromOneToFourStoresOnceOnRelease) {
 }
 
 // The device's keypad changes the wave volume before the key reaches the page; the page follows it
-// with a click, stores it
-// in the registry and draws the slider again only when its position changed. Without the registry
-// key no key is made (it would hold the value), and a cancel still gives the wave output back.
+// with a click, stores it in the registry and draws the slider again only when its position
+// changed. Without the registry key no key is made (it would hold the value), and a cancel still
+// gives the wave output back.
 TEST_F(VolumeDlgTest, TheVolumeKeysAreFollowed) {
-  struct Case {
-    BYTE key;
-    DWORD before;  // set just before the key; the keypad then moves it one step or mutes
-    DWORD after;
-    int pos;
-    bool registryKey;
-  } cases[] = {
+  // `before` is set just before the key; the keypad then moves it one step or mutes.
+  struct Case { BYTE key; DWORD before, after; int pos; bool registryKey; } cases[] = {
       {VK_F6, 0x99999999, 0xCCCCCCCC, 4, true},
       {VK_F7, 0x66666666, 0x33333333, 1, true},
       {VK_F10, 0x99999999, 0x00000000, 0, true},
@@ -123,9 +110,7 @@ TEST_F(VolumeDlgTest, TheVolumeKeysAreFollowed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "key " << int{c.key} << " volume " << std::hex << c.before);
     SetVolume(0x99999999);
-    if (!c.registryKey) {
-      ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, kVolumeKey), ERROR_SUCCESS);
-    }
+    if (!c.registryKey) RegDeleteKeyW(HKEY_CURRENT_USER, kVolumeKey);  // the row's Registry() then shows it gone
     CVolumeDlg page;
     RunDialog(page, {[&] {
                        waveOutSetVolume(nullptr, c.before);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -42,40 +43,31 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
       CSkinBitmap bitmap;
       ASSERT_TRUE(LoadSkinBitmap(bitmap, id));
       auto surface = gwes::LookupGdi<gwes::BitmapObject>(bitmap.GetSafeHandle())->m_surface;
-      frames.emplace_back(surface->Pixels().begin(), surface->Pixels().end());
+      frames[id].assign(surface->Pixels().begin(), surface->Pixels().end());
     }
   }
 
   void TearDown() override {
-    if (LanguageModule != nullptr) FreeLibrary(LanguageModule);
-    LanguageModule = nullptr;
+    if (LanguageModule != nullptr) FreeLibrary(std::exchange(LanguageModule, nullptr));
     ControlTest::TearDown();
   }
 
-  // The pixels of columns [left, right) of the cursor's place that differ from frame `index`; the
-  // caller holds the screen's lock, as the worker may be drawing.
-  int Differ(const gwes::Surface* screen, int index, int left = kPlace.left, int right = kPlace.right) {
+  // The pixels of columns [left, right) of the cursor's place that differ from frame `id`.
+  int Differ(UINT id, int left = kPlace.left, int right = kPlace.right) {
+    auto screen = gwes::Screen();
+    std::lock_guard guard(screen->lock);  // the worker may be drawing
     int differ = 0;
     for (int y = kPlace.top; y < kPlace.bottom; ++y)
       for (int x = left; x < right; ++x)
-        differ += ((screen->Pixel(x, y) ^ frames[index][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
+        differ += ((screen->Pixel(x, y) ^ frames[id][(y - kPlace.top) * kWidth + (x - kPlace.left)]) & gwes::kColourBits) != 0;
     return differ;
   }
   // The frame whose pixels the cursor's place shows most closely (the text covers a part of any).
   UINT ShownFrame() {
-    auto screen = gwes::Screen();
-    std::lock_guard guard(screen->lock);
-    int best = 0;
-    for (int i = 1; i < CAniWaitCursor::kFrameCount; ++i)
-      if (Differ(screen.get(), i) < Differ(screen.get(), best)) best = i;
-    return CAniWaitCursor::kFrameIds[best];
-  }
-  int InkOver(UINT id, int left, int right) {
-    int index = 0;
-    while (CAniWaitCursor::kFrameIds[index] != id) ++index;
-    auto screen = gwes::Screen();
-    std::lock_guard guard(screen->lock);
-    return Differ(screen.get(), index, left, right);
+    UINT best = CAniWaitCursor::kFrameIds[0];
+    for (UINT id : CAniWaitCursor::kFrameIds)
+      if (Differ(id) < Differ(best)) best = id;
+    return best;
   }
   // Waits until the worker is blocked in its wait for the next period.
   static bool WorkerWaits() {
@@ -85,39 +77,49 @@ class AniWaitCursorTest : public gwes_test::ControlTest {
   // `meanwhile` runs on this thread while the worker draws.
   UINT NextPeriod(const std::function<void()>& meanwhile = [] {}) {
     UINT before = ShownFrame();
-    AdvanceVirtualTime(CAniWaitCursor::kFramePeriodMs);
+    kernel::AdvanceVirtualTime(CAniWaitCursor::kFramePeriodMs);
     meanwhile();
     EXPECT_TRUE(Await([&] { return ShownFrame() != before; })) << "no frame followed " << before;
     EXPECT_TRUE(WorkerWaits());
     return ShownFrame();
   }
-  static void AdvanceVirtualTime(DWORD ms) { kernel::AdvanceVirtualTime(ms); }
 
-  std::vector<std::vector<std::uint32_t>> frames;
+  std::map<UINT, std::vector<std::uint32_t>> frames;
 };
 
+// The frames follow one another a period apart, also while the user-interface thread repaints the
+// cursor again and again as the worker changes frames; a repaint then draws the current frame.
 TEST_F(AniWaitCursorTest, ShowsTheNineFramesInOrderOnePerPeriodAtTheCentreWithGreyText) {
   auto cursor = std::make_unique<CAniWaitCursor>();
   RECT rect{};
   GetWindowRect(*cursor, &rect);
-  EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom}),
-            (std::vector<LONG>{kPlace.left, kPlace.top, kPlace.right, kPlace.bottom}));
+  EXPECT_TRUE(EqualRect(&rect, &kPlace));
   EXPECT_EQ(GetDlgCtrlID(*cursor), 1);
   EXPECT_EQ(GetParent(*cursor), parent);
   ASSERT_TRUE(WorkerWaits());
 
   DWORD start = GetTickCount();
   std::vector<UINT> shown{ShownFrame()};
-  for (int period = 0; period < 10; ++period) shown.push_back(NextPeriod());
+  for (int period = 0; period < 11; ++period) {
+    shown.push_back(NextPeriod([&] {
+      for (int repaint = 0; repaint < 5; ++repaint) {
+        InvalidateRect(*cursor, nullptr, TRUE);
+        UpdateWindow(*cursor);
+      }
+    }));
+  }
   EXPECT_EQ(shown, (std::vector<UINT>{IDB_WAIT_FRAME_0, IDB_WAIT_FRAME_1, IDB_WAIT_FRAME_2, IDB_WAIT_FRAME_3,
                                       IDB_WAIT_FRAME_4, IDB_WAIT_FRAME_5, IDB_WAIT_FRAME_6, IDB_WAIT_FRAME_7,
-                                      IDB_WAIT_FRAME_8, IDB_WAIT_FRAME_0, IDB_WAIT_FRAME_1}));
-  EXPECT_EQ(GetTickCount() - start, 10 * CAniWaitCursor::kFramePeriodMs) << "the worker follows time, never moves it";
+                                      IDB_WAIT_FRAME_8, IDB_WAIT_FRAME_0, IDB_WAIT_FRAME_1, IDB_WAIT_FRAME_2}));
+  EXPECT_EQ(GetTickCount() - start, 11 * CAniWaitCursor::kFramePeriodMs) << "the worker follows time, never moves it";
+  InvalidateRect(parent, nullptr, TRUE);
+  Drain();
+  EXPECT_EQ(ShownFrame(), static_cast<UINT>(IDB_WAIT_FRAME_2));
 
   // "Please wait..." lies over the frame at the right, in grey, two pixels kept free at the edge.
-  EXPECT_GT(InkOver(IDB_WAIT_FRAME_1, kPlace.right - 60, kPlace.right - 2), 50);
-  EXPECT_EQ(InkOver(IDB_WAIT_FRAME_1, kPlace.left, kPlace.left + 30), 0);
-  EXPECT_EQ(InkOver(IDB_WAIT_FRAME_1, kPlace.right - 2, kPlace.right), 0);
+  EXPECT_GT(Differ(IDB_WAIT_FRAME_2, kPlace.right - 60, kPlace.right - 2), 50);
+  EXPECT_EQ(Differ(IDB_WAIT_FRAME_2, kPlace.left, kPlace.left + 30), 0);
+  EXPECT_EQ(Differ(IDB_WAIT_FRAME_2, kPlace.right - 2, kPlace.right), 0);
   auto screen = gwes::Screen();
   std::lock_guard guard(screen->lock);
   bool grey = false;
@@ -131,7 +133,7 @@ TEST_F(AniWaitCursorTest, StopsWithinAPeriodAndNeverDrawsAfterItsDestruction) {
   auto cursor = std::make_unique<CAniWaitCursor>();
   HWND window = *cursor;
   ASSERT_TRUE(WorkerWaits());
-  AdvanceVirtualTime(CAniWaitCursor::kFramePeriodMs - 1);
+  kernel::AdvanceVirtualTime(CAniWaitCursor::kFramePeriodMs - 1);
   EXPECT_EQ(ShownFrame(), static_cast<UINT>(IDB_WAIT_FRAME_0));
   DWORD ticks = GetTickCount();
   cursor.reset();  // the worker is woken by the stop, not by time
@@ -144,30 +146,10 @@ TEST_F(AniWaitCursorTest, StopsWithinAPeriodAndNeverDrawsAfterItsDestruction) {
   InvalidateRect(parent, nullptr, TRUE);
   Drain();
   std::uint64_t dirty = gwes::ScreenDirtyCount();
-  for (int period = 0; period < 4; ++period) AdvanceVirtualTime(CAniWaitCursor::kFramePeriodMs);
+  for (int period = 0; period < 4; ++period) kernel::AdvanceVirtualTime(CAniWaitCursor::kFramePeriodMs);
   Drain();
   EXPECT_EQ(gwes::ScreenDirtyCount(), dirty);
   EXPECT_EQ(gwes_test::ScreenColour(kPlace.left + 1, kPlace.top + 1), kBackground);
-}
-
-TEST_F(AniWaitCursorTest, PlatformRepaintsWhileTheWorkerDrawsShowTheCurrentFrame) {
-  auto cursor = std::make_unique<CAniWaitCursor>();
-  ASSERT_TRUE(WorkerWaits());
-  // The user-interface thread repaints the cursor again and again while time moves on and the
-  // worker changes frames in between.
-  for (int period = 0; period < 11; ++period) {
-    NextPeriod([&] {
-      for (int repaint = 0; repaint < 5; ++repaint) {
-        InvalidateRect(*cursor, nullptr, TRUE);
-        UpdateWindow(*cursor);
-      }
-    });
-  }
-  // Eleven periods on: position 2. A repaint now draws that frame, not the first.
-  EXPECT_EQ(ShownFrame(), static_cast<UINT>(IDB_WAIT_FRAME_2));
-  InvalidateRect(parent, nullptr, TRUE);
-  Drain();
-  EXPECT_EQ(ShownFrame(), static_cast<UINT>(IDB_WAIT_FRAME_2));
 }
 
 TEST_F(AniWaitCursorTest, ALanguageModuleWithoutTheTextLeavesTheFramesBare) {
@@ -179,9 +161,9 @@ TEST_F(AniWaitCursorTest, ALanguageModuleWithoutTheTextLeavesTheFramesBare) {
   {
     CAniWaitCursor cursor;
     ASSERT_TRUE(WorkerWaits());
-    EXPECT_EQ(InkOver(IDB_WAIT_FRAME_0, kPlace.left, kPlace.right), 0);
+    EXPECT_EQ(Differ(IDB_WAIT_FRAME_0, kPlace.left, kPlace.right), 0);
     NextPeriod();
-    EXPECT_EQ(InkOver(IDB_WAIT_FRAME_1, kPlace.left, kPlace.right), 0);
+    EXPECT_EQ(Differ(IDB_WAIT_FRAME_1, kPlace.left, kPlace.right), 0);
   }
 }
 

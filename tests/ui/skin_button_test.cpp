@@ -64,7 +64,6 @@ TEST_F(SkinButtonTest, ADoubleTapIsASecondClickAndDrawsReachNoParent) {
   CSkinButton backlight;
   Place(backlight, IDC_MENU_BACKLIGHT, IDB_MENU_BACKLIGHT_NORMAL, IDB_MENU_BACKLIGHT_SELECTED,
         IDB_MENU_BACKLIGHT_NORMAL, {20, 30, 74, 89});
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(backlight, GWL_STYLE)), kMenuButtonStyle | BS_OWNERDRAW);
   EXPECT_EQ(FaceAt(20, 30), IDB_MENU_BACKLIGHT_NORMAL);
   EXPECT_EQ(Drain(), Events{});
 

@@ -9,10 +9,7 @@ namespace {
 // Where the thumb's left edge lies, a step per position from five on; the thumb drawn over the
 // track through its key colour is in the golden images of the slider pages.
 TEST(SkinSliderThumbX, TheThumbSitsAStepPerPositionFromFiveAndNeverLeavesTheTravel) {
-  struct Case {
-    int width, min, max, pos;
-    int thumbX;
-  } cases[] = {
+  struct Case { int width, min, max, pos; int thumbX; } cases[] = {
       {203, 1, 8, 8, 173},  // backlight at its maximum
       {203, 0, 5, 0, 5},    // volume at its minimum
       {203, 0, 5, 5, 170},  // volume at its maximum
