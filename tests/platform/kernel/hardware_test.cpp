@@ -1,8 +1,6 @@
 #include "platform/kernel/hardware.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,6 +11,7 @@
 #include "platform/kernel/device_state_names.h"
 #include "platform/kernel/device_store.h"
 #include "platform/kernel/last_error.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -83,23 +82,17 @@ TEST(KernelIoControlPlatformType, AnswersIntoAFourByteOutputOnly) {
 TEST(KernelIoControlReset, LogsEveryRequestAndEndsTheProcessUnlessRefused) {
   testing_support::TestDevice device;
   device.Device().Store().SetInt(kernel::state::kResetFail, 1);
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // The child opens the device afresh rather than share the parent's database connection.
-    kernel::SetCurrentDevice(std::make_shared<kernel::Device>(device.Root()));
+  testing_support::ChildProcess child(device.Root(), [](testing_support::ChildProcess&) {
     std::atexit([] { std::_Exit(7); });
     SetLastError(0);
-    bool refused = !KernelIoControl(IOCTL_HAL_RESET_DEVICE, nullptr, 0, nullptr, 0, nullptr);
-    if (!refused || GetLastError() != ERROR_NOT_SUPPORTED) std::_Exit(4);
+    CHILD_CHECK(!KernelIoControl(IOCTL_HAL_RESET_DEVICE, nullptr, 0, nullptr, 0, nullptr));
+    CHILD_CHECK(GetLastError() == ERROR_NOT_SUPPORTED);
     kernel::CurrentDevice().Store().SetInt(kernel::state::kResetFail, 0);
     kernel::Clock().Sleep(61'000);
     KernelIoControl(IOCTL_HAL_RESET_DEVICE, nullptr, 0, nullptr, 0, nullptr);
-    std::_Exit(3);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    return 3;
+  });
+  EXPECT_EQ(child.Join(), 0);
   // The local (Pacific) time of each request and whether it failed.
   std::vector<std::pair<std::string, std::int64_t>> log;
   for (const auto& e : device.Device().Store().ResetLog()) log.emplace_back(e.deviceTime, e.failed ? 1 : 0);
