@@ -78,31 +78,23 @@ TEST(RegistryLimits, KeysAndValuesBeyondWindowsLimitsAreRefusedWhole) {
     for (std::size_t i = 1; i < levels; ++i) key += u"\\d";
     return key;
   };
-  struct Case {
-    std::u16string key;
-    std::u16string value;
-    bool allowed;
-  };
-  const Case kCases[] = {
+  const std::tuple<std::u16string, std::u16string, bool> kCases[] = {  // key, value name, allowed
       {u"HKLM\\" + std::u16string(kernel::kMaxKeyNameLength, u'k'), u"v", true},
       {u"HKLM\\" + std::u16string(kernel::kMaxKeyNameLength + 1, u'k'), u"v", false},
       {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength, u'v'), true},
       {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength + 1, u'v'), false},
-      {deep(kernel::kMaxKeyDepth), u"v", true},
-      {deep(kernel::kMaxKeyDepth + 1), u"v", false},
-      {deep(20000), u"v", false},
-      {u"HKLM\\Line\nBreak", u"v", false},
-      {u"HKLM\\Escape\x1b", u"v", false},
+      {deep(kernel::kMaxKeyDepth), u"v", true}, {deep(kernel::kMaxKeyDepth + 1), u"v", false}, {deep(20000), u"v", false},
+      {u"HKLM\\Line\nBreak", u"v", false}, {u"HKLM\\Escape\x1b", u"v", false},
   };
-  for (const auto& c : kCases) {
-    auto path = Path(c.key);
-    if (c.allowed) {
-      EXPECT_TRUE(kernel::RegistrySetValue(path, Dword(c.value, 1))) << c.key.size();
-      EXPECT_EQ(ReadDword(path, c.value), 1u);
+  for (const auto& [key, value, allowed] : kCases) {
+    auto path = Path(key);
+    if (allowed) {
+      EXPECT_TRUE(kernel::RegistrySetValue(path, Dword(value, 1))) << key.size();
+      EXPECT_EQ(ReadDword(path, value), 1u);
     } else {
-      EXPECT_THROW(kernel::RegistrySetValue(path, Dword(c.value, 1)), kernel::RegistryLimitError) << c.key.size();
-      EXPECT_FALSE(kernel::RegistryGetValue(path, c.value));
-      EXPECT_FALSE(c.value == u"v" && kernel::RegistryKeyExists(path)) << "no key is left behind";
+      EXPECT_THROW(kernel::RegistrySetValue(path, Dword(value, 1)), kernel::RegistryLimitError) << key.size();
+      EXPECT_FALSE(kernel::RegistryGetValue(path, value));
+      EXPECT_FALSE(value == u"v" && kernel::RegistryKeyExists(path)) << "no key is left behind";
     }
   }
   EXPECT_FALSE(kernel::RegistryKeyExists(Path(u"HKLM\\Line")));

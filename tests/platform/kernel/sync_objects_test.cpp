@@ -53,8 +53,7 @@ TEST_F(SyncObjectsTest, NamedEventKeepsKindStateAndDataWhileAnyHandleIsOpen) {
   HANDLE again = CreateEventW(nullptr, FALSE, TRUE, name);
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
   kernel::EventInfo info = kernel::InspectNamedEvent(name);
-  EXPECT_TRUE(info.manualReset);
-  EXPECT_FALSE(info.signalled);
+  EXPECT_TRUE(info.manualReset && !info.signalled);
   EXPECT_EQ(GetEventData(again), 0xDEADBEEFu);
 
   CloseHandle(first);
