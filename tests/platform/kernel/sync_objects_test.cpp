@@ -153,9 +153,8 @@ TEST_F(SyncObjectsTest, MutexIsOwnedRecursivelyByOneThreadAndAbandonedWhenItEnds
     CloseHandle(second);
   }).join();
 
-  EXPECT_TRUE(ReleaseMutex(mutex));
-  EXPECT_TRUE(ReleaseMutex(mutex));
-  EXPECT_FALSE(ReleaseMutex(mutex));
+  EXPECT_EQ((std::vector<BOOL>{ReleaseMutex(mutex), ReleaseMutex(mutex), ReleaseMutex(mutex)}),
+            (std::vector<BOOL>{TRUE, TRUE, FALSE})) << "taken twice, released twice";
 
   // A thread that ends while owning the mutex abandons it; the next taker is told so once.
   HANDLE anonymous = CreateMutexW(nullptr, FALSE, nullptr);
