@@ -127,7 +127,8 @@ TEST(SndPlaySound, PlaysImagesSynchronouslyOnTheClockAndRefusesTheRest) {
   ASSERT_EQ(waveOutSetVolume(nullptr, 0x80008000), MMSYSERR_NOERROR);  // device 0's word; there is no other
   auto other = reinterpret_cast<HWAVEOUT>(std::uintptr_t{1});
   DWORD volume = 0;
-  EXPECT_EQ((std::tuple{waveOutSetVolume(other, 0), waveOutGetVolume(other, &volume), waveOutGetVolume(nullptr, nullptr)}),
+  EXPECT_EQ((std::tuple{waveOutSetVolume(other, 0), waveOutGetVolume(other, &volume),
+                        waveOutGetVolume(nullptr, nullptr)}),
             std::tuple(MMSYSERR_BADDEVICEID, MMSYSERR_BADDEVICEID, MMSYSERR_INVALPARAM));
   EXPECT_TRUE(Play(click, SND_MEMORY));
   EXPECT_EQ(kernel::Clock().MonotonicMs() - start, 51u);  // 1,109 bytes at 22,050 a second

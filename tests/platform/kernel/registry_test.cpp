@@ -83,7 +83,8 @@ TEST(RegistryLimits, KeysAndValuesBeyondWindowsLimitsAreRefusedWhole) {
       {u"HKLM\\" + std::u16string(kernel::kMaxKeyNameLength + 1, u'k'), u"v", false},
       {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength, u'v'), true},
       {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength + 1, u'v'), false},
-      {deep(kernel::kMaxKeyDepth), u"v", true}, {deep(kernel::kMaxKeyDepth + 1), u"v", false}, {deep(20000), u"v", false},
+      {deep(kernel::kMaxKeyDepth), u"v", true}, {deep(kernel::kMaxKeyDepth + 1), u"v", false},
+      {deep(20000), u"v", false},
       {u"HKLM\\Line\nBreak", u"v", false}, {u"HKLM\\Escape\x1b", u"v", false},
   };
   for (const auto& [key, value, allowed] : kCases) {
@@ -208,8 +209,9 @@ TEST(RegistryConcurrency, ProcessesWritingAtOnceLoseNothing) {
       for (DWORD mark = c * 1000; mark < c * 1000 + kRounds; ++mark) {
         HKEY key = nullptr;
         std::u16string name = kernel::Utf8ToWide("P" + std::to_string(mark));
+        const BYTE* data = reinterpret_cast<BYTE*>(&mark);
         CHILD_CHECK(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Stress", 0, 0, &key) == ERROR_SUCCESS &&
-                    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&mark), 4) == ERROR_SUCCESS &&
+                    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, data, 4) == ERROR_SUCCESS &&
                     RegCloseKey(key) == ERROR_SUCCESS);
         kernel::RegistryTransaction(
             [&] { kernel::RegistrySetValue(stress, Dword(u"Counter", ReadDword(stress, u"Counter") + 1)); });

@@ -92,7 +92,8 @@ TEST(TouchCalibration, OnlyFiveInRangePairsThatSpanThePanelAreTakenElseTheIdealM
     kernel::RegistryDeleteValue(key, kernel::kCalibrationDataValue);
     if (row.text) {
       const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.text->c_str());
-      kernel::RegistrySetValue(key, {kernel::kCalibrationDataValue, row.type, {bytes, bytes + 2 * row.text->size() + 2}});
+      std::vector<std::uint8_t> data(bytes, bytes + 2 * row.text->size() + 2);  // with its terminator
+      kernel::RegistrySetValue(key, {kernel::kCalibrationDataValue, row.type, data});
     }
     auto expected = row.taken ? *kernel::FitTouchTransform(good) : kernel::IdealTouchTransform();
     EXPECT_EQ(Mapped(kernel::ReadTouchTransform()), Mapped(expected));
