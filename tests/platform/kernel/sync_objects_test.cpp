@@ -84,14 +84,6 @@ TEST_F(SyncObjectsTest, NamesAreCaseSensitiveAndLimited) {
   for (HANDLE handle : {upper, lower, empty, emptyAgain, fits}) CloseHandle(handle);
 }
 
-// The results of n waits that do not block, one after the other.
-std::vector<DWORD> Polls(HANDLE object, int n) {
-  std::vector<DWORD> results;
-  while (n-- > 0) results.push_back(WaitForSingleObject(object, 0));
-  return results;
-}
-using Results = std::vector<DWORD>;
-
 // A pulse releases a thread that is already waiting and leaves the event reset. The waiter cannot
 // announce that it has started waiting, so the test pulses until it is released.
 void ExpectPulseReleasesAWaitingThread(HANDLE event) {
@@ -107,30 +99,33 @@ void ExpectPulseReleasesAWaitingThread(HANDLE event) {
   }
   waiter.join();
   EXPECT_EQ(result, WAIT_OBJECT_0);
-  EXPECT_EQ(Polls(event, 1), Results{WAIT_TIMEOUT});
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
 }
 
 TEST_F(SyncObjectsTest, AutoResetReleasesOneWaitManualResetStaysAPulseReleasesWaiters) {
   for (const char16_t* name : {static_cast<const char16_t*>(nullptr), u"Named"}) {
     SCOPED_TRACE(name ? "named" : "anonymous");
     HANDLE autoEvent = CreateEventW(nullptr, FALSE, TRUE, name);
-    EXPECT_EQ(Polls(autoEvent, 2), (Results{WAIT_OBJECT_0, WAIT_TIMEOUT})) << "the wait reset it";
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_TIMEOUT) << "the wait reset it";
     SetEvent(autoEvent);
     SetEvent(autoEvent);
-    EXPECT_EQ(Polls(autoEvent, 2), (Results{WAIT_OBJECT_0, WAIT_TIMEOUT})) << "setting twice is one signal";
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_TIMEOUT) << "setting twice is one signal";
     SetEvent(autoEvent);
     PulseEvent(autoEvent);
-    EXPECT_EQ(Polls(autoEvent, 1), Results{WAIT_TIMEOUT}) << "a pulse with no waiter resets";
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_TIMEOUT) << "a pulse with no waiter resets";
     ExpectPulseReleasesAWaitingThread(autoEvent);
 
     HANDLE manual = CreateEventW(nullptr, TRUE, FALSE, name ? u"Manual" : nullptr);
     SetEvent(manual);
-    EXPECT_EQ(Polls(manual, 2), (Results{WAIT_OBJECT_0, WAIT_OBJECT_0}));
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
     ResetEvent(manual);
-    EXPECT_EQ(Polls(manual, 1), Results{WAIT_TIMEOUT});
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
     SetEvent(manual);
     PulseEvent(manual);
-    EXPECT_EQ(Polls(manual, 1), Results{WAIT_TIMEOUT});
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
     ExpectPulseReleasesAWaitingThread(manual);
     CloseHandle(manual);
     CloseHandle(autoEvent);
