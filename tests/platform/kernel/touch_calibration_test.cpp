@@ -42,17 +42,19 @@ TEST(TouchCalibration, TheImagesPanelAndCalibrationAgreeAndAnAlignmentFollowsAWo
 
   struct Row {
     kernel::TouchPanel panel;
-    TouchPoint shift;  // where a tap lands beside its aim before the alignment (centre of the screen)
+    TouchPoint centre, corner;  // where taps aimed at (160, 120) and (20, 20) land before the alignment
   } rows[] = {
-      {{12, -9, 1000, 1000}, {12, -9}},
-      {{3, 4, 1050, 950}, {3, 4}},  // still on the panel at the edges
+      {{12, -9, 1000, 1000}, {172, 111}, {32, 11}},
+      {{3, 4, 1050, 950}, {163, 124}, {16, 29}},  // still on the panel at the edges
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.panel.offsetX);
     kernel::WriteTouchPanel(row.panel);
     ASSERT_EQ(kernel::ReadTouchPanel(), row.panel);
-    TouchPoint centre = kernel::TouchScreenPoint(kernel::ReadTouchTransform(), kernel::TouchPanelRaw(row.panel, {160, 120}));
-    EXPECT_EQ(centre, (TouchPoint{160 + row.shift.x, 120 + row.shift.y}));
+    auto landing = [&](TouchPoint aim) {
+      return kernel::TouchScreenPoint(kernel::ReadTouchTransform(), kernel::TouchPanelRaw(row.panel, aim));
+    };
+    EXPECT_EQ(std::pair(landing({160, 120}), landing({20, 20})), std::pair(row.centre, row.corner));
     auto fit = kernel::FitTouchTransform(ReadAtTargets(row.panel));
     ASSERT_TRUE(fit);
     EXPECT_LE(WorstMiss(row.panel, *fit), 1);
