@@ -24,14 +24,11 @@ TEST(BatteryMonitor, KeepsTheHoldCountBetweenCallsWhileItRuns) {
   ASSERT_TRUE(kernel::StartBatteryMonitor());
   ASSERT_TRUE(kernel::StartBatteryMonitor());  // a second start keeps the one handle
   auto shown = kernel::InspectNamedEvent(kernel::kHoldBatteryWarningEvent);
-  EXPECT_TRUE(shown.exists && shown.manualReset);
-  EXPECT_EQ(shown.data, 0u);
-  EXPECT_FALSE(shown.signalled);
+  EXPECT_TRUE(shown.exists && shown.manualReset && !shown.signalled && shown.data == 0) << shown.data;
   TakeHold();
   TakeHold();
   shown = kernel::InspectNamedEvent(kernel::kHoldBatteryWarningEvent);
-  EXPECT_EQ(shown.data, 2u);
-  EXPECT_TRUE(shown.signalled);
+  EXPECT_TRUE(shown.signalled && shown.data == 2) << shown.data;
 
   kernel::StopBatteryMonitor();
   EXPECT_FALSE(kernel::InspectNamedEvent(kernel::kHoldBatteryWarningEvent).exists);

@@ -32,12 +32,9 @@ std::string MakeCabinet(const std::vector<std::pair<std::string, std::string>>& 
   const unsigned kHeader = 36, kFolder = 8;
   unsigned dataStart = kHeader + kFolder + static_cast<unsigned>(entries.size());
   std::string cab = "MSCF";
-  put32(cab, 0);
-  put32(cab, dataStart + 8 + static_cast<unsigned>(data.size()));
-  put32(cab, 0);
-  put32(cab, kHeader + kFolder);
-  put32(cab, 0);
-  cab += char(3), cab += char(1);
+  put32(cab, 0), put32(cab, dataStart + 8 + static_cast<unsigned>(data.size())), put32(cab, 0);
+  put32(cab, kHeader + kFolder), put32(cab, 0);  // the file entries' offset
+  cab += char(3), cab += char(1);  // version 1.3
   put16(cab, 1), put16(cab, static_cast<unsigned>(files.size())), put16(cab, 0), put16(cab, 0), put16(cab, 0);
   put32(cab, dataStart), put16(cab, 1), put16(cab, 0);  // one block, stored
   cab += entries;

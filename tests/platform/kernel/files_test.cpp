@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/kernel/handle_table.h"
@@ -69,43 +70,47 @@ std::vector<std::string> Find(LPCWSTR pattern, DWORD* error, std::vector<std::pa
 
 constexpr LPCWSTR kSetting = u"\\My Flash Disk\\Setting.dat";
 
+class FilesTest : public ::testing::Test {
+ protected:
+  fs::path Host(const std::string& relative) const { return m_device.Host(relative); }
+  TestDevice m_device;
+};
+
 // Every way of changing or replacing Setting.dat fails with error and leaves its contents.
-void ExpectChangesRefused(const TestDevice& device, DWORD error) {
+void ExpectChangesRefused(const fs::path& setting, DWORD error) {
   for (DWORD creation : {OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
     EXPECT_EQ(OpenError(u"\\MY FLASH DISK\\setting.dat", GENERIC_WRITE, creation), error);
   }
   EXPECT_EQ(OpenError(kSetting, GENERIC_READ, CREATE_ALWAYS), error);
   EXPECT_EQ(ErrorOf(CopyFileW(u"\\My Flash Disk\\other.dat", kSetting, FALSE)), error);
   EXPECT_EQ(ErrorOf(DeleteFileW(kSetting)), error);
-  EXPECT_EQ(ReadHost(device.Host("My Flash Disk/Setting.dat")), "keep");
+  EXPECT_EQ(ReadHost(setting), "keep");
 }
 
 // The tests run as root, whom the host would let write anything: the device's rules must hold anyway.
-TEST(FilesTest, ReadOnlyOrOpenFilesRefuseChangesUntilMadeNormalOrClosed) {
-  TestDevice device;
-  WriteHost(device.Host("My Flash Disk/Setting.dat"), "keep");
-  WriteHost(device.Host("My Flash Disk/other.dat"), "other");
+TEST_F(FilesTest, ReadOnlyOrOpenFilesRefuseChangesUntilMadeNormalOrClosed) {
+  WriteHost(Host("My Flash Disk/Setting.dat"), "keep");
+  WriteHost(Host("My Flash Disk/other.dat"), "other");
   ASSERT_TRUE(SetFileAttributesW(u"\\my flash disk\\SETTING.DAT", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(GetFileAttributesW(kSetting), FILE_ATTRIBUTE_READONLY);
-  ExpectChangesRefused(device, ERROR_ACCESS_DENIED);
+  ExpectChangesRefused(Host("My Flash Disk/Setting.dat"), ERROR_ACCESS_DENIED);
 
   HANDLE held = Open(kSetting, GENERIC_READ, OPEN_EXISTING);
   ASSERT_NE(held, INVALID_HANDLE_VALUE) << "a read-only file can be read";
   ASSERT_TRUE(SetFileAttributesW(kSetting, FILE_ATTRIBUTE_NORMAL));
-  ExpectChangesRefused(device, ERROR_SHARING_VIOLATION);
+  ExpectChangesRefused(Host("My Flash Disk/Setting.dat"), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(ErrorOf(CopyFileW(kSetting, u"\\My Flash Disk\\copy.dat", FALSE)), ERROR_SHARING_VIOLATION);
 
   CloseHandle(held);
   EXPECT_EQ(ErrorOf(CopyFileW(kSetting, kSetting, FALSE)), ERROR_SHARING_VIOLATION);  // its own source is open
   EXPECT_TRUE(CopyFileW(u"\\My Flash Disk\\other.dat", kSetting, FALSE));
   EXPECT_TRUE(DeleteFileW(kSetting));
-  EXPECT_EQ(EntryCount(device.Host("My Flash Disk")), 1);
+  EXPECT_EQ(EntryCount(Host("My Flash Disk")), 1);
 }
 
-TEST(FilesTest, CreationDispositionsAndTheirLastErrors) {
-  TestDevice device;
-  fs::create_directories(device.Host("My Flash Disk"));
-  auto host = device.Host("My Flash Disk/Setting.dat");
+TEST_F(FilesTest, CreationDispositionsAndTheirLastErrors) {
+  fs::create_directories(Host("My Flash Disk"));
+  auto host = Host("My Flash Disk/Setting.dat");
   EXPECT_EQ(OpenError(kSetting, GENERIC_WRITE, CREATE_NEW), 0u);
   EXPECT_EQ(OpenError(kSetting, GENERIC_WRITE, CREATE_NEW), ERROR_FILE_EXISTS);
   WriteHost(host, "old contents");
@@ -121,12 +126,11 @@ TEST(FilesTest, CreationDispositionsAndTheirLastErrors) {
   // A path through a missing folder fails alike for every call; a missing file is each call's own check.
   constexpr LPCWSTR kMissing = u"\\My Flash Disk\\missing.dat";
   EXPECT_EQ(OpenError(u"\\No Disk\\x", GENERIC_WRITE, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(OpenError(kMissing, GENERIC_WRITE, OPEN_EXISTING), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(GetFileAttributesW(kMissing), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(SetFileAttributesW(kMissing, FILE_ATTRIBUTE_NORMAL)), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(CopyFileW(kMissing, u"\\My Flash Disk\\x.dat", FALSE)), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(DeleteFileW(kMissing)), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ((std::vector{GetLastError(), OpenError(kMissing, GENERIC_WRITE, OPEN_EXISTING),
+                         ErrorOf(SetFileAttributesW(kMissing, FILE_ATTRIBUTE_NORMAL)), ErrorOf(DeleteFileW(kMissing)),
+                         ErrorOf(CopyFileW(kMissing, u"\\My Flash Disk\\x.dat", FALSE))}),
+            std::vector<DWORD>(5, ERROR_FILE_NOT_FOUND));
 
   // A folder is no file.
   EXPECT_EQ(GetFileAttributesW(u"\\My Flash Disk"), FILE_ATTRIBUTE_DIRECTORY);
@@ -136,9 +140,8 @@ TEST(FilesTest, CreationDispositionsAndTheirLastErrors) {
   EXPECT_EQ(ErrorOf(CreateDirectoryW(u"\\my flash disk\\SUB", nullptr)), ERROR_ALREADY_EXISTS);
 }
 
-TEST(FilesTest, ReadWriteSeekSizeAndAccessChecks) {
-  TestDevice device;
-  fs::create_directories(device.Host("My Flash Disk"));
+TEST_F(FilesTest, ReadWriteSeekSizeAndAccessChecks) {
+  fs::create_directories(Host("My Flash Disk"));
   HANDLE h = Open(kSetting, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
   DWORD done = 0, high = 7;
   ASSERT_TRUE(WriteFile(h, "0123456789", 10, &done, nullptr));
@@ -163,11 +166,10 @@ TEST(FilesTest, ReadWriteSeekSizeAndAccessChecks) {
   CloseHandle(writer);
 }
 
-TEST(FilesTest, SharingHoldsAcrossProcesses) {
-  TestDevice device;
-  WriteHost(device.Host("My Flash Disk/Setting.dat"), "x");
+TEST_F(FilesTest, SharingHoldsAcrossProcesses) {
+  WriteHost(Host("My Flash Disk/Setting.dat"), "x");
   // The child is forked before anything is opened, so it shares no open file with the parent.
-  ChildProcess child(device.Root(), [](ChildProcess& parent) {
+  ChildProcess child(m_device.Root(), [](ChildProcess& parent) {
     parent.Await();
     CHILD_CHECK(Open(kSetting, GENERIC_READ, OPEN_EXISTING) == INVALID_HANDLE_VALUE);
     CHILD_CHECK(GetLastError() == ERROR_SHARING_VIOLATION && !DeleteFileW(kSetting));
@@ -190,24 +192,22 @@ TEST(FilesTest, SharingHoldsAcrossProcesses) {
   EXPECT_EQ(OpenError(kSetting, GENERIC_READ, OPEN_EXISTING), 0u);
 }
 
-TEST(FilesTest, CopyReplacesKeepsTheSourceModesAndNeverLeavesAHalfCopy) {
-  TestDevice device;
-  WriteHost(device.Host("Storage Card/autorunce.exe"), "#!/bin/sh\n");
-  fs::permissions(device.Host("Storage Card/autorunce.exe"), fs::perms::owner_exec, fs::perm_options::add);
+TEST_F(FilesTest, CopyReplacesKeepsTheSourceModesAndNeverLeavesAHalfCopy) {
+  WriteHost(Host("Storage Card/autorunce.exe"), "#!/bin/sh\n");
+  fs::permissions(Host("Storage Card/autorunce.exe"), fs::perms::owner_exec, fs::perm_options::add);
   ASSERT_TRUE(SetFileAttributesW(u"\\Storage Card\\autorunce.exe", FILE_ATTRIBUTE_READONLY));
-  WriteHost(device.Host("My Flash Disk/autorunce.exe"), "an older, longer program");
+  WriteHost(Host("My Flash Disk/autorunce.exe"), "an older, longer program");
   EXPECT_EQ(ErrorOf(CopyFileW(u"\\Storage Card\\autorunce.exe", u"\\My Flash Disk\\autorunce.exe", TRUE)),
             ERROR_FILE_EXISTS);
   ASSERT_TRUE(CopyFileW(u"\\storage card\\AUTORUNCE.EXE", u"\\My Flash Disk\\autorunce.exe", FALSE));
-  EXPECT_EQ(ReadHost(device.Host("My Flash Disk/autorunce.exe")), "#!/bin/sh\n");
+  EXPECT_EQ(ReadHost(Host("My Flash Disk/autorunce.exe")), "#!/bin/sh\n");
   EXPECT_EQ(GetFileAttributesW(u"\\My Flash Disk\\autorunce.exe"), FILE_ATTRIBUTE_READONLY);
-  EXPECT_NE(fs::status(device.Host("My Flash Disk/autorunce.exe")).permissions() & fs::perms::owner_exec,
-            fs::perms::none);
+  EXPECT_NE(fs::status(Host("My Flash Disk/autorunce.exe")).permissions() & fs::perms::owner_exec, fs::perms::none);
 
   // The child may write no file larger than 64 KiB, so the copy fails in the middle of its data.
-  WriteHost(device.Host("Storage Card/big.cab"), std::string(256 * 1024, 'n'));
-  WriteHost(device.Host("My Flash Disk/big.cab"), "old");
-  ChildProcess child(device.Root(), [](ChildProcess&) {
+  WriteHost(Host("Storage Card/big.cab"), std::string(256 * 1024, 'n'));
+  WriteHost(Host("My Flash Disk/big.cab"), "old");
+  ChildProcess child(m_device.Root(), [](ChildProcess&) {
     ::signal(SIGXFSZ, SIG_IGN);
     struct rlimit limit = {64 * 1024, 64 * 1024};
     ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -216,32 +216,30 @@ TEST(FilesTest, CopyReplacesKeepsTheSourceModesAndNeverLeavesAHalfCopy) {
     return 0;
   });
   EXPECT_EQ(child.Join(), 0);
-  EXPECT_EQ(ReadHost(device.Host("My Flash Disk/big.cab")), "old");
-  EXPECT_EQ(EntryCount(device.Host("My Flash Disk")), 2);
+  EXPECT_EQ(ReadHost(Host("My Flash Disk/big.cab")), "old");
+  EXPECT_EQ(EntryCount(Host("My Flash Disk")), 2);
 }
 
-TEST(FilesTest, WildcardRule) {
-  using kernel::MatchesWildcard;
-  EXPECT_TRUE(MatchesWildcard(u"Pelora_english*.cab", u"pelora_english.cab"));  // "*" matches an empty run
-  EXPECT_FALSE(MatchesWildcard(u"Pelora*.cab", u"Pelora.cab.bak"));
-  EXPECT_TRUE(MatchesWildcard(u"a?c", u"abc"));
-  EXPECT_FALSE(MatchesWildcard(u"a?c", u"ac"));  // "?" is exactly one character
-  EXPECT_FALSE(MatchesWildcard(u"a?c", u"abbc"));
-  EXPECT_TRUE(MatchesWildcard(u"*a*b*", u"xxaxxbxx"));
-  EXPECT_TRUE(MatchesWildcard(u"\u00c9t\u00e9*", u"\u00e9T\u00c9.txt"));
+TEST_F(FilesTest, WildcardRule) {  // "*": any run, even empty; "?": exactly one character
+  const std::tuple<LPCWSTR, LPCWSTR, bool> kRows[] = {
+      {u"Pelora_english*.cab", u"pelora_english.cab", true}, {u"Pelora*.cab", u"Pelora.cab.bak", false},
+      {u"a?c", u"abc", true}, {u"a?c", u"ac", false}, {u"a?c", u"abbc", false}, {u"*a*b*", u"xxaxxbxx", true},
+      {u"\u00c9t\u00e9*", u"\u00e9T\u00c9.txt", true}};
+  for (auto [pattern, name, matches] : kRows) {
+    EXPECT_EQ(kernel::MatchesWildcard(pattern, name), matches) << kernel::WideToUtf8(pattern);
+  }
   // Many stars against a long non-matching name finish quickly.
-  EXPECT_FALSE(MatchesWildcard(u"*a*a*a*a*a*a*a*a*b", std::u16string(4000, u'a')));
+  EXPECT_FALSE(kernel::MatchesWildcard(u"*a*a*a*a*a*a*a*a*b", std::u16string(4000, u'a')));
 }
 
-TEST(FilesTest, FindListsMatchesInNameOrderWithTheirStoredNames) {
-  TestDevice device;
-  WriteHost(device.Host("My Flash Disk/pelora_german.cab"), "12345");
-  WriteHost(device.Host("My Flash Disk/PELORA_English.CAB"), "1");
-  WriteHost(device.Host("My Flash Disk/Pelora_dutch.cab"), "12");
-  WriteHost(device.Host("My Flash Disk/autorunce.exe"), "");
-  WriteHost(device.Host("My Flash Disk/About"), "");
-  fs::create_directories(device.Host("My Flash Disk/Pelora_dir.cab"));
-  fs::permissions(device.Host("My Flash Disk/pelora_german.cab"), fs::perms::owner_write, fs::perm_options::remove);
+TEST_F(FilesTest, FindListsMatchesInNameOrderWithTheirStoredNames) {
+  WriteHost(Host("My Flash Disk/pelora_german.cab"), "12345");
+  WriteHost(Host("My Flash Disk/PELORA_English.CAB"), "1");
+  WriteHost(Host("My Flash Disk/Pelora_dutch.cab"), "12");
+  WriteHost(Host("My Flash Disk/autorunce.exe"), "");
+  WriteHost(Host("My Flash Disk/About"), "");
+  fs::create_directories(Host("My Flash Disk/Pelora_dir.cab"));
+  fs::permissions(Host("My Flash Disk/pelora_german.cab"), fs::perms::owner_write, fs::perm_options::remove);
 
   DWORD error = 0;
   std::vector<std::pair<DWORD, DWORD>> details;
@@ -254,10 +252,9 @@ TEST(FilesTest, FindListsMatchesInNameOrderWithTheirStoredNames) {
   EXPECT_EQ(Find(u"\\my flash disk\\*.*", &error).at(0), "About");  // "*.*" also names files without a dot
 }
 
-TEST(FilesTest, FindFailuresAndHiddenEscapes) {
-  TestDevice device;
-  WriteHost(device.Host("My Flash Disk/Setting.dat"), "x");
-  fs::create_symlink("/etc/hostname", device.Host("My Flash Disk/Pelora_out.cab"));
+TEST_F(FilesTest, FindFailuresAndHiddenEscapes) {
+  WriteHost(Host("My Flash Disk/Setting.dat"), "x");
+  fs::create_symlink("/etc/hostname", Host("My Flash Disk/Pelora_out.cab"));
   for (auto [pattern, expected] : std::initializer_list<std::pair<LPCWSTR, DWORD>>{
            {u"\\My Flash Disk\\Pelora*.cab", ERROR_FILE_NOT_FOUND},  // the link out is not listed
            {u"\\Storage Card\\Pelora*.cab", ERROR_PATH_NOT_FOUND}, {u"\\My Flash Disk\\Setting.dat\\*", ERROR_PATH_NOT_FOUND},
@@ -268,9 +265,8 @@ TEST(FilesTest, FindFailuresAndHiddenEscapes) {
   }
 }
 
-TEST(FilesTest, TheDeviceStoreIsNeitherListedNorReachable) {
-  TestDevice device;
-  WriteHost(device.Host("Registry.db.txt"), "a file of the device's own");
+TEST_F(FilesTest, TheDeviceStoreIsNeitherListedNorReachable) {
+  WriteHost(Host("Registry.db.txt"), "a file of the device's own");
   DWORD error = 0;
   EXPECT_EQ(Find(u"\\*", &error), std::vector<std::string>{"Registry.db.txt"});
   for (LPCWSTR path : {u"\\registry.db", u"\\REGISTRY.DB-wal", u"\\Registry.db-shm"}) {
@@ -278,7 +274,7 @@ TEST(FilesTest, TheDeviceStoreIsNeitherListedNorReachable) {
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(DeleteFileW(path));
   }
-  EXPECT_TRUE(fs::exists(device.Root() / "registry.db"));
+  EXPECT_TRUE(fs::exists(m_device.Root() / "registry.db"));
 }
 
 }  // namespace

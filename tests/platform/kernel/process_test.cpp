@@ -127,35 +127,4 @@ TEST(ProcessTest, ModuleFileNameFollowsTheTruncationRules) {
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
 }
 
-TEST(ProcessTest, ResourceModulesLoadOnlyWithTheResourceFileHeader) {
-  TestDevice device;
-  const std::string header = std::string("\0\0\0\0\x20\0\0\0\xFF\xFF\0\0\xFF\xFF\0\0", 16) + std::string(16, '\0');
-  const std::string strings = header + std::string("\x2A\0\0\0\x20\0\0\0\xFF\xFF\x06\0\xFF\xFF\x01\0", 16);
-  WriteHost(device.Host("Windows/Utility.exe.0409.mui"), strings);
-  std::string shifted = header;
-  shifted[4] = 0x1F;  // wrong header size
-  WriteHost(device.Host("Windows/Utility.exe.0407.mui"), shifted);
-  WriteHost(device.Host("Windows/Utility.exe.0410.mui"), header.substr(0, 31));
-
-  HMODULE module = LoadLibraryW(u"\\windows\\utility.exe.0409.mui");
-  ASSERT_NE(module, nullptr);
-  auto bytes = kernel::ModuleBytes(module);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), strings);
-  WCHAR path[MAX_PATH];
-  EXPECT_EQ(GetModuleFileNameW(module, path, MAX_PATH), 29u);
-  EXPECT_EQ(std::u16string(path), u"\\windows\\utility.exe.0409.mui");
-  EXPECT_TRUE(FreeLibrary(module));
-  EXPECT_FALSE(FreeLibrary(module));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-
-  for (LPCWSTR bad : {u"\\Windows\\Utility.exe.0407.mui", u"\\Windows\\Utility.exe.0410.mui"}) {
-    EXPECT_EQ(LoadLibraryW(bad), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_BAD_FORMAT) << kernel::WideToUtf8(bad);
-  }
-  for (LPCWSTR missing : {u"\\Windows\\Utility.exe.0000.mui", u"\\Nowhere\\Utility.exe.0409.mui"}) {
-    EXPECT_EQ(LoadLibraryW(missing), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND) << kernel::WideToUtf8(missing);
-  }
-}
-
 }  // namespace

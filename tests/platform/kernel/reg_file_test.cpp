@@ -53,26 +53,21 @@ TEST(RegFileParse, ReadsEveryValueFormAndTheLaterLineWins) {
 }
 
 TEST(RegFileParse, ErrorsNameTheLine) {
-  const std::string kLongName(kernel::kMaxKeyNameLength + 1, 'k');
+  const std::string kLongName(kernel::kMaxKeyNameLength + 1, 'k'), kKey = "REGEDIT4\n[HKLM\\A]\n";
   const std::tuple<std::string, int, const char*> cases[] = {
-      {"", 1, "first line"},                                    {"REGEDIT5\n[HKLM\\A]\n", 1, "first line"},
-      {"REGEDIT4\n\"a\"=\"b\"\n", 2, "[key]"},                  {"REGEDIT4\n[HKLM\\A\n", 2, "end with ']'"},
-      {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\A]\n", 3, "unknown root key"}, {"REGEDIT4\n[-HKLM]\n", 2, "whole hive"},
-      {"REGEDIT4\n[-HKLM\\A]\n\"a\"=\"b\"\n", 3, "[-key]"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\n", 3, "closing quote"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\\q\"\n", 3, "unknown escape"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"b\" x\n", 3, "after the closing quote"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\" \"b\"\n", 3, "'='"},         {"REGEDIT4\n[HKLM\\A]\n\"a\"=42\n", 3, "unrecognised"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=dword:123456789\n", 3, "dword"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex(x):00\n", 3, "hex(N)"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,,03\n", 4, "empty byte"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:01,\\\n  02,\\\n  1g\n", 5, "\"1g\""},
+      {"", 1, "first line"}, {"REGEDIT5\n[HKLM\\A]\n", 1, "first line"}, {"REGEDIT4\n\"a\"=\"b\"\n", 2, "[key]"},
+      {"REGEDIT4\n[HKLM\\A\n", 2, "end with ']'"}, {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\A]\n", 3, "unknown root key"},
+      {"REGEDIT4\n[-HKLM]\n", 2, "whole hive"}, {"REGEDIT4\n[-HKLM\\A]\n\"a\"=\"b\"\n", 3, "[-key]"},
+      {kKey + "\"a\"=\"b\n", 3, "closing quote"}, {kKey + "\"a\"=\"b\\q\"\n", 3, "unknown escape"},
+      {kKey + "\"a\"=\"b\" x\n", 3, "after the closing quote"}, {kKey + "\"a\" \"b\"\n", 3, "'='"},
+      {kKey + "\"a\"=42\n", 3, "unrecognised"}, {kKey + "\"a\"=dword:123456789\n", 3, "dword"},
+      {kKey + "\"a\"=hex(x):00\n", 3, "hex(N)"}, {kKey + "\"a\"=hex:01,\\\n  02,,03\n", 4, "empty byte"},
+      {kKey + "\"a\"=hex:01,\\\n  02,\\\n  1g\n", 5, "\"1g\""}, {kKey + "\"a\"=\"\\x8z\"\n", 3, "two hexadecimal"},
       {"REGEDIT4\r\n[HKLM\\A]\r\n\r\nvalue=1\r\n", 4, "unexpected line"},
       {"REGEDIT4\n[HKLM\\A\x01]\n", 2, "control character"},
       {"REGEDIT4\n[HKLM\\" + kLongName + "]\n", 2, "longer than the 255"},
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=\"\\x8z\"\n", 3, "two hexadecimal digits"},
       // A bad token is shown cut and with its control characters escaped.
-      {"REGEDIT4\n[HKLM\\A]\n\"a\"=hex:" + std::string(200, '\x1b') + "\n", 3, "\"\\x1b\\x1b"},
+      {kKey + "\"a\"=hex:" + std::string(200, '\x1b') + "\n", 3, "\"\\x1b\\x1b"},
   };
   for (const auto& [text, line, message] : cases) {
     auto result = kernel::ParseRegFile(text);

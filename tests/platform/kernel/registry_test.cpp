@@ -1,18 +1,20 @@
 #include "platform/kernel/registry.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
+#include <memory>
+#include <tuple>
 
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/wide_string.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
 
 using kernel::RegistryPath;
+using testing_support::ChildProcess;
 using Keys = std::vector<std::u16string>;
 
 RegistryPath Path(std::u16string_view full) { return *kernel::ParseRegistryPath(full); }
@@ -76,33 +78,24 @@ TEST(RegistryLimits, KeysAndValuesBeyondWindowsLimitsAreRefusedWhole) {
     for (std::size_t i = 1; i < levels; ++i) key += u"\\d";
     return key;
   };
-  struct Case {
-    std::u16string key;
-    std::u16string value;
-    bool allowed;
-  };
-  const Case kCases[] = {
+  const std::tuple<std::u16string, std::u16string, bool> kCases[] = {  // key, value name, allowed
       {u"HKLM\\" + std::u16string(kernel::kMaxKeyNameLength, u'k'), u"v", true},
       {u"HKLM\\" + std::u16string(kernel::kMaxKeyNameLength + 1, u'k'), u"v", false},
       {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength, u'v'), true},
       {u"HKLM\\Values", std::u16string(kernel::kMaxValueNameLength + 1, u'v'), false},
-      {deep(kernel::kMaxKeyDepth), u"v", true},
-      {deep(kernel::kMaxKeyDepth + 1), u"v", false},
+      {deep(kernel::kMaxKeyDepth), u"v", true}, {deep(kernel::kMaxKeyDepth + 1), u"v", false},
       {deep(20000), u"v", false},
-      {u"HKLM\\Line\nBreak", u"v", false},
-      {u"HKLM\\Escape\x1b", u"v", false},
+      {u"HKLM\\Line\nBreak", u"v", false}, {u"HKLM\\Escape\x1b", u"v", false},
   };
-  for (const auto& c : kCases) {
-    auto path = Path(c.key);
-    if (c.allowed) {
-      EXPECT_TRUE(kernel::RegistrySetValue(path, Dword(c.value, 1))) << c.key.size();
-      EXPECT_EQ(ReadDword(path, c.value), 1u);
+  for (const auto& [key, value, allowed] : kCases) {
+    auto path = Path(key);
+    if (allowed) {
+      EXPECT_TRUE(kernel::RegistrySetValue(path, Dword(value, 1))) << key.size();
+      EXPECT_EQ(ReadDword(path, value), 1u);
     } else {
-      EXPECT_THROW(kernel::RegistrySetValue(path, Dword(c.value, 1)), kernel::RegistryLimitError) << c.key.size();
-      EXPECT_FALSE(kernel::RegistryGetValue(path, c.value));
-      if (c.value == u"v") {
-        EXPECT_FALSE(kernel::RegistryKeyExists(path));
-      }
+      EXPECT_THROW(kernel::RegistrySetValue(path, Dword(value, 1)), kernel::RegistryLimitError) << key.size();
+      EXPECT_FALSE(kernel::RegistryGetValue(path, value));
+      EXPECT_FALSE(value == u"v" && kernel::RegistryKeyExists(path)) << "no key is left behind";
     }
   }
   EXPECT_FALSE(kernel::RegistryKeyExists(Path(u"HKLM\\Line")));
@@ -146,9 +139,7 @@ TEST(RegistryValues, QueryAndSetFollowWin32BufferRules) {
   std::memset(buffer, 0xCC, sizeof buffer);
   DWORD type = 0, size = 253;
   EXPECT_EQ(RegQueryValueExW(key, u"Cal", nullptr, &type, buffer, &size), ERROR_MORE_DATA);
-  EXPECT_EQ(size, 300u);
-  EXPECT_EQ(type, REG_SZ);
-  EXPECT_EQ(buffer[0], 0xCC);  // untouched
+  EXPECT_EQ(std::tuple(size, type, buffer[0]), std::tuple(300u, DWORD{REG_SZ}, BYTE{0xCC})) << "buffer untouched";
   size = 0;
   EXPECT_EQ(RegQueryValueExW(key, u"Cal", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, 300u);
@@ -211,40 +202,25 @@ TEST(RegistryConcurrency, ProcessesWritingAtOnceLoseNothing) {
   constexpr DWORD kChildren = 4, kRounds = 100;
   const RegistryPath stress = Path(u"HKLM\\Stress");
   ASSERT_TRUE(kernel::RegistrySetValue(stress, Dword(u"Counter", 0)));
-  int start[2];
-  ASSERT_EQ(::pipe(start), 0);
-  std::vector<pid_t> children;
+  std::vector<std::unique_ptr<ChildProcess>> children;
   for (DWORD c = 0; c < kChildren; ++c) {
-    children.push_back(::fork());
-    if (children.back() != 0) continue;
-    // The children start together when the parent closes the pipe, so their writes overlap. Each
-    // opens a connection of its own; _exit closes nothing of the parent's.
-    char byte = 0;
-    ::close(start[1]);
-    [[maybe_unused]] ssize_t got = ::read(start[0], &byte, 1);
-    bool ok = true;
-    try {
-      kernel::SetCurrentDevice(std::make_shared<kernel::Device>(device.Root()));
+    children.push_back(std::make_unique<ChildProcess>(device.Root(), [&, c](ChildProcess& parent) {
+      parent.Await();  // the children start together, so their writes overlap
       for (DWORD mark = c * 1000; mark < c * 1000 + kRounds; ++mark) {
         HKEY key = nullptr;
         std::u16string name = kernel::Utf8ToWide("P" + std::to_string(mark));
-        ok = ok && RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Stress", 0, 0, &key) == ERROR_SUCCESS &&
-             RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&mark), 4) == ERROR_SUCCESS &&
-             RegCloseKey(key) == ERROR_SUCCESS;
+        const BYTE* data = reinterpret_cast<BYTE*>(&mark);
+        CHILD_CHECK(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Stress", 0, 0, &key) == ERROR_SUCCESS &&
+                    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, data, 4) == ERROR_SUCCESS &&
+                    RegCloseKey(key) == ERROR_SUCCESS);
         kernel::RegistryTransaction(
             [&] { kernel::RegistrySetValue(stress, Dword(u"Counter", ReadDword(stress, u"Counter") + 1)); });
       }
-    } catch (...) {
-      ok = false;
-    }
-    ::_exit(ok ? 0 : 2);
+      return 0;
+    }));
   }
-  ::close(start[0]);
-  ::close(start[1]);
-  for (pid_t pid : children) {
-    int status = -1;
-    EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
+  for (auto& child : children) child->Signal();
+  for (auto& child : children) EXPECT_EQ(child->Join(), 0);
   EXPECT_EQ(ReadDword(stress, u"Counter"), kChildren * kRounds);
   EXPECT_EQ(kernel::RegistryListValues(stress).size(), kChildren * kRounds + 1);
   EXPECT_EQ(ReadDword(stress, u"P2005"), 2005u);

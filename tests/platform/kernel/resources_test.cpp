@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,13 +10,15 @@
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/process.h"
 #include "tests/support/res_writer.h"
-#include "tests/support/test_device.h"
+#include "platform/kernel/wide_string.h"
+#include "tests/support/device_fixture.h"
 
 namespace {
 
 using test::Bytes;
 using test::ResWriter;
 using test::StringBlock;
+using testing_support::WriteHostFile;
 
 std::u16string Load(HMODULE module, UINT id, int capacity = 256) {
   std::u16string buffer(static_cast<std::size_t>(std::max(capacity, 1)), u'?');
@@ -59,18 +59,16 @@ TEST(ResourceFileTest, RejectsEveryOverrunAndAFileWithoutTheEmptyEntry) {
 
   // Data size past the end, header size past the end, header too small for its names, and a
   // string name with no terminator inside the header.
-  Bytes big = ResWriter().Add(WORD{10}, WORD{1}, 0, Bytes{1, 2, 3, 4}).bytes;
-  big[32] = 0xFF;
-  EXPECT_FALSE(kernel::ParseResourceFile(big));
-  Bytes longHeader = ResWriter().Add(WORD{10}, WORD{1}, 0, {}).bytes;
-  longHeader[36] = 0x40;
-  EXPECT_FALSE(kernel::ParseResourceFile(longHeader));
-  Bytes shortHeader = ResWriter().Add(u"TXT", WORD{1}, 0, {}).bytes;
-  shortHeader[36] = 12;
-  EXPECT_FALSE(kernel::ParseResourceFile(shortHeader));
-  Bytes huge = ResWriter().Add(WORD{10}, WORD{1}, 0, {}).bytes;
-  std::memset(&huge[32], 0xFF, 8);
-  EXPECT_FALSE(kernel::ParseResourceFile(huge));
+  auto patched = [](Bytes bytes, std::size_t at, std::size_t count, std::uint8_t value) {
+    std::memset(&bytes[at], value, count);
+    return bytes;
+  };
+  const Bytes numbered = ResWriter().Add(WORD{10}, WORD{1}, 0, {}).bytes;
+  const Bytes named = ResWriter().Add(u"TXT", WORD{1}, 0, {}).bytes;
+  for (const Bytes& bad : {patched(ResWriter().Add(WORD{10}, WORD{1}, 0, Bytes{1, 2, 3, 4}).bytes, 32, 1, 0xFF),
+                           patched(numbered, 36, 1, 0x40), patched(named, 36, 1, 12), patched(numbered, 32, 8, 0xFF)}) {
+    EXPECT_FALSE(kernel::ParseResourceFile(bad));
+  }
 }
 
 TEST(ResourcesTest, FindsProgramResourcesByIdStringAndHashNumber) {
@@ -136,22 +134,36 @@ TEST(ResourcesTest, LoadStringCopiesWithinCapacityAndReportsAbsentIds) {
   EXPECT_EQ(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
 }
 
+// A module loads only with a resource file's leading empty entry whole; it reads its own table, and
+// nothing of it once freed.
 TEST(ResourcesTest, LoadedModulesAreReadLikeTheProgramAndFailOnceFreed) {
   testing_support::TestDevice device;
   kernel::SetProgramResources(ProgramRes());
-  Bytes module = ResWriter().Add(WORD{6}, WORD{1}, 1031, StringBlock({{1, u"Dienstprogramm"}})).bytes;
-  std::filesystem::path file = device.Host("Windows/Utility.exe.0407.mui");
-  std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(module.data()),
-                                              static_cast<std::streamsize>(module.size()));
+  const Bytes module = ResWriter().Add(WORD{6}, WORD{1}, 1031, StringBlock({{1, u"Dienstprogramm"}})).bytes;
+  Bytes shifted = module;
+  shifted[4] = 0x1F;  // the empty entry's header size
+  WriteHostFile(device.Host("Windows/Utility.exe.0407.mui"), module);
+  WriteHostFile(device.Host("Windows/Utility.exe.0409.mui"), shifted);
+  WriteHostFile(device.Host("Windows/Utility.exe.0410.mui"), Bytes(module.begin(), module.begin() + 31));
+  for (auto [path, error] : {std::pair{u"\\Windows\\Utility.exe.0409.mui", ERROR_BAD_FORMAT},
+                             {u"\\Windows\\Utility.exe.0410.mui", ERROR_BAD_FORMAT},
+                             {u"\\Windows\\Utility.exe.0000.mui", ERROR_MOD_NOT_FOUND},
+                             {u"\\Nowhere\\Utility.exe.0407.mui", ERROR_MOD_NOT_FOUND}}) {
+    EXPECT_EQ(LoadLibraryW(path), nullptr);
+    EXPECT_EQ(GetLastError(), error) << kernel::WideToUtf8(path);
+  }
 
-  HMODULE german = LoadLibraryW(u"\\Windows\\Utility.exe.0407.mui");
+  HMODULE german = LoadLibraryW(u"\\windows\\utility.exe.0407.mui");
   ASSERT_NE(german, nullptr);
-  EXPECT_NE(german, GetModuleHandleW(nullptr));
+  auto bytes = kernel::ModuleBytes(german);
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), module);
+  WCHAR path[MAX_PATH];
+  EXPECT_EQ(GetModuleFileNameW(german, path, MAX_PATH), 29u);
+  EXPECT_EQ(std::u16string(path), u"\\windows\\utility.exe.0407.mui");
   EXPECT_TRUE(kernel::IsProgramModule(GetModuleHandleW(nullptr)));
   EXPECT_FALSE(kernel::IsProgramModule(german));
   EXPECT_EQ(Load(german, 1), u"Dienstprogramm");
-  EXPECT_EQ(Load(german, 5), u"");                 // the module's table only
+  EXPECT_EQ(Load(german, 5), u"");  // the module's table only
   EXPECT_EQ(Load(nullptr, 1), u"Utility");
   HRSRC block = FindResourceW(german, MAKEINTRESOURCEW(1), RT_STRING);
   ASSERT_NE(block, nullptr);
@@ -162,6 +174,8 @@ TEST(ResourcesTest, LoadedModulesAreReadLikeTheProgramAndFailOnceFreed) {
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(FindResourceW(german, MAKEINTRESOURCEW(1), RT_STRING), nullptr);
   EXPECT_EQ(LoadResource(german, block), nullptr);
+  EXPECT_FALSE(FreeLibrary(german));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
 }  // namespace

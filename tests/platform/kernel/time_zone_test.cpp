@@ -157,23 +157,6 @@ TEST(TimeZoneDevice, LocalTimeFollowsTheStoredZone) {
   EXPECT_EQ(zone.Bias, 480);
 }
 
-// The date page moves the clock by whole minutes of bias: it reads the local time to the second,
-// adds the difference and sets it back, so shifting there and back restores the clock exactly.
-TEST(TimeZoneDevice, ShiftingTheLocalClockKeepsTheSecond) {
-  testing_support::TestDevice device;
-  auto zone = Zone(-60, {}, {});
-  ASSERT_TRUE(SetTimeZoneInformation(&zone));
-  kernel::Clock().Sleep(1'750);  // 12:00:01.750 UTC
-  auto shift = [](LONG from, LONG to) {
-    SYSTEMTIME moved = kernel::MsToSystemTime((Now(GetLocalTime) / 1000 - (to - from) * 60) * 1000);
-    return SetLocalTime(&moved);
-  };
-  ASSERT_TRUE(shift(-60, -120));
-  EXPECT_EQ(Now(GetLocalTime), Ms(2026, 3, 1, 14, 0, 1));
-  ASSERT_TRUE(shift(-120, -60));
-  EXPECT_EQ(kernel::DeviceUtcMs(), Ms(2026, 3, 1, 12, 0, 1));
-}
-
 // One parser of local date-times for the utility's --clock and devicectl's clock --set: four-digit
 // years only, so the device clock never shows a five-digit year; the clock stops at its last second.
 TEST(TimeZoneDevice, LocalTimesParseWithinFourDigitYearsAndTheClockStopsAtTheLast) {

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/kernel/registry.h"
+#include "platform/kernel/wide_string.h"
 #include "tests/support/device_fixture.h"
 
 namespace {
@@ -38,72 +42,69 @@ TEST(TouchCalibration, TheImagesPanelAndCalibrationAgreeAndAnAlignmentFollowsAWo
 
   struct Row {
     kernel::TouchPanel panel;
-    TouchPoint shift;  // where a tap lands beside its aim before the alignment (centre of the screen)
+    TouchPoint centre, corner;  // where taps aimed at (160, 120) and (20, 20) land before the alignment
   } rows[] = {
-      {{12, -9, 1000, 1000}, {12, -9}},
-      {{3, 4, 1050, 950}, {3, 4}},  // still on the panel at the edges
+      {{12, -9, 1000, 1000}, {172, 111}, {32, 11}},
+      {{3, 4, 1050, 950}, {163, 124}, {16, 29}},  // still on the panel at the edges
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.panel.offsetX);
     kernel::WriteTouchPanel(row.panel);
     ASSERT_EQ(kernel::ReadTouchPanel(), row.panel);
-    TouchPoint centre = kernel::TouchScreenPoint(kernel::ReadTouchTransform(), kernel::TouchPanelRaw(row.panel, {160, 120}));
-    EXPECT_EQ(centre, (TouchPoint{160 + row.shift.x, 120 + row.shift.y}));
+    auto landing = [&](TouchPoint aim) {
+      return kernel::TouchScreenPoint(kernel::ReadTouchTransform(), kernel::TouchPanelRaw(row.panel, aim));
+    };
+    EXPECT_EQ(std::pair(landing({160, 120}), landing({20, 20})), std::pair(row.centre, row.corner));
     auto fit = kernel::FitTouchTransform(ReadAtTargets(row.panel));
     ASSERT_TRUE(fit);
     EXPECT_LE(WorstMiss(row.panel, *fit), 1);
   }
 }
 
+// Where a transform puts three raw points spread over the panel.
+std::vector<TouchPoint> Mapped(const kernel::TouchTransform& transform) {
+  std::vector<TouchPoint> out;
+  for (TouchPoint raw : {TouchPoint{0, 0}, TouchPoint{4095, 4095}, TouchPoint{1000, 3000}}) {
+    out.push_back(kernel::TouchScreenPoint(transform, raw));
+  }
+  return out;
+}
+
 TEST(TouchCalibration, OnlyFiveInRangePairsThatSpanThePanelAreTakenElseTheIdealMapping) {
   testing_support::TestDevice device;
   const kernel::TouchSamples good{{{2000, 2100}, {3500, 3600}, {3500, 500}, {500, 500}, {500, 3600}}};
-  auto ideal = kernel::IdealTouchTransform();
+  const kernel::RegistryPath key{HKEY_LOCAL_MACHINE, kernel::kTouchKey};
+  const std::u16string four = u"2000,2100 3500,3600 3500,500 500,500 ";
   struct Row {
-    const char16_t* text;  // nullptr: no value
+    std::optional<std::u16string> text;  // none: no value
     DWORD type;
     bool taken;
   } rows[] = {
-      {u"2000,2100 3500,3600 3500,500 500,500 500,3600 ", REG_SZ, true},
-      {u"2000,2100 3500,3600 3500,500 500,500 500,3600", REG_SZ, true},
-      {nullptr, REG_SZ, false},
-      {u"2000,2100 3500,3600 3500,500 500,500 500,3600 ", REG_BINARY, false},
-      {u"", REG_SZ, false},
-      {u"garbage", REG_SZ, false},
-      {u"2000,2100 3500,3600 3500,500 500,500 ", REG_SZ, false},
-      {u"2000,2100 3500,3600 3500,500 500,500 500,3600 1,1 ", REG_SZ, false},
-      {u"2000,2100 3500,3600 3500,500 500,500 500,4096 ", REG_SZ, false},
-      {u"2000,2100 3500,3600 3500,500 500,500 500,99999999999999999999 ", REG_SZ, false},
-      {u"2000,2100 3500,3600 3500,500 500,500 500,-36 ", REG_SZ, false},
+      {four + u"500,3600 ", REG_SZ, true}, {four + u"500,3600", REG_SZ, true}, {std::nullopt, REG_SZ, false},
+      {four + u"500,3600 ", REG_BINARY, false}, {u"", REG_SZ, false}, {u"garbage", REG_SZ, false},
+      {four, REG_SZ, false}, {four + u"500,3600 1,1 ", REG_SZ, false}, {four + u"500,4096 ", REG_SZ, false},
+      {four + u"500,99999999999999999999 ", REG_SZ, false}, {four + u"500,-36 ", REG_SZ, false},
       {u"2000, 2100 3500,3600 3500,500 500,500 500,3600 ", REG_SZ, false},
       {u"2000,2100  3500,3600 3500,500 500,500 500,3600 ", REG_SZ, false},
       {u"2000,2000 2000,2000 2000,2000 2000,2000 2000,2000 ", REG_SZ, false},  // one point
       {u"100,100 200,200 300,300 400,400 500,500 ", REG_SZ, false},            // one line
   };
-  const kernel::RegistryPath key{HKEY_LOCAL_MACHINE, kernel::kTouchKey};
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << (row.text ? std::string(row.text, row.text + std::char_traits<char16_t>::length(row.text)) : "none"));
+    SCOPED_TRACE(kernel::WideToUtf8(row.text.value_or(u"none")));
     kernel::RegistryDeleteValue(key, kernel::kCalibrationDataValue);
     if (row.text) {
-      std::u16string text = row.text;
-      std::vector<std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                                     reinterpret_cast<const std::uint8_t*>(text.c_str() + text.size() + 1));
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.text->c_str());
+      std::vector<std::uint8_t> data(bytes, bytes + 2 * row.text->size() + 2);  // with its terminator
       kernel::RegistrySetValue(key, {kernel::kCalibrationDataValue, row.type, data});
     }
-    auto expected = row.taken ? *kernel::FitTouchTransform(good) : ideal;
-    auto transform = kernel::ReadTouchTransform();
-    for (TouchPoint raw : {TouchPoint{0, 0}, TouchPoint{4095, 4095}, TouchPoint{1000, 3000}})
-      EXPECT_EQ(kernel::TouchScreenPoint(transform, raw), kernel::TouchScreenPoint(expected, raw));
+    auto expected = row.taken ? *kernel::FitTouchTransform(good) : kernel::IdealTouchTransform();
+    EXPECT_EQ(Mapped(kernel::ReadTouchTransform()), Mapped(expected));
   }
-  // The written value reads back as the points it was written from.
   ASSERT_TRUE(kernel::WriteCalibrationData(good));
-  auto value = kernel::RegistryGetValue(key, kernel::kCalibrationDataValue);
-  ASSERT_TRUE(value);
-  EXPECT_EQ(value->type, REG_SZ);
-  EXPECT_EQ(kernel::ParseCalibrationData(kernel::FormatCalibrationData(good)), good);
+  EXPECT_EQ(Mapped(kernel::ReadTouchTransform()), Mapped(*kernel::FitTouchTransform(good))) << "written as it is read";
   // The ideal mapping spreads the raw range over the screen with the axes reversed.
-  EXPECT_EQ(kernel::TouchScreenPoint(ideal, {4095, 4095}), (TouchPoint{0, 0}));
-  EXPECT_EQ(kernel::TouchScreenPoint(ideal, {0, 0}), (TouchPoint{319, 239}));
+  EXPECT_EQ(kernel::TouchScreenPoint(kernel::IdealTouchTransform(), {4095, 4095}), (TouchPoint{0, 0}));
+  EXPECT_EQ(kernel::TouchScreenPoint(kernel::IdealTouchTransform(), {0, 0}), (TouchPoint{319, 239}));
 }
 
 }  // namespace
