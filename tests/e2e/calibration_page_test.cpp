@@ -5,8 +5,6 @@
 
 #include <sstream>
 
-#include "platform/kernel/control_socket.h"
-#include "tests/support/programs.h"
 #include "tests/support/running_utility.h"
 
 namespace {
@@ -17,7 +15,6 @@ using testing_support::Utility;
 
 // Aimed at the volume button's lower right corner; 12 pixels to the right it meets no button.
 const std::string kVolumeTap = "tap 145 130\n";
-
 const std::string kVolumePageShown = "\"type\":\"CVolumeDlg\"";
 
 TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
@@ -32,9 +29,8 @@ TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
   // On a running utility, driven as a person would with devicectl: the calibration button, the
   // page's OK, the five targets, a tap to keep the alignment, the success message's Enter. The
   // battery warning is held meanwhile. Back on the menu the same tap opens the volume page.
-  testing_support::FolderWatch watchRun(kernel::RunFolder(root.Path()));
   testing_support::RunningUtility utility(root, {});
-  watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
+  utility.AwaitListed();
   // Each line of `lines` as one devicectl input request.
   auto input = [&](const std::string& lines) {
     std::istringstream in(lines);

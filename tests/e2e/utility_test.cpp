@@ -1,17 +1,14 @@
 // The utility as its callers start it: on a device root, with options and a device command line.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <future>
 #include <sstream>
 
 #include "app/utility_app.h"
-#include "device/default_image.h"
-#include "platform/kernel/handle_table.h"
 #include "platform/kernel/sync_objects.h"
 #include "res/resource.h"
+#include "tests/support/child_process.h"
+#include "tests/support/device_fixture.h"
 #include "tests/support/programs.h"
 
 namespace {
@@ -20,51 +17,8 @@ using testing_support::Devicectl;
 using testing_support::ScratchRoot;
 using testing_support::Utility;
 
-const std::vector<std::uint8_t> kSnapshotLevel3 = {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D',
-                                                   0,    3,    0,    0,    0,   0xB0, 0x04, 0, 0};
-
 // A script that leaves whatever screen is open.
 const std::string kLeave = "key ESCAPE\n";
-
-void WriteSnapshot(const ScratchRoot& root) {
-  std::ofstream out(root.Path() / "My Flash Disk" / "Setting.dat", std::ios::binary);
-  out.write(reinterpret_cast<const char*>(kSnapshotLevel3.data()), static_cast<std::streamsize>(kSnapshotLevel3.size()));
-}
-
-// Another instance: a process that holds the single-instance mutex until told to go.
-class OtherInstance {
- public:
-  explicit OtherInstance(const ScratchRoot& root) {
-    int ready[2], go[2];
-    if (pipe(ready) != 0 || pipe(go) != 0) throw std::runtime_error("pipe failed");
-    m_pid = fork();
-    if (m_pid == 0) {
-      close(ready[0]);
-      close(go[1]);
-      device::OpenDevice(root.Path());
-      HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-      char byte = mutex != nullptr ? 'y' : 'n';
-      if (write(ready[1], &byte, 1) != 1) _exit(1);
-      if (read(go[0], &byte, 1) < 0) _exit(1);
-      _exit(0);
-    }
-    close(ready[1]);
-    close(go[0]);
-    m_go = go[1];
-    char byte = 0;
-    if (read(ready[0], &byte, 1) != 1 || byte != 'y') throw std::runtime_error("the other instance did not start");
-    close(ready[0]);
-  }
-  ~OtherInstance() {
-    close(m_go);
-    int status = 0;
-    waitpid(m_pid, &status, 0);
-  }
-
- private:
-  pid_t m_pid = -1;
-  int m_go = -1;
-};
 
 // Also a long token with an escape byte: it is shown cut and escaped.
 TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
@@ -73,11 +27,10 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
       {"--script", "/nonexistent/script.txt"}, {"--script", "/"}, {"--" + std::string(5000, 'z') + "\x1b[2J"},
       {"--headless", "--record", "session.script"},
   };
-  for (const auto& words : kBad) {
-    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN};
-    argv.insert(argv.end(), words.begin(), words.end());
-    auto result = testing_support::RunProgram(argv);
-    EXPECT_EQ(result.status, 2) << words[0].substr(0, 20);
+  for (auto words : kBad) {
+    words.insert(words.begin(), QUORVANE_UTILITY_BIN);
+    auto result = testing_support::RunProgram(words);
+    EXPECT_EQ(result.status, 2) << words[1].substr(0, 20);
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(result.err.rfind("utility: ", 0), 0u) << result.err;
     EXPECT_LT(result.err.size(), 160u);
@@ -88,10 +41,17 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
 TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  OtherInstance other(root);
+  // Another instance, holding the single-instance mutex until the test ends.
+  testing_support::ChildProcess other(root.Path(), [](testing_support::ChildProcess& parent) {
+    CHILD_CHECK(CreateMutexW(nullptr, FALSE, kSingleInstanceMutex) != nullptr);
+    parent.Signal();
+    return parent.Await() ? 0 : 1;
+  });
+  ASSERT_TRUE(other.Await(10000));
   for (const char* line : {"", "-SelTimezone", "-LowPowerMsg", "-SelLang "}) {
     ASSERT_EQ(Devicectl(root, {"backlight", "7"}).status, 0);
-    WriteSnapshot(root);
+    testing_support::WriteHostFile(root.Path() / "My Flash Disk" / "Setting.dat",
+                                   {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0xB0, 0x04, 0, 0});
     std::vector<std::string> words = {"--headless", "--script", "-", "--"};
     if (*line) words.push_back(line);
     auto result = Utility(root, words, kLeave);

@@ -15,17 +15,40 @@
 #include <string>
 #include <vector>
 
+#include "platform/kernel/control_socket.h"
 #include "tests/support/programs.h"
 
 extern char** environ;
 
 namespace testing_support {
 
+// Watches a folder for files written or sockets made in it (ctest's time limit is the only one).
+class FolderWatch {
+ public:
+  explicit FolderWatch(const std::filesystem::path& folder) {
+    mkdir(folder.c_str(), 0700);
+    inotify_add_watch(m_fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
+  }
+  ~FolderWatch() { close(m_fd); }
+  // Waits until ready() holds, looking again at each event in the folder.
+  template <typename Ready>
+  void Await(Ready ready) {
+    while (!ready()) {
+      char events[4096];
+      (void)!read(m_fd, events, sizeof(events));
+    }
+  }
+
+ private:
+  int m_fd = inotify_init1(IN_CLOEXEC);
+};
+
 // The utility started (headless unless told otherwise), its standard input a socket the test writes
 // script lines to.
 class RunningUtility {
  public:
-  RunningUtility(const ScratchRoot& root, std::vector<std::string> words, bool window = false) {
+  RunningUtility(const ScratchRoot& root, std::vector<std::string> words, bool window = false)
+      : m_root(root.Path()), m_runWatch(kernel::RunFolder(root.Path())) {
     int in[2], out[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -60,7 +83,18 @@ class RunningUtility {
     close(m_out);
   }
   int Pid() const { return m_pid; }
-  void Script(const std::string& lines) { (void)!send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL); }
+  // Waits until the program is up and listed among the device's running programs.
+  void AwaitListed() {
+    m_runWatch.Await([&] { return !kernel::ListRunningInstances(m_root).empty(); });
+  }
+  // The next line the program prints, without its end; empty once the program has closed its output.
+  std::string ReadLine() {
+    std::string line;
+    for (char byte = 0; read(m_out, &byte, 1) == 1 && byte != '\n';) line += byte;
+    return line;
+  }
+  // False once the program no longer reads its script.
+  bool Script(const std::string& lines) { return send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL) == ssize_t(lines.size()); }
   void EndScript() { shutdown(m_in, SHUT_WR); }
   int Wait() {
     int status = 0;
@@ -70,30 +104,11 @@ class RunningUtility {
   }
 
  private:
+  std::filesystem::path m_root;
+  FolderWatch m_runWatch;
   pid_t m_pid = -1;
   int m_in = -1;
   int m_out = -1;
-};
-
-// Watches a folder for files written or sockets made in it (ctest's time limit is the only one).
-class FolderWatch {
- public:
-  explicit FolderWatch(const std::filesystem::path& folder) {
-    mkdir(folder.c_str(), 0700);
-    inotify_add_watch(m_fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
-  }
-  ~FolderWatch() { close(m_fd); }
-  // Waits until ready() holds, looking again at each event in the folder.
-  template <typename Ready>
-  void Await(Ready ready) {
-    while (!ready()) {
-      char events[4096];
-      (void)!read(m_fd, events, sizeof(events));
-    }
-  }
-
- private:
-  int m_fd = inotify_init1(IN_CLOEXEC);
 };
 
 }  // namespace testing_support

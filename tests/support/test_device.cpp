@@ -17,16 +17,13 @@
 extern char** environ;
 
 namespace testing_support {
-namespace {
 
-std::string ReadWhole(const std::filesystem::path& file) {
+std::string ReadText(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
 }
-
-}  // namespace
 
 TestDevice::TestDevice() {
   char pattern[] = "/tmp/quorvane-test-XXXXXX";
@@ -52,7 +49,7 @@ TouchDevice::TouchDevice() {
 }
 
 std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& file) {
-  std::string text = ReadWhole(file);
+  std::string text = ReadText(file);
   return {text.begin(), text.end()};
 }
 
@@ -85,8 +82,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-  result.out = ReadWhole(dir / "out");
-  result.err = ReadWhole(dir / "err");
+  result.out = ReadText(dir / "out");
+  result.err = ReadText(dir / "err");
   std::filesystem::remove_all(dir);
   return result;
 }

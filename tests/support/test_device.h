@@ -46,5 +46,7 @@ struct ProgramResult {
   std::string err;
 };
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input = "");
+// A host file's whole content, or empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& file);
 
 }  // namespace testing_support
