@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "platform/afx/winapp.h"
@@ -26,20 +25,10 @@ namespace {
 
 std::vector<std::string> g_log;
 
-std::string Named(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
-    case WM_LBUTTONUP: return "WM_LBUTTONUP";
-    case WM_KEYDOWN: return "WM_KEYDOWN";
-    case WM_KEYUP: return "WM_KEYUP";
-    case WM_CHAR: return "WM_CHAR";
-    default: return "";
-  }
-}
-
 LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (std::string name = Named(msg); !name.empty()) {
-    g_log.push_back(name + ":" + std::to_string(wParam) + ":" + std::to_string(lParam));
+  for (auto [input, name] : {std::pair<UINT, const char*>{WM_LBUTTONDOWN, "WM_LBUTTONDOWN"}, {WM_LBUTTONUP, "WM_LBUTTONUP"},
+                             {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_KEYUP, "WM_KEYUP"}, {WM_CHAR, "WM_CHAR"}}) {
+    if (msg == input) g_log.push_back(name + (":" + std::to_string(wParam)) + ":" + std::to_string(lParam));
   }
   if (msg == WM_TIMER) g_log.push_back("timer at " + std::to_string(GetTickCount()));
   return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -100,8 +89,7 @@ TEST(HeadlessRunner, CommandsReachTheWindowInOrderAndTheScriptRunsOut) {
 }
 
 TEST(HeadlessRunner, WaitFiresTheTimersThatFallDue) {
-  auto result = RunScript("wait 600\n", {}, true);
-  EXPECT_EQ(result.status, sim::kStatusScriptRanOut);
+  EXPECT_EQ(RunScript("wait 600\n", {}, true).status, sim::kStatusScriptRanOut);
   EXPECT_EQ(g_log, (std::vector<std::string>{"timer at 250", "timer at 500"}));
 }
 
@@ -111,14 +99,11 @@ TEST(HeadlessRunner, ShotAndDumpWriteTheirFilesInsideTheShotsFolder) {
   auto result = RunScript("shot screen.png\ndump sub/../windows.jsonl\n", scratch.String());
   EXPECT_EQ(result.status, sim::kStatusScriptRanOut) << result.reason;
   EXPECT_GT(std::filesystem::file_size(scratch.Path() / "screen.png"), 0u);
-  std::ifstream dump(scratch.Path() / "windows.jsonl");
-  std::string line;
-  ASSERT_TRUE(std::getline(dump, line));
-  EXPECT_NE(line.find("\"class\":\"RunnerTarget\""), std::string::npos) << line;
-  EXPECT_NE(line.find("\"text\":\"Target \\\"one\\\"\""), std::string::npos) << line;
-  EXPECT_NE(line.find("\"x\":0,\"y\":0,\"w\":320,\"h\":240,\"visible\":true,\"enabled\":true,\"focus\":true"),
-            std::string::npos)
-      << line;
+  const std::string line = testing_support::ReadText(scratch.Path() / "windows.jsonl");
+  for (const char* part : {"\"class\":\"RunnerTarget\"", "\"text\":\"Target \\\"one\\\"\"",
+                           "\"x\":0,\"y\":0,\"w\":320,\"h\":240,\"visible\":true,\"enabled\":true,\"focus\":true"}) {
+    EXPECT_NE(line.find(part), std::string::npos) << line;
+  }
 }
 
 TEST(HeadlessRunner, ABadLineStopsTheRunWithItsNumberAndNothingAfterItRuns) {
@@ -129,8 +114,7 @@ TEST(HeadlessRunner, ABadLineStopsTheRunWithItsNumberAndNothingAfterItRuns) {
     std::string script;
     int status;
     std::string reason;
-  };
-  const Case kCases[] = {
+  } kCases[] = {
       {"tap 400 1\n", sim::kStatusBadScript, "script line 1: usage: tap X Y"},
       {"wait 1\nshot ../out.png\n", sim::kStatusBadScript, "script line 2: the file '../out.png' leaves the shots folder"},
       {"dump a/../../b.jsonl\n", sim::kStatusBadScript, "script line 1: the file 'a/../../b.jsonl' leaves the shots folder"},
@@ -170,8 +154,7 @@ TEST(HeadlessRunner, ExpectComparesTheScreenWithAReviewedImage) {
     std::string line;
     int status;
     std::string reason;
-  };
-  const Case kCases[] = {
+  } kCases[] = {
       {"expect same.png", sim::kStatusScriptRanOut, "the script ended"},
       {"expect off.png 10", sim::kStatusScriptRanOut, "the script ended"},
       {"expect off.png 9", sim::kStatusScreenDiffers, "in 3 pixels, within x 5..300 y 6..200; see "},

@@ -21,6 +21,9 @@ class ScratchRoot {
   std::filesystem::path m_path;
 };
 
+// A command line's words, split at blanks (a word cannot hold one).
+std::vector<std::string> Words(const std::string& line);
+
 ProgramResult Devicectl(const ScratchRoot& root, const std::vector<std::string>& words, const std::string& input = "");
 ProgramResult Utility(const ScratchRoot& root, const std::vector<std::string>& words, const std::string& input = "");
 

@@ -12,6 +12,7 @@ namespace {
 
 using testing_support::Devicectl;
 using testing_support::ScratchRoot;
+using testing_support::Words;
 
 TEST(Devicectl, InitLaysTheDefaultImageOnce) {
   ScratchRoot root;
@@ -58,20 +59,17 @@ TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
   std::string deep = "HKLM";
   for (int i = 0; i < 20000; ++i) deep += "\\k";
-  const std::vector<std::vector<std::string>> kBad = {
-      {"reg", "import", root.String()}, {"reg", "import", root.String() + "/missing.reg"},
-      {"reg", "set", deep, "v", "dword:1"}, {"reg", "set", "HKLM\\" + std::string(256, 'k'), "v", "dword:1"},
-      {"reg", "set", "HKLM\\A", std::string(16384, 'v'), "dword:1"},
-      {"clock", "--set", "10000-01-01T00:00:00"}, {"volume", std::string(5000, '\x1b')},
-      {"backlight", "0"},        {"backlight", "9"},          {"backlight", "bright"},
-      {"battery", "--ac", "maybe"}, {"battery", "--percent", "101"}, {"volume", "0x1FFFFFFFF"},
-      {"reg", "set", "HKLM\\nls", "DefaultLCID", "dword:4294967296"},
-      {"reg", "set", "HKLM\\nls", "DefaultLCID", "word:1"},
-      {"reg", "set", "HKXX\\nls", "DefaultLCID", "dword:1"},
-      {"clock", "--set", "2026-02-30T10:00:00"}, {"frobnicate"}, {"reset", "--fail", "yes"},
-      {"installer", "--behaviour", "explode"}, {"installer", "--seconds", "-1"}, {"installer", "--seconds"},
+  const std::string kBad[] = {
+      "reg import " + root.String(), "reg import " + root.String() + "/missing.reg", "reg set " + deep + " v dword:1",
+      "reg set HKLM\\" + std::string(256, 'k') + " v dword:1", "reg set HKLM\\A " + std::string(16384, 'v') + " dword:1",
+      "reg set HKLM\\nls DefaultLCID dword:4294967296", "reg set HKLM\\nls DefaultLCID word:1",
+      "reg set HKXX\\nls DefaultLCID dword:1", "clock --set 10000-01-01T00:00:00", "clock --set 2026-02-30T10:00:00",
+      "volume " + std::string(5000, '\x1b'), "volume 0x1FFFFFFFF", "backlight 0", "backlight 9", "backlight bright",
+      "battery --ac maybe", "battery --percent 101", "frobnicate", "reset --fail yes", "installer --behaviour explode",
+      "installer --seconds -1", "installer --seconds",
   };
-  for (const auto& words : kBad) {
+  for (const std::string& line : kBad) {
+    const auto words = Words(line);
     auto result = Devicectl(root, words);
     EXPECT_EQ(result.status, 2) << words[0];
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
@@ -132,20 +130,19 @@ TEST(Devicectl, HardwareStateAndLogs) {
   ScratchRoot root;
   ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
   // Each setting as it is set, then as it reads back.
-  const std::tuple<std::vector<std::string>, std::vector<std::string>, const char*> kSettings[] = {
-      {{"backlight", "8"}, {"backlight"}, "8\n"},
-      {{"battery", "--ac", "off", "--flag", "8", "--percent", "40", "--fail"}, {"battery"},
-       "ac off flag 8 percent 40 fail on\n"},
-      {{"battery", "--fail", "off"}, {"battery"}, "ac off flag 8 percent 40 fail off\n"},
-      {{"volume", "0x33333333"}, {"volume"}, "0x33333333\n"},
-      {{"platform-type", "8"}, {"platform-type"}, "8\n"},
-      {{"reset", "--fail", "on"}, {"reset"}, "fail on\n"},
-      {{"installer", "--behaviour", "signal-only"}, {"installer"}, "behaviour signal-only seconds 2\n"},
-      {{"installer", "--seconds", "30", "--behaviour", "hang"}, {"installer"}, "behaviour hang seconds 30\n"},
+  const std::tuple<const char*, const char*, const char*> kSettings[] = {
+      {"backlight 8", "backlight", "8\n"},
+      {"battery --ac off --flag 8 --percent 40 --fail", "battery", "ac off flag 8 percent 40 fail on\n"},
+      {"battery --fail off", "battery", "ac off flag 8 percent 40 fail off\n"},
+      {"volume 0x33333333", "volume", "0x33333333\n"},
+      {"platform-type 8", "platform-type", "8\n"},
+      {"reset --fail on", "reset", "fail on\n"},
+      {"installer --behaviour signal-only", "installer", "behaviour signal-only seconds 2\n"},
+      {"installer --seconds 30 --behaviour hang", "installer", "behaviour hang seconds 30\n"},
   };
   for (const auto& [set, get, shown] : kSettings) {
-    EXPECT_EQ(Devicectl(root, set).status, 0) << set[0];
-    EXPECT_EQ(Devicectl(root, get).out, shown) << set[0];
+    EXPECT_EQ(Devicectl(root, Words(set)).status, 0) << set;
+    EXPECT_EQ(Devicectl(root, {get}).out, shown) << set;
   }
   // Platform type 8 installs from the SD card, which now holds the installer and the packages.
   for (const char* file : {"autorunce.exe", "Pelora_german_6.2.cab", "Pelora_dutch_6.2.cab"}) {
@@ -183,13 +180,7 @@ TEST(Devicectl, TouchPanelWearAndWhereATapLands) {
   // Bad numbers change nothing.
   for (const char* bad : {"--offset=1", "--offset 321,0", "--offset 1", "--scale 0.4,1", "--scale 1.0001,1",
                           "--scale 1,x", "--at 320,0", "--at -1,5", "--offset 2,2 --at 5"}) {
-    std::vector<std::string> words{"touch"};
-    for (std::string rest = bad; !rest.empty();) {
-      auto blank = rest.find(' ');
-      words.push_back(rest.substr(0, blank));
-      rest = blank == std::string::npos ? "" : rest.substr(blank + 1);
-    }
-    auto run = Devicectl(root, words);
+    auto run = Devicectl(root, Words(std::string("touch ") + bad));
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
