@@ -84,9 +84,7 @@ int PlayInChild(const char* driver, int bits, bool wait) {
     if (played && wait && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(100)) _exit(3);
     _exit(played ? 0 : 1);
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return testing_support::AwaitExit(pid);
 }
 
 // No audio device, or samples it cannot take: not played, so the kernel keeps the time.

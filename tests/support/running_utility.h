@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -17,8 +16,6 @@
 
 #include "platform/kernel/control_socket.h"
 #include "tests/support/programs.h"
-
-extern char** environ;
 
 namespace testing_support {
 
@@ -51,24 +48,11 @@ class RunningUtility {
       : m_root(root.Path()), m_runWatch(kernel::RunFolder(root.Path())) {
     int in[2], out[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[1], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String()};
     if (!window) argv.push_back("--headless");
     argv.insert(argv.end(), words.begin(), words.end());
-    std::vector<char*> args;
-    for (auto& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
     // A window on SDL's dummy driver: no display needed, and audio stays silent.
-    std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
-    for (char** e = environ; *e; ++e) env.push_back(*e);
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    m_pid = StartProgram(argv, in[1], out[1], 2, {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"});
     close(in[1]);
     close(out[1]);
     m_in = in[0];
@@ -94,13 +78,14 @@ class RunningUtility {
     return line;
   }
   // False once the program no longer reads its script.
-  bool Script(const std::string& lines) { return send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL) == ssize_t(lines.size()); }
+  bool Script(const std::string& lines) {
+    return send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL) == ssize_t(lines.size());
+  }
   void EndScript() { shutdown(m_in, SHUT_WR); }
   int Wait() {
-    int status = 0;
-    waitpid(m_pid, &status, 0);
+    const int status = AwaitExit(m_pid);
     m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status;
   }
 
  private:
