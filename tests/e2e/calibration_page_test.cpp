@@ -12,6 +12,7 @@ namespace {
 using testing_support::Devicectl;
 using testing_support::ScratchRoot;
 using testing_support::Utility;
+using testing_support::Words;
 
 // Aimed at the volume button's lower right corner; 12 pixels to the right it meets no button.
 const std::string kVolumeTap = "tap 145 130\n";
@@ -34,12 +35,7 @@ TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
   // Each line of `lines` as one devicectl input request.
   auto input = [&](const std::string& lines) {
     std::istringstream in(lines);
-    for (std::string line; std::getline(in, line);) {
-      std::istringstream words(line);
-      std::vector<std::string> request = {"input"};
-      for (std::string word; words >> word;) request.push_back(word);
-      ASSERT_EQ(Devicectl(root, request).status, 0) << line;
-    }
+    for (std::string line; std::getline(in, line);) ASSERT_EQ(Devicectl(root, Words("input " + line)).status, 0) << line;
   };
   auto hold = [&] { return Devicectl(root, {"event", "EVENT_HOLD_BATT_WARNING"}).out; };
   EXPECT_EQ(hold(), "not signalled data 0 manual\n");

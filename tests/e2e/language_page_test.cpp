@@ -50,8 +50,7 @@ TEST(LanguagePage, FromTheMenuTheNavigatorsInstallerDecidesTheOutcome) {
     bool resets;
     const char* languageAfter;
     const char* installedLanguage;  // the install key's, "" when the key is gone
-  };
-  const Row rows[] = {
+  } rows[] = {
       {"the installer finishes", {}, false, nullptr, false, "1031\n", "german\n"},
       {"the installer signals without installing", {"installer", "--behaviour", "signal-only"}, false,
        "Switch failed!\\nThe device will be reseted.", true, "1031\n", ""},

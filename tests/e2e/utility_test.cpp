@@ -3,6 +3,7 @@
 
 #include <future>
 #include <sstream>
+#include <tuple>
 
 #include "app/utility_app.h"
 #include "platform/kernel/sync_objects.h"
@@ -57,10 +58,8 @@ TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
     auto result = Utility(root, words, kLeave);
     EXPECT_EQ(result.status, 0) << line << result.err;
     EXPECT_EQ(Devicectl(root, {"backlight"}).out, "3\n") << line;
-    EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts",
-                               "BattSuspend"})
-                  .out,
-              "1200\n");
+    const std::string timeouts = "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts";
+    EXPECT_EQ(Devicectl(root, {"reg", "get", timeouts, "BattSuspend"}).out, "1200\n") << line;
   }
   EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
 }
@@ -87,27 +86,27 @@ std::string DumpLine(const std::string& dump, const std::string& cls, int id) {
   return {};
 }
 
+// The menu with its focused button, the backlight page's skinned slider (the device's level 5 in
+// its range), and the date and time page's picker and zone list.
 TEST(Utility, TheDumpNamesEachWindowsFrameworkClassAndItsControlState) {
   ScratchRoot root;
   auto menu = Utility(root, {"--headless", "--script", "-"}, "dump\nkey ENTER\ndump\nkey ESCAPE\nkey ESCAPE\n");
   ASSERT_EQ(menu.status, 0) << menu.err;
-  EXPECT_NE(DumpLine(menu.out, "Dialog", 0).find("\"type\":\"CMainMenuDlg\""), std::string::npos) << menu.out;
-  std::string backlight = DumpLine(menu.out, "Button", IDC_MENU_BACKLIGHT);
-  EXPECT_NE(backlight.find("\"type\":\"CSkinButton\",\"id\":" + std::to_string(IDC_MENU_BACKLIGHT)), std::string::npos)
-      << backlight;
-  EXPECT_NE(backlight.find("\"focus\":true"), std::string::npos) << backlight;
-  // The backlight page's skinned slider: its class, position (the device's level 5) and range.
-  std::string slider = DumpLine(menu.out, "msctls_trackbar32", IDC_BACKLIGHT_SLIDER);
-  EXPECT_NE(slider.find("\"type\":\"CSkinSlider\""), std::string::npos) << slider;
-  EXPECT_NE(slider.find("\"pos\":5,\"min\":1,\"max\":8"), std::string::npos) << slider;
-
   auto page = Utility(root, {"--headless", "--clock", "2030-01-02T03:04:05", "--script", "-", "-SelTimezone"},
                       "dump\nkey ESCAPE\n");
   ASSERT_EQ(page.status, 0) << page.err;
-  EXPECT_NE(DumpLine(page.out, "SysDateTimePick32", 1004).find("\"time\":\"2030-01-02T03:04:05\""), std::string::npos)
-      << page.out;
-  EXPECT_NE(DumpLine(page.out, "ComboBox", 1033).find("\"sel\":29,\"items\":[\"GMT-12 Kwajalein\""), std::string::npos)
-      << page.out;
+  const std::tuple<const std::string&, const char*, int, std::string> rows[] = {
+      {menu.out, "Dialog", 0, "\"type\":\"CMainMenuDlg\""},
+      {menu.out, "Button", IDC_MENU_BACKLIGHT, "\"type\":\"CSkinButton\",\"id\":" + std::to_string(IDC_MENU_BACKLIGHT)},
+      {menu.out, "Button", IDC_MENU_BACKLIGHT, "\"focus\":true"},
+      {menu.out, "msctls_trackbar32", IDC_BACKLIGHT_SLIDER, "\"type\":\"CSkinSlider\""},
+      {menu.out, "msctls_trackbar32", IDC_BACKLIGHT_SLIDER, "\"pos\":5,\"min\":1,\"max\":8"},
+      {page.out, "SysDateTimePick32", 1004, "\"time\":\"2030-01-02T03:04:05\""},
+      {page.out, "ComboBox", 1033, "\"sel\":29,\"items\":[\"GMT-12 Kwajalein\""},
+  };
+  for (const auto& [dump, windowClass, id, part] : rows) {
+    EXPECT_NE(DumpLine(dump, windowClass, id).find(part), std::string::npos) << part << " in\n" << dump;
+  }
 }
 
 }  // namespace
