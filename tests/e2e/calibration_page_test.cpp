@@ -10,7 +10,6 @@
 namespace {
 
 using testing_support::Devicectl;
-using testing_support::ScratchRoot;
 using testing_support::Utility;
 using testing_support::Words;
 
@@ -19,8 +18,7 @@ const std::string kVolumeTap = "tap 145 130\n";
 const std::string kVolumePageShown = "\"type\":\"CVolumeDlg\"";
 
 TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
   ASSERT_EQ(Devicectl(root, {"touch", "--offset", "12,-9"}).status, 0);
 
   auto run = Utility(root, {"--headless", "--script", "-"}, kVolumeTap + "dump\nkey ESCAPE\n");
@@ -35,7 +33,9 @@ TEST(CalibrationPage, AnAlignmentOnAWornPanelMakesTapsLandWhereTheyAreAimed) {
   // Each line of `lines` as one devicectl input request.
   auto input = [&](const std::string& lines) {
     std::istringstream in(lines);
-    for (std::string line; std::getline(in, line);) ASSERT_EQ(Devicectl(root, Words("input " + line)).status, 0) << line;
+    for (std::string line; std::getline(in, line);) {
+      ASSERT_EQ(Devicectl(root, Words("input " + line)).status, 0) << line;
+    }
   };
   auto hold = [&] { return Devicectl(root, {"event", "EVENT_HOLD_BATT_WARNING"}).out; };
   EXPECT_EQ(hold(), "not signalled data 0 manual\n");

@@ -11,11 +11,10 @@ namespace {
 using testing_support::Devicectl;
 using testing_support::ReadText;
 using testing_support::RunningUtility;
-using testing_support::ScratchRoot;
+using testing_support::ImagedRoot;
 
 TEST(ControlChannel, DevicectlDrivesARunWaitingForItsNextScriptLine) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   // A dead program's socket is cleaned up by the next look.
   auto run = kernel::RunFolder(root.Path());
   std::filesystem::create_directories(run);
@@ -89,8 +88,7 @@ TEST(ControlChannel, DevicectlDrivesARunWaitingForItsNextScriptLine) {
 // taps and keys bring the end about in either.
 TEST(ControlChannel, ARunWithoutAScriptAndAWindowAreDrivenByDevicectlAlone) {
   for (bool window : {false, true}) {
-    ScratchRoot root;
-    ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+    ImagedRoot root;
     RunningUtility utility(root, {}, window);
     utility.AwaitListed();
     const std::string mode = window ? " window " : " headless ";

@@ -58,8 +58,7 @@ int StatusAfterSigterm(const ScratchRoot& root, const std::string& deviceLine) {
 TEST(UtilityFrontEnd, SigtermPressesTheDeviceCloseKeyAndEndsEveryMode) {
   for (const auto& [deviceLine, keysPassedOn] :
        {std::pair{"", "down 0xC5 flags 4\nup 0xC5 flags 6\n"}, std::pair{"-LowPowerMsg", ""}}) {
-    ScratchRoot root;
-    ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+    testing_support::ImagedRoot root;
     EXPECT_EQ(StatusAfterSigterm(root, deviceLine), 0) << deviceLine;
     EXPECT_EQ(Devicectl(root, {"keys"}).out, keysPassedOn) << deviceLine;
   }

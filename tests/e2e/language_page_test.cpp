@@ -14,7 +14,7 @@
 namespace {
 
 using testing_support::Devicectl;
-using testing_support::ScratchRoot;
+using testing_support::ImagedRoot;
 using testing_support::Utility;
 namespace fs = std::filesystem;
 
@@ -22,8 +22,7 @@ const std::string kNls = "HKLM\\nls";
 const std::string kVoice = "HKLM\\Software\\Tavix\\CurrentVoice";
 
 TEST(LanguagePage, OnItsOwnWritesWithoutInstallingThenTheSnapshotAndTheNextStartSpeaksIt) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   // Dutch, English-UK, English-US, French, German, ...: two up from English-US is German.
   auto run = Utility(root, {"--headless", "--script", "-", "-SelLang"}, "dump\nkey UP\nkey UP\nkey ENTER\n");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -58,8 +57,7 @@ TEST(LanguagePage, FromTheMenuTheNavigatorsInstallerDecidesTheOutcome) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    ScratchRoot root;
-    ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+    ImagedRoot root;
     if (!row.setUp.empty()) {
       ASSERT_EQ(Devicectl(root, row.setUp).status, 0);
     }

@@ -8,11 +8,9 @@
 namespace {
 
 using testing_support::Devicectl;
-using testing_support::ScratchRoot;
 
 TEST(PowerPage, OkStoresTheChoiceTellsThePowerManagerAndSnapshots) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
   ASSERT_EQ(Devicectl(root, {"battery", "--ac", "off", "--percent", "85"}).status, 0);
   // The menu's power button; from "10 Minutes" one step longer, OK, then the menu's Escape.
   auto run = testing_support::Utility(root, {"--headless", "--script", "-"},

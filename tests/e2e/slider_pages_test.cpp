@@ -10,11 +10,9 @@
 namespace {
 
 using testing_support::Devicectl;
-using testing_support::ScratchRoot;
 
 TEST(SliderPages, TwoStepsUpAndOkKeepTheBacklightLevelAndTheVolumeWithTheirEffects) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
   ASSERT_EQ(Devicectl(root, {"backlight", "3"}).status, 0);
   ASSERT_EQ(Devicectl(root, {"volume", "0x80008000"}).status, 0);
   ASSERT_EQ(Devicectl(root, {"sounds", "--clear"}).status, 0);

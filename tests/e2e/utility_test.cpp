@@ -15,6 +15,7 @@
 namespace {
 
 using testing_support::Devicectl;
+using testing_support::ImagedRoot;
 using testing_support::ScratchRoot;
 using testing_support::Utility;
 
@@ -40,8 +41,7 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
 }
 
 TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   // Another instance, holding the single-instance mutex until the test ends.
   testing_support::ChildProcess other(root.Path(), [](testing_support::ChildProcess& parent) {
     CHILD_CHECK(CreateMutexW(nullptr, FALSE, kSingleInstanceMutex) != nullptr);
@@ -65,8 +65,7 @@ TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
 }
 
 TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   // One of them takes the mutex and shows its screen until Escape; the other ends at once.
   auto a = std::async(std::launch::async, [&] { return Utility(root, {"--headless", "--script", "-"}, kLeave); });
   auto b = std::async(std::launch::async,

@@ -120,7 +120,9 @@ TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEachBehaviourTakesItsDev
 }
 
 // The calling thread's children as the host lists them, zombies included.
-std::string Children() { return testing_support::ReadText("/proc/self/task/" + std::to_string(::gettid()) + "/children"); }
+std::string Children() {
+  return testing_support::ReadText("/proc/self/task/" + std::to_string(::gettid()) + "/children");
+}
 
 TEST_F(InstallerRunTest, ADeviceResetEndsAHungInstaller) {
   device::LayInstallationFolder("Storage Card/Installation");

@@ -18,7 +18,7 @@ namespace {
 
 using testing_support::Devicectl;
 using testing_support::ReadShot;
-using testing_support::ScratchRoot;
+using testing_support::ImagedRoot;
 using testing_support::Utility;
 
 constexpr int kStatusScriptRanOut = 3;
@@ -28,8 +28,7 @@ bool AllBlack(const std::vector<std::uint32_t>& pixels) {
 }
 
 TEST(DeviceServices, AnIdleDeviceOnBatterySuspendsDarkAndTheWakingTapGoesNoFurther) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   ASSERT_EQ(Devicectl(root, {"battery", "--ac", "off"}).status, 0);
   ASSERT_EQ(Devicectl(root, {"reg", "set", "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts",
                              "BattSuspend", "dword:60"}).status, 0);
@@ -52,8 +51,7 @@ TEST(DeviceServices, AnIdleDeviceOnBatterySuspendsDarkAndTheWakingTapGoesNoFurth
 }
 
 TEST(DeviceServices, TheVolumeKeysChangeTheWaveOutVolume) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   ASSERT_EQ(Devicectl(root, {"volume"}).out, "0x99999999\n");
   const std::pair<const char*, const char*> steps[] = {
       {"key F6\n", "0xCCCCCCCC\n"},
@@ -91,7 +89,9 @@ int PlayInChild(const char* driver, int bits, bool wait) {
 TEST(DeviceServices, TheWindowsAudioOutputPlaysWhatItCanAndSaysWhenItCannot) {
   const std::tuple<const char*, int, bool, int> rows[] = {
       {"dummy", 16, true, 0}, {"dummy", 8, false, 0}, {"no-such-driver", 16, true, 1}, {"dummy", 24, true, 1}};
-  for (const auto& [driver, bits, wait, status] : rows) EXPECT_EQ(PlayInChild(driver, bits, wait), status) << driver << bits;
+  for (const auto& [driver, bits, wait, status] : rows) {
+    EXPECT_EQ(PlayInChild(driver, bits, wait), status) << driver << bits;
+  }
 }
 
 }  // namespace

@@ -26,8 +26,9 @@ namespace {
 std::vector<std::string> g_log;
 
 LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  for (auto [input, name] : {std::pair<UINT, const char*>{WM_LBUTTONDOWN, "WM_LBUTTONDOWN"}, {WM_LBUTTONUP, "WM_LBUTTONUP"},
-                             {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_KEYUP, "WM_KEYUP"}, {WM_CHAR, "WM_CHAR"}}) {
+  for (auto [input, name] : {std::pair<UINT, const char*>{WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+                             {WM_LBUTTONUP, "WM_LBUTTONUP"}, {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_KEYUP, "WM_KEYUP"},
+                             {WM_CHAR, "WM_CHAR"}}) {
     if (msg == input) g_log.push_back(name + (":" + std::to_string(wParam)) + ":" + std::to_string(lParam));
   }
   if (msg == WM_TIMER) g_log.push_back("timer at " + std::to_string(GetTickCount()));

@@ -31,7 +31,9 @@ TEST(Script, CommandsParseWithTheirOperands) {
       {"expect main menu.png 3 ", {ScriptVerb::Expect, 0, 0, 0, 0, "main menu.png", 3}},
       {"expect 7", {ScriptVerb::Expect, 0, 0, 0, 0, "7", 0}},
   };
-  auto fields = [](const sim::ScriptCommand& c) { return std::tie(c.verb, c.x, c.y, c.key, c.ms, c.file, c.tolerance); };
+  auto fields = [](const sim::ScriptCommand& c) {
+    return std::tie(c.verb, c.x, c.y, c.key, c.ms, c.file, c.tolerance);
+  };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     std::string error;
@@ -49,7 +51,8 @@ TEST(Script, BlankLinesAreNothingAndBadLinesSayWhy) {
     EXPECT_EQ(error, "") << line;
   }
   for (const char* line : {"tap 320 10", "tap 10", "tap -1 5", "tap 1 2 3", "key", "key 256", "key escape", "char HOME",
-                           "wait", "wait -5", "wait 1e3", "shot", "press 1 2", "TAP 1 2", "expect", "expect a.png 256"}) {
+                           "wait", "wait -5", "wait 1e3", "shot", "press 1 2", "TAP 1 2", "expect",
+                           "expect a.png 256"}) {
     std::string error;
     EXPECT_FALSE(ParseScriptLine(line, &error)) << line;
     EXPECT_FALSE(error.empty()) << line;

@@ -21,8 +21,8 @@ class Session : public sim::FrameSource, public sim::InputTarget {
   void CopyDesk(std::uint32_t*) override { ++deskCopies; }
   void FramePresented(std::uint64_t) override { ++presented; }
   void Pointer(sim::StylusAction action, int x, int y) override {
-    log.push_back(std::string(action == sim::StylusAction::Down ? "down " : action == sim::StylusAction::Up ? "up " : "move ") +
-                  std::to_string(x) + " " + std::to_string(y));
+    const char* name = action == sim::StylusAction::Down ? "down " : action == sim::StylusAction::Up ? "up " : "move ";
+    log.push_back(name + std::to_string(x) + " " + std::to_string(y));
   }
   void Key(unsigned vk, bool down) override { log.push_back("key " + std::to_string(vk) + (down ? " down" : " up")); }
   void Command(sim::HostCommand command) override {

@@ -74,8 +74,7 @@ TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
 
 // The script waits on the clock, and its shot and keys reach the program as headless ones do.
 TEST(Window, AScriptDrivesTheWindowAtRealSpeed) {
-  testing_support::ScratchRoot root;
-  ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
   const std::string folder = root.Path().parent_path().string();
   std::ofstream(folder + "/tour.script") << "key F6\nwait 400\nshot up.png\nkey CLOSE\n";
   const auto start = std::chrono::steady_clock::now();
@@ -93,12 +92,13 @@ TEST(Window, AScriptDrivesTheWindowAtRealSpeed) {
 // thread waits for the installer.
 TEST(Window, TheWaitCursorShowsWhileTheLanguageSwitchInstalls) {
   using testing_support::Devicectl;
-  testing_support::ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
   ASSERT_EQ(Devicectl(root, {"installer", "--seconds", "3"}).status, 0);
   testing_support::RunningUtility utility(root, {"--no-frame"}, true);
   utility.AwaitListed();
-  for (const char* key : {"RIGHT", "DOWN", "ENTER", "UP", "UP"}) ASSERT_EQ(Devicectl(root, {"input", "key", key}).status, 0);
+  for (const char* key : {"RIGHT", "DOWN", "ENTER", "UP", "UP"}) {
+    ASSERT_EQ(Devicectl(root, {"input", "key", key}).status, 0);
+  }
   const auto shot = root.Path().parent_path() / "now.png";
   ASSERT_EQ(Devicectl(root, {"screenshot", shot.string()}).status, 0);
   const auto page = testing_support::ReadShot(shot);

@@ -13,6 +13,11 @@ ScratchRoot::ScratchRoot() {
   m_path = std::filesystem::path(pattern) / "device";
 }
 
+ImagedRoot::ImagedRoot() {
+  auto init = Devicectl(*this, {"init"});
+  if (init.status != 0) throw std::runtime_error("devicectl init failed: " + init.err);
+}
+
 ScratchRoot::~ScratchRoot() {
   std::error_code ec;
   std::filesystem::remove_all(m_path.parent_path(), ec);

@@ -65,8 +65,8 @@ std::string WithoutPartTimes(std::string tar) {
 // A device changed through the utility's pages and devicectl round-trips: the second save equals the
 // first apart from the time stamps of the generated parts; files keep their modes and times.
 TEST(Bundle, SaveLoadSaveReproducesTheDevice) {
-  ScratchRoot root, copy;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
+  ScratchRoot copy;
   auto tour = Utility(root, {"--headless", "--script", QUORVANE_SOURCE_DIR "/scripts/tour.script", "--shots",
                              (root.Path().parent_path() / "shots").string()});
   ASSERT_EQ(tour.status, 0) << tour.err;

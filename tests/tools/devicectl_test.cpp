@@ -11,6 +11,7 @@
 namespace {
 
 using testing_support::Devicectl;
+using testing_support::ImagedRoot;
 using testing_support::ScratchRoot;
 using testing_support::Words;
 
@@ -30,8 +31,7 @@ TEST(Devicectl, InitLaysTheDefaultImageOnce) {
 }
 
 TEST(Devicectl, RegistryRoundTrips) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   EXPECT_EQ(Devicectl(root, {"reg", "set", "HKLM\\Software\\Test", "Count", "dword:0x10"}).status, 0);
   EXPECT_EQ(Devicectl(root, {"reg", "set", "hklm\\software\\TEST", "Name", "sz:Grüße"}).status, 0);
   EXPECT_EQ(Devicectl(root, {"reg", "set", "HKLM\\Software\\Test", "Blob", "binary:00ff10"}).status, 0);
@@ -55,13 +55,13 @@ TEST(Devicectl, RegistryRoundTrips) {
 // the registry's limits) is status 2 with one line that shows at most 80 characters of the bad
 // token, its control characters escaped.
 TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   std::string deep = "HKLM";
   for (int i = 0; i < 20000; ++i) deep += "\\k";
   const std::string kBad[] = {
       "reg import " + root.String(), "reg import " + root.String() + "/missing.reg", "reg set " + deep + " v dword:1",
-      "reg set HKLM\\" + std::string(256, 'k') + " v dword:1", "reg set HKLM\\A " + std::string(16384, 'v') + " dword:1",
+      "reg set HKLM\\" + std::string(256, 'k') + " v dword:1",
+      "reg set HKLM\\A " + std::string(16384, 'v') + " dword:1",
       "reg set HKLM\\nls DefaultLCID dword:4294967296", "reg set HKLM\\nls DefaultLCID word:1",
       "reg set HKXX\\nls DefaultLCID dword:1", "clock --set 10000-01-01T00:00:00", "clock --set 2026-02-30T10:00:00",
       "volume " + std::string(5000, '\x1b'), "volume 0x1FFFFFFFF", "backlight 0", "backlight 9", "backlight bright",
@@ -100,8 +100,7 @@ TEST(Devicectl, BadInputGetsOneLineAndChangesNothing) {
 // A store that is not a device store stops both programs with its path and status 1; init --force
 // moves it aside and lays the image's registry and state, keeping the device's files.
 TEST(Devicectl, DamagedStoreIsReportedAndInitForceRepairsIt) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   ASSERT_EQ(Devicectl(root, {"backlight", "2"}).status, 0);
   std::filesystem::create_directories(root.Path() / "My Flash Disk" / "kept");
   std::filesystem::resize_file(root.Path() / "registry.db", 0);
@@ -127,8 +126,7 @@ TEST(Devicectl, DamagedStoreIsReportedAndInitForceRepairsIt) {
 }
 
 TEST(Devicectl, HardwareStateAndLogs) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   // Each setting as it is set, then as it reads back.
   const std::tuple<const char*, const char*, const char*> kSettings[] = {
       {"backlight 8", "backlight", "8\n"},
@@ -172,8 +170,7 @@ TEST(Devicectl, HardwareStateAndLogs) {
 }
 
 TEST(Devicectl, TouchPanelWearAndWhereATapLands) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   EXPECT_EQ(Devicectl(root, {"touch", "--at", "160,120"}).out,
             "offset 0,0 scale 1.000,1.000\nat 160,120 raw 2047,2049 screen 160,120\n");
   ASSERT_EQ(Devicectl(root, {"touch", "--offset", "12,-9", "--scale", "1.05,0.9"}).status, 0);
