@@ -11,10 +11,8 @@
 #include "platform/gwes/focus.h"
 #include "platform/gwes/message_queue.h"
 #include "platform/gwes/messages.h"
-#include "platform/gwes/timers.h"
 #include "platform/gwes/window.h"
 #include "platform/gwes/window_class.h"
-#include "platform/kernel/clock.h"
 #include "sim/front_end.h"
 #include "sim/png_writer.h"
 #include "tests/sim/shot_reader.h"
@@ -31,7 +29,6 @@ LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                              {WM_CHAR, "WM_CHAR"}}) {
     if (msg == input) g_log.push_back(name + (":" + std::to_string(wParam)) + ":" + std::to_string(lParam));
   }
-  if (msg == WM_TIMER) g_log.push_back("timer at " + std::to_string(GetTickCount()));
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -52,12 +49,10 @@ struct RunResult {
 };
 
 // Runs a message loop over one visible, focused window until the runner ends the script.
-RunResult RunScript(const std::string& script, const std::string& shotsFolder = {}, bool withTimer = false,
-                    const std::string& imagesFolder = {}) {
+RunResult RunScript(const std::string& script, const std::string& shotsFolder = {}, const std::string& imagesFolder = {}) {
   testing_support::TouchDevice device;
   g_log.clear();
   HWND hwnd = CreateTarget();
-  if (withTimer) SetTimer(hwnd, 7, 250, nullptr);
 
   std::istringstream in(script);
   RunResult result;
@@ -87,11 +82,6 @@ TEST(HeadlessRunner, CommandsReachTheWindowInOrderAndTheScriptRunsOut) {
   EXPECT_EQ(g_log, (std::vector<std::string>{"WM_LBUTTONDOWN:1:" + click, "WM_LBUTTONUP:0:" + click,
                                              "WM_KEYDOWN:13:1", "WM_CHAR:13:1", "WM_KEYUP:13:3221225473",
                                              "WM_CHAR:65:1"}));
-}
-
-TEST(HeadlessRunner, WaitFiresTheTimersThatFallDue) {
-  EXPECT_EQ(RunScript("wait 600\n", {}, true).status, sim::kStatusScriptRanOut);
-  EXPECT_EQ(g_log, (std::vector<std::string>{"timer at 250", "timer at 500"}));
 }
 
 TEST(HeadlessRunner, ShotAndDumpWriteTheirFilesInsideTheShotsFolder) {
@@ -163,7 +153,7 @@ TEST(HeadlessRunner, ExpectComparesTheScreenWithAReviewedImage) {
       {"expect ../shots/../reviewed/off.png", sim::kStatusScreenDiffers, "in 3 pixels"},
   };
   for (const Case& c : kCases) {
-    auto result = RunScript(c.line + "\n", shots.string(), false, reviewed.string());
+    auto result = RunScript(c.line + "\n", shots.string(), reviewed.string());
     EXPECT_EQ(result.status, c.status) << c.line;
     EXPECT_NE(result.reason.find(c.reason), std::string::npos) << c.line << ": " << result.reason;
   }
