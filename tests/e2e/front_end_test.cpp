@@ -11,8 +11,8 @@ using testing_support::Devicectl;
 using testing_support::ScratchRoot;
 
 // Each command line's status and its whole error output; the usage is printed on standard output.
-// A device command line the program does not know ends it at once; a script line past the runner's
-// limit stops the run (the runner's other limits are its own tests).
+// A device command line the program does not know (after "--" or not) ends it at once; a script
+// line past the runner's limit stops the run (the runner's other limits are its own tests).
 TEST(UtilityFrontEnd, HelpUnknownDeviceCommandLinesAndTheScriptLimit) {
   ScratchRoot root;
   const auto unknown = [](const std::string& line) {
@@ -24,7 +24,7 @@ TEST(UtilityFrontEnd, HelpUnknownDeviceCommandLinesAndTheScriptLimit) {
     std::string err;
   } rows[] = {
       {{"--help"}, 0, ""},
-      {{"--headless", "-Foo"}, 0, unknown("-Foo")},
+      {{"--headless", "--", "-Foo"}, 0, unknown("-Foo")},
       {{"--headless", "-selLang"}, 0, unknown("-selLang")},
       {{"--headless", "--script", "/dev/zero"}, 2, "utility: script line 1: longer than 65536 bytes\n"},
   };

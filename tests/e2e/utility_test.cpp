@@ -5,16 +5,11 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/utility_app.h"
-#include "platform/kernel/sync_objects.h"
 #include "res/resource.h"
-#include "tests/support/child_process.h"
-#include "tests/support/device_fixture.h"
 #include "tests/support/programs.h"
 
 namespace {
 
-using testing_support::Devicectl;
 using testing_support::ImagedRoot;
 using testing_support::ScratchRoot;
 using testing_support::Utility;
@@ -38,30 +33,6 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
     EXPECT_LT(result.err.size(), 160u);
     EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
   }
-}
-
-TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
-  ImagedRoot root;
-  // Another instance, holding the single-instance mutex until the test ends.
-  testing_support::ChildProcess other(root.Path(), [](testing_support::ChildProcess& parent) {
-    CHILD_CHECK(CreateMutexW(nullptr, FALSE, kSingleInstanceMutex) != nullptr);
-    parent.Signal();
-    return parent.Await() ? 0 : 1;
-  });
-  ASSERT_TRUE(other.Await(10000));
-  for (const char* line : {"", "-SelTimezone", "-LowPowerMsg", "-SelLang "}) {
-    ASSERT_EQ(Devicectl(root, {"backlight", "7"}).status, 0);
-    testing_support::WriteHostFile(root.Path() / "My Flash Disk" / "Setting.dat",
-                                   {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D', 0, 3, 0, 0, 0, 0xB0, 0x04, 0, 0});
-    std::vector<std::string> words = {"--headless", "--script", "-", "--"};
-    if (*line) words.push_back(line);
-    auto result = Utility(root, words, kLeave);
-    EXPECT_EQ(result.status, 0) << line << result.err;
-    EXPECT_EQ(Devicectl(root, {"backlight"}).out, "3\n") << line;
-    const std::string timeouts = "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts";
-    EXPECT_EQ(Devicectl(root, {"reg", "get", timeouts, "BattSuspend"}).out, "1200\n") << line;
-  }
-  EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
 }
 
 TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
