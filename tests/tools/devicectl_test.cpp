@@ -151,8 +151,6 @@ TEST(Devicectl, HardwareStateAndLogs) {
   EXPECT_EQ(Devicectl(root, {"store-block", "--bytes", "20"}).out,
             "00000000  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  |................|\n"
             "00000010  00 00 00 00                                      |....|\n");
-  EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
-  EXPECT_EQ(Devicectl(root, {"sounds"}).out, "");
   EXPECT_EQ(Devicectl(root, {"power"}).out, "state on timeout 0 reloads 0\n");  // no power manager ran
   {
     // A sound logged before the store kept the volume word shows without one.
