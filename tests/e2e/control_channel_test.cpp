@@ -1,5 +1,6 @@
 // devicectl driving a running utility through its control socket: ps, input, screenshot and dump
-// against a headless run that waits for its next script line, and against one with no script.
+// against a headless run that waits for its next script line (a run without a script is the
+// calibration run's, a window the wait cursor's).
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -82,23 +83,6 @@ TEST(ControlChannel, DevicectlDrivesARunWaitingForItsNextScriptLine) {
   EXPECT_TRUE(std::filesystem::is_empty(run));
   EXPECT_EQ(Devicectl(root, {"ps"}).out, "");
   EXPECT_EQ(Devicectl(root, {"input", "key", "ENTER"}).status, 1);
-}
-
-// A headless run with no script lasts until the program ends, and a window does too: devicectl's
-// taps and keys bring the end about in either.
-TEST(ControlChannel, ARunWithoutAScriptAndAWindowAreDrivenByDevicectlAlone) {
-  for (bool window : {false, true}) {
-    ImagedRoot root;
-    RunningUtility utility(root, {}, window);
-    utility.AwaitListed();
-    const std::string mode = window ? " window " : " headless ";
-    EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + mode + "CMainMenuDlg QuorvaneUtility\n");
-    EXPECT_EQ(Devicectl(root, {"input", "tap", "50", "100"}).status, 0);  // the backlight button
-    EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + mode + "CBacklightDlg \n");
-    EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
-    EXPECT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);
-    EXPECT_EQ(utility.Wait(), 0) << mode;
-  }
 }
 
 }  // namespace

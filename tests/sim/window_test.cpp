@@ -96,6 +96,7 @@ TEST(Window, TheWaitCursorShowsWhileTheLanguageSwitchInstalls) {
   ASSERT_EQ(Devicectl(root, {"installer", "--seconds", "3"}).status, 0);
   testing_support::RunningUtility utility(root, {"--no-frame"}, true);
   utility.AwaitListed();
+  EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + " window CMainMenuDlg QuorvaneUtility\n");
   for (const char* key : {"RIGHT", "DOWN", "ENTER", "UP", "UP"}) {
     ASSERT_EQ(Devicectl(root, {"input", "key", key}).status, 0);
   }
