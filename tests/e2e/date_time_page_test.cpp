@@ -22,8 +22,7 @@ std::string ClockMinute(const ScratchRoot& root) { return Devicectl(root, {"cloc
 // Right takes the preselected "GMT+1 Paris, Madrid" to Berlin; OK writes it and keeps the local
 // time the page showed, so universal time moves instead.
 TEST(DateTimePage, OnItsOwnOkWritesTheZoneAndKeepsTheLocalTime) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
   EXPECT_EQ(Devicectl(root, {"tz"}).out.rfind(kPacificRecord, 0), 0u);
   auto run = Utility(root, {"--headless", "--clock", "2026-06-15T10:00:30", "--script", "-", "-SelTimezone"},
                      "tap 275 100\ntap 114 206\n");

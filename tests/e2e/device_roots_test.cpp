@@ -8,15 +8,12 @@
 namespace {
 
 using testing_support::Devicectl;
-using testing_support::ScratchRoot;
 using testing_support::Utility;
 
 // Two runs at once, each on its own root: the one that leaves by the close key has it in its key log
 // (the menu passes it on), the one that leaves by Escape has none, and each root's socket is gone.
 TEST(DeviceRoots, TwoRootsRunInParallelAndEachKeepsItsOwnLogs) {
-  ScratchRoot closed, escaped;
-  ASSERT_EQ(Devicectl(closed, {"init"}).status, 0);
-  ASSERT_EQ(Devicectl(escaped, {"init"}).status, 0);
+  testing_support::ImagedRoot closed, escaped;
   const std::string tour = "key ENTER\nkey RIGHT\nkey ESCAPE\nkey RIGHT\nkey ENTER\nkey ESCAPE\n";
   auto a = std::async(std::launch::async, [&] { return Utility(closed, {"--headless", "--script", "-"}, tour + "key CLOSE\n"); });
   auto b = std::async(std::launch::async, [&] { return Utility(escaped, {"--headless", "--script", "-"}, tour + "key ESCAPE\n"); });

@@ -1,70 +1,21 @@
 // The utility as its callers start it: on a device root, with options and a device command line.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <future>
 #include <sstream>
+#include <tuple>
 
-#include "app/utility_app.h"
-#include "device/default_image.h"
-#include "platform/kernel/handle_table.h"
-#include "platform/kernel/sync_objects.h"
 #include "res/resource.h"
 #include "tests/support/programs.h"
 
 namespace {
 
-using testing_support::Devicectl;
+using testing_support::ImagedRoot;
 using testing_support::ScratchRoot;
 using testing_support::Utility;
 
-const std::vector<std::uint8_t> kSnapshotLevel3 = {0xFF, 0xFE, 0xFF, 0x03, 'M', 0, 'S', 0, 'D',
-                                                   0,    3,    0,    0,    0,   0xB0, 0x04, 0, 0};
-
 // A script that leaves whatever screen is open.
 const std::string kLeave = "key ESCAPE\n";
-
-void WriteSnapshot(const ScratchRoot& root) {
-  std::ofstream out(root.Path() / "My Flash Disk" / "Setting.dat", std::ios::binary);
-  out.write(reinterpret_cast<const char*>(kSnapshotLevel3.data()), static_cast<std::streamsize>(kSnapshotLevel3.size()));
-}
-
-// Another instance: a process that holds the single-instance mutex until told to go.
-class OtherInstance {
- public:
-  explicit OtherInstance(const ScratchRoot& root) {
-    int ready[2], go[2];
-    if (pipe(ready) != 0 || pipe(go) != 0) throw std::runtime_error("pipe failed");
-    m_pid = fork();
-    if (m_pid == 0) {
-      close(ready[0]);
-      close(go[1]);
-      device::OpenDevice(root.Path());
-      HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-      char byte = mutex != nullptr ? 'y' : 'n';
-      if (write(ready[1], &byte, 1) != 1) _exit(1);
-      if (read(go[0], &byte, 1) < 0) _exit(1);
-      _exit(0);
-    }
-    close(ready[1]);
-    close(go[0]);
-    m_go = go[1];
-    char byte = 0;
-    if (read(ready[0], &byte, 1) != 1 || byte != 'y') throw std::runtime_error("the other instance did not start");
-    close(ready[0]);
-  }
-  ~OtherInstance() {
-    close(m_go);
-    int status = 0;
-    waitpid(m_pid, &status, 0);
-  }
-
- private:
-  pid_t m_pid = -1;
-  int m_go = -1;
-};
 
 // Also a long token with an escape byte: it is shown cut and escaped.
 TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
@@ -73,11 +24,10 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
       {"--script", "/nonexistent/script.txt"}, {"--script", "/"}, {"--" + std::string(5000, 'z') + "\x1b[2J"},
       {"--headless", "--record", "session.script"},
   };
-  for (const auto& words : kBad) {
-    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN};
-    argv.insert(argv.end(), words.begin(), words.end());
-    auto result = testing_support::RunProgram(argv);
-    EXPECT_EQ(result.status, 2) << words[0].substr(0, 20);
+  for (auto words : kBad) {
+    words.insert(words.begin(), QUORVANE_UTILITY_BIN);
+    auto result = testing_support::RunProgram(words);
+    EXPECT_EQ(result.status, 2) << words[1].substr(0, 20);
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(result.err.rfind("utility: ", 0), 0u) << result.err;
     EXPECT_LT(result.err.size(), 160u);
@@ -85,29 +35,8 @@ TEST(Utility, BadOptionsEndWithStatusTwoAndOneLine) {
   }
 }
 
-TEST(Utility, TheSnapshotIsRestoredAtEveryStartEvenBesideAnotherInstance) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
-  OtherInstance other(root);
-  for (const char* line : {"", "-SelTimezone", "-LowPowerMsg", "-SelLang "}) {
-    ASSERT_EQ(Devicectl(root, {"backlight", "7"}).status, 0);
-    WriteSnapshot(root);
-    std::vector<std::string> words = {"--headless", "--script", "-", "--"};
-    if (*line) words.push_back(line);
-    auto result = Utility(root, words, kLeave);
-    EXPECT_EQ(result.status, 0) << line << result.err;
-    EXPECT_EQ(Devicectl(root, {"backlight"}).out, "3\n") << line;
-    EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\System\\CurrentControlSet\\Control\\Power\\Timeouts",
-                               "BattSuspend"})
-                  .out,
-              "1200\n");
-  }
-  EXPECT_EQ(Devicectl(root, {"keys"}).out, "");
-}
-
 TEST(Utility, TwoInstancesStartedAtOnceBothEndCleanly) {
-  ScratchRoot root;
-  ASSERT_EQ(Devicectl(root, {"init"}).status, 0);
+  ImagedRoot root;
   // One of them takes the mutex and shows its screen until Escape; the other ends at once.
   auto a = std::async(std::launch::async, [&] { return Utility(root, {"--headless", "--script", "-"}, kLeave); });
   auto b = std::async(std::launch::async,
@@ -127,27 +56,27 @@ std::string DumpLine(const std::string& dump, const std::string& cls, int id) {
   return {};
 }
 
+// The menu with its focused button, the backlight page's skinned slider (the device's level 5 in
+// its range), and the date and time page's picker and zone list.
 TEST(Utility, TheDumpNamesEachWindowsFrameworkClassAndItsControlState) {
   ScratchRoot root;
   auto menu = Utility(root, {"--headless", "--script", "-"}, "dump\nkey ENTER\ndump\nkey ESCAPE\nkey ESCAPE\n");
   ASSERT_EQ(menu.status, 0) << menu.err;
-  EXPECT_NE(DumpLine(menu.out, "Dialog", 0).find("\"type\":\"CMainMenuDlg\""), std::string::npos) << menu.out;
-  std::string backlight = DumpLine(menu.out, "Button", IDC_MENU_BACKLIGHT);
-  EXPECT_NE(backlight.find("\"type\":\"CSkinButton\",\"id\":" + std::to_string(IDC_MENU_BACKLIGHT)), std::string::npos)
-      << backlight;
-  EXPECT_NE(backlight.find("\"focus\":true"), std::string::npos) << backlight;
-  // The backlight page's skinned slider: its class, position (the device's level 5) and range.
-  std::string slider = DumpLine(menu.out, "msctls_trackbar32", IDC_BACKLIGHT_SLIDER);
-  EXPECT_NE(slider.find("\"type\":\"CSkinSlider\""), std::string::npos) << slider;
-  EXPECT_NE(slider.find("\"pos\":5,\"min\":1,\"max\":8"), std::string::npos) << slider;
-
   auto page = Utility(root, {"--headless", "--clock", "2030-01-02T03:04:05", "--script", "-", "-SelTimezone"},
                       "dump\nkey ESCAPE\n");
   ASSERT_EQ(page.status, 0) << page.err;
-  EXPECT_NE(DumpLine(page.out, "SysDateTimePick32", 1004).find("\"time\":\"2030-01-02T03:04:05\""), std::string::npos)
-      << page.out;
-  EXPECT_NE(DumpLine(page.out, "ComboBox", 1033).find("\"sel\":29,\"items\":[\"GMT-12 Kwajalein\""), std::string::npos)
-      << page.out;
+  const std::tuple<const std::string&, const char*, int, std::string> rows[] = {
+      {menu.out, "Dialog", 0, "\"type\":\"CMainMenuDlg\""},
+      {menu.out, "Button", IDC_MENU_BACKLIGHT, "\"type\":\"CSkinButton\",\"id\":" + std::to_string(IDC_MENU_BACKLIGHT)},
+      {menu.out, "Button", IDC_MENU_BACKLIGHT, "\"focus\":true"},
+      {menu.out, "msctls_trackbar32", IDC_BACKLIGHT_SLIDER, "\"type\":\"CSkinSlider\""},
+      {menu.out, "msctls_trackbar32", IDC_BACKLIGHT_SLIDER, "\"pos\":5,\"min\":1,\"max\":8"},
+      {page.out, "SysDateTimePick32", 1004, "\"time\":\"2030-01-02T03:04:05\""},
+      {page.out, "ComboBox", 1033, "\"sel\":29,\"items\":[\"GMT-12 Kwajalein\""},
+  };
+  for (const auto& [dump, windowClass, id, part] : rows) {
+    EXPECT_NE(DumpLine(dump, windowClass, id).find(part), std::string::npos) << part << " in\n" << dump;
+  }
 }
 
 }  // namespace

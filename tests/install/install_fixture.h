@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,10 +30,7 @@ class InstallTest : public testing::Test {
     if (runnable) std::filesystem::permissions(file, std::filesystem::perms::owner_exec,
                                                std::filesystem::perm_options::add);
   }
-  std::string Read(const std::string& relative) const {
-    std::ifstream in(m_device.Host(relative), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string Read(const std::string& relative) const { return testing_support::ReadText(m_device.Host(relative)); }
 
   testing_support::TestDevice m_device;
   std::vector<DWORD> m_pauses;  // every pause and wait time-out in ms, in order
@@ -58,11 +54,5 @@ class InstallTest : public testing::Test {
     std::uint64_t m_elapsed = 0;
   };
 };
-
-// n pauses of ms each after the given first ones.
-inline std::vector<DWORD> Pauses(std::vector<DWORD> first, std::size_t n = 0, DWORD ms = 0) {
-  first.insert(first.end(), n, ms);
-  return first;
-}
 
 }  // namespace install_testing

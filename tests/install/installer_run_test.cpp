@@ -4,11 +4,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
 
 #include "device/default_image.h"
 #include "device/installer/installer_settings.h"
@@ -64,57 +61,54 @@ TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEachBehaviourTakesItsDev
     int seconds;
     bool installed;
     DWORD deviceMs;  // device time from the start to the end of the wait
-    bool fromFlashDisk = false;
-    bool event = true;  // false: a mutex holds the event's name, so neither side can make the event
-    const char* change = "";  // "damage": the package is damaged; "no installer", "no package", "not runnable"
+    // "flash disk": installs from there; "no event": a mutex holds the event's name, so neither side
+    // can make the event; "damage": the package is damaged; "no installer", "no package", "not runnable".
+    std::string change = "";
   } rows[] = {
       // The installer's 2 s of work end within the first pause; its signal is waiting at the first attempt.
       {"finish", B::kFinish, 2, true, kStart},
       // Its signal ends the first attempt early, at the moment the installation is done.
       {"finish after 4 s", B::kFinish, 4, true, 4000},
-      {"finish, no event", B::kFinish, 2, true, kInstallerStartPauseNoEventMs + kTry, false, false},
-      {"finish from the flash disk", B::kFinish, 2, true, kStart, true},
+      {"finish, no event", B::kFinish, 2, true, kInstallerStartPauseNoEventMs + kTry, "no event"},
+      {"finish from the flash disk", B::kFinish, 2, true, kStart, "flash disk"},
       // A signal without the key ends one attempt; the other 29 run their full time.
       {"signal only", B::kSignalOnly, 2, false, kStart + kAll - kTry},
       {"no key", B::kNoKey, 2, false, kStart + kAll},
       {"crash", B::kCrash, 2, false, kStart + kAll},
       {"hang", B::kHang, 2, false, kStart + kAll},
-      {"damaged package", B::kFinish, 2, false, kStart + kAll, false, true, "damage"},
+      {"damaged package", B::kFinish, 2, false, kStart + kAll, "damage"},
       // Without the installer or the package, or when it cannot run, nothing is waited for.
-      {"no installer", B::kFinish, 2, false, 0, false, true, "no installer"},
-      {"no package", B::kFinish, 2, false, 0, false, true, "no package"},
-      {"installer cannot run", B::kFinish, 2, false, 0, false, true, "not runnable"},
+      {"no installer", B::kFinish, 2, false, 0, "no installer"},
+      {"no package", B::kFinish, 2, false, 0, "no package"},
+      {"installer cannot run", B::kFinish, 2, false, 0, "not runnable"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
-    fs::remove_all(m_device.Host("Storage Card"));
-    fs::remove_all(m_device.Host("My Flash Disk"));
-    fs::remove_all(m_device.Host("Program Files"));
-    std::string folder = row.fromFlashDisk ? "My Flash Disk/" : "Storage Card/Installation/";
+    for (const char* folder : {"Storage Card", "My Flash Disk", "Program Files"}) fs::remove_all(m_device.Host(folder));
+    const bool fromFlashDisk = row.change == "flash disk";
+    const std::string folder = fromFlashDisk ? "My Flash Disk/" : "Storage Card/Installation/";
     device::LayInstallationFolder("Storage Card/Installation");
-    if (row.fromFlashDisk) device::LayInstallationFolder("My Flash Disk");
+    if (fromFlashDisk) device::LayInstallationFolder("My Flash Disk");
     ASSERT_EQ(FindPackage(PackageLayoutFor(9)->folder, kGerman), PACKAGE_SUCCESS);
-    std::string change = row.change;
-    if (change == "damage") {
+    if (row.change == "damage") {
       std::fstream cab(m_device.Host(folder + kPackage), std::ios::in | std::ios::out | std::ios::binary);
       cab.seekp(-40, std::ios::end);
       cab.put('\xA5');
     }
-    if (change == "no installer") fs::remove(m_device.Host(folder + "autorunce.exe"));
-    if (change == "no package") fs::remove(m_device.Host(folder + kPackage));
-    if (change == "not runnable") fs::permissions(m_device.Host(folder + "autorunce.exe"), fs::perms::owner_read);
+    if (row.change == "no installer") fs::remove(m_device.Host(folder + "autorunce.exe"));
+    if (row.change == "no package") fs::remove(m_device.Host(folder + kPackage));
+    if (row.change == "not runnable") fs::permissions(m_device.Host(folder + "autorunce.exe"), fs::perms::owner_read);
     SetInstaller(row.behaviour, row.seconds);
-    HANDLE held = row.event ? nullptr : CreateMutexW(nullptr, FALSE, kSetupFinishedEvent);
+    HANDLE held = row.change == "no event" ? CreateMutexW(nullptr, FALSE, kSetupFinishedEvent) : nullptr;
 
     DWORD start = GetTickCount();
     auto realStart = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunInstallerAndWait(row.fromFlashDisk), row.installed);
-    auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - realStart);
-    EXPECT_EQ(GetTickCount() - start, row.deviceMs);
+    EXPECT_EQ(RunInstallerAndWait(fromFlashDisk), row.installed);
     // Waiting in real time would take the device time itself (up to a minute); virtual time takes
     // milliseconds. The bound is loose so that a loaded or sanitized build never trips it.
-    EXPECT_LT(realMs.count(), kRealTimeBoundMs) << row.name;
+    EXPECT_EQ(GetTickCount() - start, row.deviceMs);
+    EXPECT_LT(std::chrono::steady_clock::now() - realStart, std::chrono::milliseconds(kRealTimeBoundMs));
     if (row.installed) {
       EXPECT_EQ(InstalledValue(u"Language"), "german");
       EXPECT_EQ(InstalledValue(u"Version"), "6.2");
@@ -127,8 +121,7 @@ TEST_F(InstallerRunTest, OnlyTheInstallKeyEndsTheWaitAndEachBehaviourTakesItsDev
 
 // The calling thread's children as the host lists them, zombies included.
 std::string Children() {
-  std::ifstream in("/proc/self/task/" + std::to_string(::gettid()) + "/children");
-  return {std::istreambuf_iterator<char>(in), {}};
+  return testing_support::ReadText("/proc/self/task/" + std::to_string(::gettid()) + "/children");
 }
 
 TEST_F(InstallerRunTest, ADeviceResetEndsAHungInstaller) {

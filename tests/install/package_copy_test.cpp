@@ -16,7 +16,6 @@
 namespace {
 
 using install_testing::InstallTest;
-using install_testing::Pauses;
 namespace fs = std::filesystem;
 
 constexpr DWORD kRetryMs = 1000;
@@ -39,8 +38,8 @@ TEST_F(InstallTest, CopyWithRetryClearsReadOnlyCopiesAndStopsWhenTheSourceIsGone
   } rows[] = {
       {"plain copy", false, true, true, nullptr, PACKAGE_SUCCESS, {}},
       {"read-only destination", true, true, true, nullptr, PACKAGE_SUCCESS, {kRetryMs}},
-      {"flash disk appears later", false, false, true, flashDiskAtThirdPause, PACKAGE_SUCCESS, Pauses({}, 3, kRetryMs)},
-      {"flash disk never appears", false, false, true, nullptr, PACKAGE_FAILED, Pauses({}, 5, kRetryMs)},
+      {"flash disk appears later", false, false, true, flashDiskAtThirdPause, PACKAGE_SUCCESS, std::vector<DWORD>(3, kRetryMs)},
+      {"flash disk never appears", false, false, true, nullptr, PACKAGE_FAILED, std::vector<DWORD>(5, kRetryMs)},
       {"source missing", false, true, false, nullptr, PACKAGE_NOT_FOUND, {}},
       {"source vanishes at the first pause", false, false, true, [&](std::size_t) { dropSource(); },
        PACKAGE_NOT_FOUND, {kRetryMs}},

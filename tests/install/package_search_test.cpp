@@ -58,12 +58,4 @@ TEST_F(InstallTest, FindPackageSearchesWithTheLanguagesWordAndKeepsTheLastPackag
   }
 }
 
-TEST_F(InstallTest, EachPlatformTypeHasItsLayout) {
-  EXPECT_FALSE(PackageLayoutFor(7));
-  EXPECT_EQ(std::u16string(PackageLayoutFor(9)->folder), u"\\Storage Card\\Installation");
-  EXPECT_FALSE(PackageLayoutFor(9)->fromFlashDisk);
-  EXPECT_EQ(std::u16string(PackageLayoutFor(8)->folder), u"\\SD Card\\Installation");
-  EXPECT_TRUE(PackageLayoutFor(8)->fromFlashDisk);
-}
-
 }  // namespace

@@ -1,11 +1,8 @@
 #include "sim/png_writer.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <filesystem>
-#include <vector>
-
+#include "tests/sim/shot_reader.h"
 #include "tests/support/programs.h"
 
 namespace {
@@ -17,19 +14,10 @@ TEST(PngWriter, PixelsRoundTripAsRgbIgnoringTheTopByte) {
   auto path = scratch.Path() / "shot.png";
   std::string error;
   ASSERT_TRUE(sim::WritePng(path.string(), 3, 2, pixels, &error)) << error;
-
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-  EXPECT_EQ(image.width, 3u);
-  EXPECT_EQ(image.height, 2u);
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-  ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-  for (int i = 0; i < 6; ++i) {
-    std::uint32_t read = (rgb[3 * i] << 16) | (rgb[3 * i + 1] << 8) | rgb[3 * i + 2];
-    EXPECT_EQ(read, pixels[i] & 0xFFFFFF) << i;
-  }
+  int width = 0;
+  EXPECT_EQ(testing_support::ReadShot(path, &width),
+            (std::vector<std::uint32_t>{0x123456, 0xABCDEF, 0x000001, 0xFFFFFF, 0x010000, 0x000100}));
+  EXPECT_EQ(width, 3);
 
   EXPECT_FALSE(sim::WritePng("/nonexistent-folder/shot.png", 3, 2, pixels, &error));
   EXPECT_NE(error.find("'/nonexistent-folder/shot.png'"), std::string::npos) << error;

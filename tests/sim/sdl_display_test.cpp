@@ -12,13 +12,43 @@
 
 namespace {
 
-class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
+// A program as the display sees it: it counts the copies and records the input it is handed.
+class Session : public sim::FrameSource, public sim::InputTarget {
  public:
-  std::uint64_t FrameVersion() override { return 1; }
+  std::uint64_t FrameVersion() override { return version; }
   int BacklightLevel() override { return 5; }
   std::uint64_t DeskVersion() override { return 1; }
   void CopyDesk(std::uint32_t*) override { ++deskCopies; }
   void FramePresented(std::uint64_t) override { ++presented; }
+  void Pointer(sim::StylusAction action, int x, int y) override {
+    const char* name = action == sim::StylusAction::Down ? "down " : action == sim::StylusAction::Up ? "up " : "move ";
+    log.push_back(name + std::to_string(x) + " " + std::to_string(y));
+  }
+  void Key(unsigned vk, bool down) override { log.push_back("key " + std::to_string(vk) + (down ? " down" : " up")); }
+  void Command(sim::HostCommand command) override {
+    log.push_back(command == sim::HostCommand::Help ? "help" : "screenshot");
+  }
+  void CloseRequested() override {
+    log.push_back("close");
+    ended = true;
+  }
+
+  std::atomic<std::uint64_t> version{1};
+  std::atomic<bool> ended{false};
+  int copies = 0, deskCopies = 0, presented = 0;
+  std::vector<std::string> log;
+};
+
+void PushKey(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
+  SDL_Event key{};
+  key.type = type;
+  key.key.keysym.sym = sym;
+  key.key.keysym.mod = mod;
+  SDL_PushEvent(&key);
+}
+
+class ScriptedSession final : public Session {
+ public:
   void CopyFrame(std::uint32_t* pixels) override {
     pixels[0] = 0x00FF0000;
     ++copies;
@@ -32,44 +62,17 @@ class ScriptedSession final : public sim::FrameSource, public sim::InputTarget {
     event.type = SDL_MOUSEBUTTONUP;
     SDL_PushEvent(&event);
     for (SDL_Keycode sym : {SDLK_END, SDLK_LSHIFT}) {
-      for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-        SDL_Event key{};
-        key.type = type;
-        key.key.keysym.sym = sym;
-        SDL_PushEvent(&key);
-      }
+      for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) PushKey(type, sym);
     }
     // The window's own keys go no further than the window; an unmapped key goes nowhere.
-    for (auto [sym, mod] : {std::pair<SDL_Keycode, Uint16>{SDLK_F1, KMOD_NONE}, {SDLK_s, KMOD_LCTRL},
-                            {SDLK_EQUALS, KMOD_LCTRL}, {SDLK_a, KMOD_NONE}}) {
-      SDL_Event key{};
-      key.type = SDL_KEYDOWN;
-      key.key.keysym.sym = sym;
-      key.key.keysym.mod = mod;
-      SDL_PushEvent(&key);
-    }
+    PushKey(SDL_KEYDOWN, SDLK_F1);
+    PushKey(SDL_KEYDOWN, SDLK_s, KMOD_LCTRL);
+    PushKey(SDL_KEYDOWN, SDLK_EQUALS, KMOD_LCTRL);
+    PushKey(SDL_KEYDOWN, SDLK_a);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
   }
-  void Pointer(sim::StylusAction action, int x, int y) override {
-    log.push_back(std::string(action == sim::StylusAction::Down ? "down " : action == sim::StylusAction::Up ? "up " : "move ") +
-                  std::to_string(x) + " " + std::to_string(y));
-  }
-  void Key(unsigned vk, bool down) override { log.push_back("key " + std::to_string(vk) + (down ? " down" : " up")); }
-  void Command(sim::HostCommand command) override {
-    log.push_back(command == sim::HostCommand::Help ? "help" : "screenshot");
-  }
-  void CloseRequested() override {
-    log.push_back("close");
-    ended = true;
-  }
-
-  int copies = 0;
-  int deskCopies = 0;
-  int presented = 0;
-  std::atomic<bool> ended{false};
-  std::vector<std::string> log;
 };
 
 sim::DisplayModule DummyDisplay() {
@@ -97,15 +100,9 @@ TEST(SdlDisplay, ShowsTheFrameOnceAndFeedsStylusAndDeviceKeys) {
 
 // A program that changes its frame once: the display, asleep between events, shows the change
 // only because it is woken, and leaves when woken after the program ended.
-class WakingSession final : public sim::FrameSource, public sim::InputTarget {
+class WakingSession final : public Session {
  public:
   explicit WakingSession(sim::WakeDisplayFunction wake) : m_wake(wake) {}
-  std::uint64_t FrameVersion() override { return version; }
-  int BacklightLevel() override { return 5; }
-  std::uint64_t DeskVersion() override { return 1; }
-  void CopyDesk(std::uint32_t*) override {}
-  void FramePresented(std::uint64_t) override {}
-  void Command(sim::HostCommand) override {}
   void CopyFrame(std::uint32_t*) override {
     if (++copies == 1) {
       m_program = std::thread([this] {
@@ -118,13 +115,6 @@ class WakingSession final : public sim::FrameSource, public sim::InputTarget {
       m_wake();
     }
   }
-  void Pointer(sim::StylusAction, int, int) override {}
-  void Key(unsigned, bool) override {}
-  void CloseRequested() override {}
-
-  std::atomic<std::uint64_t> version{1};
-  std::atomic<bool> ended{false};
-  int copies = 0;
 
  private:
   sim::WakeDisplayFunction m_wake;

@@ -9,12 +9,13 @@
 
 namespace testing_support {
 
-// A PNG's pixels as 0xRRGGBB, row by row; empty when the file cannot be read.
-inline std::vector<std::uint32_t> ReadShot(const std::filesystem::path& path) {
+// A PNG's pixels as 0xRRGGBB, row by row, and its width; empty when the file cannot be read.
+inline std::vector<std::uint32_t> ReadShot(const std::filesystem::path& path, int* width = nullptr) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
   image.format = PNG_FORMAT_RGB;
+  if (width) *width = static_cast<int>(image.width);
   std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
   std::vector<std::uint32_t> pixels(rgb.size() / 3);

@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "app/dialog_screen_host.h"
 #include "app/utility_app.h"
@@ -89,11 +87,13 @@ TEST(WindowDesk, ZoomStaysBetweenOneAndTheLargestThatFits) {
   }
 }
 
-sim::DeviceStatus Status(BYTE ac, BYTE flag, BYTE percent, DWORD volume) {
+sim::DeviceStatus Status(BYTE ac, BYTE flag, BYTE percent, DWORD volume, bool fails = false, bool mutedAndOff = false) {
   sim::DeviceStatus status;
   status.power.ACLineStatus = ac;
   status.power.BatteryFlag = flag;
   status.power.BatteryLifePercent = percent;
+  status.powerStatusFails = fails;
+  status.muted = status.suspended = mutedAndOff;
   status.backlight = 5;
   status.volume = volume;
   status.local.wHour = 14;
@@ -103,16 +103,7 @@ sim::DeviceStatus Status(BYTE ac, BYTE flag, BYTE percent, DWORD volume) {
 }
 
 TEST(WindowDesk, TheStripSaysTheDeviceState) {
-  struct Row {
-    sim::DeviceStatus status;
-    std::vector<std::string> texts;
-  };
-  sim::DeviceStatus failing = Status(AC_LINE_ONLINE, 0, 0, 0x33333333);
-  failing.powerStatusFails = true;
-  sim::DeviceStatus mutedAndOff = Status(AC_LINE_OFFLINE, BATTERY_FLAG_HIGH, 60, 0);
-  mutedAndOff.muted = true;
-  mutedAndOff.suspended = true;
-  const Row rows[] = {
+  const std::pair<sim::DeviceStatus, std::vector<std::string>> rows[] = {
       {Status(AC_LINE_ONLINE, BATTERY_FLAG_CHARGING, 80, 0x99999999),
        {"AC 80% charging", "Light 5/8", "Vol 3/5", "14:05", "dev"}},
       {Status(AC_LINE_OFFLINE, BATTERY_FLAG_LOW, 9, 0xFFFF0000),
@@ -121,10 +112,11 @@ TEST(WindowDesk, TheStripSaysTheDeviceState) {
        {"Battery ?% critical", "Light 5/8", "Vol 0/5", "14:05", "dev"}},
       {Status(AC_LINE_ONLINE, BATTERY_FLAG_NO_BATTERY, 0, 0x66666666),
        {"AC, no battery", "Light 5/8", "Vol 2/5", "14:05", "dev"}},
-      {failing, {"Battery: no status", "Light 5/8", "Vol 1/5", "14:05", "dev"}},
-      {mutedAndOff, {"Battery 60%", "Light 5/8", "Vol muted", "suspended", "14:05", "dev"}},
+      {Status(AC_LINE_ONLINE, 0, 0, 0x33333333, true), {"Battery: no status", "Light 5/8", "Vol 1/5", "14:05", "dev"}},
+      {Status(AC_LINE_OFFLINE, BATTERY_FLAG_HIGH, 60, 0, false, true),
+       {"Battery 60%", "Light 5/8", "Vol muted", "suspended", "14:05", "dev"}},
   };
-  for (const Row& row : rows) EXPECT_EQ(sim::StatusTexts(row.status), row.texts);
+  for (const auto& [status, texts] : rows) EXPECT_EQ(sim::StatusTexts(status), texts);
 
   // Read from a device as devicectl leaves it.
   testing_support::TestDevice device;
@@ -154,7 +146,7 @@ std::vector<std::uint32_t> ShownScreen() {
 // One step runs each time the program is idle, and each one gives the program something to do
 // (input, or time passing), as the headless runner's commands do.
 TEST(WindowDesk, ARecordedSessionReplaysHeadlessToTheSameLastFrame) {
-  testing_support::ScratchRoot replayRoot;
+  testing_support::ImagedRoot replayRoot;
   const std::filesystem::path folder = replayRoot.Path().parent_path();
   const std::string record = (folder / "session.script").string();
   std::vector<std::uint32_t> lastFrame;
@@ -166,36 +158,29 @@ TEST(WindowDesk, ARecordedSessionReplaysHeadlessToTheSameLastFrame) {
     std::string error;
     ASSERT_TRUE(recorder.Open(record, "# session\n", &error)) << error;
     sim::WindowDesk desk(true, &recorder);
+    using Action = gwes::StylusAction;
     const RECT screen = desk.Layout().screen;
-    const sim::FrameKey* right = sim::FrameKeyOf(desk.Layout(), VK_RIGHT);
-    const int rightX = (right->rect.left + right->rect.right) / 2, rightY = (right->rect.top + right->rect.bottom) / 2;
-    auto pointer = [&](gwes::StylusAction action, int x, int y) {
-      return [&desk, action, x, y] { desk.Pointer(action, x, y); };
-    };
+    const POINT button{screen.left + 52, screen.top + 106};
+    const RECT& key = sim::FrameKeyOf(desk.Layout(), VK_RIGHT)->rect;
+    const POINT right{(key.left + key.right) / 2, (key.top + key.bottom) / 2};
+    auto pointer = [&](Action action, POINT at) { return [&desk, action, at] { desk.Pointer(action, at.x, at.y); }; };
     auto wait = [](DWORD ms) { return [ms] { gwes::AdvanceTime(ms); }; };
     BYTE seenPressed = 0;
     std::int64_t levelShown = 0;
     std::vector<std::function<void()>> steps = {
-        wait(700),
-        pointer(gwes::StylusAction::Down, screen.left + 52, screen.top + 106),
-        wait(90),
-        pointer(gwes::StylusAction::Up, screen.left + 52, screen.top + 106),
-        wait(400),
-        pointer(gwes::StylusAction::Down, rightX, rightY),
+        wait(700), pointer(Action::Down, button), wait(90), pointer(Action::Up, button), wait(400),
+        pointer(Action::Down, right),
         [&] {
           seenPressed = desk.PressedKey() ? desk.PressedKey()->vk : 0;
           gwes::AdvanceTime(120);
         },
-        pointer(gwes::StylusAction::Up, rightX, rightY),
-        wait(300),
-        [&] { desk.Key(VK_RIGHT, true); },
-        wait(80),
+        pointer(Action::Up, right), wait(300), [&] { desk.Key(VK_RIGHT, true); }, wait(80),
         [&] { desk.Key(VK_RIGHT, false); },
         [&] {
           // Nothing reaches the program here, so the step ends by letting time pass.
           desk.ToggleHelp();
-          desk.Pointer(gwes::StylusAction::Down, screen.left + 42, screen.top + 125);
-          desk.Pointer(gwes::StylusAction::Up, screen.left + 42, screen.top + 125);
+          desk.Pointer(Action::Down, screen.left + 42, screen.top + 125);
+          desk.Pointer(Action::Up, screen.left + 42, screen.top + 125);
           gwes::AdvanceTime(500);
         },
         [&] {
@@ -223,13 +208,10 @@ TEST(WindowDesk, ARecordedSessionReplaysHeadlessToTheSameLastFrame) {
     EXPECT_FALSE(desk.HelpShown());
     EXPECT_EQ(levelShown, 7);  // two steps up from 5: the frame's key and the keyboard's
   }
-  std::ifstream in(record);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find("keydown RIGHT\nwait 120\nkeyup RIGHT\n"), std::string::npos) << text.str();
-  EXPECT_NE(text.str().find("wait 500\nshot session-last.png\nkey CLOSE\n"), std::string::npos) << text.str();
+  const std::string text = testing_support::ReadText(record);
+  EXPECT_NE(text.find("keydown RIGHT\nwait 120\nkeyup RIGHT\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("wait 500\nshot session-last.png\nkey CLOSE\n"), std::string::npos) << text;
 
-  ASSERT_EQ(testing_support::Devicectl(replayRoot, {"init"}).status, 0);
   auto replay =
       testing_support::Utility(replayRoot, {"--headless", "--script", record, "--shots", (folder / "replay").string()});
   EXPECT_EQ(replay.status, 0) << replay.err;

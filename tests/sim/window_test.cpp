@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/kernel/control_socket.h"
 #include "tests/sim/shot_reader.h"
 #include "tests/support/programs.h"
 #include "tests/support/running_utility.h"
@@ -75,8 +74,7 @@ TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
 
 // The script waits on the clock, and its shot and keys reach the program as headless ones do.
 TEST(Window, AScriptDrivesTheWindowAtRealSpeed) {
-  testing_support::ScratchRoot root;
-  ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
+  testing_support::ImagedRoot root;
   const std::string folder = root.Path().parent_path().string();
   std::ofstream(folder + "/tour.script") << "key F6\nwait 400\nshot up.png\nkey CLOSE\n";
   const auto start = std::chrono::steady_clock::now();
@@ -93,39 +91,37 @@ TEST(Window, AScriptDrivesTheWindowAtRealSpeed) {
 // wait cursor over the page (at (100, 100), 120 x 41), drawn by its own thread while the program's
 // thread waits for the installer.
 TEST(Window, TheWaitCursorShowsWhileTheLanguageSwitchInstalls) {
-  testing_support::ScratchRoot root;
-  ASSERT_EQ(testing_support::Devicectl(root, {"init"}).status, 0);
-  ASSERT_EQ(testing_support::Devicectl(root, {"installer", "--seconds", "3"}).status, 0);
-  testing_support::FolderWatch watchRun(kernel::RunFolder(root.Path()));
+  using testing_support::Devicectl;
+  testing_support::ImagedRoot root;
+  ASSERT_EQ(Devicectl(root, {"installer", "--seconds", "3"}).status, 0);
   testing_support::RunningUtility utility(root, {"--no-frame"}, true);
-  watchRun.Await([&] { return !kernel::ListRunningInstances(root.Path()).empty(); });
-  for (const char* key : {"RIGHT", "DOWN", "ENTER", "UP", "UP"}) ASSERT_EQ(testing_support::Devicectl(root, {"input", "key", key}).status, 0);
+  utility.AwaitListed();
+  EXPECT_EQ(Devicectl(root, {"ps"}).out, std::to_string(utility.Pid()) + " window CMainMenuDlg QuorvaneUtility\n");
+  for (const char* key : {"RIGHT", "DOWN", "ENTER", "UP", "UP"}) {
+    ASSERT_EQ(Devicectl(root, {"input", "key", key}).status, 0);
+  }
   const auto shot = root.Path().parent_path() / "now.png";
-  ASSERT_EQ(testing_support::Devicectl(root, {"screenshot", shot.string()}).status, 0);
+  ASSERT_EQ(Devicectl(root, {"screenshot", shot.string()}).status, 0);
   const auto page = testing_support::ReadShot(shot);
   // Still the language page (its title as before), with the cursor's place changed.
-  auto cursorShown = [&] {
-    auto now = testing_support::ReadShot(shot);
-    if (now.size() != page.size()) return false;
-    auto differs = [&](int left, int top, int right, int bottom) {
-      for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-          if (now[y * 320 + x] != page[y * 320 + x]) return true;
-      return false;
-    };
-    return !differs(85, 15, 320, 55) && differs(100, 100, 220, 141);
+  auto differs = [&](const std::vector<std::uint32_t>& now, int left, int top, int right, int bottom) {
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x)
+        if (now[y * 320 + x] != page[y * 320 + x]) return true;
+    return false;
   };
-  ASSERT_EQ(testing_support::Devicectl(root, {"input", "key", "ENTER"}).status, 0);
+  ASSERT_EQ(Devicectl(root, {"input", "key", "ENTER"}).status, 0);
   bool seen = false;
   // The installer works for 3 s; each look takes a few milliseconds.
   for (int look = 0; look < 1000 && !seen; ++look) {
-    ASSERT_EQ(testing_support::Devicectl(root, {"screenshot", "--now", shot.string()}).status, 0);
-    seen = cursorShown();
+    ASSERT_EQ(Devicectl(root, {"screenshot", "--now", shot.string()}).status, 0);
+    auto now = testing_support::ReadShot(shot);
+    seen = now.size() == page.size() && !differs(now, 85, 15, 320, 55) && differs(now, 100, 100, 220, 141);
   }
   EXPECT_TRUE(seen);
-  ASSERT_EQ(testing_support::Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);  // on the menu, once the switch is over
+  ASSERT_EQ(Devicectl(root, {"input", "key", "ESCAPE"}).status, 0);  // on the menu, once the switch is over
   EXPECT_EQ(utility.Wait(), 0);
-  EXPECT_EQ(testing_support::Devicectl(root, {"reg", "get", "HKLM\\SOFTWARE\\Apps\\Tavix Pelora", "Language"}).out, "german\n");
+  EXPECT_EQ(Devicectl(root, {"reg", "get", "HKLM\\SOFTWARE\\Apps\\Tavix Pelora", "Language"}).out, "german\n");
 }
 
 }  // namespace

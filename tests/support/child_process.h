@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "platform/kernel/device_root.h"
+#include "tests/support/test_device.h"
 
 namespace testing_support {
 
@@ -53,10 +54,9 @@ class ChildProcess {
   }
   // The child's exit status, or 128 + the signal that ended it.
   int Join() {
-    int status = 0;
-    if (m_pid <= 0 || ::waitpid(m_pid, &status, 0) != m_pid) return -1;
-    m_reaped = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    const int status = AwaitExit(m_pid);
+    m_reaped = status != -1;
+    return status;
   }
   // Waits until the child has ended but leaves it unreaped, a zombie.
   void AwaitExitKeepZombie() {

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <sstream>
 #include <stdexcept>
 
 namespace testing_support {
@@ -12,9 +13,21 @@ ScratchRoot::ScratchRoot() {
   m_path = std::filesystem::path(pattern) / "device";
 }
 
+ImagedRoot::ImagedRoot() {
+  auto init = Devicectl(*this, {"init"});
+  if (init.status != 0) throw std::runtime_error("devicectl init failed: " + init.err);
+}
+
 ScratchRoot::~ScratchRoot() {
   std::error_code ec;
   std::filesystem::remove_all(m_path.parent_path(), ec);
+}
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
 }
 
 ProgramResult Devicectl(const ScratchRoot& root, const std::vector<std::string>& words, const std::string& input) {

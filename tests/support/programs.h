@@ -21,6 +21,15 @@ class ScratchRoot {
   std::filesystem::path m_path;
 };
 
+// A command line's words, split at blanks (a word cannot hold one).
+std::vector<std::string> Words(const std::string& line);
+
+// A scratch root with the default image laid by "devicectl init", as a user starts a device.
+class ImagedRoot : public ScratchRoot {
+ public:
+  ImagedRoot();
+};
+
 ProgramResult Devicectl(const ScratchRoot& root, const std::vector<std::string>& words, const std::string& input = "");
 ProgramResult Utility(const ScratchRoot& root, const std::vector<std::string>& words, const std::string& input = "");
 

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -15,65 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/kernel/control_socket.h"
 #include "tests/support/programs.h"
 
-extern char** environ;
-
 namespace testing_support {
-
-// The utility started (headless unless told otherwise), its standard input a socket the test writes
-// script lines to.
-class RunningUtility {
- public:
-  RunningUtility(const ScratchRoot& root, std::vector<std::string> words, bool window = false) {
-    int in[2], out[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[1], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String()};
-    if (!window) argv.push_back("--headless");
-    argv.insert(argv.end(), words.begin(), words.end());
-    std::vector<char*> args;
-    for (auto& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    // A window on SDL's dummy driver: no display needed, and audio stays silent.
-    std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
-    for (char** e = environ; *e; ++e) env.push_back(*e);
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[1]);
-    close(out[1]);
-    m_in = in[0];
-    m_out = out[0];
-  }
-  ~RunningUtility() {
-    if (m_pid > 0) {
-      kill(m_pid, SIGKILL);
-      waitpid(m_pid, nullptr, 0);
-    }
-    close(m_in);
-    close(m_out);
-  }
-  int Pid() const { return m_pid; }
-  void Script(const std::string& lines) { (void)!send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL); }
-  void EndScript() { shutdown(m_in, SHUT_WR); }
-  int Wait() {
-    int status = 0;
-    waitpid(m_pid, &status, 0);
-    m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-
- private:
-  pid_t m_pid = -1;
-  int m_in = -1;
-  int m_out = -1;
-};
 
 // Watches a folder for files written or sockets made in it (ctest's time limit is the only one).
 class FolderWatch {
@@ -94,6 +38,62 @@ class FolderWatch {
 
  private:
   int m_fd = inotify_init1(IN_CLOEXEC);
+};
+
+// The utility started (headless unless told otherwise), its standard input a socket the test writes
+// script lines to.
+class RunningUtility {
+ public:
+  RunningUtility(const ScratchRoot& root, std::vector<std::string> words, bool window = false)
+      : m_root(root.Path()), m_runWatch(kernel::RunFolder(root.Path())) {
+    int in[2], out[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    std::vector<std::string> argv = {QUORVANE_UTILITY_BIN, "--device", root.String()};
+    if (!window) argv.push_back("--headless");
+    argv.insert(argv.end(), words.begin(), words.end());
+    // A window on SDL's dummy driver: no display needed, and audio stays silent.
+    m_pid = StartProgram(argv, in[1], out[1], 2, {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"});
+    close(in[1]);
+    close(out[1]);
+    m_in = in[0];
+    m_out = out[0];
+  }
+  ~RunningUtility() {
+    if (m_pid > 0) {
+      kill(m_pid, SIGKILL);
+      waitpid(m_pid, nullptr, 0);
+    }
+    close(m_in);
+    close(m_out);
+  }
+  int Pid() const { return m_pid; }
+  // Waits until the program is up and listed among the device's running programs.
+  void AwaitListed() {
+    m_runWatch.Await([&] { return !kernel::ListRunningInstances(m_root).empty(); });
+  }
+  // The next line the program prints, without its end; empty once the program has closed its output.
+  std::string ReadLine() {
+    std::string line;
+    for (char byte = 0; read(m_out, &byte, 1) == 1 && byte != '\n';) line += byte;
+    return line;
+  }
+  // False once the program no longer reads its script.
+  bool Script(const std::string& lines) {
+    return send(m_in, lines.data(), lines.size(), MSG_NOSIGNAL) == ssize_t(lines.size());
+  }
+  void EndScript() { shutdown(m_in, SHUT_WR); }
+  int Wait() {
+    const int status = AwaitExit(m_pid);
+    m_pid = -1;
+    return status;
+  }
+
+ private:
+  std::filesystem::path m_root;
+  FolderWatch m_runWatch;
+  pid_t m_pid = -1;
+  int m_in = -1;
+  int m_out = -1;
 };
 
 }  // namespace testing_support

@@ -17,16 +17,13 @@
 extern char** environ;
 
 namespace testing_support {
-namespace {
 
-std::string ReadWhole(const std::filesystem::path& file) {
+std::string ReadText(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
 }
-
-}  // namespace
 
 TestDevice::TestDevice() {
   char pattern[] = "/tmp/quorvane-test-XXXXXX";
@@ -52,7 +49,7 @@ TouchDevice::TouchDevice() {
 }
 
 std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& file) {
-  std::string text = ReadWhole(file);
+  std::string text = ReadText(file);
   return {text.begin(), text.end()};
 }
 
@@ -62,31 +59,43 @@ void WriteHostFile(const std::filesystem::path& file, const std::vector<std::uin
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+pid_t StartProgram(std::vector<std::string> argv, int in, int out, int err, std::vector<std::string> env) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in, 0);
+  posix_spawn_file_actions_adddup2(&actions, out, 1);
+  posix_spawn_file_actions_adddup2(&actions, err, 2);
+  for (char** e = environ; *e; ++e) env.push_back(*e);
+  std::vector<char*> args, envp;
+  for (auto& a : argv) args.push_back(a.data());
+  for (auto& e : env) envp.push_back(e.data());
+  args.push_back(nullptr);
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+int AwaitExit(pid_t pid) {
+  int status = 0;
+  if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input) {
   char pattern[] = "/tmp/quorvane-run-XXXXXX";
   if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-  std::filesystem::path dir = pattern;
-  {
-    std::ofstream(dir / "in", std::ios::binary) << input;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, (dir / "in").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = 0;
+  const std::filesystem::path dir = pattern;
+  std::ofstream(dir / "in", std::ios::binary) << input;
+  const int in = ::open((dir / "in").c_str(), O_RDONLY | O_CLOEXEC);
+  const int out = ::open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  const int err = ::open((dir / "err").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   ProgramResult result;
-  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  result.out = ReadWhole(dir / "out");
-  result.err = ReadWhole(dir / "err");
+  result.status = AwaitExit(StartProgram(argv, in, out, err));
+  for (int fd : {in, out, err}) ::close(fd);
+  result.out = ReadText(dir / "out");
+  result.err = ReadText(dir / "err");
   std::filesystem::remove_all(dir);
   return result;
 }

@@ -2,6 +2,8 @@
 // device, on a virtual clock; removed again when the test ends.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -46,5 +48,12 @@ struct ProgramResult {
   std::string err;
 };
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input = "");
+// Starts a program on the given standard streams, its environment the test's own after `env`;
+// -1 when it cannot start.
+pid_t StartProgram(std::vector<std::string> argv, int in, int out, int err = 2, std::vector<std::string> env = {});
+// Waits for a started program to end: its exit status, or 128 + the signal that ended it.
+int AwaitExit(pid_t pid);
+// A host file's whole content, or empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& file);
 
 }  // namespace testing_support
