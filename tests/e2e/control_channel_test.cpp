@@ -69,7 +69,19 @@ TEST(ControlChannel, DevicectlDrivesARunWaitingForItsNextScriptLine) {
     ASSERT_TRUE(reply) << error;
     EXPECT_FALSE(reply->ok) << request.substr(0, 20);
   }
+  // A client that has sent half its line holds up nobody; its request is served once complete.
+  const int slow = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un live{AF_UNIX, {}};
+  socket.string().copy(live.sun_path, sizeof(live.sun_path) - 1);
+  ASSERT_EQ(connect(slow, reinterpret_cast<sockaddr*>(&live), sizeof(live)), 0);
+  ASSERT_EQ(send(slow, "in", 2, 0), 2);
   EXPECT_EQ(Devicectl(root, {"ps"}).out, pid + " headless CBacklightDlg \n");
+  char reply[8] = {};
+  EXPECT_EQ(recv(slow, reply, sizeof(reply), MSG_DONTWAIT), -1);
+  ASSERT_EQ(send(slow, "fo\n", 3, 0), 3);
+  EXPECT_EQ(recv(slow, reply, 3, MSG_WAITALL), 3);
+  EXPECT_EQ(std::string(reply), "ok ");
+  close(slow);
 
   // A running device is not replaced under its program.
   auto bundle = (folder / "device.tar").string();

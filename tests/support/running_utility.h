@@ -3,6 +3,8 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
@@ -10,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,7 +22,7 @@
 
 namespace testing_support {
 
-// Watches a folder for files written or sockets made in it (ctest's time limit is the only one).
+// Watches a folder for files written or sockets made in it.
 class FolderWatch {
  public:
   explicit FolderWatch(const std::filesystem::path& folder) {
@@ -27,13 +30,23 @@ class FolderWatch {
     inotify_add_watch(m_fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
   }
   ~FolderWatch() { close(m_fd); }
-  // Waits until ready() holds, looking again at each event in the folder.
+  // Waits until ready() holds, looking again at each event in the folder (and each second, should
+  // the folder not be watchable). After a minute the test fails instead of hanging: false.
   template <typename Ready>
-  void Await(Ready ready) {
+  bool Await(Ready ready) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     while (!ready()) {
-      char events[4096];
-      (void)!read(m_fd, events, sizeof(events));
+      if (std::chrono::steady_clock::now() >= deadline) {
+        ADD_FAILURE() << "what the test waits for did not come within a minute";
+        return false;
+      }
+      pollfd events{m_fd, POLLIN, 0};
+      if (poll(&events, 1, 1000) > 0) {
+        char drained[4096];
+        (void)!read(m_fd, drained, sizeof(drained));
+      }
     }
+    return true;
   }
 
  private:
