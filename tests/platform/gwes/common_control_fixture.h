@@ -65,9 +65,6 @@ class CommonControlTest : public ControlTest {
     }
   }
 
-  void Press(int x, int y) { gwes::PostStylus(gwes::StylusAction::Down, x, y); }
-  void Release(int x, int y) { gwes::PostStylus(gwes::StylusAction::Up, x, y); }
-
   LRESULT deltaAnswer = 0;  // what the parent answers to WM_NOTIFY (non-zero refuses an up-down step)
 };
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gwes/controls/button.h"
@@ -26,6 +27,8 @@ inline COLORREF ScreenColour(int x, int y) {
 
 class ControlTest : public ::testing::Test {
  protected:
+  using Events = std::vector<std::string>;
+
   void SetUp() override {
     DestroyAllWindows();
     gwes::PostStylus(gwes::StylusAction::Up, 0, 0);  // no press left over from another test
@@ -64,6 +67,12 @@ class ControlTest : public ::testing::Test {
                            rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), nullptr,
                            nullptr);
   }
+  static LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageW(hwnd, msg, wParam, lParam);
+  }
+  static LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, const void* pointer) {
+    return SendMessageW(hwnd, msg, wParam, reinterpret_cast<LPARAM>(pointer));
+  }
   // Dispatches everything pending and returns the events since the last call.
   std::vector<std::string> Drain() {
     Pump();
@@ -71,14 +80,38 @@ class ControlTest : public ::testing::Test {
     events.clear();
     return taken;
   }
+  Events Focus(HWND hwnd) {
+    SetFocus(hwnd);
+    return Drain();
+  }
+  // Lets `ms` of virtual time pass, then drains.
+  Events After(DWORD ms) {
+    gwes::AdvanceTime(ms);
+    return Drain();
+  }
   void Tap(int x, int y) {
-    gwes::PostStylus(gwes::StylusAction::Down, x, y);
-    gwes::PostStylus(gwes::StylusAction::Up, x, y);
+    Press(x, y);
+    Release(x, y);
+  }
+  // A tap that does not pair up with the one before as a double tap, and what it caused.
+  Events TapAlone(int x, int y) {
+    NextTap();
+    Tap(x, y);
+    return Drain();
   }
   void Key(BYTE vk) {
     gwes::PostKey(vk, true);
     gwes::PostKey(vk, false);
   }
+  void Keys(const std::vector<BYTE>& vks) {
+    for (BYTE vk : vks) Key(vk);
+  }
+  static void Type(std::u16string_view text) {
+    for (char16_t ch : text) gwes::PostChar(ch);
+  }
+  static void Press(int x, int y) { gwes::PostStylus(gwes::StylusAction::Down, x, y); }
+  static void MoveTo(int x, int y) { gwes::PostStylus(gwes::StylusAction::Move, x, y); }
+  static void Release(int x, int y) { gwes::PostStylus(gwes::StylusAction::Up, x, y); }
   // Lets the double-tap time pass, so the next tap is a single one.
   static void NextTap() { gwes::AdvanceTime(GetDoubleClickTime() + 1); }
   static std::u16string Text(HWND hwnd) {
