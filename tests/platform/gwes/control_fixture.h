@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/gwes/controls/button.h"
@@ -74,11 +75,9 @@ class ControlTest : public ::testing::Test {
     return SendMessageW(hwnd, msg, wParam, reinterpret_cast<LPARAM>(pointer));
   }
   // Dispatches everything pending and returns the events since the last call.
-  std::vector<std::string> Drain() {
+  Events Drain() {
     Pump();
-    auto taken = std::move(events);
-    events.clear();
-    return taken;
+    return std::exchange(events, {});
   }
   Events Focus(HWND hwnd) {
     SetFocus(hwnd);
