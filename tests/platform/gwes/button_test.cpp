@@ -44,10 +44,8 @@ TEST_F(ButtonTest, ReleaseInsideClicksAndReleaseOutsideDoesNot) {
 TEST_F(ButtonTest, SpaceAndBmClickClickTheFocusedButton) {
   HWND button = OwnerDrawn();
   Focus(button);
-  Key(VK_SPACE);
-  EXPECT_EQ(Drain(), kClicked);
-  Key(VK_RETURN);  // Enter is the dialog manager's business
-  EXPECT_EQ(Drain(), Events{});
+  EXPECT_EQ(AfterKeys({VK_SPACE}), kClicked);
+  EXPECT_EQ(AfterKeys({VK_RETURN}), Events{});  // Enter is the dialog manager's business
 
   Send(button, BM_CLICK);
   EXPECT_EQ(Drain(), kClicked);
@@ -66,14 +64,12 @@ TEST_F(ButtonTest, ADoubleTapIsBnDblclkForOwnerDrawnButtonsAndASecondPressForPla
   HWND plain = Make(kButtonClassName, u"Go", BS_PUSHBUTTON, {100, 10, 160, 40}, 101);
   NextTap();
   Tap(110, 20);
-  Tap(110, 20);
-  EXPECT_EQ(Drain(), (Events{"draw(100) focus", "BN_CLICKED(101)", "BN_CLICKED(101)"}));
+  EXPECT_EQ(AfterTap(110, 20), (Events{"draw(100) focus", "BN_CLICKED(101)", "BN_CLICKED(101)"}));
 
   SetWindowLongW(plain, GWL_STYLE, GetWindowLongW(plain, GWL_STYLE) | BS_NOTIFY);
   NextTap();
   Tap(110, 20);
-  Tap(110, 20);
-  EXPECT_EQ(Drain(), (Events{"BN_CLICKED(101)", "BN_DBLCLK(101)"}));
+  EXPECT_EQ(AfterTap(110, 20), (Events{"BN_CLICKED(101)", "BN_DBLCLK(101)"}));
 }
 
 TEST_F(ButtonTest, BsNotifyReportsFocusChangesAndOwnerDrawShowsEveryState) {

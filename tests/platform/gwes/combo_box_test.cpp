@@ -96,22 +96,18 @@ TEST_F(ComboBoxTest, UpAndDownChangeTheSelectionWhileClosed) {
   Add(combo, {u"GMT-12", u"GMT-11", u"GMT-10"});
   EXPECT_EQ(Send(combo, WM_GETDLGCODE), DLGC_WANTARROWS | DLGC_WANTCHARS);
   EXPECT_EQ(Focus(combo), (Events{"CBN_SETFOCUS(9)"}));
-  Keys({VK_DOWN, VK_DOWN});
-  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)", "CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(AfterKeys({VK_DOWN, VK_DOWN}), (Events{"CBN_SELCHANGE(9)", "CBN_SELCHANGE(9)"}));
   EXPECT_EQ(Text(combo), u"GMT-11");
   Keys({VK_END, VK_DOWN, VK_HOME, VK_UP});  // Down at the end and Up at the start do nothing
   EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)", "CBN_SELCHANGE(9)"}));
 
   // With the extended interface Down opens the list instead, whose highlight then moves alone.
   Send(combo, CB_SETEXTENDEDUI, TRUE);
-  Key(VK_DOWN);
-  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)"}));
+  EXPECT_EQ(AfterKeys({VK_DOWN}), (Events{"CBN_DROPDOWN(9)"}));
   EXPECT_EQ(Send(combo, WM_GETDLGCODE) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
-  Key(VK_DOWN);
-  EXPECT_EQ(Drain(), Events{});
+  EXPECT_EQ(AfterKeys({VK_DOWN}), Events{});
   EXPECT_EQ(Text(combo), u"GMT-12");
-  Key(VK_RETURN);
-  EXPECT_EQ(Drain(), kPicked);
+  EXPECT_EQ(AfterKeys({VK_RETURN}), kPicked);
   EXPECT_EQ(Text(combo), u"GMT-11");
   EXPECT_EQ(Focus(nullptr), (Events{"CBN_KILLFOCUS(9)"}));
 }
@@ -143,8 +139,7 @@ TEST_F(ComboBoxTest, ATapOpensTheListAndATapOnARowPicksItAndClosesIt) {
   Send(combo, CB_SETCURSEL, 0);
   RECT field = Rect(combo);
 
-  Tap(60, field.top + 4);
-  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)", "CBN_DROPDOWN(9)"}));
+  EXPECT_EQ(AfterTap(60, field.top + 4), (Events{"CBN_SETFOCUS(9)", "CBN_DROPDOWN(9)"}));
   HWND list = DroppedList();
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(Send(combo, CB_GETDROPPEDSTATE), TRUE);
@@ -193,17 +188,14 @@ TEST_F(ComboBoxTest, AnEditableComboTypesIntoItsEditAndSelectionsFillIt) {
   gwes::PostChar(u'x');  // replaces the selected text
   EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)", "CBN_EDITUPDATE(9)", "CBN_EDITCHANGE(9)"}));
   EXPECT_EQ(Text(combo), u"x");
-  Key(VK_UP);
-  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(AfterKeys({VK_UP}), (Events{"CBN_SELCHANGE(9)"}));
   EXPECT_EQ(Text(combo), u"alpha");
 
   // The arrow button opens the list; a tap on the edit does not.
   RECT field = Rect(combo);
   EXPECT_EQ(TapAlone(30, field.top + 4), Events{});
-  NextTap();
-  Tap(field.right - 4, field.top + 4);
-  Key(VK_ESCAPE);
-  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)", "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"}));
+  EXPECT_EQ(TapAlone(field.right - 4, field.top + 4), (Events{"CBN_DROPDOWN(9)"}));
+  EXPECT_EQ(AfterKeys({VK_ESCAPE}), kCancelled);
   EXPECT_EQ(Focus(nullptr), (Events{"CBN_KILLFOCUS(9)"}));
 
   // A simple combo shows its list under the field at all times.

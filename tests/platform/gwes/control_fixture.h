@@ -83,6 +83,19 @@ class ControlTest : public ::testing::Test {
     SetFocus(hwnd);
     return Drain();
   }
+  // Presses and lets go of each key, taps or types, then drains.
+  Events AfterKeys(const std::vector<BYTE>& vks) {
+    Keys(vks);
+    return Drain();
+  }
+  Events AfterTap(int x, int y) {
+    Tap(x, y);
+    return Drain();
+  }
+  Events AfterTyping(std::u16string_view text) {
+    Type(text);
+    return Drain();
+  }
   // Lets `ms` of virtual time pass, then drains.
   Events After(DWORD ms) {
     gwes::AdvanceTime(ms);

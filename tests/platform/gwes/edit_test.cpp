@@ -35,8 +35,7 @@ class EditTest : public gwes_test::ControlTest {
 TEST_F(EditTest, TypingAndEditingKeysChangeTheTextAtTheCaret) {
   HWND edit = Edit();
   EXPECT_EQ(Focus(edit), (Events{"EN_SETFOCUS(5)"}));
-  Type(u"abc");
-  EXPECT_EQ(Drain(), Changes(3));
+  EXPECT_EQ(AfterTyping(u"abc"), Changes(3));
   EXPECT_EQ(Text(edit), u"abc");
   EXPECT_EQ(Selection(edit), Sel(3, 3));
 
@@ -56,8 +55,7 @@ TEST_F(EditTest, TypingAndEditingKeysChangeTheTextAtTheCaret) {
   gwes::PostKey(VK_SHIFT, false);
   Drain();
   EXPECT_EQ(Selection(edit), Sel(0, 1));
-  Type(u"X\r\t");  // a single line takes no Enter and no Tab
-  EXPECT_EQ(Drain(), Changes(1));
+  EXPECT_EQ(AfterTyping(u"X\r\t"), Changes(1));  // a single line takes no Enter and no Tab
   EXPECT_EQ(Text(edit), u"Xd");
   EXPECT_EQ(Focus(nullptr), (Events{"EN_KILLFOCUS(5)"}));
 }
@@ -79,8 +77,7 @@ TEST_F(EditTest, ProgrammaticChangesLimitsAndReadOnly) {
   Send(single, EM_SETSEL, 5, 5);
   Send(single, EM_LIMITTEXT, 6);
   Focus(single);
-  Type(u"yz");
-  EXPECT_EQ(Drain(), (Events{"EN_UPDATE(5)", "EN_CHANGE(5)", "EN_MAXTEXT(5)"}));
+  EXPECT_EQ(AfterTyping(u"yz"), (Events{"EN_UPDATE(5)", "EN_CHANGE(5)", "EN_MAXTEXT(5)"}));
   EXPECT_EQ(Text(single), u"hELloy");
 
   Send(single, EM_SETREADONLY, TRUE);

@@ -138,8 +138,7 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndStopAtTheEnds) {
   EXPECT_EQ(Drain(), (Events{"LBN_SELCHANGE(7)"}));
   EXPECT_EQ(Selection(), 0);
 
-  Keys({VK_END, VK_DOWN, VK_NEXT});
-  EXPECT_EQ(Drain(), (Events{"LBN_SELCHANGE(7)"}));
+  EXPECT_EQ(AfterKeys({VK_END, VK_DOWN, VK_NEXT}), (Events{"LBN_SELCHANGE(7)"}));
   EXPECT_EQ(Selection(), 9);
   int page = 78 / RowHeight();  // whole rows inside the border
   EXPECT_EQ(Send(LB_GETTOPINDEX), 10 - page);  // scrolled to keep the selection in view
@@ -161,9 +160,8 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndStopAtTheEnds) {
   // Without LBS_NOTIFY the parent still hears of the focus, but not of the selection.
   List(0, 8);
   Fill(3);
-  SetFocus(list);
-  Key(VK_DOWN);
-  EXPECT_EQ(Drain(), (Events{"LBN_SETFOCUS(8)"}));
+  EXPECT_EQ(Focus(list), (Events{"LBN_SETFOCUS(8)"}));
+  EXPECT_EQ(AfterKeys({VK_DOWN}), Events{});
   EXPECT_EQ(Selection(), 0);
 }
 
@@ -171,12 +169,10 @@ TEST_F(ListBoxTest, TapsSelectTheRowUnderTheStylusAndDoubleTapsNotify) {
   List(LBS_NOTIFY);
   Fill(3);
   int row = RowHeight();
-  Tap(20, 51 + row + row / 2);  // the second row
-  EXPECT_EQ(Drain(), (Events{"LBN_SETFOCUS(7)", "LBN_SELCHANGE(7)"}));
+  EXPECT_EQ(AfterTap(20, 51 + row + row / 2), (Events{"LBN_SETFOCUS(7)", "LBN_SELCHANGE(7)"}));  // the second row
   EXPECT_EQ(Selection(), 1);
   EXPECT_EQ(GetCapture(), nullptr);
-  Tap(20, 51 + row + row / 2);  // the same instant and place: a double tap
-  EXPECT_EQ(Drain(), (Events{"LBN_DBLCLK(7)"}));
+  EXPECT_EQ(AfterTap(20, 51 + row + row / 2), (Events{"LBN_DBLCLK(7)"}));  // the same instant and place: a double tap
   TapAlone(20, 120);  // below the last row: nothing changes
   EXPECT_EQ(Selection(), 1);
 
