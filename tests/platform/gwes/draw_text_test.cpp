@@ -57,26 +57,40 @@ TEST(DrawTextLayout, WordBreaksFillLinesGreedilyLineEndsBreakAndPrefixesUnderlin
 
 constexpr std::uint32_t kPaper = 0x000000;
 
-// A surface of kPaper with a context drawing white, transparent text in 13-pixel bold.
+// A w x h surface of kPaper and a context on it drawing white, transparent text in the system face
+// at the given height and weight (13-pixel bold by default), or in another face.
 struct Page {
-  Page(int w, int h) : surface(std::make_shared<gwes::Surface>(w, h)) {
+  Page(int w, int h, LONG height = gwes::SystemLogFont().lfHeight, LONG weight = FW_BOLD,
+       std::u16string_view face = u"System")
+      : surface(std::make_shared<gwes::Surface>(w, h)) {
     dc = gwes::CreateSurfaceDC(surface, {0, 0}, {RECT{0, 0, w, h}});
     LOGFONTW description = gwes::SystemLogFont();
-    description.lfWeight = FW_BOLD;
+    description.lfHeight = height;
+    description.lfWeight = weight;
+    face.copy(description.lfFaceName, LF_FACESIZE - 1);
     font = CreateFontIndirectW(&description);
     old = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
-    TEXTMETRICW m{};
-    GetTextMetricsW(dc, &m);
-    lineHeight = m.tmHeight;
+    lineHeight = Metrics().tmHeight;
   }
   ~Page() {
     SelectObject(dc, old);
     DeleteObject(font);
     DeleteDC(dc);
   }
+  TEXTMETRICW Metrics() const {
+    TEXTMETRICW metrics{};
+    EXPECT_TRUE(GetTextMetricsW(dc, &metrics));
+    return metrics;
+  }
+  int Width(std::u16string_view text) const {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+  }
   int Draw(const char16_t* text, RECT rect, UINT format) { return DrawTextW(dc, text, -1, &rect, format); }
+  std::uint32_t At(int x, int y) const { return surface->Pixel(x, y) & 0xFFFFFF; }
   // The rows [top, top + count) as they are.
   std::vector<std::uint32_t> Rows(int top, int count) const {
     const auto first = surface->Pixels().begin() + static_cast<std::ptrdiff_t>(top) * surface->width;
@@ -85,7 +99,7 @@ struct Page {
   bool InkIn(RECT r) const {
     for (LONG y = r.top; y < r.bottom; ++y)
       for (LONG x = r.left; x < r.right; ++x)
-        if (surface->Pixel(x, y) != kPaper) return true;
+        if (At(x, y) != kPaper) return true;
     return false;
   }
   std::shared_ptr<gwes::Surface> surface;
@@ -94,6 +108,43 @@ struct Page {
   HGDIOBJ old;
   int lineHeight = 0;
 };
+
+// Faces, weights, anti-aliased blending and transparent output show on every page's golden image.
+TEST(Text, HeightsFollowTheDescriptionAndWidthsAddUp) {
+  const TEXTMETRICW character = Page(60, 30, -22).Metrics();
+  EXPECT_EQ(character.tmHeight - character.tmInternalLeading, 22);  // negative height: the character height
+  EXPECT_EQ(character.tmHeight, character.tmAscent + character.tmDescent);
+  EXPECT_EQ(Page(60, 30, 16).Metrics().tmHeight, 16);  // positive height: the cell height
+  const TEXTMETRICW huge = Page(60, 30, INT32_MIN).Metrics();
+  EXPECT_EQ(huge.tmHeight - huge.tmInternalLeading, 512);  // sizes are capped, never overflowed
+  // Impact is the condensed bold face whatever the weight asked for.
+  EXPECT_EQ(Page(60, 30, -13, FW_NORMAL, u"Impact").Metrics().tmWeight, FW_BOLD);
+  Page page(60, 30);
+  EXPECT_EQ(page.Width(u"ab") + page.Width(u"cd"), page.Width(u"abcd"));
+}
+
+TEST(Text, OpaqueModeFillsTheCellsAndClippedOutputStaysInsideItsRectangle) {
+  HDC fresh = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetBkMode(fresh), OPAQUE);
+  DeleteDC(fresh);
+  Page canvas(60, 30, -13, FW_NORMAL);
+  SetBkMode(canvas.dc, OPAQUE);
+  SetBkColor(canvas.dc, RGB(0, 0, 9));
+  ExtTextOutW(canvas.dc, 1, 1, 0, nullptr, u"ii", 2, nullptr);
+  const int width = canvas.Width(u"ii"), height = canvas.lineHeight;
+  EXPECT_EQ(canvas.At(1, 1), 9u);              // the cell's top-left corner
+  EXPECT_EQ(canvas.At(width, height), 9u);     // and its bottom-right one
+  EXPECT_EQ(canvas.At(1 + width, 1), kPaper);  // nothing past the cell
+  EXPECT_EQ(canvas.At(1, 1 + height), kPaper);
+
+  Page clipped(60, 30);
+  const RECT box{0, 0, 10, 30};
+  ExtTextOutW(clipped.dc, 0, 0, ETO_CLIPPED, &box, u"WWWW", 4, nullptr);
+  EXPECT_TRUE(clipped.InkIn(box));
+  EXPECT_FALSE(clipped.InkIn(RECT{10, 0, 60, 30}));
+  ExtTextOutW(clipped.dc, 0, 0, ETO_OPAQUE, &box, nullptr, 0, nullptr);
+  EXPECT_EQ(clipped.At(9, 29), 0xFFFFFFu);  // the default background colour, white
+}
 
 TEST(DrawText, AlignmentPlacesEachLineAndVerticalAlignmentAppliesToSingleLinesOnly) {
   Page top(100, 40), bottom(100, 40), ignored(100, 40);
@@ -106,27 +157,23 @@ TEST(DrawText, AlignmentPlacesEachLineAndVerticalAlignmentAppliesToSingleLinesOn
   EXPECT_EQ(ignored.Rows(0, 40), top.Rows(0, 40));
   // DT_RIGHT ends each line at the right edge.
   Page reference(100, 40), right(100, 40);
-  SIZE width{};
-  GetTextExtentPoint32W(reference.dc, u"Back", 4, &width);
-  reference.Draw(u"Back", RECT{90 - width.cx, height, 100, 40}, DT_NOCLIP);
+  reference.Draw(u"Back", RECT{90 - reference.Width(u"Back"), height, 100, 40}, DT_NOCLIP);
   right.Draw(u"\nBack", RECT{10, 0, 90, 40}, DT_RIGHT);
   EXPECT_EQ(right.Rows(height, height), reference.Rows(height, height));
 }
 
 TEST(DrawText, CalcRectMeasuresWrappedTextAndDrawsNothing) {
   Page page(200, 60);
-  SIZE full{}, first{};
   const char16_t* text = u"Battery capacity is too low!";
-  GetTextExtentPoint32W(page.dc, text, 28, &full);
-  GetTextExtentPoint32W(page.dc, text, 23, &first);  // "Battery capacity is too", the wider line
-  RECT rect{5, 5, 5 + full.cx - 1, 6};
+  const int full = page.Width(text), first = page.Width(u"Battery capacity is too");  // the wider line
+  RECT rect{5, 5, 5 + full - 1, 6};
   EXPECT_EQ(DrawTextW(page.dc, text, -1, &rect, DT_WORDBREAK | DT_CALCRECT), 2 * page.lineHeight);
   EXPECT_EQ(rect.bottom, 5 + 2 * page.lineHeight);
-  EXPECT_EQ(rect.right, 5 + first.cx);
+  EXPECT_EQ(rect.right, 5 + first);
   EXPECT_FALSE(page.InkIn(RECT{0, 0, 200, 60}));
   RECT single{0, 0, 1, 1};
   DrawTextW(page.dc, text, -1, &single, DT_CALCRECT);
-  EXPECT_EQ(single.right, full.cx);
+  EXPECT_EQ(single.right, full);
   EXPECT_EQ(single.bottom, page.lineHeight);
 }
 
@@ -146,9 +193,8 @@ TEST(DrawText, OutputIsClippedUnlessNoClipAndAmpersandsDrawAsTheDeviceShowsThem)
   marked.Draw(u"&x", RECT{0, 0, 60, 20}, 0);
   unmarked.Draw(u"x", RECT{0, 0, 60, 20}, 0);
   EXPECT_NE(marked.Rows(0, 20), unmarked.Rows(0, 20));
-  TEXTMETRICW m{};
-  GetTextMetricsW(marked.dc, &m);
-  EXPECT_EQ(marked.Rows(0, m.tmAscent), unmarked.Rows(0, m.tmAscent));
+  const int ascent = marked.Metrics().tmAscent;
+  EXPECT_EQ(marked.Rows(0, ascent), unmarked.Rows(0, ascent));
 }
 
 }  // namespace
