@@ -1,9 +1,12 @@
-// A fixture for the standard controls: a 320 x 240 visible popup as the parent, recording what its
-// controls tell it (WM_COMMAND, WM_DRAWITEM, colour requests) as readable events.
+// A fixture for the standard and common controls: a 320 x 240 visible popup as the parent,
+// recording what its controls tell it as readable events: WM_COMMAND as "CODE(id)", WM_DRAWITEM,
+// WM_NOTIFY as "CODE(id) detail" (the date or time it carries) and WM_VSCROLL as
+// "WM_VSCROLL(SB_CODE,pos)".
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,8 +15,11 @@
 
 #include "platform/gwes/controls/button.h"
 #include "platform/gwes/controls/controls.h"
+#include "platform/gwes/controls/date_time_picker.h"
 #include "platform/gwes/controls/edit.h"
+#include "platform/gwes/controls/month_calendar.h"
 #include "platform/gwes/controls/static.h"
+#include "platform/gwes/controls/up_down.h"
 #include "platform/gwes/focus.h"
 #include "platform/gwes/gdi.h"
 #include "platform/gwes/input.h"
@@ -26,6 +32,20 @@ inline COLORREF ScreenColour(int x, int y) {
   return gwes::ColourOf(gwes::Screen()->At(x, y) & gwes::kColourBits);
 }
 
+inline std::string Joined(const char* format, WORD a, WORD b, WORD c) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, a, b, c);
+  return text;
+}
+inline std::string DateText(const SYSTEMTIME& t) { return Joined("%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay); }
+inline std::string TimeText(const SYSTEMTIME& t) { return Joined("%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond); }
+
+inline SYSTEMTIME Date(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0) {
+  return SYSTEMTIME{year, month, 0, day, hour, minute, second, 0};
+}
+
+#define GWES_TEST_NAMED(code) {code, #code}
+
 class ControlTest : public ::testing::Test {
  protected:
   using Events = std::vector<std::string>;
@@ -35,6 +55,9 @@ class ControlTest : public ::testing::Test {
     gwes::PostStylus(gwes::StylusAction::Up, 0, 0);  // no press left over from another test
     Pump();
     gwes::RegisterStandardControls();
+    gwes::RegisterDateTimePickerClass();
+    gwes::RegisterMonthCalendarClass();
+    gwes::RegisterUpDownClass();
     parent = MakeWindow("parent", WS_POPUP | WS_VISIBLE);
     background = CreateSolidBrush(kBackground);
     log.React(parent, WM_ERASEBKGND, [this](WPARAM wParam, LPARAM) -> LRESULT {
@@ -55,6 +78,25 @@ class ControlTest : public ::testing::Test {
       if (item->itemState & ODS_DISABLED) text += " disabled";
       events.push_back(text);
       return TRUE;
+    });
+    log.React(parent, WM_NOTIFY, [this](WPARAM, LPARAM lParam) -> LRESULT {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      auto name = notifyNames.find(header->code);
+      std::string text = (name != notifyNames.end() ? name->second : std::to_string(static_cast<int>(header->code))) +
+                         "(" + std::to_string(header->idFrom) + ")";
+      if (header->code == DTN_DATETIMECHANGE)
+        text += " " + TimeText(reinterpret_cast<const NMDATETIMECHANGE*>(lParam)->st);
+      if (header->code == MCN_SELCHANGE || header->code == MCN_SELECT)
+        text += " " + DateText(reinterpret_cast<const NMSELCHANGE*>(lParam)->stSelStart);
+      events.push_back(text);
+      return deltaAnswer;
+    });
+    log.React(parent, WM_VSCROLL, [this](WPARAM wParam, LPARAM) -> LRESULT {
+      WORD code = LOWORD(wParam);
+      std::string name = code == SB_THUMBPOSITION ? "SB_THUMBPOSITION" : code == SB_ENDSCROLL ? "SB_ENDSCROLL"
+                                                                                               : std::to_string(code);
+      events.push_back("WM_VSCROLL(" + name + "," + std::to_string(static_cast<short>(HIWORD(wParam))) + ")");
+      return 0;
     });
     Pump();  // the parent's background is on the screen before any control
   }
@@ -148,8 +190,11 @@ class ControlTest : public ::testing::Test {
     auto name = commandNames.find(code);
     return name != commandNames.end() ? name->second : std::to_string(code);
   }
+  const std::map<UINT, std::string> notifyNames = {
+      GWES_TEST_NAMED(NM_SETFOCUS),   GWES_TEST_NAMED(NM_KILLFOCUS),   GWES_TEST_NAMED(DTN_DATETIMECHANGE),
+      GWES_TEST_NAMED(MCN_SELCHANGE), GWES_TEST_NAMED(MCN_SELECT),     GWES_TEST_NAMED(MCN_SELECTNONE),
+      GWES_TEST_NAMED(UDN_DELTAPOS)};
+  LRESULT deltaAnswer = 0;  // what the parent answers to WM_NOTIFY (non-zero refuses an up-down step)
 };
-
-#define GWES_TEST_NAMED(code) {code, #code}
 
 }  // namespace gwes_test

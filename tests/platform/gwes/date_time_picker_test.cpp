@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "platform/gwes/message_queue.h"
-#include "tests/platform/gwes/common_control_fixture.h"
+#include "tests/platform/gwes/control_fixture.h"
 
 using gwes_test::Date;
 using gwes_test::DateText;
@@ -40,11 +40,11 @@ TEST(DateTimeFormatTest, FieldsWrapWithinTheirOwnRangeAndDatesStayValid) {
   EXPECT_EQ(DateText(gwes::AddDays(Date(9999, 12, 31), 1)), "9999-12-31");
 }
 
-class DateTimePickerTest : public gwes_test::CommonControlTest {
+class DateTimePickerTest : public gwes_test::ControlTest {
  protected:
   // The page's time picker: at (150, 146), 80 x 22, id 1004, "HH:mm:ss", showing 23:59:59.
   void SetUp() override {
-    CommonControlTest::SetUp();
+    ControlTest::SetUp();
     picker = Make(kDateTimePickerClassName, u"", WS_TABSTOP | DTS_TIMEFORMAT, {150, 146, 230, 168}, 1004);
     Send(picker, DTM_SETFORMAT, 0, u"HH:mm:ss");
     SetTime(Date(2026, 3, 1, 23, 59, 59));

@@ -1,13 +1,13 @@
 #include "platform/gwes/controls/month_calendar.h"
 
-#include "tests/platform/gwes/common_control_fixture.h"
+#include "tests/platform/gwes/control_fixture.h"
 
 using gwes_test::Date;
 using gwes_test::DateText;
 
 namespace {
 
-class MonthCalendarTest : public gwes_test::CommonControlTest {
+class MonthCalendarTest : public gwes_test::ControlTest {
  protected:
   // The page's calendar: id 1032 at (50, 0) with its minimum size. The device's today is 1 March 2026.
   HWND Calendar(DWORD style = 0) {

@@ -4,11 +4,11 @@
 
 #include "platform/gwes/controls/edit.h"
 
-#include "tests/platform/gwes/common_control_fixture.h"
+#include "tests/platform/gwes/control_fixture.h"
 
 namespace {
 
-class UpDownTest : public gwes_test::CommonControlTest {
+class UpDownTest : public gwes_test::ControlTest {
  protected:
   // A vertical spin at (100, 100), 15 x 30, id 9: the up arrow is the top half.
   void Spin(DWORD style) {
