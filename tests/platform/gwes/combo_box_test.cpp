@@ -24,13 +24,12 @@ class ComboBoxTest : public gwes_test::ControlTest {
     for (const char16_t* text : texts) Send(combo, CB_ADDSTRING, 0, text);
   }
   static LRESULT Selection(HWND combo) { return Send(combo, CB_GETCURSEL); }
+  // The selected row and the text shown.
+  using Showing = std::pair<LRESULT, std::u16string>;
+  static Showing Shown(HWND combo) { return {Selection(combo), Text(combo)}; }
   static HWND DroppedList() {
-    for (HWND top : gwes::TopLevelWindowList()) {
-      char16_t name[32] = {};
-      if (IsWindowVisible(top) && GetClassNameW(top, name, 32) && std::u16string(name) == kComboListClassName)
-        return top;
-    }
-    return nullptr;
+    HWND list = FindWindowW(kComboListClassName, nullptr);
+    return IsWindowVisible(list) ? list : nullptr;
   }
   static RECT DroppedRect(HWND combo) {
     RECT rect{};
@@ -58,24 +57,20 @@ TEST_F(ComboBoxTest, WindowTextFollowsTheSelectionAndProgrammaticChangesAreSilen
   Send(combo, CB_SETITEMDATA, 2, 29);
   EXPECT_EQ(Send(combo, CB_SETCURSEL, 2), 2);
   Add(combo, {u"Aachen"});  // sorted in before the selection, which stays on its text and data
-  EXPECT_EQ(Selection(combo), 3);
+  EXPECT_EQ(Shown(combo), (Showing{3, u"Madrid"}));
   EXPECT_EQ(Send(combo, CB_GETITEMDATA, 3), 29);
-  EXPECT_EQ(Text(combo), u"Madrid");
 
   // An index past the end answers CB_ERR; CB_SETCURSEL's clears the selection and the text too.
   for (UINT msg : {CB_GETLBTEXTLEN, CB_GETITEMDATA, CB_DELETESTRING, CB_SETCURSEL})
     EXPECT_EQ(Send(combo, msg, 4), CB_ERR) << msg;
   EXPECT_EQ(Send(combo, CB_GETCOUNT), 4);
-  EXPECT_EQ(Selection(combo), CB_ERR);
-  EXPECT_EQ(Text(combo), u"");
+  EXPECT_EQ(Shown(combo), (Showing{CB_ERR, u""}));
 
   // WM_SETTEXT on a drop-down list selects the row with that text, if there is one.
   EXPECT_TRUE(SetWindowTextW(combo, u"athens"));
-  EXPECT_EQ(Selection(combo), 1);
-  EXPECT_EQ(Text(combo), u"Athens");
+  EXPECT_EQ(Shown(combo), (Showing{1, u"Athens"}));
   Send(combo, CB_DELETESTRING, 1);  // the selected row
-  EXPECT_EQ(Selection(combo), CB_ERR);
-  EXPECT_EQ(Text(combo), u"");
+  EXPECT_EQ(Shown(combo), (Showing{CB_ERR, u""}));
   Send(combo, CB_SETCURSEL, 0);
   Send(combo, CB_RESETCONTENT);
   EXPECT_EQ(Send(combo, CB_GETCOUNT), 0);
@@ -161,8 +156,7 @@ TEST_F(ComboBoxTest, ATapOpensTheListAndATapOnARowPicksItAndClosesIt) {
   Drain();
   EXPECT_EQ(Send(combo, CB_GETDROPPEDSTATE), TRUE);  // released off the rows: still open
   EXPECT_EQ(TapAlone(300, 10), kCancelled);
-  EXPECT_EQ(Selection(combo), 2);
-  EXPECT_EQ(Text(combo), u"GMT+2 Athens");
+  EXPECT_EQ(Shown(combo), (Showing{2, u"GMT+2 Athens"}));
 
   // Opened and closed by message, the parent still hears of both; losing the focus closes it too.
   for (BOOL show : {TRUE, TRUE, FALSE, TRUE}) Send(combo, CB_SHOWDROPDOWN, show);
