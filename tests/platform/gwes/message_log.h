@@ -43,10 +43,7 @@ class MessageLog {
   }
 
   LRESULT Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!m_pendingName.empty() && !m_names.count(hwnd)) {
-      m_names[hwnd] = m_pendingName;
-      m_pendingName.clear();
-    }
+    if (!m_pendingName.empty() && !m_names.count(hwnd)) m_names[hwnd] = std::exchange(m_pendingName, {});
     if (!m_ignored.count(msg)) m_entries.push_back(Describe(hwnd, msg, wParam, lParam));
     auto reaction = m_reactions.find({hwnd, msg});
     if (reaction != m_reactions.end()) return reaction->second(wParam, lParam);
