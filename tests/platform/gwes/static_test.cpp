@@ -43,15 +43,12 @@ class StaticTest : public gwes_test::ControlTest {
   }
 };
 
-TEST_F(StaticTest, TheColourRequestComesBeforeTheTextAndAHollowBrushLeavesTheBackground) {
+// That a hollow brush leaves the parent's background shows on the pages' golden images.
+TEST_F(StaticTest, TheColourRequestComesBeforeTheTextAndWithoutAnAnswerTheSystemColoursApply) {
   RedOnNothing();
   HWND label = Make(kStaticClassName, u"W i W", SS_LEFT, {20, 20, 200, 60}, 7);
   EXPECT_EQ(Drain(), (Events{"colour(7) red=0"}));
   ASSERT_GT(Ink(label).count, 20);
-  // Every pixel is the parent's blue, red ink, or a blend of the two: nothing was filled.
-  for (int y = 20; y < 60; ++y)
-    for (int x = 20; x < 200; ++x) ASSERT_EQ(GetGValue(ScreenColour(x, y)), 0) << x << "," << y;
-  EXPECT_EQ(ScreenColour(199, 59), kBackground);
 
   // A parent that answers nothing gets the system colours.
   log.React(parent, WM_CTLCOLORSTATIC, [](WPARAM, LPARAM) -> LRESULT { return 0; });
