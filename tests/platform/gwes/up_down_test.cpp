@@ -2,8 +2,6 @@
 
 #include <tuple>
 
-#include "platform/gwes/controls/edit.h"
-
 #include "tests/platform/gwes/control_fixture.h"
 
 namespace {
