@@ -45,8 +45,7 @@ TEST_F(EditTest, TypingAndEditingKeysChangeTheTextAtTheCaret) {
   EXPECT_EQ(Text(edit), u"bc");
   Key(VK_END);
   Type(u"d");
-  Keys({VK_HOME, VK_DELETE});
-  Drain();
+  AfterKeys({VK_HOME, VK_DELETE});
   EXPECT_EQ(Text(edit), u"cd");
   EXPECT_EQ(Selection(edit), Sel(0, 0));
 
@@ -95,12 +94,10 @@ TEST_F(EditTest, ProgrammaticChangesLimitsAndReadOnly) {
   EXPECT_EQ(Drain(), Events{});
   SetFocus(multi);
   Key(VK_END);
-  Type(u"\rtwo\b");
-  Drain();
+  AfterTyping(u"\rtwo\b");
   EXPECT_EQ(Text(multi), u"one\r\ntw");
   Key(VK_HOME);
-  gwes::PostChar(VK_BACK);  // the line break goes as one
-  Drain();
+  AfterTyping(u"\b");  // the line break goes as one
   EXPECT_EQ(Text(multi), u"onetw");
   EXPECT_EQ(Send(multi, WM_GETDLGCODE) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
 }
@@ -133,8 +130,7 @@ TEST_F(EditTest, TheCaretBlinksWhileFocusedAndATapPlacesIt) {
   EXPECT_EQ(ScreenColour(12, 106), paper);
 
   SetWindowTextW(edit, u"abcdef");
-  Tap(105, 110);
-  Drain();
+  AfterTap(105, 110);
   EXPECT_EQ(GetFocus(), edit);
   EXPECT_EQ(Selection(edit), Sel(6, 6));
   TapAlone(11, 110);

@@ -141,11 +141,9 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndStopAtTheEnds) {
   EXPECT_EQ(Selection(), 9);
   int page = 78 / RowHeight();  // whole rows inside the border
   EXPECT_EQ(Send(LB_GETTOPINDEX), 10 - page);  // scrolled to keep the selection in view
-  Key(VK_PRIOR);
-  Drain();
+  AfterKeys({VK_PRIOR});
   EXPECT_EQ(Selection(), 9 - (page - 1));
-  gwes::PostChar(u'I');  // the next text that starts with the letter, in either case
-  Drain();
+  AfterTyping(u"I");  // the next text that starts with the letter, in either case
   EXPECT_EQ(Selection(), 11 - page);
 
   // A programmatic change scrolls too but tells nobody.
