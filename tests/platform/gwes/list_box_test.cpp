@@ -108,19 +108,15 @@ TEST_F(ListBoxTest, BadIndexesAnswerLbErrAndChangeNothing) {
 TEST_F(ListBoxTest, FindingTextsByPrefixOrWholeWrapsFromTheStart) {
   List(0);
   for (const char16_t* text : {u"Paris", u"par", u"Berlin", u"PARIS"}) Add(text);
-  struct Row {
-    UINT msg;
-    int start;
-    const char16_t* text;
-    LRESULT found;
-  };
-  const Row rows[] = {{LB_FINDSTRING, -1, u"PA", 0},         {LB_FINDSTRING, 0, u"pa", 1},  // after the start
-                      {LB_FINDSTRING, 3, u"pa", 0},          // wrapping round
-                      {LB_FINDSTRINGEXACT, -1, u"paris", 0}, {LB_FINDSTRINGEXACT, 0, u"paris", 3},
-                      {LB_FINDSTRINGEXACT, -1, u"pari", LB_ERR}, {LB_FINDSTRING, -1, u"Rome", LB_ERR},
-                      {LB_SELECTSTRING, -1, u"ber", 2}};
-  for (const Row& row : rows)
-    EXPECT_EQ(Send(row.msg, static_cast<WPARAM>(row.start), row.text), row.found) << row.msg << " " << row.start;
+  // Each row: a message, the index to search after, the text, the index found.
+  const std::tuple<UINT, int, const char16_t*, LRESULT> rows[] = {
+      {LB_FINDSTRING, -1, u"PA", 0},         {LB_FINDSTRING, 0, u"pa", 1},  // after the start
+      {LB_FINDSTRING, 3, u"pa", 0},          // wrapping round
+      {LB_FINDSTRINGEXACT, -1, u"paris", 0}, {LB_FINDSTRINGEXACT, 0, u"paris", 3},
+      {LB_FINDSTRINGEXACT, -1, u"pari", LB_ERR}, {LB_FINDSTRING, -1, u"Rome", LB_ERR},
+      {LB_SELECTSTRING, -1, u"ber", 2}};
+  for (auto [msg, start, text, found] : rows)
+    EXPECT_EQ(Send(msg, static_cast<WPARAM>(start), text), found) << msg << " " << start;
   EXPECT_EQ(Selection(), 2);
   EXPECT_EQ(Drain(), Events{});
 }
