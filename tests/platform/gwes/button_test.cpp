@@ -2,9 +2,6 @@
 
 #include "tests/platform/gwes/control_fixture.h"
 
-using gwes::StylusAction;
-using Events = std::vector<std::string>;
-
 namespace {
 
 class ButtonTest : public gwes_test::ControlTest {
@@ -20,6 +17,8 @@ class ButtonTest : public gwes_test::ControlTest {
     Drain();
     return button;
   }
+  // What the focused owner-drawn button shows and says when it is pressed and let up inside.
+  const Events kClicked{"draw(100) select pressed focused", "draw(100) select focused", "BN_CLICKED(100)"};
 };
 
 TEST_F(ButtonTest, ReleaseInsideClicksAndReleaseOutsideDoesNot) {
@@ -32,29 +31,26 @@ TEST_F(ButtonTest, ReleaseInsideClicksAndReleaseOutsideDoesNot) {
   EXPECT_EQ(GetFocus(), button);
 
   NextTap();
-  gwes::PostStylus(StylusAction::Down, 20, 20);
-  gwes::PostStylus(StylusAction::Move, 200, 200);  // leaving the button lets it up
-  gwes::PostStylus(StylusAction::Move, 30, 30);    // coming back presses it again
-  gwes::PostStylus(StylusAction::Up, 70, 20);  // the first column past the right edge is outside
+  Press(20, 20);
+  MoveTo(200, 200);  // leaving the button lets it up
+  MoveTo(30, 30);    // coming back presses it again
+  Release(70, 20);   // the first column past the right edge is outside
   EXPECT_EQ(Drain(), (Events{"draw(100) select pressed focused", "draw(100) select focused",
                               "draw(100) select pressed focused", "draw(100) select focused"}));
-  EXPECT_EQ(SendMessageW(button, BM_GETSTATE, 0, 0), BST_FOCUS);
+  EXPECT_EQ(Send(button, BM_GETSTATE), BST_FOCUS);
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(ButtonTest, SpaceAndBmClickClickTheFocusedButton) {
   HWND button = OwnerDrawn();
-  SetFocus(button);
-  Drain();
-  Key(VK_SPACE);
-  EXPECT_EQ(Drain(), (Events{"draw(100) select pressed focused", "draw(100) select focused", "BN_CLICKED(100)"}));
-  Key(VK_RETURN);  // Enter is the dialog manager's business
-  EXPECT_EQ(Drain(), Events{});
+  Focus(button);
+  EXPECT_EQ(AfterKeys({VK_SPACE}), kClicked);
+  EXPECT_EQ(AfterKeys({VK_RETURN}), Events{});  // Enter is the dialog manager's business
 
-  SendMessageW(button, BM_CLICK, 0, 0);
-  EXPECT_EQ(Drain(), (Events{"draw(100) select pressed focused", "draw(100) select focused", "BN_CLICKED(100)"}));
+  Send(button, BM_CLICK);
+  EXPECT_EQ(Drain(), kClicked);
   EnableWindow(button, FALSE);  // takes the focus away
-  SendMessageW(button, BM_CLICK, 0, 0);
+  Send(button, BM_CLICK);
   EXPECT_EQ(Drain(), (Events{"draw(100) focus disabled", "draw(100) entire disabled"}));
 }
 
@@ -66,36 +62,29 @@ TEST_F(ButtonTest, ADoubleTapIsBnDblclkForOwnerDrawnButtonsAndASecondPressForPla
                               "draw(100) select focused", "BN_CLICKED(100)", "BN_DBLCLK(100)"}));
 
   HWND plain = Make(kButtonClassName, u"Go", BS_PUSHBUTTON, {100, 10, 160, 40}, 101);
-  Drain();
   NextTap();
   Tap(110, 20);
-  Tap(110, 20);
-  EXPECT_EQ(Drain(), (Events{"draw(100) focus", "BN_CLICKED(101)", "BN_CLICKED(101)"}));
+  EXPECT_EQ(AfterTap(110, 20), (Events{"draw(100) focus", "BN_CLICKED(101)", "BN_CLICKED(101)"}));
 
   SetWindowLongW(plain, GWL_STYLE, GetWindowLongW(plain, GWL_STYLE) | BS_NOTIFY);
   NextTap();
   Tap(110, 20);
-  Tap(110, 20);
-  EXPECT_EQ(Drain(), (Events{"BN_CLICKED(101)", "BN_DBLCLK(101)"}));
+  EXPECT_EQ(AfterTap(110, 20), (Events{"BN_CLICKED(101)", "BN_DBLCLK(101)"}));
 }
 
 TEST_F(ButtonTest, BsNotifyReportsFocusChangesAndOwnerDrawShowsEveryState) {
   HWND noisy = OwnerDrawn(BS_NOTIFY);
   HWND quiet = Make(kButtonClassName, u"Quiet", BS_PUSHBUTTON, {100, 10, 160, 40}, 101);
   Drain();
+  EXPECT_EQ(Focus(noisy), (Events{"draw(100) focus focused", "BN_SETFOCUS(100)"}));
+  EXPECT_EQ(Focus(quiet), (Events{"BN_KILLFOCUS(100)", "draw(100) focus"}));
   SetFocus(noisy);
-  EXPECT_EQ(Drain(), (Events{"draw(100) focus focused", "BN_SETFOCUS(100)"}));
-  SetFocus(quiet);
-  EXPECT_EQ(Drain(), (Events{"BN_KILLFOCUS(100)", "draw(100) focus"}));
-  SetFocus(noisy);
-  SetFocus(nullptr);
-  Drain();
-
-  SendMessageW(noisy, BM_SETSTATE, TRUE, 0);
-  SendMessageW(noisy, BM_SETSTATE, TRUE, 0);  // no change, no drawing
+  Focus(nullptr);
+  Send(noisy, BM_SETSTATE, TRUE);
+  Send(noisy, BM_SETSTATE, TRUE);  // no change, no drawing
   EXPECT_EQ(Drain(), (Events{"draw(100) select pressed"}));
-  EXPECT_EQ(SendMessageW(noisy, BM_GETSTATE, 0, 0), BST_PUSHED);
-  SendMessageW(noisy, BM_SETSTATE, FALSE, 0);
+  EXPECT_EQ(Send(noisy, BM_GETSTATE), BST_PUSHED);
+  Send(noisy, BM_SETSTATE, FALSE);
   EnableWindow(noisy, FALSE);
   EXPECT_EQ(Drain(), (Events{"draw(100) select", "draw(100) entire disabled"}));
 }
@@ -106,16 +95,16 @@ TEST_F(ButtonTest, APushButtonDrawsARaisedFaceThatSinksWhilePressedAndTellsNobod
   // Inside the outer frame: the light top-left edge and the face.
   EXPECT_EQ(gwes_test::ScreenColour(11, 11), GetSysColor(COLOR_BTNHIGHLIGHT));
   EXPECT_EQ(gwes_test::ScreenColour(40, 25), GetSysColor(COLOR_BTNFACE));
-  SendMessageW(push, BM_SETSTATE, TRUE, 0);
+  Send(push, BM_SETSTATE, TRUE);
   EXPECT_EQ(gwes_test::ScreenColour(11, 11), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(gwes_test::ScreenColour(10, 10), GetSysColor(COLOR_BTNSHADOW));
   SetWindowTextW(push, u"Changed");
   EXPECT_EQ(Drain(), Events{});
 
   // The dialog manager moves the default look with BM_SETSTYLE and reads it back as a dialog code.
-  EXPECT_EQ(SendMessageW(push, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
-  SendMessageW(push, BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
-  EXPECT_EQ(SendMessageW(push, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+  EXPECT_EQ(Send(push, WM_GETDLGCODE), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+  Send(push, BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+  EXPECT_EQ(Send(push, WM_GETDLGCODE), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include "platform/gwes/controls/list_box.h"
 #include "tests/platform/gwes/control_fixture.h"
 
-using Events = std::vector<std::string>;
-
 namespace {
 
 class ComboBoxTest : public gwes_test::ControlTest {
@@ -23,65 +21,67 @@ class ComboBoxTest : public gwes_test::ControlTest {
     return combo;
   }
   static void Add(HWND combo, std::initializer_list<const char16_t*> texts) {
-    for (const char16_t* text : texts) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    for (const char16_t* text : texts) Send(combo, CB_ADDSTRING, 0, text);
   }
-  static LRESULT Selection(HWND combo) { return SendMessageW(combo, CB_GETCURSEL, 0, 0); }
+  static LRESULT Selection(HWND combo) { return Send(combo, CB_GETCURSEL); }
+  // The selected row and the text shown.
+  using Showing = std::pair<LRESULT, std::u16string>;
+  static Showing Shown(HWND combo) { return {Selection(combo), Text(combo)}; }
   static HWND DroppedList() {
-    for (HWND top : gwes::TopLevelWindowList()) {
-      char16_t name[32] = {};
-      if (IsWindowVisible(top) && GetClassNameW(top, name, 32) && std::u16string(name) == kComboListClassName)
-        return top;
-    }
-    return nullptr;
+    HWND list = FindWindowW(kComboListClassName, nullptr);
+    return IsWindowVisible(list) ? list : nullptr;
   }
-  // A tap on the middle of `row` (from 0) of a visible list.
-  void TapRow(HWND list, int x, int row) {
-    int height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
-    Tap(x, Rect(list).top + 1 + row * height + height / 2);
+  static RECT DroppedRect(HWND combo) {
+    RECT rect{};
+    EXPECT_TRUE(Send(combo, CB_GETDROPPEDCONTROLRECT, 0, &rect));
+    return rect;
   }
+  // A single tap on the middle of `row` (from 0) of a visible list, and what it caused.
+  Events TapRow(HWND list, int x, int row) {
+    int height = static_cast<int>(Send(list, LB_GETITEMHEIGHT));
+    return TapAlone(x, Rect(list).top + 1 + row * height + height / 2);
+  }
+  const Events kPicked{"CBN_SELENDOK(9)", "CBN_CLOSEUP(9)", "CBN_SELCHANGE(9)"};
+  const Events kCancelled{"CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"};
 };
 
 TEST_F(ComboBoxTest, WindowTextFollowsTheSelectionAndProgrammaticChangesAreSilent) {
   HWND combo = Combo(CBS_DROPDOWNLIST | CBS_SORT);
   Add(combo, {u"Madrid", u"berlin", u"Athens"});
   char16_t buffer[16] = {};
-  SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(buffer));
+  Send(combo, CB_GETLBTEXT, 1, buffer);
   EXPECT_EQ(std::u16string(buffer), u"berlin");
-  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"MADRID")), 2);
-  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"be")), 1);
+  EXPECT_EQ(Send(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), u"MADRID"), 2);
+  EXPECT_EQ(Send(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), u"be"), 1);
 
-  SendMessageW(combo, CB_SETITEMDATA, 2, 29);
-  EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 2, 0), 2);
+  Send(combo, CB_SETITEMDATA, 2, 29);
+  EXPECT_EQ(Send(combo, CB_SETCURSEL, 2), 2);
   Add(combo, {u"Aachen"});  // sorted in before the selection, which stays on its text and data
-  EXPECT_EQ(Selection(combo), 3);
-  EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 3, 0), 29);
-  EXPECT_EQ(Text(combo), u"Madrid");
+  EXPECT_EQ(Shown(combo), (Showing{3, u"Madrid"}));
+  EXPECT_EQ(Send(combo, CB_GETITEMDATA, 3), 29);
 
   // An index past the end answers CB_ERR; CB_SETCURSEL's clears the selection and the text too.
   for (UINT msg : {CB_GETLBTEXTLEN, CB_GETITEMDATA, CB_DELETESTRING, CB_SETCURSEL})
-    EXPECT_EQ(SendMessageW(combo, msg, 4, 0), CB_ERR) << msg;
-  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
-  EXPECT_EQ(Selection(combo), CB_ERR);
-  EXPECT_EQ(Text(combo), u"");
+    EXPECT_EQ(Send(combo, msg, 4), CB_ERR) << msg;
+  EXPECT_EQ(Send(combo, CB_GETCOUNT), 4);
+  EXPECT_EQ(Shown(combo), (Showing{CB_ERR, u""}));
 
   // WM_SETTEXT on a drop-down list selects the row with that text, if there is one.
   EXPECT_TRUE(SetWindowTextW(combo, u"athens"));
-  EXPECT_EQ(Selection(combo), 1);
-  EXPECT_EQ(Text(combo), u"Athens");
-  SendMessageW(combo, CB_DELETESTRING, 1, 0);  // the selected row
-  EXPECT_EQ(Selection(combo), CB_ERR);
-  EXPECT_EQ(Text(combo), u"");
-  SendMessageW(combo, CB_SETCURSEL, 0, 0);
-  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(Shown(combo), (Showing{1, u"Athens"}));
+  Send(combo, CB_DELETESTRING, 1);  // the selected row
+  EXPECT_EQ(Shown(combo), (Showing{CB_ERR, u""}));
+  Send(combo, CB_SETCURSEL, 0);
+  Send(combo, CB_RESETCONTENT);
+  EXPECT_EQ(Send(combo, CB_GETCOUNT), 0);
   EXPECT_EQ(Text(combo), u"");
 
   // A drop-down's edit empties as well when CB_SETCURSEL(-1) drops the selection.
   HWND editable = Combo(CBS_DROPDOWN);
   Add(editable, {u"Oslo"});
-  SendMessageW(editable, CB_SETCURSEL, 0, 0);
+  Send(editable, CB_SETCURSEL, 0);
   EXPECT_EQ(Text(editable), u"Oslo");
-  EXPECT_EQ(SendMessageW(editable, CB_SETCURSEL, static_cast<WPARAM>(-1), 0), CB_ERR);
+  EXPECT_EQ(Send(editable, CB_SETCURSEL, static_cast<WPARAM>(-1)), CB_ERR);
   EXPECT_EQ(Text(editable), u"");
   EXPECT_EQ(Drain(), Events{});
 }
@@ -89,52 +89,40 @@ TEST_F(ComboBoxTest, WindowTextFollowsTheSelectionAndProgrammaticChangesAreSilen
 TEST_F(ComboBoxTest, UpAndDownChangeTheSelectionWhileClosed) {
   HWND combo = Combo();
   Add(combo, {u"GMT-12", u"GMT-11", u"GMT-10"});
-  EXPECT_EQ(SendMessageW(combo, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
-  SetFocus(combo);
-  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)"}));
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)", "CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(Send(combo, WM_GETDLGCODE), DLGC_WANTARROWS | DLGC_WANTCHARS);
+  EXPECT_EQ(Focus(combo), (Events{"CBN_SETFOCUS(9)"}));
+  EXPECT_EQ(AfterKeys({VK_DOWN, VK_DOWN}), (Events{"CBN_SELCHANGE(9)", "CBN_SELCHANGE(9)"}));
   EXPECT_EQ(Text(combo), u"GMT-11");
-  Key(VK_END);
-  Key(VK_DOWN);  // at the end: nothing
-  Key(VK_HOME);
-  Key(VK_UP);
+  Keys({VK_END, VK_DOWN, VK_HOME, VK_UP});  // Down at the end and Up at the start do nothing
   EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)", "CBN_SELCHANGE(9)"}));
 
   // With the extended interface Down opens the list instead, whose highlight then moves alone.
-  SendMessageW(combo, CB_SETEXTENDEDUI, TRUE, 0);
-  Key(VK_DOWN);
-  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)"}));
-  EXPECT_EQ(SendMessageW(combo, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
-  Key(VK_DOWN);
-  EXPECT_EQ(Drain(), Events{});
+  Send(combo, CB_SETEXTENDEDUI, TRUE);
+  EXPECT_EQ(AfterKeys({VK_DOWN}), (Events{"CBN_DROPDOWN(9)"}));
+  EXPECT_EQ(Send(combo, WM_GETDLGCODE) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
+  EXPECT_EQ(AfterKeys({VK_DOWN}), Events{});
   EXPECT_EQ(Text(combo), u"GMT-12");
-  Key(VK_RETURN);
-  EXPECT_EQ(Drain(), (Events{"CBN_SELENDOK(9)", "CBN_CLOSEUP(9)", "CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(AfterKeys({VK_RETURN}), kPicked);
   EXPECT_EQ(Text(combo), u"GMT-11");
-  SetFocus(nullptr);
-  EXPECT_EQ(Drain(), (Events{"CBN_KILLFOCUS(9)"}));
+  EXPECT_EQ(Focus(nullptr), (Events{"CBN_KILLFOCUS(9)"}));
 }
 
 TEST_F(ComboBoxTest, ADropDownComboIsAsTallAsItsFieldAndItsListOpensBelow) {
   HWND combo = Combo();
   Add(combo, {u"one", u"two", u"three", u"four", u"five", u"six", u"seven", u"eight", u"nine", u"ten"});
   RECT field = Rect(combo);
-  LRESULT fieldHeight = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  LRESULT fieldHeight = Send(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1));
   EXPECT_EQ(field.bottom - field.top, fieldHeight);
   EXPECT_LT(fieldHeight, 40);
-  RECT dropped{};
-  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)));
-  EXPECT_EQ(dropped.top, field.bottom);
-  EXPECT_EQ(dropped.bottom, 40 + 100);  // the height the combo was given, field and list
-  EXPECT_EQ(SendMessageW(combo, CB_SETDROPPEDWIDTH, 100, 0), 150);  // never narrower than the combo
-  EXPECT_EQ(SendMessageW(combo, CB_SETDROPPEDWIDTH, 200, 0), 200);
+  EXPECT_EQ(DroppedRect(combo).top, field.bottom);
+  EXPECT_EQ(DroppedRect(combo).bottom, 40 + 100);  // the height the combo was given, field and list
+  EXPECT_EQ(Send(combo, CB_SETDROPPEDWIDTH, 100), 150);  // never narrower than the combo
+  EXPECT_EQ(Send(combo, CB_SETDROPPEDWIDTH, 200), 200);
 
   // Moved low on the screen, the list opens above; a resize sets the list's height again.
   MoveWindow(combo, 20, 200, 150, 60, TRUE);
   EXPECT_EQ(Rect(combo).bottom - Rect(combo).top, fieldHeight);
-  SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+  const RECT dropped = DroppedRect(combo);
   EXPECT_EQ(dropped.bottom, 200);
   EXPECT_EQ(dropped.bottom - dropped.top, 60 - fieldHeight);
   EXPECT_EQ(dropped.right - dropped.left, 200);
@@ -143,49 +131,38 @@ TEST_F(ComboBoxTest, ADropDownComboIsAsTallAsItsFieldAndItsListOpensBelow) {
 TEST_F(ComboBoxTest, ATapOpensTheListAndATapOnARowPicksItAndClosesIt) {
   HWND combo = Combo();
   Add(combo, {u"GMT London", u"GMT+1 Paris", u"GMT+2 Athens"});
-  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  Send(combo, CB_SETCURSEL, 0);
   RECT field = Rect(combo);
 
-  Tap(60, field.top + 4);
-  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)", "CBN_DROPDOWN(9)"}));
+  EXPECT_EQ(AfterTap(60, field.top + 4), (Events{"CBN_SETFOCUS(9)", "CBN_DROPDOWN(9)"}));
   HWND list = DroppedList();
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), TRUE);
+  EXPECT_EQ(Send(combo, CB_GETDROPPEDSTATE), TRUE);
   EXPECT_EQ(Rect(list).top, field.bottom);
   EXPECT_EQ(GetFocus(), combo);  // the list never takes the focus
   EXPECT_EQ(GetActiveWindow(), parent);
 
-  NextTap();
-  TapRow(list, 60, 2);
-  EXPECT_EQ(Drain(), (Events{"CBN_SELENDOK(9)", "CBN_CLOSEUP(9)", "CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(TapRow(list, 60, 2), kPicked);
   EXPECT_EQ(DroppedList(), nullptr);
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(Text(combo), u"GMT+2 Athens");
 
   // A tap outside the open list closes it unchanged, and goes no further.
+  EXPECT_EQ(TapAlone(60, field.top + 4), (Events{"CBN_DROPDOWN(9)"}));
   NextTap();
-  Tap(60, field.top + 4);
-  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)"}));
-  NextTap();
-  gwes::PostStylus(gwes::StylusAction::Down, 60, Rect(list).top + 1);  // highlights the first row
-  gwes::PostStylus(gwes::StylusAction::Move, 300, 10);
-  gwes::PostStylus(gwes::StylusAction::Up, 300, 10);
+  Press(60, Rect(list).top + 1);  // highlights the first row
+  MoveTo(300, 10);
+  Release(300, 10);
   Drain();
-  NextTap();
-  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), TRUE);  // released off the rows: still open
-  Tap(300, 10);
-  EXPECT_EQ(Drain(), (Events{"CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"}));
-  EXPECT_EQ(Selection(combo), 2);
-  EXPECT_EQ(Text(combo), u"GMT+2 Athens");
+  EXPECT_EQ(Send(combo, CB_GETDROPPEDSTATE), TRUE);  // released off the rows: still open
+  EXPECT_EQ(TapAlone(300, 10), kCancelled);
+  EXPECT_EQ(Shown(combo), (Showing{2, u"GMT+2 Athens"}));
 
   // Opened and closed by message, the parent still hears of both; losing the focus closes it too.
-  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)", "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"}));
-  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  for (BOOL show : {TRUE, TRUE, FALSE, TRUE}) Send(combo, CB_SHOWDROPDOWN, show);
   SetFocus(nullptr);
-  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)", "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)", "CBN_KILLFOCUS(9)"}));
+  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)", "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)", "CBN_DROPDOWN(9)",
+                             "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)", "CBN_KILLFOCUS(9)"}));
   EXPECT_EQ(DroppedList(), nullptr);
   DestroyWindow(combo);  // the combo's list goes with it
   EXPECT_FALSE(IsWindow(list));
@@ -196,7 +173,7 @@ TEST_F(ComboBoxTest, AnEditableComboTypesIntoItsEditAndSelectionsFillIt) {
   Add(combo, {u"alpha", u"beta"});
   HWND edit = GetDlgItem(combo, gwes::kComboEditId);
   ASSERT_NE(edit, nullptr);
-  SendMessageW(combo, CB_SETCURSEL, 1, 0);
+  Send(combo, CB_SETCURSEL, 1);
   EXPECT_EQ(Text(edit), u"beta");
   EXPECT_EQ(Drain(), Events{});
 
@@ -205,21 +182,15 @@ TEST_F(ComboBoxTest, AnEditableComboTypesIntoItsEditAndSelectionsFillIt) {
   gwes::PostChar(u'x');  // replaces the selected text
   EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(9)", "CBN_EDITUPDATE(9)", "CBN_EDITCHANGE(9)"}));
   EXPECT_EQ(Text(combo), u"x");
-  Key(VK_UP);
-  EXPECT_EQ(Drain(), (Events{"CBN_SELCHANGE(9)"}));
+  EXPECT_EQ(AfterKeys({VK_UP}), (Events{"CBN_SELCHANGE(9)"}));
   EXPECT_EQ(Text(combo), u"alpha");
 
   // The arrow button opens the list; a tap on the edit does not.
   RECT field = Rect(combo);
-  NextTap();
-  Tap(30, field.top + 4);
-  EXPECT_EQ(Drain(), Events{});
-  NextTap();
-  Tap(field.right - 4, field.top + 4);
-  Key(VK_ESCAPE);
-  EXPECT_EQ(Drain(), (Events{"CBN_DROPDOWN(9)", "CBN_SELENDCANCEL(9)", "CBN_CLOSEUP(9)"}));
-  SetFocus(nullptr);
-  EXPECT_EQ(Drain(), (Events{"CBN_KILLFOCUS(9)"}));
+  EXPECT_EQ(TapAlone(30, field.top + 4), Events{});
+  EXPECT_EQ(TapAlone(field.right - 4, field.top + 4), (Events{"CBN_DROPDOWN(9)"}));
+  EXPECT_EQ(AfterKeys({VK_ESCAPE}), kCancelled);
+  EXPECT_EQ(Focus(nullptr), (Events{"CBN_KILLFOCUS(9)"}));
 
   // A simple combo shows its list under the field at all times.
   HWND simple = Make(kComboBoxClassName, u"", CBS_SIMPLE, {180, 40, 300, 140}, 10);
@@ -228,9 +199,7 @@ TEST_F(ComboBoxTest, AnEditableComboTypesIntoItsEditAndSelectionsFillIt) {
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(IsWindowVisible(list));
   EXPECT_EQ(Rect(simple).bottom - Rect(simple).top, 100);
-  NextTap();
-  TapRow(list, 200, 1);
-  EXPECT_EQ(Drain(), (Events{"CBN_SETFOCUS(10)", "CBN_SELENDOK(10)", "CBN_SELCHANGE(10)"}));
+  EXPECT_EQ(TapRow(list, 200, 1), (Events{"CBN_SETFOCUS(10)", "CBN_SELENDOK(10)", "CBN_SELCHANGE(10)"}));
   EXPECT_EQ(Text(simple), u"two");
 }
 

@@ -2,13 +2,11 @@
 
 #include <tuple>
 
-#include "platform/gwes/message_queue.h"
-#include "tests/platform/gwes/common_control_fixture.h"
+#include "tests/platform/gwes/control_fixture.h"
 
 using gwes_test::Date;
 using gwes_test::DateText;
 using gwes_test::TimeText;
-using Events = std::vector<std::string>;
 
 namespace {
 
@@ -41,13 +39,13 @@ TEST(DateTimeFormatTest, FieldsWrapWithinTheirOwnRangeAndDatesStayValid) {
   EXPECT_EQ(DateText(gwes::AddDays(Date(9999, 12, 31), 1)), "9999-12-31");
 }
 
-class DateTimePickerTest : public gwes_test::CommonControlTest {
+class DateTimePickerTest : public gwes_test::ControlTest {
  protected:
   // The page's time picker: at (150, 146), 80 x 22, id 1004, "HH:mm:ss", showing 23:59:59.
   void SetUp() override {
-    CommonControlTest::SetUp();
+    ControlTest::SetUp();
     picker = Make(kDateTimePickerClassName, u"", WS_TABSTOP | DTS_TIMEFORMAT, {150, 146, 230, 168}, 1004);
-    SendMessageW(picker, DTM_SETFORMAT, 0, reinterpret_cast<LPARAM>(u"HH:mm:ss"));
+    Send(picker, DTM_SETFORMAT, 0, u"HH:mm:ss");
     SetTime(Date(2026, 3, 1, 23, 59, 59));
   }
   LRESULT SetTime(SYSTEMTIME time, DWORD flag = GDT_VALID) {
@@ -59,10 +57,6 @@ class DateTimePickerTest : public gwes_test::CommonControlTest {
     return time;
   }
   std::u16string Text() { return ControlTest::Text(picker); }
-  void Focus() {
-    SetFocus(picker);
-    Drain();
-  }
   static Events Changes(std::initializer_list<const char*> times) {
     Events events;
     for (const char* time : times) events.push_back(std::string("DTN_DATETIMECHANGE(1004) ") + time);
@@ -73,37 +67,32 @@ class DateTimePickerTest : public gwes_test::CommonControlTest {
 };
 
 TEST_F(DateTimePickerTest, ArrowKeysStepTheSelectedFieldWithWrapAndMoveBetweenFields) {
-  EXPECT_EQ(SendMessageW(picker, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+  EXPECT_EQ(Send(picker, WM_GETDLGCODE), DLGC_WANTARROWS | DLGC_WANTCHARS);
   EXPECT_EQ(Drain(), Events{});
-  SetFocus(picker);
-  EXPECT_EQ(Drain(), (Events{"NM_SETFOCUS(1004)"}));
+  EXPECT_EQ(Focus(picker), (Events{"NM_SETFOCUS(1004)"}));
   // Each field wraps within itself: 23 -> 00 hours, 59 -> 00 minutes and seconds, nothing carried.
-  for (BYTE vk : {VK_UP, VK_RIGHT, VK_UP, VK_RIGHT, VK_UP}) Key(vk);
+  Keys({VK_UP, VK_RIGHT, VK_UP, VK_RIGHT, VK_UP});
   EXPECT_EQ(Drain(), Changes({"00:59:59", "00:00:59", "00:00:00"}));
-  Key(VK_RIGHT);  // past the last field back to the hours
-  Key(VK_DOWN);
-  Key(VK_LEFT);  // before the first field round to the seconds
-  Key(VK_DOWN);
-  Key(VK_END);  // already at 59: no change, no notification
-  Key(VK_HOME);
+  // Right past the last field goes back to the hours, Left before the first round to the seconds;
+  // End on a field already at 59 changes nothing and tells nobody.
+  Keys({VK_RIGHT, VK_DOWN, VK_LEFT, VK_DOWN, VK_END, VK_HOME});
   EXPECT_EQ(Drain(), Changes({"23:00:00", "23:00:59", "23:00:00"}));
   EXPECT_EQ(DateText(Time()), "2026-03-01");
   EXPECT_EQ(Text(), u"23:00:00");
 }
 
 TEST_F(DateTimePickerTest, DigitsTypeIntoTheSelectedField) {
-  Focus();
-  for (char16_t ch : std::u16string(u"15" u"37")) gwes::PostChar(ch);
+  Focus(picker);
+  Type(u"1537");
   // 1 then 5 make 15; a third digit starts again; 3 then 7 would be 37, so 7 starts again.
   EXPECT_EQ(Drain(), Changes({"01:59:59", "15:59:59", "03:59:59", "07:59:59"}));
   Key(VK_RIGHT);
-  for (char16_t ch : std::u16string(u"07x")) gwes::PostChar(ch);
-  EXPECT_EQ(Drain(), Changes({"07:00:59", "07:07:59"}));
+  EXPECT_EQ(AfterTyping(u"07x"), Changes({"07:00:59", "07:07:59"}));
   EXPECT_EQ(Text(), u"07:07:59");
 }
 
 TEST_F(DateTimePickerTest, ProgrammaticChangesTellNobodyAndInvalidTimesAreRefused) {
-  Focus();
+  Focus(picker);
   EXPECT_TRUE(SetTime(Date(2025, 12, 24, 8, 15, 30)));
   EXPECT_EQ(Drain(), Events{});
   EXPECT_EQ(Text(), u"08:15:30");
@@ -112,7 +101,7 @@ TEST_F(DateTimePickerTest, ProgrammaticChangesTellNobodyAndInvalidTimesAreRefuse
   EXPECT_FALSE(SetTime(Date(2026, 2, 29, 1, 0, 0)));
   EXPECT_FALSE(SetTime({}, GDT_NONE));  // no DTS_SHOWNONE
   EXPECT_EQ(TimeText(Time()), "08:15:30");
-  EXPECT_EQ(SendMessageW(picker, DTM_GETSYSTEMTIME, 0, 0), GDT_ERROR);
+  EXPECT_EQ(Send(picker, DTM_GETSYSTEMTIME), GDT_ERROR);
   // A clock followed twice a second redraws only when the shown second changes.
   for (auto [ms, second, redrawn] : {std::tuple{WORD{500}, WORD{30}, false}, {WORD{0}, WORD{31}, true}}) {
     SYSTEMTIME next = Date(2025, 12, 24, 8, 15, second);
@@ -124,39 +113,25 @@ TEST_F(DateTimePickerTest, ProgrammaticChangesTellNobodyAndInvalidTimesAreRefuse
   }
 
   // A format of plain text has no field to select or step.
-  SendMessageW(picker, DTM_SETFORMAT, 0, reinterpret_cast<LPARAM>(u"'no fields'"));
-  Key(VK_LEFT);
-  Key(VK_UP);
-  gwes::PostChar(u'5');
-  EXPECT_EQ(Drain(), Events{});
+  Send(picker, DTM_SETFORMAT, 0, u"'no fields'");
+  Keys({VK_LEFT, VK_UP});
+  EXPECT_EQ(AfterTyping(u"5"), Events{});
   EXPECT_EQ(Text(), u"no fields");
 }
 
+// A held arrow's repeating is the up-down control's own, and its test pins it.
 TEST_F(DateTimePickerTest, TheUpDownChildStepsTheSelectedField) {
   HWND dateOnly = Make(kDateTimePickerClassName, u"", DTS_SHORTDATEFORMAT, {0, 0, 80, 22}, 7);
   EXPECT_EQ(GetWindow(dateOnly, GW_CHILD), nullptr);
   HWND spin = GetWindow(picker, GW_CHILD);
   ASSERT_EQ(spin, GetDlgItem(picker, gwes::kPickerUpDownId));
   ASSERT_NE(spin, nullptr);
-  const RECT rect = Rect(spin);
-  const RECT expected{229 - gwes::kPickerUpDownWidth, 147, 229, 167};  // the right end, inside the frame
-  EXPECT_TRUE(EqualRect(&rect, &expected));
+  const RECT rect = Rect(spin);  // where it sits shows on the date page's golden images
   Drain();
-
-  Tap(rect.left + 5, rect.top + 3);  // the up arrow focuses the picker and raises the hours
-  EXPECT_EQ(Drain(), (Events{"NM_SETFOCUS(1004)", "DTN_DATETIMECHANGE(1004) 00:59:59"}));
+  // The up arrow focuses the picker and raises the hours.
+  EXPECT_EQ(AfterTap(rect.left + 5, rect.top + 3), (Events{"NM_SETFOCUS(1004)", "DTN_DATETIMECHANGE(1004) 00:59:59"}));
   Key(VK_RIGHT);
-  Tap(rect.left + 5, rect.bottom - 3);
-  EXPECT_EQ(Drain(), Changes({"00:58:59"}));
-
-  // Held, the arrow steps again after the first delay and then at the repeat period.
-  Press(rect.left + 5, rect.bottom - 3);
-  EXPECT_EQ(Drain(), Changes({"00:57:59"}));
-  gwes::AdvanceTime(gwes::kUpDownFirstRepeatMs + gwes::kUpDownRepeatMs);
-  EXPECT_EQ(Drain(), Changes({"00:56:59", "00:55:59"}));
-  Release(rect.left + 5, rect.bottom - 3);
-  gwes::AdvanceTime(1000);
-  EXPECT_EQ(Drain(), Events{});
+  EXPECT_EQ(AfterTap(rect.left + 5, rect.bottom - 3), Changes({"00:58:59"}));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "tests/platform/gwes/control_fixture.h"
 
 using gwes_test::ScreenColour;
-using Events = std::vector<std::string>;
+using Sel = std::pair<DWORD, DWORD>;
 
 namespace {
 
@@ -20,92 +20,72 @@ class EditTest : public gwes_test::ControlTest {
     Drain();
     return edit;
   }
-  static std::pair<DWORD, DWORD> Selection(HWND hwnd) {
+  static Sel Selection(HWND hwnd) {
     DWORD start = 99, end = 99;
     SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return {start, end};
   }
-  void Type(std::u16string_view text) {
-    for (char16_t ch : text) gwes::PostChar(ch);
-  }
   static Events Changes(int count) {
     Events events;
-    for (int i = 0; i < count; ++i) {
-      events.push_back("EN_UPDATE(5)");
-      events.push_back("EN_CHANGE(5)");
-    }
+    for (int i = 0; i < count; ++i) events.insert(events.end(), {"EN_UPDATE(5)", "EN_CHANGE(5)"});
     return events;
   }
 };
 
 TEST_F(EditTest, TypingAndEditingKeysChangeTheTextAtTheCaret) {
   HWND edit = Edit();
-  SetFocus(edit);
-  EXPECT_EQ(Drain(), (Events{"EN_SETFOCUS(5)"}));
-  Type(u"abc");
-  EXPECT_EQ(Drain(), Changes(3));
+  EXPECT_EQ(Focus(edit), (Events{"EN_SETFOCUS(5)"}));
+  EXPECT_EQ(AfterTyping(u"abc"), Changes(3));
   EXPECT_EQ(Text(edit), u"abc");
-  EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{3, 3}));
+  EXPECT_EQ(Selection(edit), Sel(3, 3));
 
-  Key(VK_LEFT);
-  Key(VK_LEFT);
+  Keys({VK_LEFT, VK_LEFT});
   gwes::PostChar(VK_BACK);
   EXPECT_EQ(Drain(), Changes(1));  // moving the caret tells nobody
   EXPECT_EQ(Text(edit), u"bc");
   Key(VK_END);
   Type(u"d");
-  Key(VK_HOME);
-  Key(VK_DELETE);
-  Drain();
+  AfterKeys({VK_HOME, VK_DELETE});
   EXPECT_EQ(Text(edit), u"cd");
-  EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{0, 0}));
+  EXPECT_EQ(Selection(edit), Sel(0, 0));
 
   gwes::PostKey(VK_SHIFT, true);
   Key(VK_RIGHT);
   gwes::PostKey(VK_SHIFT, false);
   Drain();
-  EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{0, 1}));
-  Type(u"X");
-  Drain();
+  EXPECT_EQ(Selection(edit), Sel(0, 1));
+  EXPECT_EQ(AfterTyping(u"X\r\t"), Changes(1));  // a single line takes no Enter and no Tab
   EXPECT_EQ(Text(edit), u"Xd");
-  gwes::PostChar(u'\r');  // a single line takes no Enter
-  gwes::PostChar(VK_TAB);
-  EXPECT_EQ(Drain(), Events{});
-  EXPECT_EQ(Text(edit), u"Xd");
-
-  SetFocus(nullptr);
-  EXPECT_EQ(Drain(), (Events{"EN_KILLFOCUS(5)"}));
+  EXPECT_EQ(Focus(nullptr), (Events{"EN_KILLFOCUS(5)"}));
 }
 
 TEST_F(EditTest, ProgrammaticChangesLimitsAndReadOnly) {
   HWND single = Edit(ES_AUTOHSCROLL, u"start");
   SetWindowTextW(single, u"hello");
   EXPECT_EQ(Drain(), Changes(1));
-  EXPECT_EQ(Selection(single), (std::pair<DWORD, DWORD>{0, 0}));
-  SendMessageW(single, EM_SETSEL, 1, 3);
+  EXPECT_EQ(Selection(single), Sel(0, 0));
+  Send(single, EM_SETSEL, 1, 3);
   EXPECT_EQ(Drain(), Events{});
-  EXPECT_EQ(SendMessageW(single, EM_GETSEL, 0, 0), MAKELPARAM(1, 3));
-  SendMessageW(single, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(u"EL"));
+  EXPECT_EQ(Send(single, EM_GETSEL), MAKELPARAM(1, 3));
+  Send(single, EM_REPLACESEL, FALSE, u"EL");
   EXPECT_EQ(Drain(), Changes(1));
   EXPECT_EQ(Text(single), u"hELlo");
-  SendMessageW(single, EM_SETSEL, 0, -1);
-  EXPECT_EQ(Selection(single), (std::pair<DWORD, DWORD>{0, 5}));
+  Send(single, EM_SETSEL, 0, -1);
+  EXPECT_EQ(Selection(single), Sel(0, 5));
 
-  SendMessageW(single, EM_SETSEL, 5, 5);
-  SendMessageW(single, EM_LIMITTEXT, 6, 0);
-  SetFocus(single);
-  Drain();
-  Type(u"yz");
-  EXPECT_EQ(Drain(), (Events{"EN_UPDATE(5)", "EN_CHANGE(5)", "EN_MAXTEXT(5)"}));
+  Send(single, EM_SETSEL, 5, 5);
+  Send(single, EM_LIMITTEXT, 6);
+  Focus(single);
+  EXPECT_EQ(AfterTyping(u"yz"), (Events{"EN_UPDATE(5)", "EN_CHANGE(5)", "EN_MAXTEXT(5)"}));
   EXPECT_EQ(Text(single), u"hELloy");
 
-  SendMessageW(single, EM_SETREADONLY, TRUE, 0);
+  Send(single, EM_SETREADONLY, TRUE);
   Type(u"q");
   Key(VK_DELETE);
   gwes::PostChar(VK_BACK);
   EXPECT_EQ(Drain(), Events{});
   EXPECT_EQ(Text(single), u"hELloy");
-  EXPECT_EQ(SendMessageW(single, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+  EXPECT_EQ(Send(single, WM_GETDLGCODE), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
 
   // A multi-line edit is told nothing of WM_SETTEXT, and takes Enter as a line break.
   HWND multi = Make(kEditClassName, u"", ES_MULTILINE, {10, 130, 110, 200}, 6);
@@ -114,29 +94,22 @@ TEST_F(EditTest, ProgrammaticChangesLimitsAndReadOnly) {
   EXPECT_EQ(Drain(), Events{});
   SetFocus(multi);
   Key(VK_END);
-  gwes::PostChar(u'\r');
-  Type(u"two");
-  gwes::PostChar(VK_BACK);
-  Drain();
+  AfterTyping(u"\rtwo\b");
   EXPECT_EQ(Text(multi), u"one\r\ntw");
   Key(VK_HOME);
-  gwes::PostChar(VK_BACK);  // the line break goes as one
-  Drain();
+  AfterTyping(u"\b");  // the line break goes as one
   EXPECT_EQ(Text(multi), u"onetw");
-  EXPECT_EQ(SendMessageW(multi, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
+  EXPECT_EQ(Send(multi, WM_GETDLGCODE) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
 }
 
 TEST_F(EditTest, WithoutAutoScrollTypingStopsAtTheRightEdge) {
-  HWND edit = Make(kEditClassName, u"", WS_BORDER, {10, 100, 40, 120}, 5);
-  SetFocus(edit);
-  Drain();
+  Focus(Make(kEditClassName, u"", WS_BORDER, {10, 100, 40, 120}, 5));
   Type(u"WWWWWWWWWW");
   Events told = Drain();
   ASSERT_FALSE(told.empty());
   EXPECT_EQ(told.back(), "EN_MAXTEXT(5)");
-  std::u16string shown = Text(edit);
-  EXPECT_GT(shown.size(), 0u);
-  EXPECT_LT(shown.size(), 10u);
+  EXPECT_GT(Text(GetFocus()).size(), 0u);
+  EXPECT_LT(Text(GetFocus()).size(), 10u);
 }
 
 TEST_F(EditTest, TheCaretBlinksWhileFocusedAndATapPlacesIt) {
@@ -144,31 +117,24 @@ TEST_F(EditTest, TheCaretBlinksWhileFocusedAndATapPlacesIt) {
   const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
   const COLORREF paper = GetSysColor(COLOR_WINDOW);
   EXPECT_EQ(ScreenColour(12, 106), paper);
-  SetFocus(edit);
-  Drain();
+  Focus(edit);
   EXPECT_EQ(ScreenColour(12, 106), ink);  // a one-pixel line inside the border and margin
   EXPECT_EQ(ScreenColour(13, 106), paper);
   gwes::Screen()->At(60, 110) = 0x00123457;  // a blink redraws the caret's column only
-  gwes::AdvanceTime(gwes::kCaretBlinkMs);
-  Drain();
+  After(gwes::kCaretBlinkMs);
   EXPECT_EQ(ScreenColour(12, 106), paper);
   EXPECT_EQ(gwes::Screen()->Pixel(60, 110) & gwes::kColourBits, 0x00123457u);
-  gwes::AdvanceTime(gwes::kCaretBlinkMs);
-  Drain();
+  After(gwes::kCaretBlinkMs);
   EXPECT_EQ(ScreenColour(12, 106), ink);
-  SetFocus(nullptr);
-  Drain();
+  Focus(nullptr);
   EXPECT_EQ(ScreenColour(12, 106), paper);
 
   SetWindowTextW(edit, u"abcdef");
-  Tap(105, 110);
-  Drain();
+  AfterTap(105, 110);
   EXPECT_EQ(GetFocus(), edit);
-  EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{6, 6}));
-  NextTap();
-  Tap(11, 110);
-  Drain();
-  EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{0, 0}));
+  EXPECT_EQ(Selection(edit), Sel(6, 6));
+  TapAlone(11, 110);
+  EXPECT_EQ(Selection(edit), Sel(0, 0));
 }
 
 }  // namespace

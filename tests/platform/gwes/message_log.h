@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gwes/message_queue.h"
@@ -34,27 +35,15 @@ class MessageLog {
   // Messages that are not logged (e.g. WM_WINDOWPOSCHANGING when a test is about focus).
   void Ignore(std::set<UINT> messages) { m_ignored = std::move(messages); }
   void Clear() { m_entries.clear(); }
-  std::vector<std::string> Take() {
-    auto entries = std::move(m_entries);
-    m_entries.clear();
-    return entries;
-  }
-  void Reset() {
-    m_entries.clear();
-    m_names.clear();
-    m_ignored.clear();
-    m_reactions.clear();
-  }
+  std::vector<std::string> Take() { return std::exchange(m_entries, {}); }
+  void Reset() { *this = MessageLog(); }
   // The window answers `message` with the function's result instead of DefWindowProcW.
   void React(HWND hwnd, UINT message, std::function<LRESULT(WPARAM, LPARAM)> reaction) {
     m_reactions[{hwnd, message}] = std::move(reaction);
   }
 
   LRESULT Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!m_pendingName.empty() && !m_names.count(hwnd)) {
-      m_names[hwnd] = m_pendingName;
-      m_pendingName.clear();
-    }
+    if (!m_pendingName.empty() && !m_names.count(hwnd)) m_names[hwnd] = std::exchange(m_pendingName, {});
     if (!m_ignored.count(msg)) m_entries.push_back(Describe(hwnd, msg, wParam, lParam));
     auto reaction = m_reactions.find({hwnd, msg});
     if (reaction != m_reactions.end()) return reaction->second(wParam, lParam);

@@ -25,22 +25,16 @@ class ProgressTest : public gwes_test::ControlTest {
 
 TEST_F(ProgressTest, PositionsStayInTheRangeAndSettersReturnWhatWasBefore) {
   // Each row: a message, its argument, its answer, the position after.
-  struct Row {
-    UINT msg;
-    int wParam;
-    LRESULT answer;
-    LRESULT pos;
-  };
-  const Row rows[] = {
+  const std::tuple<UINT, int, LRESULT, LRESULT> rows[] = {
       {PBM_SETPOS, 85, 0, 85},   {PBM_SETPOS, 255, 85, 100},  // a battery reading of 255 fills the bar
       {PBM_SETPOS, -4, 100, 0},  {PBM_DELTAPOS, 30, 0, 30},   {PBM_DELTAPOS, -50, 30, 0},
       {PBM_SETPOS, 95, 0, 95},   {PBM_STEPIT, 0, 95, 5},  // ten by default; past the end it starts over
       {PBM_SETSTEP, 1, 10, 5},   {PBM_STEPIT, 0, 5, 6},       {PBM_SETSTEP, -10, 1, 6},
       {PBM_STEPIT, 0, 6, 96},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(Send(row.msg, static_cast<WPARAM>(row.wParam)), row.answer) << row.msg << " " << row.wParam;
-    EXPECT_EQ(Send(PBM_GETPOS), row.pos) << row.msg << " " << row.wParam;
+  for (auto [msg, wParam, answer, pos] : rows) {
+    EXPECT_EQ(Send(msg, static_cast<WPARAM>(wParam)), answer) << msg << " " << wParam;
+    EXPECT_EQ(Send(PBM_GETPOS), pos) << msg << " " << wParam;
   }
 
   // A narrower range pulls the position in; PBM_SETRANGE answers the old pair.

