@@ -348,9 +348,8 @@ TEST_F(DialogTest, ModalDialogsNestAndGiveTheirOwnersBack) {
   EXPECT_FALSE(IsWindow(outer));
   EXPECT_TRUE(IsWindowEnabled(main));
   // The owner is enabled before the dialog hides, so the activation goes straight back to it.
-  Log activations;
-  for (const auto& entry : MessageLog::Get().Take())
-    if (entry.rfind("main:WM_ACTIVATE", 0) == 0) activations.push_back(entry);
+  Log activations = MessageLog::Get().Take();
+  std::erase_if(activations, [](const std::string& entry) { return entry.rfind("main:WM_ACTIVATE", 0) != 0; });
   EXPECT_EQ(activations, (Log{"main:WM_ACTIVATE:0:outer", "main:WM_ACTIVATE:1:outer"}));
 }
 
@@ -400,7 +399,6 @@ TEST_F(DialogTest, MessageBoxIsACentredModalBoxDismissedByEnter) {
     gwes::PostKey(VK_RETURN, false);
   });
   EXPECT_EQ(MessageBoxW(main, u"Failed to open register!", u"Utility", MB_OK | MB_ICONERROR), IDOK);
-  ASSERT_TRUE(box);
   EXPECT_NE(box, main);
   EXPECT_FALSE(mainEnabledDuring);
   EXPECT_LE(std::abs(boxEdges[0] + boxEdges[2] - gwes::kScreenWidth), 1);

@@ -47,12 +47,9 @@ TEST_F(MessageQueueTest, PostedMessagesComeFirstThenInputThenPaintThenTimers) {
   PostQuitMessage(3);
   PostMessageW(top, WM_USER + 1, 0, 0);
   MSG msg;
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.message, WM_USER);
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.message, WM_USER + 1);
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
-  EXPECT_EQ(msg.message, WM_QUIT);
+  std::vector<std::pair<BOOL, UINT>> got;  // what GetMessageW answered, and the message
+  for (int i = 0; i < 3; ++i) got.push_back({GetMessageW(&msg, nullptr, 0, 0), msg.message});
+  EXPECT_EQ(got, (std::vector<std::pair<BOOL, UINT>>{{TRUE, WM_USER}, {TRUE, WM_USER + 1}, {FALSE, WM_QUIT}}));
   EXPECT_EQ(msg.wParam, 3u);
   KillTimer(top, 1);
 }
@@ -88,9 +85,8 @@ TEST_F(MessageQueueTest, TranslateMessageTypesCharactersForCharacterKeysOnly) {
            {VK_RETURN, true}, {VK_LEFT, false}, {'B', false}, {VK_RETURN, false}})
     gwes::PostKey(vk, down);
   gwes_test::Pump();
-  Log chars;
-  for (const auto& entry : log.Take())
-    if (entry.find("WM_CHAR") != std::string::npos) chars.push_back(entry);
+  Log chars = log.Take();
+  std::erase_if(chars, [](const std::string& entry) { return entry.find("WM_CHAR") == std::string::npos; });
   EXPECT_EQ(chars, (Log{"top:WM_CHAR:97:1", "top:WM_CHAR:66:1", "top:WM_CHAR:13:1"}));
 }
 
