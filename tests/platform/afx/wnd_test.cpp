@@ -176,9 +176,7 @@ TEST_F(WndTest, CreateExBindsBeforeTheFirstMessageAndTemporariesStandForUnboundW
   CLoggingWnd created("made");
   ASSERT_TRUE(created.CreateEx(0, nullptr, u"title", WS_VISIBLE, 0, 0, 30, 30, nullptr, 0));
   EXPECT_EQ(CWnd::FromHandlePermanent(created.m_hWnd), &created);
-  Log notes = TakeAll();
-  ASSERT_FALSE(notes.empty());
-  EXPECT_EQ(notes.front(), "made.OnCreate");
+  EXPECT_EQ(TakeAll().at(0), "made.OnCreate");
   created.SetTimer(9, 100);
   gwes::AdvanceTime(100);
   gwes_test::Pump();
@@ -202,14 +200,7 @@ TEST_F(WndTest, CenterWindowUsesTheParentsClientAreaForAChildElseTheOwnerOrTheSc
   HWND owner = gwes_test::MakeWindow("owner", WS_VISIBLE, nullptr, {200, 150, 300, 230});
   CWnd ownerWnd;
   ownerWnd.Attach(owner);
-  struct Row {
-    const char* what;
-    DWORD style;
-    HWND parent;
-    RECT rect;
-    CWnd* alternate;
-    POINT expected;
-  };
+  struct Row { const char* what; DWORD style; HWND parent; RECT rect; CWnd* alternate; POINT expected; };
   for (const Row& row : {
            Row{"child of a page: halves rounded down", WS_CHILD | WS_VISIBLE, page, {5, 5, 125, 46}, nullptr, {100, 100}},
            Row{"child ignores an alternate owner", WS_CHILD | WS_VISIBLE, page, {0, 0, 51, 21}, &ownerWnd, {135, 110}},
@@ -220,12 +211,9 @@ TEST_F(WndTest, CenterWindowUsesTheParentsClientAreaForAChildElseTheOwnerOrTheSc
     CWnd wnd;
     wnd.Attach(made);
     wnd.CenterWindow(row.alternate);
-    RECT rect{};
-    GetWindowRect(made, &rect);
-    EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}),
-              (std::vector<LONG>{row.expected.x, row.expected.y, row.rect.right - row.rect.left,
-                                 row.rect.bottom - row.rect.top}))
-        << row.what;
+    const POINT size{row.rect.right - row.rect.left, row.rect.bottom - row.rect.top};
+    EXPECT_EQ(gwes_test::Edges(made), gwes_test::Edges({row.expected.x, row.expected.y, row.expected.x + size.x,
+                                                        row.expected.y + size.y})) << row.what;
     wnd.Detach();
     DestroyWindow(made);
   }
