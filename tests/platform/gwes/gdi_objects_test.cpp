@@ -51,14 +51,12 @@ TEST(GdiObjects, GetObjectDescribesEachKindAndNothingOnceDeleted) {
   HFONT font = CreateFontIndirectW(&system);
   LOGFONTW back{};
   GetObjectW(font, sizeof back, &back);
-  EXPECT_EQ(back.lfHeight, -22);
-  EXPECT_EQ(back.lfWeight, FW_BOLD);
+  EXPECT_EQ((std::vector<LONG>{back.lfHeight, back.lfWeight}), (std::vector<LONG>{-22, FW_BOLD}));
   LOGBRUSH brush{};
   GetObjectW(GetStockObject(NULL_BRUSH), sizeof brush, &brush);
   EXPECT_EQ(brush.lbStyle, BS_NULL);
 
-  EXPECT_TRUE(DeleteObject(bitmap));
-  EXPECT_TRUE(DeleteObject(font));
+  for (HGDIOBJ object : {HGDIOBJ(bitmap), HGDIOBJ(font)}) EXPECT_TRUE(DeleteObject(object));
   EXPECT_EQ(GetObjectW(bitmap, sizeof b, &b), 0);
 }
 
