@@ -138,40 +138,7 @@ class DialogTest : public ::testing::Test {
 };
 
 
-TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
-  kernel::SetProgramResources(ProgramResourceBytes());
-  ScopedClass button(u"Button");
-  ScopedClass label(u"Static");
-  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(102), nullptr, TestDialogProc, 0);
-  ASSERT_TRUE(dialog);
-  EXPECT_FALSE(IsWindowVisible(dialog));  // the template does not ask to be shown
-  EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_POPUP | WS_CHILD), static_cast<LONG_PTR>(WS_POPUP));
-
-  // System 8 at 96 dpi: an 11-pixel character height, base units of about 6 x 13.
-  LOGFONTW font{};
-  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font));
-  EXPECT_EQ(font.lfHeight, -11);
-  RECT units{0, 0, 4, 8};
-  ASSERT_TRUE(MapDialogRect(dialog, &units));
-  EXPECT_TRUE(units.right >= 4 && units.right <= 8 && units.bottom >= 11 && units.bottom <= 16);
-  WCHAR text[16] = {};
-  GetClassNameW(GetDlgItem(dialog, 1058), text, 16);
-  EXPECT_EQ(std::u16string(text), u"Static");
-  EXPECT_EQ(GetDlgItemTextW(dialog, 1058, text, 16), 5u);
-  EXPECT_EQ(std::u16string(text), u"title");
-
-  // The first tab stop is offered and focused once the dialog shows (the walk along the buttons is
-  // the main menu's test and golden images).
-  EXPECT_NE(std::find(g_events.begin(), g_events.end(), "dlg:WM_INITDIALOG:1040"), g_events.end());
-  ShowWindow(dialog, SW_SHOW);
-  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 1040));
-  DestroyWindow(dialog);
-
-  SetLastError(0);
-  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(999), nullptr, TestDialogProc, 0), nullptr);
-  EXPECT_NE(GetLastError(), 0u);
-}
-
+// How the program's own templates look once made is in the golden images of its pages.
 TEST_F(DialogTest, ControlsGetTheFontBeforeInitDialogWhichChoosesTheFocus) {
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 50);
   tmpl.Item(5, 0x100).Item(10, WS_TABSTOP, 10).Item(11, WS_TABSTOP, 20);
@@ -180,6 +147,9 @@ TEST_F(DialogTest, ControlsGetTheFontBeforeInitDialogWhichChoosesTheFocus) {
   EXPECT_EQ(g_events, (Log{"5:WM_SETFONT", "10:WM_SETFONT", "11:WM_SETFONT", "dlg:WM_INITDIALOG:10", "10:WM_SETFOCUS",
                           "10:BM_SETSTYLE:1"}));
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 10));
+  WCHAR text[8] = {};
+  EXPECT_EQ(GetDlgItemTextW(dialog, 11, text, 8), 4u);  // the item's title in the template
+  EXPECT_EQ(std::u16string(text), u"text");
   DestroyWindow(dialog);
 
   // A procedure that sets the focus itself and returns FALSE keeps its choice.
@@ -189,6 +159,11 @@ TEST_F(DialogTest, ControlsGetTheFontBeforeInitDialogWhichChoosesTheFocus) {
   };
   dialog = Create(tmpl);
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 11));
+
+  kernel::SetProgramResources(ProgramResourceBytes());
+  SetLastError(0);
+  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(999), nullptr, TestDialogProc, 0), nullptr);
+  EXPECT_NE(GetLastError(), 0u);
 }
 
 TEST_F(DialogTest, TabVisitsTabStopsAndArrowsStayInTheGroup) {
