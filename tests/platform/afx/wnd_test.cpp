@@ -6,7 +6,6 @@
 
 #include "platform/gwes/controls/static.h"
 #include "tests/platform/gwes/message_log.h"
-#include "tests/support/test_device.h"
 
 using gwes_test::MessageLog;
 using Log = std::vector<std::string>;
@@ -27,7 +26,6 @@ class CLoggingWnd : public CWnd {
     Note("OnKeyDown:" + std::to_string(key));
     if (key != 'X') Default();  // 'X' is swallowed by the object
   }
-  void OnTimer(UINT_PTR id) override { Note("OnTimer:" + std::to_string(id)); }
   BOOL OnCommand(WPARAM wParam, LPARAM) override {
     Note("OnCommand:" + std::to_string(LOWORD(wParam)));
     return TRUE;
@@ -91,7 +89,6 @@ class WndTest : public ::testing::Test {
   HWND Make(const std::string& name, DWORD style, HWND parent = nullptr, int id = 0) {
     return gwes_test::MakeWindow(name, style, parent, {0, 0, 50, 20}, id, u"NotingRecorder");
   }
-  testing_support::TestDevice device;  // virtual time for the timers
 };
 
 TEST_F(WndTest, SubclassedWindowRunsHandlersFirstAndDefaultReachesTheOldProcedure) {
@@ -177,10 +174,6 @@ TEST_F(WndTest, CreateExBindsBeforeTheFirstMessageAndTemporariesStandForUnboundW
   ASSERT_TRUE(created.CreateEx(0, nullptr, u"title", WS_VISIBLE, 0, 0, 30, 30, nullptr, 0));
   EXPECT_EQ(CWnd::FromHandlePermanent(created.m_hWnd), &created);
   EXPECT_EQ(TakeAll().at(0), "made.OnCreate");
-  created.SetTimer(9, 100);
-  gwes::AdvanceTime(100);
-  gwes_test::Pump();
-  EXPECT_EQ(TakeAll(), (Log{"made.OnTimer:9"}));
 
   CLoggingWnd refused("refused");
   refused.m_refuseCreate = true;
