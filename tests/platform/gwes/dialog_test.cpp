@@ -5,7 +5,6 @@
 #include <map>
 
 #include "platform/gwes/focus.h"
-#include "platform/gwes/gdi.h"
 #include "platform/gwes/input.h"
 #include "platform/gwes/surface.h"
 #include "platform/kernel/last_error.h"

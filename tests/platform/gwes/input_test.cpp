@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/gwes/focus.h"
-#include "platform/gwes/paint.h"
-#include "platform/gwes/surface.h"
 #include "platform/kernel/audio.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/device_state_names.h"
