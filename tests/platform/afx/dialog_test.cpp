@@ -63,7 +63,7 @@ class DialogTest : public ::testing::Test {
   void Enabled(const std::string& what, HWND hwnd) {
     m_log.push_back(what + (IsWindowEnabled(hwnd) ? ":enabled" : ":disabled"));
   }
-  void Visible(const CWnd& wnd) { m_log.push_back(std::string("visible:") + (IsWindowVisible(wnd.m_hWnd) ? "1" : "0")); }
+  void Visible(const CWnd& wnd) { m_log.push_back(IsWindowVisible(wnd.m_hWnd) ? "visible:1" : "visible:0"); }
   testing_support::TestDevice device;
   std::vector<WORD> m_template = EmptyTemplate(WS_POPUP | WS_VISIBLE);
   Log m_log;

@@ -47,7 +47,7 @@ TEST(Bitmap, DrawingIntoOneLoadLeavesEveryOtherLoadAsLoaded) {
   HDC otherDc = CreateCompatibleDC(nullptr);
   HGDIOBJ otherOld = SelectObject(otherDc, other);
   HBRUSH brush = CreateSolidBrush(RGB(0x12, 0x34, 0x56));
-  struct Case { const char* name; std::function<void(HDC)> draw; std::uint32_t pixel; };  // pixel: (0, 0) drawn
+  struct Case { const char* name; std::function<void(HDC)> draw; std::uint32_t pixel; };  // pixel: (0, 0) afterwards
   const Case cases[] = {
       {"FillRect", [&](HDC dc) { RECT r{0, 0, 1, 1}; FillRect(dc, &r, brush); }, 0x123456},
       {"BitBlt from another bitmap", [&](HDC dc) { BitBlt(dc, 0, 0, 1, 1, otherDc, 0, 0, SRCCOPY); }, 0x123456},

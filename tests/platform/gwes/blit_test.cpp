@@ -56,7 +56,9 @@ struct Source {
     DeleteDC(dc);
   }
   // Sets the unused top byte of pixel i, which no drawing may take for a colour.
-  void StrayTopByte(std::size_t i) { gwes::LookupGdi<gwes::BitmapObject>(bitmap)->m_surface->WritablePixels()[i] |= 0xFF000000; }
+  void StrayTopByte(std::size_t i) {
+    gwes::LookupGdi<gwes::BitmapObject>(bitmap)->m_surface->WritablePixels()[i] |= 0xFF000000;
+  }
   HDC dc;
   HBITMAP bitmap;
   HGDIOBJ old;

@@ -104,7 +104,9 @@ class Template {
   std::vector<WORD> m_words;
 };
 
-HWND Create(const Template& tmpl) { return CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0); }
+HWND Create(const Template& tmpl) {
+  return CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+}
 
 class DialogTest : public ::testing::Test {
  protected:
@@ -168,7 +170,8 @@ TEST_F(DialogTest, ControlsGetTheFontBeforeInitDialogWhichChoosesTheFocus) {
 TEST_F(DialogTest, TabVisitsTabStopsAndArrowsStayInTheGroup) {
   constexpr DWORD kRadio = 9;
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
-  tmpl.Item(20, kRadio | WS_GROUP | WS_TABSTOP).Item(21, kRadio, 10).Item(22, kRadio | WS_DISABLED, 20).Item(23, kRadio, 30);
+  tmpl.Item(20, kRadio | WS_GROUP | WS_TABSTOP).Item(21, kRadio, 10).Item(22, kRadio | WS_DISABLED, 20);
+  tmpl.Item(23, kRadio, 30);
   tmpl.Item(30, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 40).Item(31, BS_PUSHBUTTON | WS_TABSTOP, 50);
   HWND dialog = Create(tmpl);
   auto focus = [] { return GetDlgCtrlID(GetFocus()); };
@@ -199,7 +202,8 @@ TEST_F(DialogTest, TabVisitsTabStopsAndArrowsStayInTheGroup) {
 TEST_F(DialogTest, EnterAndEscapeBecomeCommands) {
   constexpr DWORD kOther = 0xE;  // answers its GWL_USERDATA to WM_GETDLGCODE
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
-  tmpl.Item(40, kOther | WS_TABSTOP).Item(IDOK, BS_PUSHBUTTON | WS_TABSTOP, 10).Item(41, BS_DEFPUSHBUTTON | WS_TABSTOP, 20);
+  tmpl.Item(40, kOther | WS_TABSTOP).Item(IDOK, BS_PUSHBUTTON | WS_TABSTOP, 10);
+  tmpl.Item(41, BS_DEFPUSHBUTTON | WS_TABSTOP, 20);
   HWND dialog = Create(tmpl);
   HWND field = GetDlgItem(dialog, 40);
   ASSERT_EQ(GetFocus(), field);

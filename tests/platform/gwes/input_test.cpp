@@ -101,9 +101,10 @@ TEST_F(InputTest, APressReadsThePanelAsItIsAndItsMovesAndReleaseKeepThatReading)
   EXPECT_EQ(Input(), (Log{"top:WM_LBUTTONDOWN:1:" + At(50, 50), "top:WM_MOUSEMOVE:1:" + At(60, 60),
                           "top:WM_LBUTTONUP:0:" + At(60, 60), "top:WM_LBUTTONDOWN:1:" + At(72, 51)}));
   EXPECT_EQ(pt, (std::vector<kernel::TouchPoint>{{50, 50}, {60, 60}, {60, 60}, {72, 51}}));
-  EXPECT_EQ(raw, (std::vector<kernel::TouchPoint>{kernel::TouchPanelRaw({}, {50, 50}), kernel::TouchPanelRaw({}, {60, 60}),
-                                                  kernel::TouchPanelRaw({}, {60, 60}),
-                                                  kernel::TouchPanelRaw({12, -9, 1000, 1000}, {60, 60})}));
+  using kernel::TouchPanelRaw;
+  EXPECT_EQ(raw, (std::vector<kernel::TouchPoint>{TouchPanelRaw({}, {50, 50}), TouchPanelRaw({}, {60, 60}),
+                                                  TouchPanelRaw({}, {60, 60}),
+                                                  TouchPanelRaw({12, -9, 1000, 1000}, {60, 60})}));
 }
 
 TEST_F(InputTest, ADisabledTopLevelWindowGetsNoInputAndATapActivatesAnInactiveWindow) {
@@ -119,8 +120,8 @@ TEST_F(InputTest, ADisabledTopLevelWindowGetsNoInputAndATapActivatesAnInactiveWi
   EXPECT_EQ(Input(), (Log{"other:WM_KEYDOWN:13:1", "other:WM_CHAR:13:1", "other:WM_KEYUP:13:" + std::to_string(0xC0000001)}));
   Tap(60, 60);
   Pump();
-  EXPECT_EQ(Input(), (Log{"other:WM_ACTIVATE:0:dialog", "dialog:WM_ACTIVATE:2:other", "dialog:WM_LBUTTONDOWN:1:" + At(10, 10),
-                          "dialog:WM_LBUTTONUP:0:" + At(10, 10)}));
+  EXPECT_EQ(Input(), (Log{"other:WM_ACTIVATE:0:dialog", "dialog:WM_ACTIVATE:2:other",
+                          "dialog:WM_LBUTTONDOWN:1:" + At(10, 10), "dialog:WM_LBUTTONUP:0:" + At(10, 10)}));
   EXPECT_EQ(gwes::TopLevelWindowList().front(), dialog);
 
   // A window that never activates still gets its taps.

@@ -95,7 +95,6 @@ TEST_F(WindowTest, WindowLongsKeepDialogSlotsApartAndRefuseBadIndexes) {
     EXPECT_EQ(GetWindowLongW(top, bad), 0) << bad;
     EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX) << bad;
   }
-
 }
 
 TEST_F(WindowTest, RelationsTextAndLookupByTitle) {
