@@ -71,17 +71,16 @@ TEST_F(FocusTest, DisabledWindowsNeverTakeTheFocusHiddenOnesDo) {
 }
 
 TEST_F(FocusTest, ActivationMovesBetweenTopLevelWindowsAndCarriesTheFocus) {
-  log.Ignore({WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_PAINT, WM_ERASEBKGND, WM_SHOWWINDOW});
+  log.Ignore({WM_CREATE, WM_SIZE, WM_MOVE, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_PAINT, WM_ERASEBKGND,
+              WM_SHOWWINDOW});
   HWND main = MakeWindow("main", WS_VISIBLE);
   HWND button = MakeWindow("button", WS_CHILD | WS_VISIBLE, main, {0, 0, 10, 10}, 1);
   SetFocus(button);
   log.Clear();
   HWND dialog = MakeWindow("dialog", WS_VISIBLE | WS_POPUP, main, {20, 20, 200, 200});
   HWND edit = MakeWindow("edit", WS_CHILD | WS_VISIBLE, dialog, {0, 0, 10, 10}, 2);
-  EXPECT_EQ(log.Take(), (Log{"dialog:WM_CREATE:*:*", "dialog:WM_SIZE:0:11796660", "dialog:WM_MOVE:0:1310740",
-                             "main:WM_ACTIVATE:0:dialog", "dialog:WM_ACTIVATE:1:main",
-                             "button:WM_KILLFOCUS:dialog:0", "dialog:WM_SETFOCUS:button:0",
-                             "edit:WM_CREATE:*:*", "edit:WM_SIZE:0:655370", "edit:WM_MOVE:0:0"}));
+  EXPECT_EQ(log.Take(), (Log{"main:WM_ACTIVATE:0:dialog", "dialog:WM_ACTIVATE:1:main", "button:WM_KILLFOCUS:dialog:0",
+                             "dialog:WM_SETFOCUS:button:0"}));
   EXPECT_EQ(GetActiveWindow(), dialog);
   EXPECT_EQ(GetForegroundWindow(), dialog);
 
