@@ -67,7 +67,9 @@ struct ScopedClass {
     wc.lpszClassName = name;
     registered = RegisterClassW(&wc) != 0;
   }
-  ~ScopedClass() { registered && UnregisterClassW(name, nullptr); }
+  ~ScopedClass() {
+    if (registered) UnregisterClassW(name, nullptr);
+  }
   const char16_t* name;
   bool registered;
 };
@@ -118,7 +120,8 @@ class DialogTest : public ::testing::Test {
   void TearDown() override {
     gwes::SetIdleHook(nullptr);
     gwes::SetModalOwnerFallback(nullptr);
-    SetUp();
+    g_dialogHook = nullptr;
+    gwes_test::DestroyAllWindows();
   }
   // Posts key presses to the focus window and runs them through the dialog manager.
   void Keys(HWND dialog, std::initializer_list<std::pair<BYTE, bool>> keys) {
@@ -137,7 +140,6 @@ class DialogTest : public ::testing::Test {
   testing_support::TestDevice device;
   ScopedClass testControl{kTestControl};
 };
-
 
 // How the program's own templates look once made (their font, given before WM_INITDIALOG, too) is in
 // the golden images of its pages.
@@ -377,6 +379,7 @@ TEST_F(DialogTest, MessageBoxIsACentredModalBoxDismissedByEnter) {
     gwes::PostKey(VK_RETURN, false);
   });
   EXPECT_EQ(MessageBoxW(main, u"Failed to open register!", u"Utility", MB_OK | MB_ICONERROR), IDOK);
+  ASSERT_TRUE(box);
   EXPECT_NE(box, main);
   EXPECT_FALSE(mainEnabledDuring);
   EXPECT_LE(std::abs(boxEdges[0] + boxEdges[2] - gwes::kScreenWidth), 1);
