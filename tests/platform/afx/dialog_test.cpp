@@ -38,14 +38,6 @@ class CScriptedDlg : public CDialog {
     }
     return CDialog::OnWndMsg(msg, wParam, lParam, result);
   }
-  BOOL PreTranslateMessage(MSG* msg) override {
-    if (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) {
-      std::string key = msg->wParam == VK_ESCAPE ? "VK_ESCAPE" : msg->wParam == VK_RETURN ? "VK_RETURN" : "other";
-      m_log.push_back(m_name + ".PreTranslate:" + (msg->message == WM_KEYDOWN ? "WM_KEYDOWN:" : "WM_CHAR:") + key);
-      if (msg->wParam == m_swallowKey) return TRUE;
-    }
-    return CDialog::PreTranslateMessage(msg);
-  }
   void OnOK() override {
     m_log.push_back(m_name + ".OnOK");
     CDialog::OnOK();
@@ -56,7 +48,6 @@ class CScriptedDlg : public CDialog {
   }
 
   std::function<void()> m_step;
-  WPARAM m_swallowKey = 0;
 
  private:
   std::string m_name;
@@ -68,6 +59,11 @@ class DialogTest : public ::testing::Test {
   void SetUp() override { gwes_test::DestroyAllWindows(); }
   void TearDown() override { gwes_test::DestroyAllWindows(); }
 
+  // Notes whether a window (or the dialog's window) is enabled or visible.
+  void Enabled(const std::string& what, HWND hwnd) {
+    m_log.push_back(what + (IsWindowEnabled(hwnd) ? ":enabled" : ":disabled"));
+  }
+  void Visible(const CWnd& wnd) { m_log.push_back(IsWindowVisible(wnd.m_hWnd) ? "visible:1" : "visible:0"); }
   testing_support::TestDevice device;
   std::vector<WORD> m_template = EmptyTemplate(WS_POPUP | WS_VISIBLE);
   Log m_log;
@@ -78,7 +74,7 @@ TEST_F(DialogTest, DoModalReturnsTheResultOfEndDialogAndDestroysTheDialog) {
   HWND shown = nullptr;
   dlg.m_step = [&] {
     shown = dlg.m_hWnd;
-    m_log.push_back(std::string("visible:") + (IsWindowVisible(dlg.m_hWnd) ? "1" : "0"));
+    Visible(dlg);
     dlg.EndDialog(7);
   };
   EXPECT_EQ(dlg.DoModal(), 7);
@@ -93,7 +89,7 @@ TEST_F(DialogTest, DoModalReturnsTheResultOfEndDialogAndDestroysTheDialog) {
   CScriptedDlg second("second", hidden, nullptr, m_log);
   m_log.clear();
   second.m_step = [&] {
-    m_log.push_back(std::string("visible:") + (IsWindowVisible(second.m_hWnd) ? "1" : "0"));
+    Visible(second);
     second.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   };
   EXPECT_EQ(second.DoModal(), IDOK);
@@ -107,6 +103,7 @@ TEST_F(DialogTest, DoModalReturnsTheResultOfEndDialogAndDestroysTheDialog) {
   EXPECT_EQ(missing.DoModal(), -1);
 }
 
+// A page without a parent runs over the disabled main window: the main menu's test.
 TEST_F(DialogTest, NestedDialogsDisableTheWindowTheyRunOverUntilTheyEnd) {
   CWinApp app;
   HWND mainHwnd = gwes_test::MakeWindow("main", WS_VISIBLE);
@@ -114,59 +111,30 @@ TEST_F(DialogTest, NestedDialogsDisableTheWindowTheyRunOverUntilTheyEnd) {
   ASSERT_TRUE(mainWnd.Attach(mainHwnd));
   app.m_pMainWnd = &mainWnd;
 
-  auto state = [&](const std::string& what, HWND hwnd) {
-    m_log.push_back(what + (IsWindowEnabled(hwnd) ? ":enabled" : ":disabled"));
-  };
   CScriptedDlg outer("outer", m_template, nullptr, m_log);
-  CScriptedDlg page("page", m_template, nullptr, m_log);     // no parent: runs over the main window
-  CScriptedDlg child("child", m_template, &outer, m_log);    // runs over its parent
+  CScriptedDlg child("child", m_template, &outer, m_log);  // runs over its parent
   outer.m_step = [&] {
-    state("main", mainHwnd);
-    m_log.push_back("page=" + std::to_string(page.DoModal()));
-    state("main", mainHwnd);
     m_log.push_back("child=" + std::to_string(child.DoModal()));
-    state("outer", outer.m_hWnd);
+    Enabled("outer", outer.m_hWnd);
     outer.EndDialog(IDOK);
   };
-  page.m_step = [&] {
-    state("main", mainHwnd);
-    page.EndDialog(3);
-  };
   child.m_step = [&] {
-    state("outer", outer.m_hWnd);
+    Enabled("outer", outer.m_hWnd);
+    Enabled("main", mainHwnd);
     child.EndDialog(4);
   };
   EXPECT_EQ(outer.DoModal(), IDOK);
-  state("main", mainHwnd);
-  EXPECT_EQ(m_log, (Log{"outer.OnInitDialog:bound", "main:disabled", "page.OnInitDialog:bound", "main:disabled",
-                        "page=3", "main:disabled", "child.OnInitDialog:bound", "outer:disabled", "child=4",
-                        "outer:enabled", "main:enabled"}));
+  EXPECT_EQ(m_log, (Log{"outer.OnInitDialog:bound", "child.OnInitDialog:bound", "outer:disabled", "main:disabled",
+                        "child=4", "outer:enabled"}));
+  EXPECT_TRUE(IsWindowEnabled(mainHwnd));
 
   // A main window that was disabled already stays so.
   EnableWindow(mainHwnd, FALSE);
-  page.m_step = [&] { page.EndDialog(1); };
-  page.DoModal();
+  child.m_step = [&] { child.EndDialog(1); };
+  outer.m_step = [&] { outer.EndDialog(1); };
+  outer.DoModal();
   EXPECT_FALSE(IsWindowEnabled(mainHwnd));
   mainWnd.Detach();
-}
-
-TEST_F(DialogTest, PreTranslateMessageSeesKeysBeforeTheDialogManager) {
-  CScriptedDlg dlg("dlg", m_template, nullptr, m_log);
-  dlg.m_swallowKey = VK_ESCAPE;
-  dlg.m_step = [&] {
-    // The first Escape is kept from the dialog manager; the Enter reaches it and means OK.
-    dlg.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1);
-    dlg.PostMessage(WM_KEYDOWN, VK_RETURN, 1);
-  };
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:WM_KEYDOWN:VK_ESCAPE", "dlg.PreTranslate:WM_KEYDOWN:VK_RETURN",
-                        "dlg.OnOK"}));
-
-  m_log.clear();
-  dlg.m_swallowKey = 0;
-  dlg.m_step = [&] { dlg.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1); };
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_EQ(m_log, (Log{"dlg.OnInitDialog:bound", "dlg.PreTranslate:WM_KEYDOWN:VK_ESCAPE", "dlg.OnCancel"}));
 }
 
 TEST_F(DialogTest, QuitRequestEndsEveryLoopAndIsPostedAgain) {

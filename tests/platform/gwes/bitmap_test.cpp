@@ -23,10 +23,13 @@ std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
   return {pixels.begin(), pixels.end()};
 }
 
-// How the skin's 8-bit and 24-bit bitmaps come out on the screens is in the golden images.
-TEST(Bitmap, LoadBitmapOfAMissingIdGivesNothing) {
-  kernel::SetProgramResources(ProgramResourceBytes());
-  EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(4000)), nullptr);
+// Draws into the bitmap through a memory context of its own.
+void DrawInto(HBITMAP bitmap, const std::function<void(HDC)>& draw) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  draw(dc);
+  SelectObject(dc, old);
+  DeleteDC(dc);
 }
 
 // Loads of one program bitmap read the same converted pixels until one is drawn into; whatever
@@ -44,11 +47,7 @@ TEST(Bitmap, DrawingIntoOneLoadLeavesEveryOtherLoadAsLoaded) {
   HDC otherDc = CreateCompatibleDC(nullptr);
   HGDIOBJ otherOld = SelectObject(otherDc, other);
   HBRUSH brush = CreateSolidBrush(RGB(0x12, 0x34, 0x56));
-  struct Case {
-    const char* name;
-    std::function<void(HDC)> draw;
-    std::uint32_t pixel;  // pixel (0, 0) of the drawn load afterwards
-  };
+  struct Case { const char* name; std::function<void(HDC)> draw; std::uint32_t pixel; };  // pixel: (0, 0) afterwards
   const Case cases[] = {
       {"FillRect", [&](HDC dc) { RECT r{0, 0, 1, 1}; FillRect(dc, &r, brush); }, 0x123456},
       {"BitBlt from another bitmap", [&](HDC dc) { BitBlt(dc, 0, 0, 1, 1, otherDc, 0, 0, SRCCOPY); }, 0x123456},
@@ -57,24 +56,19 @@ TEST(Bitmap, DrawingIntoOneLoadLeavesEveryOtherLoadAsLoaded) {
       {"BLACKNESS", [&](HDC dc) { BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, BLACKNESS); }, 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     HBITMAP drawn = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
     HBITMAP untouched = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
-    ASSERT_TRUE(drawn && untouched) << c.name;
-    EXPECT_TRUE(SurfaceOf(drawn)->SharesPixels()) << c.name;
-    EXPECT_EQ(SurfaceOf(drawn)->Pixels().data(), SurfaceOf(untouched)->Pixels().data()) << c.name;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, drawn);
-    c.draw(dc);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    EXPECT_FALSE(SurfaceOf(drawn)->SharesPixels()) << c.name;
-    EXPECT_EQ(PixelsOf(drawn)[0] & gwes::kColourBits, c.pixel) << c.name;
-    EXPECT_EQ(PixelsOf(drawn)[1], loaded[1]) << c.name;  // the rest is the loaded picture
+    ASSERT_TRUE(drawn && untouched);
+    EXPECT_TRUE(SurfaceOf(drawn)->SharesPixels());
+    EXPECT_EQ(SurfaceOf(drawn)->Pixels().data(), SurfaceOf(untouched)->Pixels().data());
+    DrawInto(drawn, c.draw);
+    EXPECT_FALSE(SurfaceOf(drawn)->SharesPixels());
+    EXPECT_EQ(PixelsOf(drawn)[0] & gwes::kColourBits, c.pixel);
+    EXPECT_EQ(PixelsOf(drawn)[1], loaded[1]);  // the rest is the loaded picture
     HBITMAP later = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
-    EXPECT_EQ(PixelsOf(untouched), loaded) << c.name;
-    EXPECT_EQ(PixelsOf(later), loaded) << c.name;
-    EXPECT_EQ(PixelsOf(reference), loaded) << c.name;
-    for (HBITMAP each : {drawn, untouched, later}) EXPECT_TRUE(DeleteObject(each)) << c.name;
+    for (HBITMAP each : {untouched, later, reference}) EXPECT_EQ(PixelsOf(each), loaded);
+    for (HBITMAP each : {drawn, untouched, later}) EXPECT_TRUE(DeleteObject(each));
   }
   SelectObject(otherDc, otherOld);
   DeleteDC(otherDc);
@@ -83,8 +77,10 @@ TEST(Bitmap, DrawingIntoOneLoadLeavesEveryOtherLoadAsLoaded) {
   DeleteObject(reference);
 }
 
+// How the skin's 8-bit and 24-bit bitmaps come out on the screens is in the golden images.
 TEST(Bitmap, NewProgramResourcesAreReadAfreshAndEarlierLoadsKeepTheirPictures) {
   kernel::SetProgramResources(ProgramResourceBytes());
+  EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(4000)), nullptr);  // a missing id gives nothing
   HBITMAP earlier = LoadBitmapW(nullptr, MAKEINTRESOURCEW(161));
   ASSERT_TRUE(earlier);
   const std::vector<std::uint32_t> loaded = PixelsOf(earlier);
@@ -104,11 +100,7 @@ TEST(Bitmap, NewProgramResourcesAreReadAfreshAndEarlierLoadsKeepTheirPictures) {
 
   // The load made before still reads its own picture, and can still be drawn into.
   EXPECT_EQ(PixelsOf(earlier), loaded);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, earlier);
-  EXPECT_TRUE(BitBlt(dc, 0, 0, 2, 1, nullptr, 0, 0, WHITENESS));
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  DrawInto(earlier, [](HDC dc) { EXPECT_TRUE(BitBlt(dc, 0, 0, 2, 1, nullptr, 0, 0, WHITENESS)); });
   EXPECT_EQ(PixelsOf(earlier)[1] & gwes::kColourBits, 0xFFFFFFu);
   EXPECT_EQ(PixelsOf(earlier)[2], loaded[2]);
   DeleteObject(earlier);
@@ -122,8 +114,7 @@ TEST(Bitmap, CreateBitmapTakesMonochromeAndColourBits) {
   EXPECT_EQ(PixelsOf(bitmap), (std::vector<std::uint32_t>{0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}));
   BITMAP description{};
   GetObjectW(bitmap, sizeof description, &description);
-  EXPECT_EQ(description.bmBitsPixel, 1);
-  EXPECT_EQ(description.bmWidthBytes, 2);
+  EXPECT_EQ((std::vector<LONG>{description.bmBitsPixel, description.bmWidthBytes}), (std::vector<LONG>{1, 2}));
   DeleteObject(bitmap);
 
   EXPECT_EQ(CreateBitmap(2, 2, 1, 24, nullptr), nullptr);

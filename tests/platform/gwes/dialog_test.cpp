@@ -5,7 +5,6 @@
 #include <map>
 
 #include "platform/gwes/focus.h"
-#include "platform/gwes/gdi.h"
 #include "platform/gwes/input.h"
 #include "platform/gwes/surface.h"
 #include "platform/kernel/last_error.h"
@@ -31,7 +30,7 @@ std::string IdOf(HWND hwnd) { return std::to_string(GetDlgCtrlID(hwnd)); }
 // WM_GETDLGCODE like the real ones; any other style answers with its GWL_USERDATA value.
 LRESULT TestControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   static const std::map<UINT, std::string> kNoted = {
-      {BM_CLICK, "BM_CLICK"}, {WM_SETFONT, "WM_SETFONT"}, {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_SETFOCUS, "WM_SETFOCUS"}};
+      {BM_CLICK, "BM_CLICK"}, {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_SETFOCUS, "WM_SETFOCUS"}};
   DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
   if (msg == WM_GETDLGCODE) {
     switch (style & 0xF) {
@@ -60,65 +59,56 @@ INT_PTR TestDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-// Registers a class for the test's lifetime unless one of that name exists already.
-class ScopedClass {
- public:
-  explicit ScopedClass(const char16_t* name) : m_name(name) {
+// Registers a class of test controls for the test's lifetime unless one of that name exists already.
+struct ScopedClass {
+  explicit ScopedClass(const char16_t* className) : name(className) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = TestControlProc;
     wc.lpszClassName = name;
-    m_registered = RegisterClassW(&wc) != 0;
+    registered = RegisterClassW(&wc) != 0;
   }
   ~ScopedClass() {
-    if (m_registered) UnregisterClassW(m_name, nullptr);
+    if (registered) UnregisterClassW(name, nullptr);
   }
-
- private:
-  const char16_t* m_name;
-  bool m_registered = false;
+  const char16_t* name;
+  bool registered;
 };
 
 constexpr char16_t kTestControl[] = u"DlgTestControl";
 
-// A standard DLGTEMPLATE built in memory.
+// A standard DLGTEMPLATE built in memory: no menu, class or title, font System 8. Each item is a
+// visible 10 x 10 test control at (0, y) titled "text".
 class Template {
  public:
-  Template(DWORD style, short cx, short cy) {
-    Dword(style | DS_SETFONT);
-    Dword(0);
-    m_words.push_back(0);  // item count, raised by Item
-    for (short v : {short{0}, short{0}, cx, cy}) m_words.push_back(static_cast<WORD>(v));
-    m_words.push_back(0);
-    m_words.push_back(0);
-    String(u"");
-    m_words.push_back(8);
-    String(u"System");
+  Template(DWORD style, WORD cx, WORD cy) {
+    style |= DS_SETFONT;
+    Add({LOWORD(style), HIWORD(style), 0, 0, /*items*/ 0, 0, 0, cx, cy, /*menu, class, title*/ 0, 0, 0, 8});
+    Add(u"System");
   }
-  Template& Item(WORD id, DWORD style, short x, short y, short cx, short cy, const std::u16string& cls = kTestControl) {
+  Template& Item(WORD id, DWORD style, WORD y = 0) {
     if (m_words.size() % 2) m_words.push_back(0);
-    Dword(style | WS_CHILD | WS_VISIBLE);
-    Dword(0);
-    for (short v : {x, y, cx, cy}) m_words.push_back(static_cast<WORD>(v));
-    m_words.push_back(id);
-    String(cls);
-    String(u"text");
-    m_words.push_back(0);
+    style |= WS_CHILD | WS_VISIBLE;
+    Add({LOWORD(style), HIWORD(style), 0, 0, 0, y, 10, 10, id});
+    Add(kTestControl);
+    Add(u"text");
+    m_words.push_back(0);  // no creation data
     ++m_words[4];
     return *this;
   }
   const void* Data() const { return m_words.data(); }
 
  private:
-  void Dword(DWORD v) {
-    m_words.push_back(LOWORD(v));
-    m_words.push_back(HIWORD(v));
-  }
-  void String(const std::u16string& s) {
-    m_words.insert(m_words.end(), s.begin(), s.end());
+  void Add(std::u16string_view text) {
+    m_words.insert(m_words.end(), text.begin(), text.end());
     m_words.push_back(0);
   }
+  void Add(std::initializer_list<WORD> words) { m_words.insert(m_words.end(), words); }
   std::vector<WORD> m_words;
 };
+
+HWND Create(const Template& tmpl) {
+  return CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+}
 
 class DialogTest : public ::testing::Test {
  protected:
@@ -145,61 +135,24 @@ class DialogTest : public ::testing::Test {
   Log Heard(HWND dialog, BYTE vk) {
     g_events.clear();
     Press(dialog, vk);
-    return g_events;
+    return std::exchange(g_events, {});
   }
   testing_support::TestDevice device;
   ScopedClass testControl{kTestControl};
 };
 
-
-TEST_F(DialogTest, TheMainMenuTemplateBecomesControlsInPixels) {
-  kernel::SetProgramResources(ProgramResourceBytes());
-  ScopedClass button(u"Button");
-  ScopedClass label(u"Static");
-  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(102), nullptr, TestDialogProc, 0);
-  ASSERT_TRUE(dialog);
-  EXPECT_FALSE(IsWindowVisible(dialog));  // the template does not ask to be shown
-  EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_POPUP | WS_CHILD), static_cast<LONG_PTR>(WS_POPUP));
-
-  // System 8 at 96 dpi: an 11-pixel character height, base units of about 6 x 13.
-  LOGFONTW font{};
-  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font));
-  EXPECT_EQ(font.lfHeight, -11);
-  RECT units{0, 0, 4, 8};
-  ASSERT_TRUE(MapDialogRect(dialog, &units));
-  EXPECT_TRUE(units.right >= 4 && units.right <= 8 && units.bottom >= 11 && units.bottom <= 16);
-  RECT size{0, 0, 206, 116};
-  MapDialogRect(dialog, &size);
-  EXPECT_EQ(Edges(dialog), Edges(size));
-  RECT button1040{3, 22, 3 + 50, 22 + 14};
-  MapDialogRect(dialog, &button1040);
-  EXPECT_EQ(Edges(GetDlgItem(dialog, 1040)), Edges(button1040));
-  WCHAR text[16] = {};
-  GetClassNameW(GetDlgItem(dialog, 1058), text, 16);
-  EXPECT_EQ(std::u16string(text), u"Static");
-  EXPECT_EQ(GetDlgItemTextW(dialog, 1058, text, 16), 5u);
-  EXPECT_EQ(std::u16string(text), u"title");
-
-  // The first tab stop is offered and focused once the dialog shows (the walk along the buttons is
-  // the main menu's test and golden images).
-  EXPECT_NE(std::find(g_events.begin(), g_events.end(), "dlg:WM_INITDIALOG:1040"), g_events.end());
-  ShowWindow(dialog, SW_SHOW);
-  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 1040));
-  DestroyWindow(dialog);
-
-  SetLastError(0);
-  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(999), nullptr, TestDialogProc, 0), nullptr);
-  EXPECT_NE(GetLastError(), 0u);
-}
-
-TEST_F(DialogTest, ControlsGetTheFontBeforeInitDialogWhichChoosesTheFocus) {
+// How the program's own templates look once made (their font, given before WM_INITDIALOG, too) is in
+// the golden images of its pages.
+TEST_F(DialogTest, InitDialogOffersTheFirstTabStopAndAProcedureMayChooseAnother) {
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 50);
-  tmpl.Item(5, 0x100, 0, 0, 10, 10).Item(10, WS_TABSTOP, 0, 10, 10, 10).Item(11, WS_TABSTOP, 0, 20, 10, 10);
-  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  tmpl.Item(5, 0x100).Item(10, WS_TABSTOP, 10).Item(11, WS_TABSTOP, 20);
+  HWND dialog = Create(tmpl);
   ASSERT_TRUE(dialog);
-  EXPECT_EQ(g_events, (Log{"5:WM_SETFONT", "10:WM_SETFONT", "11:WM_SETFONT", "dlg:WM_INITDIALOG:10", "10:WM_SETFOCUS",
-                          "10:BM_SETSTYLE:1"}));
+  EXPECT_EQ(g_events, (Log{"dlg:WM_INITDIALOG:10", "10:WM_SETFOCUS", "10:BM_SETSTYLE:1"}));
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 10));
+  WCHAR text[8] = {};
+  EXPECT_EQ(GetDlgItemTextW(dialog, 11, text, 8), 4u);  // the item's title in the template
+  EXPECT_EQ(std::u16string(text), u"text");
   DestroyWindow(dialog);
 
   // A procedure that sets the focus itself and returns FALSE keeps its choice.
@@ -207,20 +160,22 @@ TEST_F(DialogTest, ControlsGetTheFontBeforeInitDialogWhichChoosesTheFocus) {
     if (msg == WM_INITDIALOG) SetFocus(GetDlgItem(dlg, 11));
     return FALSE;
   };
-  dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  dialog = Create(tmpl);
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 11));
+
+  kernel::SetProgramResources(ProgramResourceBytes());
+  SetLastError(0);
+  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(999), nullptr, TestDialogProc, 0), nullptr);
+  EXPECT_NE(GetLastError(), 0u);
 }
 
 TEST_F(DialogTest, TabVisitsTabStopsAndArrowsStayInTheGroup) {
   constexpr DWORD kRadio = 9;
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
-  tmpl.Item(20, kRadio | WS_GROUP | WS_TABSTOP, 0, 0, 10, 10)
-      .Item(21, kRadio, 0, 10, 10, 10)
-      .Item(22, kRadio | WS_DISABLED, 0, 20, 10, 10)
-      .Item(23, kRadio, 0, 30, 10, 10)
-      .Item(30, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 40, 10, 10)
-      .Item(31, BS_PUSHBUTTON | WS_TABSTOP, 0, 50, 10, 10);
-  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  tmpl.Item(20, kRadio | WS_GROUP | WS_TABSTOP).Item(21, kRadio, 10).Item(22, kRadio | WS_DISABLED, 20);
+  tmpl.Item(23, kRadio, 30);
+  tmpl.Item(30, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 40).Item(31, BS_PUSHBUTTON | WS_TABSTOP, 50);
+  HWND dialog = Create(tmpl);
   auto focus = [] { return GetDlgCtrlID(GetFocus()); };
   ASSERT_EQ(focus(), 20);
   // A radio button is checked as it is reached.
@@ -249,18 +204,15 @@ TEST_F(DialogTest, TabVisitsTabStopsAndArrowsStayInTheGroup) {
 TEST_F(DialogTest, EnterAndEscapeBecomeCommands) {
   constexpr DWORD kOther = 0xE;  // answers its GWL_USERDATA to WM_GETDLGCODE
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
-  tmpl.Item(40, kOther | WS_TABSTOP, 0, 0, 10, 10)
-      .Item(IDOK, BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 10, 10)
-      .Item(41, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 20, 10, 10);
-  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  tmpl.Item(40, kOther | WS_TABSTOP).Item(IDOK, BS_PUSHBUTTON | WS_TABSTOP, 10);
+  tmpl.Item(41, BS_DEFPUSHBUTTON | WS_TABSTOP, 20);
+  HWND dialog = Create(tmpl);
   HWND field = GetDlgItem(dialog, 40);
   ASSERT_EQ(GetFocus(), field);
   // The template's default push button is the dialog's default id, not IDOK.
   EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), MAKELPARAM(41, DC_HASDEFID));
-  g_events.clear();
-  Press(dialog, VK_RETURN);
-  Press(dialog, VK_ESCAPE);
-  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:41", "dlg:WM_COMMAND:2"}));
+  EXPECT_EQ(Heard(dialog, VK_RETURN), (Log{"dlg:WM_COMMAND:41"}));
+  EXPECT_EQ(Heard(dialog, VK_ESCAPE), (Log{"dlg:WM_COMMAND:2"}));
   // It stays the default while the focus passes over IDOK and on to a plain control by SetFocus.
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
   SetFocus(GetDlgItem(dialog, 41));
@@ -295,17 +247,14 @@ TEST_F(DialogTest, GroupItemsSkipHiddenAndDisabledControls) {
       {27, WS_GROUP | WS_DISABLED}, {76, 0}, {77, 0},  // a disabled control still ends a group
       {28, WS_GROUP | kHidden}, {78, 0}, {79, 0}, {80, WS_DISABLED}};  // so does a hidden one
   Template tmpl(WS_POPUP, 100, 100);
-  for (auto [id, style] : items) tmpl.Item(id, kOther | (style & ~kHidden), 0, 0, 10, 10);
-  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
+  for (auto [id, style] : items) tmpl.Item(id, kOther | (style & ~kHidden));
+  HWND dialog = Create(tmpl);
   for (auto [id, style] : items)
     if (style & kHidden) ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
   // Each row: the control the search starts from (0: none), backwards or not, the answer (0: none).
-  const struct {
-    int from;
-    BOOL previous;
-    int found;
-  } rows[] = {{0, FALSE, 66}, {0, TRUE, 0},   {70, FALSE, 72}, {72, FALSE, 25}, {75, FALSE, 26}, {77, FALSE, 76},
-              {79, FALSE, 78}, {71, FALSE, 72}, {64, FALSE, 66}, {25, FALSE, 70}, {68, FALSE, 68}, {25, TRUE, 72}};
+  const struct { int from; BOOL previous; int found; } rows[] = {
+      {0, FALSE, 66},  {0, TRUE, 0},   {70, FALSE, 72}, {72, FALSE, 25}, {75, FALSE, 26}, {77, FALSE, 76},
+      {79, FALSE, 78}, {71, FALSE, 72}, {64, FALSE, 66}, {25, FALSE, 70}, {68, FALSE, 68}, {25, TRUE, 72}};
   for (const auto& row : rows) {
     HWND from = row.from ? GetDlgItem(dialog, row.from) : nullptr;
     EXPECT_EQ(GetDlgCtrlID(GetNextDlgGroupItem(dialog, from, row.previous)), row.found)
@@ -315,18 +264,18 @@ TEST_F(DialogTest, GroupItemsSkipHiddenAndDisabledControls) {
 
 TEST_F(DialogTest, CloseTurnsIntoCancelUnlessCancelIsDisabled) {
   Template tmpl(WS_POPUP | WS_VISIBLE, 100, 100);
-  tmpl.Item(IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10);
-  HWND dialog = CreateDialogIndirectParamW(nullptr, tmpl.Data(), nullptr, TestDialogProc, 0);
-  g_events.clear();
-  SendMessageW(dialog, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(IsWindow(dialog));  // not destroyed the way a plain window is
-  gwes_test::Pump();
-  EXPECT_EQ(g_events, (Log{"dlg:WM_COMMAND:2"}));
+  tmpl.Item(IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP);
+  HWND dialog = Create(tmpl);
+  auto close = [&] {
+    g_events.clear();
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(dialog));  // not destroyed the way a plain window is
+    gwes_test::Pump();
+    return g_events;
+  };
+  EXPECT_EQ(close(), (Log{"dlg:WM_COMMAND:2"}));
   EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
-  g_events.clear();
-  SendMessageW(dialog, WM_CLOSE, 0, 0);
-  gwes_test::Pump();
-  EXPECT_EQ(g_events, Log{});
+  EXPECT_EQ(close(), Log{});
 
   // A result the procedure leaves in DWL_MSGRESULT is the message's answer.
   g_dialogHook = [](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
@@ -342,12 +291,13 @@ TEST_F(DialogTest, ModalDialogsNestAndGiveTheirOwnersBack) {
   SetActiveWindow(main);
   gwes::SetModalOwnerFallback([main] { return main; });
   Template outerTmpl(WS_POPUP, 100, 100);
-  outerTmpl.Item(50, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10).Item(51, BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 10, 10);
+  outerTmpl.Item(50, BS_PUSHBUTTON | WS_TABSTOP).Item(51, BS_PUSHBUTTON | WS_TABSTOP, 10);
   Template innerTmpl(WS_POPUP, 50, 50);
-  innerTmpl.Item(60, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10);
+  innerTmpl.Item(60, BS_PUSHBUTTON | WS_TABSTOP);
   HWND outer = nullptr;
   INT_PTR innerResult = 0;
   Log checks;
+  auto check = [&](const std::string& what, bool yes) { checks.push_back(what + (yes ? " yes" : " no")); };
   g_dialogHook = [&](HWND dlg, UINT msg, WPARAM wParam, LPARAM) -> INT_PTR {
     if (msg == WM_INITDIALOG) {
       MessageLog::Get().Name(dlg, outer ? "inner" : "outer");
@@ -356,15 +306,15 @@ TEST_F(DialogTest, ModalDialogsNestAndGiveTheirOwnersBack) {
     if (msg != WM_APP) return msg == WM_INITDIALOG;
     if (!outer) {  // the outer dialog's turn: open the inner one from its handler
       outer = dlg;
-      checks.push_back(std::string("main enabled ") + (IsWindowEnabled(main) ? "yes" : "no"));
+      check("main enabled", IsWindowEnabled(main));
       SetFocus(GetDlgItem(dlg, 51));
       innerResult = DialogBoxIndirectParamW(nullptr, innerTmpl.Data(), dlg, TestDialogProc, 0);
-      checks.push_back(std::string("outer enabled ") + (IsWindowEnabled(dlg) ? "yes" : "no"));
-      checks.push_back(std::string("outer active ") + (GetActiveWindow() == dlg ? "yes" : "no"));
+      check("outer enabled", IsWindowEnabled(dlg));
+      check("outer active", GetActiveWindow() == dlg);
       checks.push_back("focus " + IdOf(GetFocus()));
       EndDialog(dlg, 42);
     } else if (dlg != outer) {
-      checks.push_back(std::string("outer enabled ") + (IsWindowEnabled(outer) ? "yes" : "no"));
+      check("outer enabled", IsWindowEnabled(outer));
       checks.push_back("focus " + IdOf(GetFocus()));
       EndDialog(dlg, 7 + static_cast<INT_PTR>(wParam));
     }
@@ -378,16 +328,15 @@ TEST_F(DialogTest, ModalDialogsNestAndGiveTheirOwnersBack) {
   EXPECT_FALSE(IsWindow(outer));
   EXPECT_TRUE(IsWindowEnabled(main));
   // The owner is enabled before the dialog hides, so the activation goes straight back to it.
-  Log activations;
-  for (const auto& entry : MessageLog::Get().Take())
-    if (entry.rfind("main:WM_ACTIVATE", 0) == 0) activations.push_back(entry);
+  Log activations = MessageLog::Get().Take();
+  std::erase_if(activations, [](const std::string& entry) { return entry.rfind("main:WM_ACTIVATE", 0) != 0; });
   EXPECT_EQ(activations, (Log{"main:WM_ACTIVATE:0:outer", "main:WM_ACTIVATE:1:outer"}));
 }
 
 TEST_F(DialogTest, QuitEndsTheModalLoopAndReachesTheOuterLoop) {
   HWND main = MakeWindow("main", WS_VISIBLE);
   Template tmpl(WS_POPUP, 100, 100);
-  tmpl.Item(50, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10);
+  tmpl.Item(50, BS_PUSHBUTTON | WS_TABSTOP);
   HWND dialog = nullptr;
   g_dialogHook = [&](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
     if (msg == WM_INITDIALOG) {

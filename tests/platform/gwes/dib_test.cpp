@@ -14,13 +14,11 @@ TEST(Dib, EightBitPaletteRowsComeOutTopFirstFromEitherOrder) {
   const std::vector<std::uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
   const std::vector<Bytes> rows = {{1, 2, 3}, {3, 0, 1}};  // 3 pixels: one padding byte per row
   for (int height : {2, -2}) {
+    SCOPED_TRACE(height);
     auto image = ParseDib(MakeDib(3, height, 8, palette, rows));
-    ASSERT_TRUE(image) << height;
-    EXPECT_EQ(image->width, 3);
-    EXPECT_EQ(image->height, 2);
-    EXPECT_EQ(image->bitsPixel, 8);
-    EXPECT_EQ(image->pixels, (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x0000FF, 0, 0xFF0000}))
-        << height;
+    ASSERT_TRUE(image);
+    EXPECT_EQ((std::vector<int>{image->width, image->height, image->bitsPixel}), (std::vector<int>{3, 2, 8}));
+    EXPECT_EQ(image->pixels, (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x0000FF, 0, 0xFF0000}));
   }
 }
 
@@ -65,12 +63,12 @@ TEST(Dib, RefusesEveryTruncationAndUnsupportedHeader) {
     for (int i = 0; i < 4; ++i) copy[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
     return ParseDib(copy);
   };
-  EXPECT_FALSE(patched(16, 1));            // run-length compression
+  EXPECT_FALSE(patched(16, 1));           // run-length compression
+  EXPECT_FALSE(patched(4, 0));            // no width
+  EXPECT_FALSE(patched(8, 0x80000000u));  // the most negative height
+  EXPECT_FALSE(patched(4, 100000));       // absurd width
+  EXPECT_FALSE(patched(0, 12));           // an OS/2 core header
   EXPECT_FALSE(ParseDib(MakeDib(1, 1, 8, std::vector<std::uint32_t>(257), {{0}})));  // more colours than 8 bits index
-  EXPECT_FALSE(patched(4, 0));             // no width
-  EXPECT_FALSE(patched(8, 0x80000000u));   // the most negative height
-  EXPECT_FALSE(patched(4, 100000));        // absurd width
-  EXPECT_FALSE(patched(0, 12));            // an OS/2 core header
 }
 
 }  // namespace

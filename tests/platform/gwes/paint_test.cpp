@@ -7,7 +7,7 @@
 #include "platform/gwes/gdi/device_context.h"
 #include "platform/gwes/gdi/fill.h"
 #include "platform/gwes/gdi/gdi_objects.h"
-#include "tests/platform/gwes/message_log.h"
+#include "tests/platform/gwes/control_fixture.h"
 
 using gwes_test::MakeWindow;
 using gwes_test::MessageLog;
@@ -17,14 +17,29 @@ using Log = std::vector<std::string>;
 namespace {
 
 using gwes_test::Edges;
+using Colours = std::vector<COLORREF>;
 
-std::vector<LONG> UpdateOf(HWND hwnd) {
-  RECT rect{};
-  if (!GetUpdateRect(hwnd, &rect, FALSE)) return {};
-  return Edges(rect);
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kBlack = RGB(0, 0, 0);
+constexpr COLORREF kYellow = RGB(255, 255, 0), kCyan = RGB(0, 255, 255);
+
+// The screen's colours at the given points.
+Colours ColoursAt(std::initializer_list<POINT> points) {
+  Colours colours;
+  for (POINT p : points) colours.push_back(gwes_test::ScreenColour(p.x, p.y));
+  return colours;
 }
 
-COLORREF ScreenAt(int x, int y) { return gwes::ColourOf(gwes::Screen()->At(x, y) & gwes::kColourBits); }
+using Rects = std::vector<std::vector<LONG>>;
+
+// Each window's update rectangle, empty when it needs no paint.
+Rects UpdatesOf(std::initializer_list<HWND> windows) {
+  Rects updates;
+  for (HWND hwnd : windows) {
+    RECT rect{};
+    updates.push_back(GetUpdateRect(hwnd, &rect, FALSE) ? Edges(rect) : std::vector<LONG>{});
+  }
+  return updates;
+}
 
 class PaintTest : public ::testing::Test {
  protected:
@@ -66,9 +81,7 @@ TEST_F(PaintTest, ParentsEraseAndPaintBeforeChildrenAndNothingRepaintsWithoutCau
   RECT part{0, 0, 50, 50};
   InvalidateRect(top, &part, FALSE);
   InvalidateRect(hidden, nullptr, TRUE);
-  EXPECT_EQ(UpdateOf(top), (std::vector<LONG>{0, 0, 50, 50}));
-  EXPECT_EQ(UpdateOf(child), std::vector<LONG>{});
-  EXPECT_EQ(UpdateOf(hidden), std::vector<LONG>{});
+  EXPECT_EQ(UpdatesOf({top, child, hidden}), (Rects{{0, 0, 50, 50}, {}, {}}));
   Pump();
   EXPECT_EQ(log.Take(), (Log{"top:WM_PAINT:0:0"}));
   InvalidateRect(child, nullptr, TRUE);
@@ -87,22 +100,19 @@ TEST_F(PaintTest, HidingMovingAndRestackingInvalidateWhatTheyUncover) {
   HWND under = MakeWindow("under", WS_CHILD | WS_VISIBLE, top, {120, 100, 160, 140}, 4);
   Pump();
   ShowWindow(a, SW_HIDE);
-  EXPECT_EQ(UpdateOf(top), (std::vector<LONG>{10, 10, 30, 30}));
-  EXPECT_EQ(UpdateOf(far), std::vector<LONG>{});
+  EXPECT_EQ(UpdatesOf({top, far}), (Rects{{10, 10, 30, 30}, {}}));
   Pump();
 
   MoveWindow(far, 200, 190, 20, 20, TRUE);
-  EXPECT_EQ(UpdateOf(top), (std::vector<LONG>{200, 210, 220, 220}));  // the part no longer covered
-  EXPECT_EQ(UpdateOf(far), (std::vector<LONG>{0, 0, 20, 20}));
+  EXPECT_EQ(UpdatesOf({top, far}), (Rects{{200, 210, 220, 220}, {0, 0, 20, 20}}));  // top: what is uncovered
   Pump();
 
   // Raising the lower sibling repaints it; the one now below needs nothing.
   SetWindowPos(under, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(UpdateOf(under), (std::vector<LONG>{0, 0, 40, 40}));
-  EXPECT_EQ(UpdateOf(over), std::vector<LONG>{});
+  EXPECT_EQ(UpdatesOf({under, over}), (Rects{{0, 0, 40, 40}, {}}));
   Pump();
   SetWindowPos(under, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(UpdateOf(over), (std::vector<LONG>{20, 0, 40, 40}));
+  EXPECT_EQ(UpdatesOf({over}), (Rects{{20, 0, 40, 40}}));
   Pump();
   log.Clear();
   SetWindowPos(over, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
@@ -113,32 +123,28 @@ TEST_F(PaintTest, HidingMovingAndRestackingInvalidateWhatTheyUncover) {
 TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
   HWND top = MakeWindow("top", WS_VISIBLE);
   MakeWindow("ghost", WS_CHILD, top, {60, 10, 70, 20}, 4);  // hidden above the others: clips nothing
-  PaintWith(top, RGB(255, 0, 0));
-  PaintWith(MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {10, 10, 20, 20}, 1), RGB(0, 0, 255));
-  PaintWith(MakeWindow("upper", WS_CHILD | WS_VISIBLE, top, {40, 10, 60, 20}, 2), RGB(0, 255, 0));
-  PaintWith(MakeWindow("lower", WS_CHILD | WS_VISIBLE, top, {50, 10, 70, 20}, 3), RGB(255, 255, 0));
+  PaintWith(top, kRed);
+  PaintWith(MakeWindow("child", WS_CHILD | WS_VISIBLE, top, {10, 10, 20, 20}, 1), kBlue);
+  PaintWith(MakeWindow("upper", WS_CHILD | WS_VISIBLE, top, {40, 10, 60, 20}, 2), kGreen);
+  PaintWith(MakeWindow("lower", WS_CHILD | WS_VISIBLE, top, {50, 10, 70, 20}, 3), kYellow);
   std::uint64_t dirty = gwes::ScreenDirtyCount();
   Pump();
   EXPECT_GT(gwes::ScreenDirtyCount(), dirty);
-  EXPECT_EQ(ScreenAt(5, 5), RGB(255, 0, 0));
-  EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
-  EXPECT_EQ(ScreenAt(55, 15), RGB(0, 255, 0));  // the upper sibling wins the overlap
-  EXPECT_EQ(ScreenAt(65, 15), RGB(255, 255, 0));
+  // The upper sibling wins the overlap at (55, 15).
+  EXPECT_EQ(ColoursAt({{5, 5}, {15, 15}, {55, 15}, {65, 15}}), (Colours{kRed, kBlue, kGreen, kYellow}));
 
   // Repainting only part of the parent touches only that part, and never its child.
-  PaintWith(top, RGB(0, 0, 0));
+  PaintWith(top, kBlack);
   ValidateRect(top, nullptr);
   RECT part{0, 0, 12, 12};
   InvalidateRect(top, &part, FALSE);
   Pump();
-  EXPECT_EQ(ScreenAt(11, 11), RGB(0, 0, 255));
-  EXPECT_EQ(ScreenAt(9, 9), RGB(0, 0, 0));
-  EXPECT_EQ(ScreenAt(12, 5), RGB(255, 0, 0));
+  EXPECT_EQ(ColoursAt({{11, 11}, {9, 9}, {12, 5}}), (Colours{kBlue, kBlack, kRed}));
 
   // A second thread draws through GetDC, clipped to what of the window shows now: also a window
   // shown above it after the context was made stays whole.
   HDC dc = GetDC(top);
-  PaintWith(MakeWindow("over", WS_POPUP | WS_VISIBLE, nullptr, {90, 90, 110, 110}), RGB(0, 255, 255));
+  PaintWith(MakeWindow("over", WS_POPUP | WS_VISIBLE, nullptr, {90, 90, 110, 110}), kCyan);
   Pump();
   std::thread worker([&] {
     RECT all{0, 0, 320, 240};
@@ -146,14 +152,11 @@ TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
     ReleaseDC(top, dc);
   });
   worker.join();
-  EXPECT_EQ(ScreenAt(120, 120), GetSysColor(COLOR_WINDOW));
-  EXPECT_EQ(ScreenAt(100, 100), RGB(0, 255, 255));
-  EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
+  EXPECT_EQ(ColoursAt({{120, 120}, {100, 100}, {15, 15}}), (Colours{GetSysColor(COLOR_WINDOW), kCyan, kBlue}));
 
   // What no window covers any more shows the black desktop.
   DestroyWindow(top);
-  EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 0));
-  EXPECT_EQ(ScreenAt(319, 239), RGB(0, 0, 0));
+  EXPECT_EQ(ColoursAt({{15, 15}, {319, 239}}), (Colours{kBlack, kBlack}));
 }
 
 }  // namespace
