@@ -61,41 +61,34 @@ struct ProgramDevice : bench::CScratchDevice {
   }
 };
 
-// The time shown is for a run of presses; the counter gives one press.
-void Report(benchmark::State& state, double seconds) {
+// Runs `run` (a screen up to its end) again and again with the presses; the time shown is for a
+// run of presses, the counter gives one press.
+template <typename Run>
+void MeasureKeys(benchmark::State& state, UINT forward, UINT back, Run run) {
+  ProgramDevice device;
+  double seconds = 0;
+  for (auto _ : state) {
+    KeyPresses presses(forward, back);
+    gwes::SetIdleHook([&] { presses.OnIdle(); });
+    run();
+    gwes::SetIdleHook(nullptr);
+    state.SetIterationTime(presses.Seconds());
+    seconds += presses.Seconds();
+  }
   if (state.iterations() > 0) state.counters["us_per_key"] = seconds * 1e6 / (state.iterations() * kPressesPerRun);
 }
 
 void BM_MainMenuKeyToFrame(benchmark::State& state) {
-  ProgramDevice device;
-  double seconds = 0;
-  for (auto _ : state) {
-    KeyPresses presses(VK_RIGHT, VK_LEFT);
-    gwes::SetIdleHook([&] { presses.OnIdle(); });
+  MeasureKeys(state, VK_RIGHT, VK_LEFT, [] {
     CDialogScreenHost host;
     CUtilityApp app(host);
     AfxWinMain(app, u"");
-    gwes::SetIdleHook(nullptr);
-    state.SetIterationTime(presses.Seconds());
-    seconds += presses.Seconds();
-  }
-  Report(state, seconds);
+  });
 }
 BENCHMARK(BM_MainMenuKeyToFrame)->Unit(benchmark::kMicrosecond)->UseManualTime();
 
 void BM_BacklightPageKeyToFrame(benchmark::State& state) {
-  ProgramDevice device;
-  double seconds = 0;
-  for (auto _ : state) {
-    KeyPresses presses(VK_UP, VK_DOWN);
-    gwes::SetIdleHook([&] { presses.OnIdle(); });
-    CBacklightDlg page;
-    page.DoModal();
-    gwes::SetIdleHook(nullptr);
-    state.SetIterationTime(presses.Seconds());
-    seconds += presses.Seconds();
-  }
-  Report(state, seconds);
+  MeasureKeys(state, VK_UP, VK_DOWN, [] { CBacklightDlg().DoModal(); });
 }
 BENCHMARK(BM_BacklightPageKeyToFrame)->Unit(benchmark::kMicrosecond)->UseManualTime();
 
