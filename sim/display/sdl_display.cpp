@@ -18,6 +18,7 @@
 #include "platform/gwes/surface.h"
 #include "platform/gwes/virtual_keys.h"
 #include "sim/display.h"
+#include "sim/display/press_latency.h"
 #include "sim/display/zoom.h"
 
 namespace {
@@ -324,6 +325,7 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
   std::uint64_t shownDesk = ~std::uint64_t{0};
   int shownLevel = -1;
   bool pressed = false;
+  sim::PressLatency latency;
   while (!programEnded.load()) {
     std::uint64_t version = frames.FrameVersion();
     std::uint64_t deskVersion = frames.DeskVersion();
@@ -344,6 +346,7 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
       SDL_RenderCopy(sdl.renderer, sdl.desk, nullptr, nullptr);
       SDL_RenderPresent(sdl.renderer);
       frames.FramePresented(version);
+      latency.Presented(version);
       shownVersion = version;
       shownDesk = deskVersion;
       shownLevel = level;
@@ -360,6 +363,7 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
           break;
         case SDL_MOUSEBUTTONDOWN:
           if (event.button.button == SDL_BUTTON_LEFT) {
+            latency.Pressed(shownVersion);
             pressed = true;
             input.Pointer(sim::StylusAction::Down, event.button.x, event.button.y);
           }
@@ -378,6 +382,7 @@ extern "C" int QuorvaneRunDisplay(sim::DisplayConfig& config, sim::FrameSource& 
           if (auto command = WindowKey(event.key); command.kind != WindowKeyKind::kNone) {
             if (event.type == SDL_KEYDOWN && !event.key.repeat) Carry(command, config, sdl.window, input);
           } else if (unsigned vk = DeviceKey(event.key.keysym.sym); vk != 0) {
+            if (event.type == SDL_KEYDOWN) latency.Pressed(shownVersion);
             input.Key(vk, event.type == SDL_KEYDOWN);
           }
           break;

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "sim/display/press_latency.h"
 #include "sim/display_loader.h"
 
 namespace {
@@ -137,6 +139,23 @@ TEST(SdlDisplay, AMissingModuleIsAClearError) {
   std::string error;
   EXPECT_EQ(sim::LoadDisplayModule("/nonexistent/libquorvane_sdl.so", &error).run, nullptr);
   EXPECT_NE(error.find("cannot load the display module"), std::string::npos);
+}
+
+// A press is timed to the first frame that differs from the one shown at the press; a second press
+// before that frame keeps the first one's time.
+TEST(PressLatency, TimesAPressToTheFirstChangedFramePresented) {
+  setenv("QUORVANE_PRESS_LATENCY", "1", 1);
+  sim::PressLatency latency;
+  unsetenv("QUORVANE_PRESS_LATENCY");
+  testing::internal::CaptureStderr();
+  latency.Presented(1);  // no press yet
+  latency.Pressed(1);
+  latency.Presented(1);  // the same frame again (the desk changed)
+  latency.Pressed(1);
+  latency.Presented(2);
+  latency.Presented(3);  // nothing pressed since
+  const std::string out = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(std::regex_match(out, std::regex("press to frame [0-9]+\\.[0-9]{3} ms\n"))) << out;
 }
 
 }  // namespace
