@@ -125,7 +125,9 @@ void ControlChannel::Listen() {
       if (progress == kernel::RequestProgress::kComplete) {
         Take(connection.fd, connection.line);
       } else {
-        if (progress == kernel::RequestProgress::kMore) error = "no request line within " + std::to_string(kRequestTimeoutMs) + " ms";
+        if (progress == kernel::RequestProgress::kMore) {
+          error = "no request line within " + std::to_string(kRequestTimeoutMs) + " ms";
+        }
         kernel::SendControlReply(connection.fd, false, error);
       }
       return true;
