@@ -10,15 +10,12 @@
 namespace {
 
 constexpr int kDateBoxFontPixels = 14;
-constexpr const char16_t* kProgramTitle = u"QuorvaneUtility";
 constexpr int kCaptionHeight = 15;
 constexpr int kArrowSize = 27;
 constexpr POINT kCalendarCorner{50, 0};
 constexpr UINT kZoneListDroppedWidth = 100;
 constexpr const char16_t* kTimeFormat = u"HH:mm:ss";
 
-// Styles a caption as the page's labels are styled (colour, height, weight, then text) and
-// places it.
 // The text exchanged with an edit control: shown towards the control, read back when saving.
 void DDX_LocalText(CDataExchange* exchange, int id, CLocalString& text) {
   HWND item = ::GetDlgItem(exchange->m_pDlgWnd->m_hWnd, id);
@@ -53,8 +50,7 @@ void CDateTimeDlg::DoDataExchange(CDataExchange* exchange) {
 
 BOOL CDateTimeDlg::OnInitDialog() {
   CSkinPage::OnInitDialog();
-  // Run on its own, the page is the program's top-level screen and carries its name.
-  if (::FindWindowW(nullptr, kProgramTitle) == nullptr) SetWindowText(kProgramTitle);
+  TakeProgramTitleIfAlone();
 
   GetLocalTime(&m_date);
   GetTimeZoneInformation(&m_startZone);

@@ -80,7 +80,7 @@ void CLanguageDlg::DoDataExchange(CDataExchange* exchange) {
 
 BOOL CLanguageDlg::OnInitDialog() {
   CSkinPage::OnInitDialog();
-  if (::FindWindowW(nullptr, kProgramTitle) == nullptr) SetWindowText(kProgramTitle);
+  TakeProgramTitleIfAlone();
 
   SetUpTitle(m_title, IDS_MENU_SWITCH_LANGUAGE, 205);
   PlaceButton(m_previous, 65, 98, 27, 27, IDB_ARROW_LEFT_NORMAL, IDB_ARROW_LEFT_FOCUS, IDB_ARROW_LEFT_NORMAL);

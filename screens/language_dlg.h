@@ -20,8 +20,6 @@ class CLanguageDlg : public CSkinPage {
   explicit CLanguageDlg(BOOL installPackage, CWnd* owner = nullptr)
       : CSkinPage(IDD_LANGUAGE, IDB_LANGUAGE_BACKGROUND, owner), m_bInstallPackage(installPackage) {}
 
-  // The title a window of the program carries; the page takes it when no window has it yet.
-  static constexpr const char16_t* kProgramTitle = u"QuorvaneUtility";
   // Pauses around the switch: after the failure message before the reset (card layout), and
   // before the page ends.
   static constexpr DWORD kResetPauseMs = 500;

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr const char16_t* kMainWindowTitle = u"QuorvaneUtility";
 constexpr COLORREF kTitleColour = RGB(89, 89, 89);
 constexpr int kTitleHeight = 22;
 
@@ -113,7 +112,7 @@ BOOL CMainMenuDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-  SetWindowText(kMainWindowTitle);
+  SetWindowText(kProgramWindowTitle);
   MoveWindow(0, 0, gwes::kScreenWidth, gwes::kScreenHeight);
 
   m_title.SetColor(kTitleColour);

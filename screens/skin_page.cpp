@@ -43,6 +43,10 @@ void CSkinPage::SetUpConfirmButtons() {
   }
 }
 
+void CSkinPage::TakeProgramTitleIfAlone() {
+  if (::FindWindowW(nullptr, kProgramWindowTitle) == nullptr) SetWindowText(kProgramWindowTitle);
+}
+
 void CSkinPage::SetUpTitle(CSkinLabel& title, UINT stringId, int width) {
   SetUpLabel(title, stringId, kTitleHeight, 85, 15, width, 40);
 }

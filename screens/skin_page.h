@@ -10,6 +10,9 @@
 #include "ui/skin_button.h"
 #include "ui/skin_label.h"
 
+// The title of the program's top-level screen, by which a second start finds the first.
+inline constexpr const char16_t* kProgramWindowTitle = u"QuorvaneUtility";
+
 class CSkinPage : public CDialog {
  public:
   // Pages opened by the main menu have no owner; a page run on its own is modal to the window
@@ -32,6 +35,9 @@ class CSkinPage : public CDialog {
   // Styles `label` as page text (grey, bold, `textHeight` pixels), gives it string `stringId`
   // and places it.
   static void SetUpLabel(CSkinLabel& label, UINT stringId, int textHeight, int x, int y, int width, int height);
+  // A page run on its own (no program window yet) is the program's top-level screen and carries
+  // its title.
+  void TakeProgramTitleIfAlone();
   // Places a bitmap button and writes its three faces.
   static void PlaceButton(CSkinButton& button, int x, int y, int width, int height, UINT normal, UINT focus,
                           UINT pressed);

@@ -41,7 +41,7 @@ struct Alignment {
   kernel::TouchSamples raw{};
   bool done = false;
   BOOL result = FALSE;
-  HFONT font = nullptr;
+  HFONT font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 };
 
 Alignment* StateOf(HWND hwnd) { return reinterpret_cast<Alignment*>(GetWindowLongW(hwnd, GWL_USERDATA)); }
@@ -185,18 +185,9 @@ BOOL TouchCalibrate() {
   HWND previousFocus = GetFocus();
   RegisterAlignmentClass();
   Alignment state;
-  LOGFONTW description{};
-  description.lfHeight = -13;
-  description.lfWeight = FW_NORMAL;
-  std::u16string_view face = u"System";
-  face.copy(description.lfFaceName, face.size());
-  state.font = CreateFontIndirectW(&description);
   HWND window = CreateWindowExW(WS_EX_TOPMOST, kClassName, u"", WS_POPUP, 0, 0, kScreenWidth, kScreenHeight, nullptr,
                                 nullptr, nullptr, nullptr);
-  if (!window) {
-    DeleteObject(state.font);
-    return FALSE;
-  }
+  if (!window) return FALSE;
   SetWindowLongW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   ShowWindow(window, SW_SHOWNORMAL);
   SetActiveWindow(window);
@@ -211,7 +202,6 @@ BOOL TouchCalibrate() {
     SetWindowLongW(window, GWL_USERDATA, 0);
     DestroyWindow(window);
   }
-  DeleteObject(state.font);
   if (previousActive && IsWindow(previousActive)) SetActiveWindow(previousActive);
   if (previousFocus && IsWindow(previousFocus)) SetFocus(previousFocus);
   return state.done ? state.result : FALSE;

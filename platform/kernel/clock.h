@@ -21,8 +21,6 @@ namespace kernel {
 struct VirtualWait {
   static constexpr std::uint64_t kNoDue = UINT64_MAX;
   std::uint64_t dueMs = kNoDue;
-  // Sleeps in real time until the object may have changed, for at most the given slice.
-  std::function<void(DWORD sliceMs)> waitForChange;
   std::function<bool()> done;
   // For an object of the device's shared table: its slot, and the table's change counter that
   // the last look saw, so a change in between is never missed.

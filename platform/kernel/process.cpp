@@ -70,7 +70,6 @@ class ProcessObject final : public WaitableObject {
     if (clock.IsVirtual()) {
       VirtualWait wait;
       wait.dueMs = clock.MonotonicMs() + timeoutMs;
-      wait.waitForChange = [](DWORD slice) { std::this_thread::sleep_for(std::chrono::milliseconds(slice)); };
       wait.done = [this] { return Poll(); };
       return clock.PassTime(wait) || Poll() ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     }

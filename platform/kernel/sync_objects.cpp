@@ -191,7 +191,6 @@ DWORD SyncObject::WaitForState(DWORD timeoutMs) {
     if (!FollowsVirtualTime()) {
       VirtualWait wait;
       wait.dueMs = timeoutMs == INFINITE ? VirtualWait::kNoDue : clock.MonotonicMs() + timeoutMs;
-      wait.waitForChange = [&](DWORD slice) { WaitForChange(generation, slice); };
       wait.done = [&] { return (result = look()) != WAIT_TIMEOUT; };
       wait.tableSlot = TableSlot();
       wait.seenGeneration = wait.tableSlot ? &generation : nullptr;
