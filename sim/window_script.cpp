@@ -1,13 +1,11 @@
 #include "sim/window_script.h"
 
+#include "platform/gwes/message_queue.h"
 #include "platform/gwes/timers.h"
 #include "platform/kernel/clock.h"
 
 namespace sim {
 namespace {
-
-// How often the program looks whether the window shows its first frame yet.
-constexpr std::uint64_t kFirstFramePollMs = 2;
 
 void OneShot(HWND, UINT, UINT_PTR id, DWORD) { KillTimer(nullptr, id); }
 
@@ -20,6 +18,10 @@ WindowScript::WindowScript(std::istream& script, std::function<void(int, const s
     m_waitUntil = kernel::Clock().MonotonicMs() + ms;
     WakeAfter(ms);
   });
+}
+
+void WindowScript::FramePresented() {
+  if (!m_framePresented.exchange(true)) gwes::WakeIdleThreads();
 }
 
 WindowScript::~WindowScript() {
@@ -37,7 +39,7 @@ void WindowScript::WakeAfter(std::uint64_t ms) {
 }
 
 void WindowScript::OnProgramIdle() {
-  if (!m_framePresented) return WakeAfter(kFirstFramePollMs);
+  if (!m_framePresented) return;
   if (m_waitUntil) {
     const std::uint64_t now = kernel::Clock().MonotonicMs();
     if (now < *m_waitUntil) return WakeAfter(*m_waitUntil - now);

@@ -23,8 +23,9 @@ class WindowScript {
 
   // On the program's thread as it is about to wait.
   void OnProgramIdle();
-  // From the display's thread: the window shows a frame.
-  void FramePresented() { m_framePresented = true; }
+  // From the display's thread: the window shows a frame. The first one wakes the program to
+  // start the script.
+  void FramePresented();
 
  private:
   // Wakes the program's thread after ms with a timer of the thread's own.
