@@ -167,7 +167,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
   }
   // On the device watch's thread: another program (devicectl) may change the backlight and what the
   // status strip shows while this one sleeps, so they are read a few times a second and the display
-  // woken when they (or the frame) changed.
+  // woken when they changed.
   // The power manager's idle time runs out while the program sleeps too, and darkens the screen.
   void WatchDevice() {
     if (kernel::TickPowerManager()) {
@@ -176,11 +176,7 @@ class DeviceFrames final : public FrameSource, public InputTarget {
     }
     int backlight = ReadBacklight();
     bool status = m_desk.RefreshStatus();
-    // A thread of the program may draw while the program's own thread is blocked (the wait
-    // cursor's animation during an installation): no idle notes that frame, so the watch does.
-    std::uint64_t version = gwes::ScreenDirtyCount();
-    bool drawn = version != m_notedVersion.exchange(version);
-    if (backlight == m_backlight.exchange(backlight) && !status && !drawn) return;
+    if (backlight == m_backlight.exchange(backlight) && !status) return;
     m_wake();
   }
 
@@ -363,6 +359,9 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, const WindowO
     device.ProgramIdle();
     channel.OnProgramIdle();
   });
+  // A frame a thread of the program flushes while the program's own thread is blocked (the wait
+  // cursor during an installation) is shown at once.
+  gwes::SetScreenFlushHook(display.wake);
   kernel::SetResetHandler(
       [wake = display.wake, scale = options.scale, frame = options.frame] { RestartInWindow(wake, scale, frame); });
   SignalWatch signals([&device](int) { device.PressClose(); });
@@ -408,6 +407,7 @@ int RunWithWindow(CWinApp& app, const std::u16string& commandLine, const WindowO
   watch.join();
   recorder.ProgramEnded();
   gwes::SetIdleHook(nullptr);
+  gwes::SetScreenFlushHook(nullptr);
   kernel::SetResetHandler(nullptr);
   kernel::SetAudioBackend(nullptr);
   return scriptStatus.value_or(code);

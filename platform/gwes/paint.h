@@ -52,6 +52,9 @@ std::shared_ptr<Surface> Screen();
 // Counts finished drawing on the framebuffer; a front end presents when it changed.
 std::uint64_t ScreenDirtyCount();
 void MarkScreenDirty();
+// Called (from the flushing thread) at each GdiFlush, so a front end shows a frame drawn while
+// the program's own thread is blocked at once; null for none.
+void SetScreenFlushHook(void (*hook)());
 // What the device's panel shows, kScreenWidth x kScreenHeight pixels: the framebuffer, or black
 // while the device is suspended (the framebuffer itself is kept for the wake).
 void CopyShownScreen(std::uint32_t* pixels);

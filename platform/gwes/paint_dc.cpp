@@ -15,6 +15,7 @@ using namespace gwes::detail;
 namespace {
 
 std::atomic<std::uint64_t> g_screenDirty{0};
+std::atomic<void (*)()> g_flushHook{nullptr};
 
 // The window's origin on the screen and its visible region; false for an unknown window.
 bool WindowTarget(HWND hwnd, POINT* origin, std::vector<RECT>* visible) {
@@ -39,6 +40,8 @@ std::shared_ptr<Surface> Screen() {
 std::uint64_t ScreenDirtyCount() { return g_screenDirty.load(); }
 
 void MarkScreenDirty() { g_screenDirty.fetch_add(1); }
+
+void SetScreenFlushHook(void (*hook)()) { g_flushHook = hook; }
 
 void CopyShownScreen(std::uint32_t* pixels) {
   auto screen = Screen();
@@ -139,5 +142,6 @@ int ReleaseDC(HWND, HDC dc) {
 
 BOOL GdiFlush() {
   gwes::MarkScreenDirty();
+  if (auto hook = g_flushHook.load()) hook();
   return TRUE;
 }

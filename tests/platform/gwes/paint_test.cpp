@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "platform/gwes/gdi/device_context.h"
@@ -157,6 +158,20 @@ TEST_F(PaintTest, PaintDcsClipToTheUpdateRegionChildrenAndSiblingsAbove) {
   // What no window covers any more shows the black desktop.
   DestroyWindow(top);
   EXPECT_EQ(ColoursAt({{15, 15}, {319, 239}}), (Colours{kBlack, kBlack}));
+}
+
+// A flush (an animation's finished frame) counts as drawing and calls the front end's hook, from
+// whichever thread flushed, until the hook is taken away.
+TEST(ScreenFlushHook, EachFlushMarksTheScreenAndCallsTheHook) {
+  static std::atomic<int> calls{0};
+  gwes::SetScreenFlushHook([] { ++calls; });
+  const std::uint64_t dirty = gwes::ScreenDirtyCount();
+  GdiFlush();
+  std::thread([] { GdiFlush(); }).join();
+  gwes::SetScreenFlushHook(nullptr);
+  GdiFlush();
+  EXPECT_EQ(calls.load(), 2);
+  EXPECT_EQ(gwes::ScreenDirtyCount(), dirty + 3);
 }
 
 }  // namespace
