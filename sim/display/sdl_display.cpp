@@ -60,6 +60,9 @@ Uint8 Brightness(int level) {
 bool StartVideo(sim::DisplayConfig& config) {
   // SIGINT and SIGTERM are the front end's to handle, not SDL's.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // A click that brings the window into focus presses the frame key under it too: SDL would drop
+  // a press that comes within a few milliseconds of the focus, as a click that merely focuses.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_Init(SDL_INIT_EVENTS) != 0) return false;
   const char* named = SDL_getenv("SDL_VIDEODRIVER");
   bool started = named != nullptr && *named != 0
