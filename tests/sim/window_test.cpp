@@ -1,7 +1,7 @@
 // The window as a person meets it: on a real X display (Xvfb) a click on a frame key, sent by
-// xdotool as a person's mouse would, reaches the device, even the click that focuses the window (skipped where Xvfb or xdotool is missing);
-// on SDL's dummy display a script drives the window at real speed, and a screenshot taken at once
-// during a language switch shows the wait cursor.
+// xdotool as a person's mouse would, reaches the device, even the click that focuses the window
+// (skipped where Xvfb or xdotool is missing); on SDL's dummy display a script drives the window at
+// real speed, and a screenshot taken at once during a language switch shows the wait cursor.
 #include <gtest/gtest.h>
 
 #include <chrono>
