@@ -1,8 +1,8 @@
 // The running utility's control channel: devicectl's requests (ps, input, screenshot, dump) come
 // in on the device's control socket. A thread of the channel's own takes the connections and
-// reads their lines as they arrive; the request is then carried out on the program's thread when it is idle, as a
-// script command would be, and the answer goes back from the channel's thread, so a slow reader
-// never holds up the program.
+// reads their lines as they arrive; the request is then carried out on the program's thread when
+// it is idle, as a script command would be, and the answer goes back from the channel's thread,
+// so a slow reader never holds up the program.
 #pragma once
 
 #include <chrono>

@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 
 #include "tests/sim/shot_reader.h"
 #include "tests/support/programs.h"
@@ -62,19 +61,17 @@ TEST(WindowOnXvfb, AClickOnAFrameKeyReachesTheDevice) {
   auto run =
       testing_support::RunProgram({"/bin/sh", "-c", kSession, "session", folder, QUORVANE_UTILITY_BIN, root.String()});
   if (run.status == kMissingTools) GTEST_SKIP() << "Xvfb or xdotool is missing: the window is not tried on a display";
-  std::stringstream err;
-  err << std::ifstream(folder + "/err").rdbuf();
-  ASSERT_EQ(run.status, 0) << run.out << run.err << "\nthe program's errors:\n" << err.str();
+  const std::string err = testing_support::ReadText(folder + "/err");
+  ASSERT_EQ(run.status, 0) << run.out << run.err << "\nthe program's errors:\n" << err;
   // The Close key on the main menu ends the program by itself. The window is shown once, with its
   // renderer made: the X window SDL gave first is replaced then, and a click on it would be lost.
   EXPECT_EQ(run.out, "status 0\nmaps 1\n");
   // A press that comes with the focus counts: SDL's default drops it as a click that only focuses.
   EXPECT_EQ(testing_support::Devicectl(root, {"volume"}).out, "0xCCCCCCCC\n");
-  std::stringstream record;
-  record << std::ifstream(folder + "/session.script").rdbuf();
-  EXPECT_NE(err.str().find("device keys (or click them on the frame)"), std::string::npos) << err.str();
-  EXPECT_NE(record.str().find("keydown F6\n"), std::string::npos) << record.str();
-  EXPECT_NE(record.str().find("shot session-last.png\nkeydown CLOSE\n"), std::string::npos) << record.str();
+  const std::string record = testing_support::ReadText(folder + "/session.script");
+  EXPECT_NE(err.find("device keys (or click them on the frame)"), std::string::npos) << err;
+  EXPECT_NE(record.find("keydown F6\n"), std::string::npos) << record;
+  EXPECT_NE(record.find("shot session-last.png\nkeydown CLOSE\n"), std::string::npos) << record;
 }
 
 // The script waits on the clock, and its shot and keys reach the program as headless ones do.
